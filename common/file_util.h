@@ -1,0 +1,50 @@
+#pragma once
+// Small file operations shared by the score file, the settings file and the
+// Standard MIDI File reader, with the coded reports their callers rely on.
+// Paths are plain byte strings of any length; nothing here cuts a path.
+//
+// Thread-safety: every function may be called from any thread; two threads
+// writing the same path at once get one of the two files, never a mixture.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kumoito {
+
+// True if path names a regular file that can be opened for reading.
+bool FileExists(const std::string& path);
+
+// Size of the file from its directory entry; 0 for a folder or a missing
+// file. A size that needs more than 32 bits is reported (GENE 0100000D) and
+// its low 32 bits are returned.
+std::uint32_t GetFileSize32(const std::string& path);
+
+// Reads exactly n bytes into buffer. Returns false (with a report) when the
+// file cannot be opened; a short read is reported but still returns true,
+// the missing bytes left as they were.
+bool ReadFileExact(const std::string& path, void* buffer, std::size_t n);
+
+// Reads up to n bytes; count receives how many came. A buffer filled to the
+// last of 983040 bytes is reported as possibly too small.
+bool ReadFileBytes(const std::string& path, void* buffer, std::size_t n, std::size_t& count);
+
+// Replaces the file with n bytes. The bytes go to a temporary file in the
+// same folder which is then renamed over the target, so a write that fails
+// part-way leaves the previous file as it was. False (with a report) when the
+// file cannot be written.
+bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n);
+
+// Creates folder and every missing parent; existing folders are fine.
+bool MakeDirectories(const std::string& folder);
+
+// Joins a folder and a file name with '/', adding none when the folder is
+// empty or already ends in '/'.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The per-user data folder: $XDG_CONFIG_HOME/Kumoito, or ~/.config/Kumoito
+// when XDG_CONFIG_HOME is unset or empty. Created when missing.
+std::string GetDataFolder();
+
+}  // namespace kumoito
