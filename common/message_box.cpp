@@ -50,7 +50,9 @@ ScopedMessageBoxCapture::ScopedMessageBoxCapture() : m_state(std::make_unique<St
   });
 }
 
-ScopedMessageBoxCapture::~ScopedMessageBoxCapture() { SetMessageBoxSink(std::move(m_state->previous)); }
+ScopedMessageBoxCapture::~ScopedMessageBoxCapture() {
+  SetMessageBoxSink(std::move(m_state->previous));
+}
 
 std::vector<std::string> ScopedMessageBoxCapture::Messages() const {
   std::lock_guard<std::mutex> lock(m_state->mutex);

@@ -24,7 +24,9 @@ constexpr std::string_view kGeneralText = "汎用処理でエラーが発生し�
 
 }  // namespace
 
-void ReportRaw(std::string_view text) { Emit(text); }
+void ReportRaw(std::string_view text) {
+  Emit(text);
+}
 
 void ReportLine(std::string_view tag, ErrorCode code, std::string_view message) {
   char hex[9];
@@ -41,24 +43,39 @@ void ReportLine(std::string_view tag, ErrorCode code, std::string_view message) 
 
 std::string_view GeneralErrorText(ErrorCode code) {
   switch (code) {
-    case 0x01000002: return "メモリが不足しています。";
-    case 0x01000004: return "パフォーマンスが低下しています。一旦終了して、再起動してください。";
-    case 0x01000005: return "ファイルが見つかりませんでした。";
-    case 0x01000006: return "16進数のデータの記述に誤りがあります。";
+    case 0x01000002:
+      return "メモリが不足しています。";
+    case 0x01000004:
+      return "パフォーマンスが低下しています。一旦終了して、再起動してください。";
+    case 0x01000005:
+      return "ファイルが見つかりませんでした。";
+    case 0x01000006:
+      return "16進数のデータの記述に誤りがあります。";
     case 0x01000007:
       return "ファイルが開けませんでした。ファイルリストを絶対パスで記述してみてください。\n"
              "あるいは、出力フォルダや作業フォルダの設定などを確認してください。";
-    case 0x0100000A: return "データが大きすぎます。";
-    case 0x0100000B: return "パラメータに誤りがあります。";
-    case 0x0100000C: return "カレントディレクトリが取得できませんでした。";
-    case 0x0100000D: return "ファイルサイズにエラーがあります。";
-    case 0x0100000E: return "拍子にエラーがあります。";
-    case 0x0100000F: return "自動編曲中にエラーが発生しました。(1)";
-    case 0x01000010: return "楽曲解析中にエラーが発生しました。";
-    case 0x01000011: return "自動編曲中にエラーが発生しました。(2)";
-    case 0x01000012: return "BPM変換でエラーが発生しました。";
-    case 0x01000013: return "テンポ変換でエラーが発生しました。";
-    default: return kGeneralText;
+    case 0x0100000A:
+      return "データが大きすぎます。";
+    case 0x0100000B:
+      return "パラメータに誤りがあります。";
+    case 0x0100000C:
+      return "カレントディレクトリが取得できませんでした。";
+    case 0x0100000D:
+      return "ファイルサイズにエラーがあります。";
+    case 0x0100000E:
+      return "拍子にエラーがあります。";
+    case 0x0100000F:
+      return "自動編曲中にエラーが発生しました。(1)";
+    case 0x01000010:
+      return "楽曲解析中にエラーが発生しました。";
+    case 0x01000011:
+      return "自動編曲中にエラーが発生しました。(2)";
+    case 0x01000012:
+      return "BPM変換でエラーが発生しました。";
+    case 0x01000013:
+      return "テンポ変換でエラーが発生しました。";
+    default:
+      return kGeneralText;
   }
 }
 
@@ -75,9 +92,13 @@ void ReportGeneralError(ErrorCode code, std::string_view detail) {
   ReportLine("GENE", code, message);
 }
 
-void ReportSongDataError() { ReportLine("SGDT", 0, "楽曲情報でエラーがおきました。"); }
+void ReportSongDataError() {
+  ReportLine("SGDT", 0, "楽曲情報でエラーがおきました。");
+}
 
-void ReportImageError(ErrorCode code) { ReportLine("GNLL", code, "画像保存でエラーがおきました。"); }
+void ReportImageError(ErrorCode code) {
+  ReportLine("GNLL", code, "画像保存でエラーがおきました。");
+}
 
 struct ScopedReportCapture::State {
   std::mutex mutex;

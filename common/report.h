@@ -19,14 +19,14 @@ using ErrorCode = std::uint32_t;
 
 // Module numbers: the top byte of an ErrorCode.
 enum class Module : std::uint8_t {
-  kGeneral = 0x01,          // GENE
-  kMidiFormat1 = 0x03,      // M1DT
-  kMidiFormat0 = 0x04,      // M0DT
-  kMusicEvent = 0x06,       // MUEV
-  kMidiDevice = 0x07,       // MDCT
-  kMidiPlayer = 0x08,       // MDPL
-  kMidiPlayback = 0x09,     // MDSP
-  kMidiTrack = 0x0D,        // MDTK
+  kGeneral = 0x01,            // GENE
+  kMidiFormat1 = 0x03,        // M1DT
+  kMidiFormat0 = 0x04,        // M0DT
+  kMusicEvent = 0x06,         // MUEV
+  kMidiDevice = 0x07,         // MDCT
+  kMidiPlayer = 0x08,         // MDPL
+  kMidiPlayback = 0x09,       // MDSP
+  kMidiTrack = 0x0D,          // MDTK
   kMidiTimeSignature = 0x37,  // MDSS
 };
 

@@ -45,9 +45,8 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 std::size_t ClippedSjisLength(std::string_view text, std::size_t limit) {
   std::size_t i = 0;
   while (i < text.size() && text[i] != '\0') {
-    std::size_t step = (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size())
-                           ? 2
-                           : 1;
+    std::size_t step =
+        (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
     if (i + step > limit) {
       break;
     }
@@ -62,8 +61,8 @@ std::size_t SjisTrimmedLength(std::string_view text) {
   while (i < text.size()) {
     auto c = static_cast<unsigned char>(text[i]);
     if (IsSjisLeadByte(c) && i + 1 < text.size()) {
-      bool wideBlank = c == kSjisWideBlankLead &&
-                       static_cast<unsigned char>(text[i + 1]) == kSjisWideBlankTrail;
+      bool wideBlank =
+          c == kSjisWideBlankLead && static_cast<unsigned char>(text[i + 1]) == kSjisWideBlankTrail;
       i += 2;
       if (!wideBlank) {
         keep = i;

@@ -149,8 +149,9 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
     DecodeInfo(song.m_info, data + L::kInfoBlock);
   }
 
-  const unsigned char* header =
-      data + (oldest ? L::kOldestHeader : oldChords ? L::kOldChordHeader : L::kHeader);
+  const unsigned char* header = data + (oldest      ? L::kOldestHeader
+                                        : oldChords ? L::kOldChordHeader
+                                                    : L::kHeader);
   std::int32_t measureCount = LoadLE32Signed(header + L::kHeaderMeasureCount);
   const auto beats = static_cast<std::int16_t>(LoadLE16(header + L::kHeaderBeatsPerMeasure));
   const std::uint16_t word = LoadLE16(header + L::kHeaderWord);
@@ -230,8 +231,8 @@ bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIn
   song.PackExtraTexts();
   std::vector<unsigned char> image(L::kFileSize);
   BuildScoreImage(image.data(), song, beatsPerMeasure, keyIndex, headerWord);
-  const bool written = WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(),
-                                      image.size());
+  const bool written =
+      WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(), image.size());
   song.ClearFreeLabels();
   return written;
 }

@@ -9,17 +9,17 @@
 namespace kumoito::score_layout {
 
 // Sizes that tell the versions apart.
-inline constexpr std::size_t kOldestSize = 32780;     // 8-byte chords, 12-byte cells
-inline constexpr std::size_t kOldChordSize = 81932;   // 8-byte chords, current cells
-inline constexpr std::size_t kInfoSize = 90444;       // + info block
+inline constexpr std::size_t kOldestSize = 32780;       // 8-byte chords, 12-byte cells
+inline constexpr std::size_t kOldChordSize = 81932;     // 8-byte chords, current cells
+inline constexpr std::size_t kInfoSize = 90444;         // + info block
 inline constexpr std::size_t kFreeTextVersion = 92492;  // + free text
-inline constexpr std::size_t kFileSize = 94540;       // + beat marks: what we write
+inline constexpr std::size_t kFileSize = 94540;         // + beat marks: what we write
 
 // Current layout.
 inline constexpr std::size_t kChordBlock = 0;
 inline constexpr std::size_t kChordRecordSize = 16;  // chord[8], chordMid[8]
 inline constexpr std::size_t kCellBlock = 16384;
-inline constexpr std::size_t kCellRecordSize = 36;   // int32 pitch[3], char lyric[3][8]
+inline constexpr std::size_t kCellRecordSize = 36;  // int32 pitch[3], char lyric[3][8]
 inline constexpr std::size_t kCellLyricOffset = 12;
 inline constexpr std::size_t kInfoBlock = 90112;
 inline constexpr std::size_t kInfoBlockSize = 320;
@@ -30,10 +30,10 @@ inline constexpr std::size_t kBeatMarkA = 92492;
 inline constexpr std::size_t kBeatMarkB = 93516;
 
 // Within the 12-byte header.
-inline constexpr std::size_t kHeaderMeasureCount = 0;   // int32
+inline constexpr std::size_t kHeaderMeasureCount = 0;     // int32
 inline constexpr std::size_t kHeaderBeatsPerMeasure = 4;  // int16
-inline constexpr std::size_t kHeaderWord = 6;           // uint16
-inline constexpr std::size_t kHeaderKey = 8;            // int32
+inline constexpr std::size_t kHeaderWord = 6;             // uint16
+inline constexpr std::size_t kHeaderKey = 8;              // int32
 
 // Within the info block.
 inline constexpr std::size_t kInfoComposer = 0;

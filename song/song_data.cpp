@@ -114,8 +114,8 @@ std::unique_ptr<CSongData> CSongData::LoadOrCreate(const std::string& path,
 void CSongData::MakeNew(std::int32_t beatsPerMeasure, std::int32_t keyIndex,
                         std::int32_t measureCount) {
   ResetSong();
-  m_beatsPerMeasure = static_cast<std::int16_t>(
-      std::clamp<std::int32_t>(beatsPerMeasure, INT16_MIN, INT16_MAX));
+  m_beatsPerMeasure =
+      static_cast<std::int16_t>(std::clamp<std::int32_t>(beatsPerMeasure, INT16_MIN, INT16_MAX));
   m_keyIndex = ValidKeyIndex(keyIndex);
   m_measureCount = std::max<std::int32_t>(measureCount, 0);
   if (m_beatsPerMeasure >= kMinBeatsPerMeasure && m_beatsPerMeasure <= kMaxBeatsPerMeasure) {
@@ -298,8 +298,8 @@ void CSongData::NormalizeCells() {
     } else {
       previousInThree = s2 != SLOT_NONE;
     }
-    if (s0 == SLOT_REST && ((s1 == SLOT_REST && s2 == SLOT_REST) ||
-                            (s1 == SLOT_HOLD && s2 == SLOT_HOLD))) {
+    if (s0 == SLOT_REST &&
+        ((s1 == SLOT_REST && s2 == SLOT_REST) || (s1 == SLOT_HOLD && s2 == SLOT_HOLD))) {
       p[1] = SLOT_HOLD;
       p[2] = SLOT_NONE;
     }
@@ -451,7 +451,9 @@ void CSongData::SetKeyName(int key) {
   ReplaceField(m_keyName, name);
 }
 
-std::string_view CSongData::KeyName() const { return FieldText(m_keyName); }
+std::string_view CSongData::KeyName() const {
+  return FieldText(m_keyName);
+}
 
 std::string_view CSongData::ExtraText(int index) const {
   const auto& text = m_extraTexts[index];
@@ -461,8 +463,8 @@ std::string_view CSongData::ExtraText(int index) const {
 void CSongData::SetExtraText(int index, std::string_view text) {
   auto& buffer = m_extraTexts[index];
   buffer.fill(0);
-  const std::size_t n = std::min<std::size_t>(FieldLength(text.data(), text.size()),
-                                              kExtraTextSize - 1);
+  const std::size_t n =
+      std::min<std::size_t>(FieldLength(text.data(), text.size()), kExtraTextSize - 1);
   std::memcpy(buffer.data(), text.data(), n);
 }
 

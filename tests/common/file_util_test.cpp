@@ -1,0 +1,168 @@
+#include "common/file_util.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "common/report.h"
+
+namespace kumoito {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileUtilTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_dir = fs::temp_directory_path() /
+            ("kumoito-file-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_dir, ec);
+  }
+  std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path m_dir;
+};
+
+TEST_F(FileUtilTest, ExistsAndSizeTreatFoldersAsNoFile) {
+  Write("a", "12345");
+  EXPECT_TRUE(FileExists(Path("a")));
+  EXPECT_EQ(GetFileSize32(Path("a")), 5u);
+  EXPECT_FALSE(FileExists(Path("missing")));
+  EXPECT_EQ(GetFileSize32(Path("missing")), 0u);
+  EXPECT_FALSE(FileExists(m_dir.string()));
+  EXPECT_EQ(GetFileSize32(m_dir.string()), 0u);
+}
+
+TEST_F(FileUtilTest, ReadExactReportsShortReadAndKeepsTheRest) {
+  Write("short", "abc");
+  ScopedReportCapture capture;
+  char buffer[6] = {'x', 'x', 'x', 'x', 'x', 'x'};
+  EXPECT_TRUE(ReadFileExact(Path("short"), buffer, sizeof buffer));
+  EXPECT_EQ(std::string(buffer, 6), "abcxxx");
+  EXPECT_EQ(capture.Text(), "\nGENE0100000A データが大きすぎます。");
+}
+
+TEST_F(FileUtilTest, OpenFailuresWriteTheirOwnFileNameLines) {
+  const std::string missing = Path("missing");
+  const std::string gene =
+      "\nGENE01000007 " + std::string(GeneralErrorText(kGeneCannotOpenFile)) + " [" + missing + "]";
+  ScopedReportCapture capture;
+  char buffer[4];
+  EXPECT_FALSE(ReadFileExact(missing, buffer, 4));
+  EXPECT_EQ(capture.Text(), "\nfile_name=" + missing + gene);
+  capture.Clear();
+  std::size_t count = 99;
+  EXPECT_FALSE(ReadFileBytes(missing, buffer, 4, count));
+  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(capture.Text(), "\n file_name=" + missing + gene);
+}
+
+TEST_F(FileUtilTest, ReadBytesFlagsAFullLargeBuffer) {
+  std::vector<char> buffer(983040);
+  Write("big", std::string(983040, 'z'));
+  Write("small", "zz");
+  ScopedReportCapture capture;
+  std::size_t count = 0;
+  EXPECT_TRUE(ReadFileBytes(Path("small"), buffer.data(), buffer.size(), count));
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(capture.Text(), "");
+  EXPECT_TRUE(ReadFileBytes(Path("big"), buffer.data(), buffer.size(), count));
+  EXPECT_EQ(count, 983040u);
+  EXPECT_EQ(capture.Text(), "\nGENE0100000A データが大きすぎます。");
+}
+
+TEST_F(FileUtilTest, WriteReplacesWholeFileAndKeepsItsMode) {
+  Write("f", std::string(1000, 'o'));
+  ::chmod(Path("f").c_str(), 0640);
+  EXPECT_TRUE(WriteFileBytes(Path("f"), "new", 3));
+  EXPECT_EQ(ReadAll(Path("f")), "new");
+  EXPECT_EQ(fs::status(Path("f")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // No temporary file is left behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileUtilTest, WriteThroughSymlinkReplacesTheTarget) {
+  Write("target", "old");
+  fs::create_symlink(Path("target"), Path("link"));
+  EXPECT_TRUE(WriteFileBytes(Path("link"), "new", 3));
+  EXPECT_TRUE(fs::is_symlink(Path("link")));
+  EXPECT_EQ(ReadAll(Path("target")), "new");
+}
+
+TEST_F(FileUtilTest, FailedWriteIntoMissingFolderReports) {
+  ScopedReportCapture capture;
+  EXPECT_FALSE(WriteFileBytes(Path("no/such/folder/f"), "x", 1));
+  EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
+}
+
+TEST_F(FileUtilTest, WriteFailingPartWayKeepsPreviousFile) {
+  // A file-size limit makes the write fail after the first bytes, as a full
+  // disk would; the signal it raises is ignored so that write() reports it.
+  Write("keep", "previous");
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit limited = old;
+  limited.rlim_cur = 100;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  ScopedReportCapture capture;
+  const std::string big(5000, 'n');
+  const bool written = WriteFileBytes(Path("keep"), big.data(), big.size());
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadAll(Path("keep")), "previous");
+  EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST(JoinPath, AddsOneSeparator) {
+  EXPECT_EQ(JoinPath("/home/u", "a.mwd"), "/home/u/a.mwd");
+  EXPECT_EQ(JoinPath("/home/u/", "a.mwd"), "/home/u/a.mwd");
+  EXPECT_EQ(JoinPath("/", "a.mwd"), "/a.mwd");
+  EXPECT_EQ(JoinPath("", "a.mwd"), "a.mwd");
+}
+
+TEST_F(FileUtilTest, DataFolderFollowsXdgThenHome) {
+  const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedXdg = oldXdg ? oldXdg : "";
+  const std::string savedHome = oldHome ? oldHome : "";
+
+  ::setenv("XDG_CONFIG_HOME", Path("xdg/deep").c_str(), 1);
+  EXPECT_EQ(GetDataFolder(), Path("xdg/deep/Kumoito"));
+  EXPECT_TRUE(fs::is_directory(Path("xdg/deep/Kumoito")));
+
+  ::setenv("XDG_CONFIG_HOME", "", 1);
+  ::setenv("HOME", Path("home").c_str(), 1);
+  EXPECT_EQ(GetDataFolder(), Path("home/.config/Kumoito"));
+  EXPECT_TRUE(fs::is_directory(Path("home/.config/Kumoito")));
+
+  oldXdg ? ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+  oldHome ? ::setenv("HOME", savedHome.c_str(), 1) : ::unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace kumoito
