@@ -14,7 +14,7 @@ deps:
 	sh scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMOITO_BUILD_TESTS=OFF
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMOITO_BUILD_TESTS=OFF -DKUMOITO_BUILD_BENCH=OFF
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -25,8 +25,8 @@ test: deps
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
-	cmake -S . -B $(BUILD_DIR) -DKUMOITO_BUILD_BENCH=ON
+bench: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMOITO_BUILD_TESTS=OFF -DKUMOITO_BUILD_BENCH=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	for b in $(BUILD_DIR)/bench/*_bench; do $$b; done
 
