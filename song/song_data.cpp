@@ -235,7 +235,6 @@ void CSongData::SetMeasureCount(std::int32_t n) {
 }
 
 double CSongData::NoteLength(int cellInMeasure, int measure, int slot) const {
-  const int cells = CellCount();
   if (slot < 0 || slot > 1 || cellInMeasure < 0 || measure < 0 ||
       cellInMeasure >= 2 * m_beatsPerMeasure) {
     return 0.0;
@@ -243,10 +242,12 @@ double CSongData::NoteLength(int cellInMeasure, int measure, int slot) const {
   // Slots 0 and 1 of consecutive cells, numbered as one sequence of sixteenths.
   const std::int64_t start =
       (static_cast<std::int64_t>(measure) * m_beatsPerMeasure * 2 + cellInMeasure) * 2 + slot;
-  const std::int64_t end = static_cast<std::int64_t>(cells) * 2;
-  if (start >= end) {
+  if (start >= static_cast<std::int64_t>(CellCount()) * 2) {
     return 0.0;
   }
+  // A note held over the last bar line runs on into the cells after the song,
+  // as the tablature draws it.
+  const std::int64_t end = static_cast<std::int64_t>(kMaxCells) * 2;
   double length = 0.5;
   for (std::int64_t i = start + 1; i < end && m_cells[i / 2].pitch[i % 2] == SLOT_HOLD; ++i) {
     length += 0.5;

@@ -141,7 +141,7 @@ TEST(SongData, ShrinkingEndsChordsButKeepsCells) {
   EXPECT_EQ(song->m_measureCount, 256);
 }
 
-TEST(SongData, NoteLengthWalksHoldsAcrossCellsAndStopsAtTheEnd) {
+TEST(SongData, NoteLengthWalksHoldsAcrossCellsAndBarLines) {
   auto song = NewSong(1);
   SetCell(*song, 0, 60, SLOT_HOLD);
   SetCell(*song, 1, SLOT_HOLD, 62);
@@ -150,7 +150,9 @@ TEST(SongData, NoteLengthWalksHoldsAcrossCellsAndStopsAtTheEnd) {
     SetCell(*song, c, SLOT_HOLD, SLOT_HOLD);
   }
   EXPECT_DOUBLE_EQ(song->NoteLength(0, 0, 0), 1.5);
-  EXPECT_DOUBLE_EQ(song->NoteLength(1, 0, 1), 6.5);  // to the end of the song
+  EXPECT_DOUBLE_EQ(song->NoteLength(1, 0, 1), 6.5);  // up to the rest of the next measure
+  song->m_cells[8].pitch[0] = SLOT_HOLD;              // held on past the song's end
+  EXPECT_DOUBLE_EQ(song->NoteLength(1, 0, 1), 14.5);
   EXPECT_DOUBLE_EQ(song->NoteLength(0, 1, 0), 0.0);  // beyond the song
   EXPECT_DOUBLE_EQ(song->NoteLength(8, 0, 0), 0.0);
   EXPECT_DOUBLE_EQ(song->NoteLength(0, 0, 2), 0.0);

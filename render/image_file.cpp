@@ -1,0 +1,205 @@
+#include "render/image_file.h"
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+
+#include "common/bytes.h"
+#include "common/file_util.h"
+#include "render/raster_surface.h"
+
+namespace kumoito {
+namespace {
+
+constexpr std::size_t kBmpHeaderSize = 54;
+
+std::size_t BmpStride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+
+std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
+  const std::uint32_t size = GetFileSize32(path);
+  std::vector<unsigned char> bytes(size);
+  if (size == 0 || !ReadFileExact(path, bytes.data(), bytes.size())) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+void PngFlush(png_structp) {}
+
+struct JpegError {
+  jpeg_error_mgr base;
+  std::jmp_buf jump;
+};
+
+void JpegErrorExit(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+}  // namespace
+
+std::vector<unsigned char> EncodeBitmap(const RasterSurface& surface) {
+  const int width = surface.Width();
+  const int height = surface.Height();
+  const std::size_t stride = BmpStride(width);
+  const std::size_t imageSize = stride * static_cast<std::size_t>(height);
+  std::vector<unsigned char> file(kBmpHeaderSize + imageSize, 0);
+  unsigned char* h = file.data();
+  h[0] = 'B';
+  h[1] = 'M';
+  StoreLE32(h + 2, static_cast<std::uint32_t>(imageSize + kBmpHeaderSize));
+  StoreLE32(h + 10, kBmpHeaderSize);
+  StoreLE32(h + 14, 40);
+  StoreLE32(h + 18, static_cast<std::uint32_t>(width));
+  StoreLE32(h + 22, static_cast<std::uint32_t>(height));
+  StoreLE16(h + 26, 1);
+  StoreLE16(h + 28, 24);
+  StoreLE32(h + 34, static_cast<std::uint32_t>(imageSize));
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = file.data() + kBmpHeaderSize + stride * static_cast<std::size_t>(height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      const Color c = surface.PixelAt(x, y);
+      row[3 * x] = static_cast<unsigned char>(c);
+      row[3 * x + 1] = static_cast<unsigned char>(c >> 8);
+      row[3 * x + 2] = static_cast<unsigned char>(c >> 16);
+    }
+  }
+  return file;
+}
+
+bool WriteBitmapFile(const RasterSurface& surface, const std::string& path) {
+  const std::vector<unsigned char> file = EncodeBitmap(surface);
+  return WriteFileBytes(path, file.data(), file.size());
+}
+
+std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file) {
+  if (file.size() < kBmpHeaderSize || file[0] != 'B' || file[1] != 'M') {
+    return std::nullopt;
+  }
+  const std::uint32_t offset = LoadLE32(&file[10]);
+  const auto width = static_cast<std::int32_t>(LoadLE32(&file[18]));
+  const auto height = static_cast<std::int32_t>(LoadLE32(&file[22]));
+  if (LoadLE32(&file[14]) < 40 || LoadLE16(&file[28]) != 24 || LoadLE32(&file[30]) != 0 ||
+      width <= 0 || height == 0 || width > 65535 || height > 65535 || height < -65535) {
+    return std::nullopt;
+  }
+  const bool bottomUp = height > 0;
+  RgbImage image;
+  image.width = width;
+  image.height = bottomUp ? height : -height;
+  const std::size_t stride = BmpStride(width);
+  if (offset > file.size() || (file.size() - offset) / stride < static_cast<std::size_t>(image.height)) {
+    return std::nullopt;
+  }
+  image.rgb.resize(static_cast<std::size_t>(width) * image.height * 3);
+  for (int y = 0; y < image.height; ++y) {
+    const unsigned char* row =
+        file.data() + offset + stride * static_cast<std::size_t>(bottomUp ? image.height - 1 - y : y);
+    unsigned char* out = image.rgb.data() + static_cast<std::size_t>(y) * width * 3;
+    for (int x = 0; x < width; ++x) {
+      out[3 * x] = row[3 * x + 2];
+      out[3 * x + 1] = row[3 * x + 1];
+      out[3 * x + 2] = row[3 * x];
+    }
+  }
+  return image;
+}
+
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (png == nullptr) {
+    return std::nullopt;
+  }
+  png_infop info = png_create_info_struct(png);
+  std::vector<unsigned char> out;
+  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+  if (info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return std::nullopt;
+  }
+  png_set_write_fn(png, &out, PngWrite, PngFlush);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  for (int y = 0; y < image.height; ++y) {
+    rows[static_cast<std::size_t>(y)] =
+        const_cast<png_bytep>(image.rgb.data() + static_cast<std::size_t>(y) * image.width * 3);
+  }
+  png_set_rows(png, info, rows.data());
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality) {
+  jpeg_compress_struct cinfo{};
+  JpegError error{};
+  cinfo.err = jpeg_std_error(&error.base);
+  error.base.error_exit = JpegErrorExit;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  if (setjmp(error.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return std::nullopt;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(image.width);
+  cinfo.image_height = static_cast<JDIMENSION>(image.height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(image.rgb.data() +
+                                        static_cast<std::size_t>(cinfo.next_scanline) * image.width * 3);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<unsigned char> out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+ImageFormat ImageFormatForPath(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (ext == ".png") {
+    return ImageFormat::kPng;
+  }
+  if (ext == ".jpg" || ext == ".jpeg") {
+    return ImageFormat::kJpeg;
+  }
+  return ImageFormat::kBmp;
+}
+
+bool ConvertImageFile(const std::string& path) {
+  const ImageFormat format = ImageFormatForPath(path);
+  if (format == ImageFormat::kBmp) {
+    return FileExists(path);
+  }
+  const auto file = ReadWholeFile(path);
+  if (!file) {
+    return false;
+  }
+  const auto image = DecodeBitmap(*file);
+  if (!image) {
+    return false;
+  }
+  const auto encoded = format == ImageFormat::kPng ? EncodePng(*image) : EncodeJpeg(*image, 100);
+  return encoded && WriteFileBytes(path, encoded->data(), encoded->size());
+}
+
+}  // namespace kumoito

@@ -1,0 +1,43 @@
+#pragma once
+// Picture files: the 24-bit BMP the export writes, and its conversion in
+// place to PNG or JPEG for batch runs.
+//
+// Thread-safety: functions are independent; any thread.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kumoito {
+
+class RasterSurface;
+
+// The BMP file image of a surface: 54-byte header, then rows bottom-up in
+// blue, green, red order, each padded to a multiple of 4 bytes.
+std::vector<unsigned char> EncodeBitmap(const RasterSurface& surface);
+
+// Writes EncodeBitmap(surface) to path. False (reported) when it cannot.
+bool WriteBitmapFile(const RasterSurface& surface, const std::string& path);
+
+// Pixels of a 24-bit uncompressed BMP as top-down RGB triples.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+};
+std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file);
+
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image);
+std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality);
+
+enum class ImageFormat { kBmp, kPng, kJpeg };
+// By the path's extension, case-insensitively: .png, .jpg/.jpeg, else BMP.
+ImageFormat ImageFormatForPath(const std::string& path);
+
+// Rewrites the BMP at path as PNG or JPEG (quality 100) when its extension
+// asks for one; other extensions keep the BMP. False when the file cannot be
+// read, decoded or written.
+bool ConvertImageFile(const std::string& path);
+
+}  // namespace kumoito

@@ -1,0 +1,69 @@
+#include "render/offscreen_control.h"
+
+#include <memory>
+
+namespace kumoito {
+
+void COffScreenControl::OnLeftButtonDown(int x, int y) {
+  m_pressed = 1;
+  // Called through a copy: the callback may replace or clear the handlers
+  // (a command that closes the dialog owning this control).
+  if (MouseCallback onPress = m_onPress) {
+    onPress(x, y, m_id);
+  }
+}
+
+void COffScreenControl::OnLeftButtonUp(int x, int y) {
+  m_pressed = 0;
+  if (MouseCallback onRelease = m_onRelease) {
+    onRelease(x, y, m_id);
+  }
+}
+
+void COffScreenControl::OnMouseLeave() {
+  // Leaving while pressed counts as a release, so that a button pressed and
+  // dragged away does not stay down.
+  if (m_pressed != 1) {
+    return;
+  }
+  m_pressed = 0;
+  if (MouseCallback onRelease = m_onRelease) {
+    onRelease(-1, -1, m_id);
+  }
+}
+
+void COffScreenControl::SetGeometry(const Rect& r) {
+  m_geometry = r;
+  if (m_onGeometryChanged) {
+    m_onGeometryChanged();
+  }
+}
+
+void COffScreenControl::Show(const RasterSurface& picture) {
+  if (m_screen && m_screen->Width() == picture.Width() && m_screen->Height() == picture.Height()) {
+    m_screen->BitBlt(0, 0, picture.Width(), picture.Height(), picture, 0, 0);
+  } else {
+    m_screen.emplace(picture.Width(), picture.Height(), &picture.Glyphs());
+    m_screen->BitBlt(0, 0, picture.Width(), picture.Height(), picture, 0, 0);
+  }
+  if (m_onScreenChanged) {
+    m_onScreenChanged();
+  }
+}
+
+std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& rect,
+                                       MouseCallback onPress, MouseCallback onRelease) {
+  control.SetGeometry(rect);
+  auto surface = std::make_unique<Surface>(rect.Width(), rect.Height(), &control);
+  control.m_onPress = std::move(onPress);
+  control.m_onRelease = std::move(onRelease);
+  return surface;
+}
+
+void PresentSurface(const Surface& surface) {
+  if (surface.control != nullptr && surface.width > 0 && surface.height > 0) {
+    surface.control->Show(surface.picture);
+  }
+}
+
+}  // namespace kumoito

@@ -1,0 +1,74 @@
+#pragma once
+// COffScreenControl: a child control that shows a finished picture and
+// reports left-button presses and releases. It holds the logic only; the
+// window that puts it on screen forwards its mouse events here and paints
+// Screen() whenever the control says its picture changed.
+//
+// Thread-safety: GUI thread only.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "render/raster_surface.h"
+
+namespace kumoito {
+
+// Mouse callbacks take (x, y, id); id is the control's m_id.
+using MouseCallback = std::function<void(int x, int y, int id)>;
+
+class COffScreenControl {
+ public:
+  COffScreenControl() = default;
+  COffScreenControl(const COffScreenControl&) = delete;
+  COffScreenControl& operator=(const COffScreenControl&) = delete;
+
+  // Mouse events, in the control's own pixels.
+  void OnLeftButtonDown(int x, int y);
+  void OnLeftButtonUp(int x, int y);
+  void OnMouseLeave();
+
+  // The window side: where the control sits in its parent, whether it takes
+  // input, and the picture last presented to it.
+  const Rect& Geometry() const { return m_geometry; }
+  // Moves and sizes the control and brings it above its siblings.
+  void SetGeometry(const Rect& r);
+  bool IsEnabled() const { return m_enabled; }
+  void SetEnabled(bool enabled) { m_enabled = enabled; }
+  // What the screen shows; nothing before the first presentation.
+  const std::optional<RasterSurface>& Screen() const { return m_screen; }
+  void Show(const RasterSurface& picture);
+
+  std::int32_t m_id = -1;
+  std::int32_t m_pressed = 0;
+  MouseCallback m_onPress;
+  MouseCallback m_onRelease;
+
+  // Set by the widget that displays the control.
+  std::function<void()> m_onScreenChanged;
+  std::function<void()> m_onGeometryChanged;
+
+ private:
+  Rect m_geometry;
+  bool m_enabled = true;
+  std::optional<RasterSurface> m_screen;
+};
+
+// An off-screen picture of one control's size, presented to that control.
+struct Surface {
+  Surface(int w, int h, COffScreenControl* c) : width(w), height(h), picture(w, h), control(c) {}
+  int width;
+  int height;
+  RasterSurface picture;
+  COffScreenControl* control;  // not owned
+};
+
+// Sizes the control to rect (in its parent's pixels), gives it a surface of
+// that size and the two handlers.
+std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& rect,
+                                       MouseCallback onPress, MouseCallback onRelease);
+// Copies the whole picture to the control.
+void PresentSurface(const Surface& surface);
+
+}  // namespace kumoito

@@ -1,0 +1,194 @@
+#include "render/raster_surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "render/glyph_source.h"
+
+namespace kumoito {
+namespace {
+
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+Rect Intersect(const Rect& a, const Rect& b) {
+  return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
+RasterSurface::RasterSurface(int width, int height, GlyphSource* glyphs)
+    : m_width(std::max(width, 0)),
+      m_height(std::max(height, 0)),
+      m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height),
+               kOpaque | kWhite),
+      m_glyphs(glyphs != nullptr ? glyphs : &DefaultGlyphSource()) {}
+
+Color RasterSurface::PixelAt(int x, int y) const {
+  if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    return 0;
+  }
+  return m_pixels[static_cast<std::size_t>(y) * m_width + x] & 0x00FFFFFFu;
+}
+
+void RasterSurface::SetPixel(int x, int y, Color c) {
+  if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    return;
+  }
+  m_pixels[static_cast<std::size_t>(y) * m_width + x] = kOpaque | c;
+}
+
+void RasterSurface::FillRect(const Rect& r, Color c) {
+  const Rect clip = Intersect(r, Rect{0, 0, m_width, m_height});
+  if (clip.Empty()) {
+    return;
+  }
+  for (int y = clip.top; y < clip.bottom; ++y) {
+    std::uint32_t* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+    std::fill(row + clip.left, row + clip.right, kOpaque | c);
+  }
+}
+
+void RasterSurface::MoveTo(int x, int y) {
+  m_penX = x;
+  m_penY = y;
+}
+
+void RasterSurface::LineTo(int x, int y) {
+  // Bresenham from the pen position; the end point is left for the next
+  // segment, as window systems draw polylines.
+  int x0 = m_penX;
+  int y0 = m_penY;
+  const int dx = std::abs(x - x0);
+  const int dy = -std::abs(y - y0);
+  const int sx = x0 < x ? 1 : -1;
+  const int sy = y0 < y ? 1 : -1;
+  int err = dx + dy;
+  while (x0 != x || y0 != y) {
+    SetPixel(x0, y0, m_pen);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+  m_penX = x;
+  m_penY = y;
+}
+
+Font RasterSurface::SelectFont(Font f) {
+  Font previous = m_font;
+  m_font = f;
+  return previous;
+}
+
+int RasterSurface::MeasureText(std::string_view cp932) const {
+  int width = 0;
+  for (char32_t cp : DecodeCp932(cp932)) {
+    width += m_glyphs->GetGlyph(cp, m_font.height).advance;
+  }
+  return width;
+}
+
+void RasterSurface::Blend(int x, int y, Color c, int coverage) {
+  if (coverage <= 0 || x < 0 || y < 0 || x >= m_width || y >= m_height) {
+    return;
+  }
+  std::uint32_t& dst = m_pixels[static_cast<std::size_t>(y) * m_width + x];
+  if (coverage >= 255) {
+    dst = kOpaque | c;
+    return;
+  }
+  auto mix = [coverage](std::uint32_t from, std::uint32_t to) {
+    return (from * static_cast<std::uint32_t>(255 - coverage) +
+            to * static_cast<std::uint32_t>(coverage) + 127) /
+           255;
+  };
+  const std::uint32_t r = mix((dst >> 16) & 0xFF, (c >> 16) & 0xFF);
+  const std::uint32_t g = mix((dst >> 8) & 0xFF, (c >> 8) & 0xFF);
+  const std::uint32_t b = mix(dst & 0xFF, c & 0xFF);
+  dst = kOpaque | (r << 16) | (g << 8) | b;
+}
+
+void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box) {
+  const Rect clip = Intersect(box, Rect{0, 0, m_width, m_height});
+  if (clip.Empty() || cp932.empty()) {
+    return;
+  }
+  const int cellHeight = m_font.height;
+  const int top = box.top + (box.Height() - cellHeight) / 2;
+  const int baseline = top + m_glyphs->Ascent(cellHeight);
+  const std::u32string text = DecodeCp932(cp932);
+
+  if (m_backgroundMode == BackgroundMode::kOpaque) {
+    int width = 0;
+    for (char32_t cp : text) {
+      width += m_glyphs->GetGlyph(cp, cellHeight).advance;
+    }
+    const Rect cells = Intersect(Rect{box.left, top, box.left + width, top + cellHeight}, clip);
+    FillRect(cells, m_backgroundColor);
+  }
+
+  int penX = box.left;
+  for (char32_t cp : text) {
+    const Glyph& g = m_glyphs->GetGlyph(cp, cellHeight);
+    const int x0 = penX + g.left;
+    const int y0 = baseline - g.top;
+    for (int row = 0; row < g.rows; ++row) {
+      const int y = y0 + row;
+      if (y < clip.top || y >= clip.bottom) {
+        continue;
+      }
+      for (int col = 0; col < g.width; ++col) {
+        const int x = x0 + col;
+        if (x < clip.left || x >= clip.right) {
+          continue;
+        }
+        Blend(x, y, m_textColor, g.coverage[static_cast<std::size_t>(row) * g.width + col]);
+      }
+    }
+    penX += g.advance;
+    if (penX >= clip.right) {
+      break;
+    }
+  }
+}
+
+void RasterSurface::BitBlt(int dx, int dy, int w, int h, const RasterSurface& src, int sx, int sy) {
+  // Clip the source rectangle to the source, then the destination to this.
+  if (sx < 0) {
+    dx -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    dy -= sy;
+    h += sy;
+    sy = 0;
+  }
+  if (dx < 0) {
+    sx -= dx;
+    w += dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    sy -= dy;
+    h += dy;
+    dy = 0;
+  }
+  w = std::min({w, src.m_width - sx, m_width - dx});
+  h = std::min({h, src.m_height - sy, m_height - dy});
+  if (w <= 0 || h <= 0) {
+    return;
+  }
+  for (int row = 0; row < h; ++row) {
+    const std::uint32_t* from = &src.m_pixels[static_cast<std::size_t>(sy + row) * src.m_width + sx];
+    std::copy(from, from + w, &m_pixels[static_cast<std::size_t>(dy + row) * m_width + dx]);
+  }
+}
+
+}  // namespace kumoito

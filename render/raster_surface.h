@@ -1,0 +1,105 @@
+#pragma once
+// RasterSurface: an off-screen picture of 32-bit pixels (0xFFRRGGBB, the
+// layout QImage::Format_RGB32 wraps without a copy) with the few drawing
+// operations the tablature, the buttons and the export need: fills,
+// one-pixel lines that leave their end point unpainted, single-line text in
+// a box, and block copies.
+//
+// Thread-safety: a surface belongs to one thread at a time.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace kumoito {
+
+class GlyphSource;
+
+using Color = std::uint32_t;  // 0x00RRGGBB
+constexpr Color Rgb(int r, int g, int b) {
+  return (static_cast<Color>(r & 0xFF) << 16) | (static_cast<Color>(g & 0xFF) << 8) |
+         static_cast<Color>(b & 0xFF);
+}
+inline constexpr Color kWhite = Rgb(255, 255, 255);
+inline constexpr Color kBlack = Rgb(0, 0, 0);
+
+// Left/top inclusive, right/bottom exclusive, as window rectangles are.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool Empty() const { return right <= left || bottom <= top; }
+  bool operator==(const Rect&) const = default;
+};
+
+// A font is a face (the glyph source) at a cell height in pixels.
+struct Font {
+  int height = 12;
+  bool operator==(const Font&) const = default;
+};
+inline constexpr Font kDefaultFont{12};
+
+enum class BackgroundMode { kOpaque, kTransparent };
+
+class RasterSurface {
+ public:
+  // A white surface. Text uses glyphs, which default to the process-wide
+  // font (DefaultGlyphSource()).
+  RasterSurface(int width, int height, GlyphSource* glyphs = nullptr);
+
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  // Pixel as 0x00RRGGBB; outside the surface gives 0.
+  Color PixelAt(int x, int y) const;
+  void SetPixel(int x, int y, Color c);
+  const std::uint32_t* Bits() const { return m_pixels.data(); }
+  std::uint32_t* Bits() { return m_pixels.data(); }
+  int BytesPerLine() const { return 4 * m_width; }
+
+  void FillRect(const Rect& r, Color c);
+
+  // One-pixel lines in the pen colour; LineTo paints from the current
+  // position up to, but not including, the end point, then moves there.
+  void SetPen(Color c) { m_pen = c; }
+  Color Pen() const { return m_pen; }
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+
+  void SetTextColor(Color c) { m_textColor = c; }
+  void SetBackgroundColor(Color c) { m_backgroundColor = c; }
+  void SetBackgroundMode(BackgroundMode m) { m_backgroundMode = m; }
+  // Selects a font and hands back the one selected before.
+  Font SelectFont(Font f);
+  Font CurrentFont() const { return m_font; }
+  GlyphSource& Glyphs() const { return *m_glyphs; }
+
+  // Draws CP932 text on one line, left-aligned and vertically centred in box,
+  // clipped to box. With an opaque background the text's own cells (advance
+  // x font height) are filled with the background colour first.
+  void DrawTextInBox(std::string_view cp932, const Rect& box);
+  // Pixel width of the text in the current font.
+  int MeasureText(std::string_view cp932) const;
+
+  // Copies w x h pixels from (sx, sy) of src to (dx, dy), clipped to both.
+  void BitBlt(int dx, int dy, int w, int h, const RasterSurface& src, int sx, int sy);
+
+ private:
+  void Blend(int x, int y, Color c, int coverage);
+
+  int m_width;
+  int m_height;
+  std::vector<std::uint32_t> m_pixels;
+  GlyphSource* m_glyphs;
+  Color m_pen = kBlack;
+  Color m_textColor = kBlack;
+  Color m_backgroundColor = kWhite;
+  BackgroundMode m_backgroundMode = BackgroundMode::kOpaque;
+  Font m_font = kDefaultFont;
+  int m_penX = 0;
+  int m_penY = 0;
+};
+
+}  // namespace kumoito
