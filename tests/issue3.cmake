@@ -3,6 +3,7 @@
 
 add_executable(kumoito_tuning_tests
   ${CMAKE_CURRENT_LIST_DIR}/song/tuning_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/song/arrangement_test.cpp
 )
 target_link_libraries(kumoito_tuning_tests PRIVATE kumoito_song GTest::gtest_main)
 gtest_discover_tests(kumoito_tuning_tests)
