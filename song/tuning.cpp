@@ -1,5 +1,7 @@
 #include "song/tuning.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
