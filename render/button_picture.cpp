@@ -62,8 +62,8 @@ RasterSurface DrawIcon() {
   const Color string = Rgb(60, 40, 24);
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
-      icon.SetPixel(x, y, InsideRounded(x, y, n, n, 8) ? Mix(ground, Rgb(70, 90, 150), y / 47.0)
-                                                       : kWhite);
+      icon.SetPixel(
+          x, y, InsideRounded(x, y, n, n, 8) ? Mix(ground, Rgb(70, 90, 150), y / 47.0) : kWhite);
     }
   }
   // Neck, pegs and the body of the instrument, with its three strings.
@@ -91,8 +91,8 @@ RasterSurface DrawIcon() {
 RasterSurface LoadBitmapResource(int id) {
   switch (id) {
     case kNormalFaceId:
-      return DrawFace(Rgb(252, 252, 246), Rgb(208, 214, 200), Rgb(104, 116, 96),
-                      Rgb(255, 255, 255), true);
+      return DrawFace(Rgb(252, 252, 246), Rgb(208, 214, 200), Rgb(104, 116, 96), Rgb(255, 255, 255),
+                      true);
     case kPressedFaceId:
       return DrawFace(Rgb(186, 196, 178), Rgb(226, 232, 218), Rgb(72, 84, 64), Rgb(150, 160, 140),
                       true);
@@ -208,7 +208,9 @@ bool CButtonPicture::IsPressed(int index) const {
   return index >= 0 && index < kCapacity && m_buttons[index].pressed == 1;
 }
 
-const std::string& CButtonPicture::Caption(int index) const { return m_buttons[index].caption; }
+const std::string& CButtonPicture::Caption(int index) const {
+  return m_buttons[index].caption;
+}
 
 const Surface* CButtonPicture::ButtonSurface(int index) const {
   return index >= 0 && index < kCapacity ? m_buttons[index].surface.get() : nullptr;

@@ -88,14 +88,15 @@ class FreeTypeGlyphSource final : public GlyphSource {
     g.coverage.resize(static_cast<std::size_t>(g.width) * g.rows);
     for (int row = 0; row < g.rows; ++row) {
       const unsigned char* src = bm.buffer + static_cast<std::ptrdiff_t>(row) * bm.pitch;
-      std::copy(src, src + g.width, g.coverage.begin() + static_cast<std::ptrdiff_t>(row) * g.width);
+      std::copy(src, src + g.width,
+                g.coverage.begin() + static_cast<std::ptrdiff_t>(row) * g.width);
     }
     return g;
   }
 
   int Ascent(int cellHeight) override {
-    return static_cast<int>(std::lround(static_cast<double>(cellHeight) * m_ascentUnits /
-                                        m_cellUnits));
+    return static_cast<int>(
+        std::lround(static_cast<double>(cellHeight) * m_ascentUnits / m_cellUnits));
   }
 
   std::string Name() const override { return m_name; }

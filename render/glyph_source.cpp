@@ -50,7 +50,9 @@ class Cp932Decoder {
   iconv_t m_cd;
 };
 
-bool IsHalfWidth(char32_t cp) { return cp < 0x100 || (cp >= 0xFF61 && cp <= 0xFF9F); }
+bool IsHalfWidth(char32_t cp) {
+  return cp < 0x100 || (cp >= 0xFF61 && cp <= 0xFF9F);
+}
 
 }  // namespace
 
@@ -92,7 +94,9 @@ namespace {
 std::atomic<GlyphSource*> g_override{nullptr};
 }  // namespace
 
-GlyphSource* SetDefaultGlyphSourceOverride(GlyphSource* source) { return g_override.exchange(source); }
+GlyphSource* SetDefaultGlyphSourceOverride(GlyphSource* source) {
+  return g_override.exchange(source);
+}
 
 GlyphSource& DefaultGlyphSource() {
   if (GlyphSource* o = g_override.load()) {

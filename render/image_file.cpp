@@ -18,7 +18,9 @@ namespace {
 
 constexpr std::size_t kBmpHeaderSize = 54;
 
-std::size_t BmpStride(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+std::size_t BmpStride(int width) {
+  return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+}
 
 std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
   const std::uint32_t size = GetFileSize32(path);
@@ -64,7 +66,8 @@ std::vector<unsigned char> EncodeBitmap(const RasterSurface& surface) {
   StoreLE16(h + 28, 24);
   StoreLE32(h + 34, static_cast<std::uint32_t>(imageSize));
   for (int y = 0; y < height; ++y) {
-    unsigned char* row = file.data() + kBmpHeaderSize + stride * static_cast<std::size_t>(height - 1 - y);
+    unsigned char* row =
+        file.data() + kBmpHeaderSize + stride * static_cast<std::size_t>(height - 1 - y);
     for (int x = 0; x < width; ++x) {
       const Color c = surface.PixelAt(x, y);
       row[3 * x] = static_cast<unsigned char>(c);
@@ -96,13 +99,15 @@ std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file) {
   image.width = width;
   image.height = bottomUp ? height : -height;
   const std::size_t stride = BmpStride(width);
-  if (offset > file.size() || (file.size() - offset) / stride < static_cast<std::size_t>(image.height)) {
+  if (offset > file.size() ||
+      (file.size() - offset) / stride < static_cast<std::size_t>(image.height)) {
     return std::nullopt;
   }
   image.rgb.resize(static_cast<std::size_t>(width) * image.height * 3);
   for (int y = 0; y < image.height; ++y) {
     const unsigned char* row =
-        file.data() + offset + stride * static_cast<std::size_t>(bottomUp ? image.height - 1 - y : y);
+        file.data() + offset +
+        stride * static_cast<std::size_t>(bottomUp ? image.height - 1 - y : y);
     unsigned char* out = image.rgb.data() + static_cast<std::size_t>(y) * width * 3;
     for (int x = 0; x < width; ++x) {
       out[3 * x] = row[3 * x + 2];
@@ -161,8 +166,8 @@ std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int 
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(image.rgb.data() +
-                                        static_cast<std::size_t>(cinfo.next_scanline) * image.width * 3);
+    JSAMPROW row = const_cast<JSAMPROW>(
+        image.rgb.data() + static_cast<std::size_t>(cinfo.next_scanline) * image.width * 3);
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);

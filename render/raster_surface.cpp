@@ -186,7 +186,8 @@ void RasterSurface::BitBlt(int dx, int dy, int w, int h, const RasterSurface& sr
     return;
   }
   for (int row = 0; row < h; ++row) {
-    const std::uint32_t* from = &src.m_pixels[static_cast<std::size_t>(sy + row) * src.m_width + sx];
+    const std::uint32_t* from =
+        &src.m_pixels[static_cast<std::size_t>(sy + row) * src.m_width + sx];
     std::copy(from, from + w, &m_pixels[static_cast<std::size_t>(dy + row) * m_width + dx]);
   }
 }
