@@ -17,17 +17,21 @@ namespace {
 
 std::string MatchFontFile(const std::string& pattern, int& index) {
   std::string file;
-  if (!FcInit()) {
+  // A configuration of our own, destroyed after the match: the library's
+  // global one would stay allocated until the process ends.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (config == nullptr) {
     return file;
   }
   FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
   if (pat == nullptr) {
+    FcConfigDestroy(config);
     return file;
   }
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcConfigSubstitute(config, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  FcPattern* match = FcFontMatch(config, pat, &result);
   if (match != nullptr) {
     FcChar8* path = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
@@ -38,6 +42,7 @@ std::string MatchFontFile(const std::string& pattern, int& index) {
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pat);
+  FcConfigDestroy(config);
   return file;
 }
 

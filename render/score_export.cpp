@@ -1,0 +1,128 @@
+#include "render/score_export.h"
+
+#include <algorithm>
+
+#include "common/report.h"
+#include "common/sjis.h"
+#include "render/image_file.h"
+#include "render/score_view.h"
+#include "song/song_data.h"
+
+namespace kumoito {
+namespace {
+
+constexpr int kMeasuresPerRow = 4;
+constexpr int kTitleTextOffset = 15;
+
+}  // namespace
+
+void TitleLayer::CreateTitleLayer(COffScreenControl& control, const Rect& rect) {
+  // The strip takes no input: presses and releases change nothing.
+  m_surface = AttachSurface(
+      control, rect, [](int, int, int) {}, [](int, int, int) {});
+  m_items.clear();
+  RenderTitleLayer();
+}
+
+void TitleLayer::AddTitleText(std::string_view text) {
+  if (static_cast<int>(m_items.size()) < kMaxItems) {
+    m_items.push_back(TextItem{std::string(text), kTitleTextOffset, kTitleTextOffset, 0});
+  }
+}
+
+void TitleLayer::RenderTitleLayer() {
+  if (!m_surface) {
+    return;
+  }
+  RasterSurface& s = m_surface->picture;
+  s.FillRect(Rect{0, 0, m_surface->width, kTitleStripHeight}, kWhite);
+  s.SetTextColor(kBlack);
+  s.SetBackgroundColor(kWhite);
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
+  for (const TextItem& item : m_items) {
+    const int width = kCharacterWidth * static_cast<int>(item.text.size());
+    s.DrawTextInBox(item.text, Rect{item.x, item.y, item.x + width, item.y + kCharacterWidth});
+  }
+}
+
+void TitleLayer::ReleaseTitleLayer() {
+  if (m_surface && m_surface->control != nullptr) {
+    m_surface->control->m_onPress = nullptr;
+    m_surface->control->m_onRelease = nullptr;
+  }
+  m_surface.reset();
+  m_items.clear();
+}
+
+PageImage::PageImage(int width, int height) : m_page(width, height) {
+  m_page.FillRect(Rect{0, 0, width, height}, kPageBackground);
+  m_items.reserve(kMaxItems);
+}
+
+void PageImage::Add(const RasterSurface& source, int x, int y, int width, int height) {
+  if (static_cast<int>(m_items.size()) < kMaxItems) {
+    m_items.push_back(BlitItem{&source, x, y, width, height});
+  }
+}
+
+void PageImage::Flush() {
+  for (const BlitItem& item : m_items) {
+    m_page.BitBlt(item.x, item.y, item.width, item.height, *item.source, 0, 0);
+  }
+  m_items.clear();
+}
+
+bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path) {
+  const CSongData* song = view.Song();
+  if (song == nullptr || view.CellCount() < kMeasuresPerRow) {
+    ReportImageError();
+    return false;
+  }
+  const Surface& cell0 = *view.CellSurface(0);
+  const int w0 = cell0.width;
+  const int h0 = cell0.height;
+  const bool titleBand = view.Settings() != nullptr && view.Settings()->titleBand == 1;
+  const int strip = titleBand ? kTitleStripHeight : 0;
+  const int measures = std::max(song->m_measureCount, 0);
+  const int rows = (measures + kMeasuresPerRow - 1) / kMeasuresPerRow;
+  const int width = kMeasuresPerRow * w0;
+  const int height = rows * h0 + strip;
+
+  TitleLayer title;
+  title.CreateTitleLayer(titleControl, Rect{0, 0, width, kTitleStripHeight});
+  title.AddTitleText(FieldText(song->m_info.title));
+  title.RenderTitleLayer();
+  const int remembered = view.FirstShownMeasure();
+
+  bool written = false;
+  if (height <= 0) {
+    // Nothing to draw and no strip: a picture of no rows is no image file.
+    ReportImageError();
+  } else {
+    PageImage page(width, height);
+    for (int g = 0; g < measures; ++g) {
+      const int c = g % kMeasuresPerRow;
+      const int y = (g / kMeasuresPerRow) * h0 + strip;
+      const Surface& cell = *view.CellSurface(c);
+      const int x = c * cell.width;
+      if (c == 0) {
+        page.Flush();
+        view.SetFirstShownMeasure(g);
+        view.RefreshScoreView();
+      }
+      page.Add(cell.picture, x, y, cell.width, cell.height);
+    }
+    if (titleBand) {
+      page.Add(title.GetSurface()->picture, 0, 0, title.GetSurface()->width, kTitleStripHeight);
+    }
+    page.Flush();
+    written = WriteBitmapFile(page.Picture(), path);
+  }
+
+  view.SetFirstShownMeasure(remembered);
+  view.RefreshScoreView();
+  title.ReleaseTitleLayer();
+  return written;
+}
+
+}  // namespace kumoito

@@ -1,0 +1,76 @@
+#pragma once
+// The image export: the whole song as one 24-bit BMP, four measures to a
+// row under an optional 40-pixel title strip. Rows are drawn by the score
+// view itself (so the window shows each row as it is exported), copied onto
+// a page, and the view is put back where it was.
+//
+// Thread-safety: GUI thread only.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/offscreen_control.h"
+#include "render/raster_surface.h"
+
+namespace kumoito {
+
+class CScoreView;
+
+inline constexpr int kTitleStripHeight = 40;
+inline constexpr Color kPageBackground = Rgb(230, 230, 230);
+
+// A strip of texts drawn at fixed places, shown on a control of its own
+// while it lives.
+class TitleLayer {
+ public:
+  static constexpr int kCharacterWidth = 30;
+  static constexpr int kMaxItems = 64;
+
+  void CreateTitleLayer(COffScreenControl& control, const Rect& rect);
+  // Adds CP932 text at (15, 15).
+  void AddTitleText(std::string_view text);
+  void RenderTitleLayer();
+  void ReleaseTitleLayer();
+  const Surface* GetSurface() const { return m_surface.get(); }
+
+ private:
+  struct TextItem {
+    std::string text;
+    int x;
+    int y;
+    int format;
+  };
+  std::unique_ptr<Surface> m_surface;
+  std::vector<TextItem> m_items;
+};
+
+// The page being composed: pictures wait in a list and are copied onto the
+// page in list order.
+class PageImage {
+ public:
+  static constexpr int kMaxItems = 192;
+  PageImage(int width, int height);
+  void Add(const RasterSurface& source, int x, int y, int width, int height);
+  void Flush();
+  const RasterSurface& Picture() const { return m_page; }
+
+ private:
+  struct BlitItem {
+    const RasterSurface* source;
+    int x;
+    int y;
+    int width;
+    int height;
+  };
+  RasterSurface m_page;
+  std::vector<BlitItem> m_items;
+};
+
+// Writes the view's song to path as BMP data (whatever the extension). The
+// title strip follows the settings' title-band switch. A song of no measures
+// gives the strip alone, or, without the strip, no file and a GNLL report.
+// Returns false when no complete file was written.
+bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path);
+
+}  // namespace kumoito

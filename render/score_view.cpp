@@ -1,0 +1,268 @@
+#include "render/score_view.h"
+
+#include <cstring>
+
+#include "common/sjis.h"
+#include "song/song_data.h"
+
+namespace kumoito {
+namespace {
+
+constexpr int kStringLineTop = 20;  // third string
+constexpr int kStringLineGap = 20;
+constexpr int kStringLineBottom = 60;  // first string
+constexpr int kLyricTop = 70;
+constexpr int kLyricBottom = 86;
+constexpr int kColumnCount = 16;
+// "ー", the mark that ends a note of a half note or longer.
+constexpr std::string_view kLongMark = "\x81\x5B";
+
+std::array<std::string, kKandokoroLabelCount> MakeLabels() {
+  static constexpr std::string_view kUtf8[kKandokoroLabelCount] = {
+      "●",    "○",    "１",   "２",   "３",   "＃",   "４",   "５",   "６",
+      "７",   "８",   "９",   "ｂ",   "１０", "１１", "１２", "１３", "１＃",
+      "１４", "１５", "１６", "１７", "１８", "１９", "１ｂ", "２０"};
+  std::array<std::string, kKandokoroLabelCount> labels;
+  for (int i = 0; i < kKandokoroLabelCount; ++i) {
+    labels[i] = Utf8ToCp932(kUtf8[i]).value_or("?");
+  }
+  return labels;
+}
+
+}  // namespace
+
+const std::array<std::string, kKandokoroLabelCount> kKandokoroLabels = MakeLabels();
+
+void LookUpPosition(const PitchPlaceTable& places, std::int32_t slotValue, std::int32_t& string,
+                    std::int32_t& kandokoro) {
+  if (slotValue >= 0 && slotValue <= kMaxPitch) {
+    string = places[slotValue].string;
+    kandokoro = places[slotValue].position;
+  } else if (slotValue == SLOT_REST) {
+    string = 1;
+    kandokoro = 0;
+  } else {
+    string = 0;
+  }
+}
+
+void ConvertToHalfWidth(std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (!IsSjisLeadByte(lead) || i + 1 >= text.size()) {
+      out.push_back(text[i]);
+      ++i;
+      continue;
+    }
+    const int code = (lead << 8) | static_cast<unsigned char>(text[i + 1]);
+    if (code >= 0x824F && code <= 0x8258) {
+      out.push_back(static_cast<char>('0' + (code - 0x824F)));
+    } else if (code >= 0x8260 && code <= 0x8279) {
+      out.push_back(static_cast<char>('A' + (code - 0x8260)));
+    } else if (code >= 0x8281 && code <= 0x829A) {
+      out.push_back(static_cast<char>('a' + (code - 0x8281)));
+    } else {
+      out.append(text, i, 2);
+    }
+    i += 2;
+  }
+  text = std::move(out);
+}
+
+Font SelectLabelFont(RasterSurface& surface, int height) {
+  return surface.SelectFont(Font{height});
+}
+
+OpenStrings CScoreView::CreateScoreCells(COffScreenControl& control, const Rect& rect, int tuning,
+                                         std::int32_t basePitch, CellClickCallback onClick) {
+  ReleaseAllCells();
+  const auto& intervals = kTuningTable[ValidTuningIndex(tuning)].intervals;
+  SetOpenStrings(
+      OpenStrings{basePitch + intervals[0], basePitch + intervals[1], basePitch + intervals[2]});
+  m_onClick = std::move(onClick);
+  AddScoreCell(control, rect);
+  return m_open;
+}
+
+void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
+  if (m_count >= kScoreCellCount) {
+    return;
+  }
+  Cell& cell = m_cells[m_count];
+  cell.surface = AttachSurface(
+      control, rect, [this](int x, int y, int id) { OnCellPress(x, y, id); }, nullptr);
+  cell.entryCount = 0;
+  RenderScoreCell(m_count);
+  ++m_count;
+}
+
+void CScoreView::PresentAllCells() {
+  for (int i = 0; i < m_count; ++i) {
+    if (m_cells[i].surface) {
+      PresentSurface(*m_cells[i].surface);
+    }
+  }
+}
+
+void CScoreView::ReleaseAllCells() {
+  for (Cell& cell : m_cells) {
+    if (cell.surface && cell.surface->control != nullptr) {
+      cell.surface->control->m_onPress = nullptr;
+    }
+    cell.surface.reset();
+    cell.entryCount = 0;
+  }
+  m_count = 0;
+}
+
+void CScoreView::SetOpenStrings(const OpenStrings& open) {
+  m_open = open;
+  m_places = BuildPitchPlaces(open);
+}
+
+void CScoreView::OnCellPress(int x, int, int id) {
+  if (id < 0 || id >= m_count || !m_onClick) {
+    return;
+  }
+  const int columnWidth = m_cells[id].surface->width / kColumnCount;
+  if (columnWidth <= 0) {
+    return;
+  }
+  m_onClick(id, x / columnWidth);
+}
+
+double CScoreView::SlotLength(int noteCell, int slot) const {
+  // Sixteenth slots 0 and 1 of consecutive cells; slot 2 is never walked.
+  // The walk starts after the entry's own slot and may cross bar lines.
+  std::int64_t i = slot == 0 ? static_cast<std::int64_t>(noteCell) * 2 + 1
+                             : static_cast<std::int64_t>(noteCell + 1) * 2;
+  double length = 0.5;
+  for (; i < static_cast<std::int64_t>(kMaxCells) * 2; ++i) {
+    if (m_song->m_cells[i / 2].pitch[i % 2] != SLOT_HOLD) {
+      break;
+    }
+    length += 0.5;
+  }
+  return length;
+}
+
+void CScoreView::CollectEntries(int cellIndex, int measure) {
+  const CSongData& song = *m_song;
+  const int beats = song.m_beatsPerMeasure;
+  Cell& cell = m_cells[cellIndex];
+  const bool lyrics = m_settings != nullptr && m_settings->lyricsShown == 1;
+  for (int j = 0; j < beats; ++j) {
+    for (int h = 0; h < 2; ++h) {
+      const int noteCell = 2 * (measure * beats + j) + h;
+      if (noteCell >= kMaxCells) {
+        return;
+      }
+      for (int s = 0; s < kSlotsPerCell; ++s) {
+        const std::int32_t v = song.m_cells[noteCell].pitch[s];
+        if (v < 0 && v != SLOT_REST) {
+          continue;
+        }
+        // A measure can hold more drawable slots than a cell keeps (eight
+        // beats, or cells divided in three); the later ones are not drawn.
+        if (cell.entryCount >= kMaxCellEntries) {
+          return;
+        }
+        CellEntry& e = cell.entries[cell.entryCount];
+        e = CellEntry{};
+        e.eighth = 2.0 * j + h;
+        e.length = SlotLength(noteCell, s);
+        LookUpPosition(m_places, v, e.string, e.kandokoro);
+        if (lyrics && v >= 0) {
+          SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
+        }
+        ++cell.entryCount;
+      }
+    }
+  }
+}
+
+void CScoreView::RefreshScoreView() {
+  for (Cell& cell : m_cells) {
+    cell.entryCount = 0;
+  }
+  if (m_song != nullptr) {
+    for (int i = 0; i < m_count; ++i) {
+      const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
+      if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
+        CollectEntries(i, static_cast<int>(measure));
+      }
+    }
+  }
+  for (int i = 0; i < m_count; ++i) {
+    RenderScoreCell(i);
+  }
+  PresentAllCells();
+}
+
+void CScoreView::RenderScoreCell(int index) {
+  if (index < 0 || index >= kScoreCellCount || !m_cells[index].surface) {
+    return;
+  }
+  Cell& cell = m_cells[index];
+  RasterSurface& s = cell.surface->picture;
+  const int w = cell.surface->width;
+  s.FillRect(Rect{0, 0, w, cell.surface->height}, kWhite);
+  const Color previousPen = s.Pen();
+  s.SetPen(kBlack);
+  s.SetTextColor(kBlack);
+  s.SetBackgroundColor(kWhite);
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
+
+  s.MoveTo(0, kStringLineTop);
+  s.LineTo(0, kStringLineBottom);
+  s.MoveTo(w - 1, kStringLineTop);
+  s.LineTo(w - 1, kStringLineBottom);
+  for (int y = kStringLineTop; y <= kStringLineBottom; y += kStringLineGap) {
+    s.MoveTo(0, y);
+    s.LineTo(w, y);
+  }
+
+  const int step = w / 10;
+  for (int k = 0; k < cell.entryCount; ++k) {
+    const CellEntry& e = cell.entries[k];
+    const int x = static_cast<int>((e.eighth + 1) * step);
+    const int kandokoro =
+        (e.kandokoro >= 0 && e.kandokoro < kKandokoroLabelCount) ? e.kandokoro : 0;
+    std::string t = kKandokoroLabels[kandokoro];
+    if (t.size() >= 4) {
+      ConvertToHalfWidth(t);
+    }
+    if (e.length >= 4) {
+      t += kLongMark;
+    }
+    const Rect box{x, 50 - 20 * e.string, x + 8 * static_cast<int>(t.size()), 66 - 20 * e.string};
+    const Font previous = SelectLabelFont(s, e.length <= 1 ? 12 : 14);
+    s.DrawTextInBox(t, box);
+    s.SelectFont(previous);
+
+    const int left = x + 2;
+    const int right = box.right - 2;
+    const int b = box.bottom;
+    if (e.length <= 0.5) {
+      s.MoveTo(left, b);
+      s.LineTo(right, b);
+      s.MoveTo(left, b + 2);
+      s.LineTo(right, b + 2);
+    } else if (e.length <= 1.5) {
+      s.MoveTo(left, b);
+      s.LineTo(right, b);
+    }
+
+    if (e.lyric[0] != '\0') {
+      const Font before = SelectLabelFont(s, 12);
+      s.DrawTextInBox(FieldText(e.lyric), Rect{x, kLyricTop, box.right, kLyricBottom});
+      s.SelectFont(before);
+    }
+  }
+  s.SetPen(previousPen);
+}
+
+}  // namespace kumoito

@@ -1,0 +1,118 @@
+#pragma once
+// CScoreView: the 48 score cells of the main window (6 rows of 8 measures),
+// each an off-screen surface showing one measure as shamisen tablature:
+// three string lines, bar lines, the kandokoro of every note or rest on the
+// line of its string, note-value marks under it and the optional lyric. It
+// also keeps the open strings and the pitch-to-position table they give.
+//
+// Thread-safety: GUI thread only (the export and batch mode run there too).
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/config_control.h"
+#include "render/offscreen_control.h"
+#include "render/raster_surface.h"
+#include "song/tuning.h"
+
+namespace kumoito {
+
+class CSongData;
+
+inline constexpr int kScoreCellCount = 48;
+inline constexpr int kScoreCellColumns = 8;
+inline constexpr int kMaxCellEntries = 32;
+inline constexpr int kKandokoroLabelCount = 26;
+
+// Tablature texts (CP932, every character full-width): row 0 a rest, row 1
+// the open string, row r the position r - 1 semitones above it.
+extern const std::array<std::string, kKandokoroLabelCount> kKandokoroLabels;
+
+// One drawable note or rest of a cell.
+struct CellEntry {
+  double eighth = 0;           // eighth-note position in the measure
+  std::int32_t string = 0;     // 0 first (lowest) string .. 2 third
+  std::int32_t kandokoro = 0;  // row of kKandokoroLabels
+  double length = 0;           // in eighth notes, a multiple of 0.5
+  char lyric[16] = {};
+};
+
+// String and kandokoro of a slot value: a pitch's place, (1, 0) for a rest;
+// for other negative values the string is 0 and kandokoro is left as it was.
+void LookUpPosition(const PitchPlaceTable& places, std::int32_t slotValue, std::int32_t& string,
+                    std::int32_t& kandokoro);
+
+// Full-width digits and Latin letters become ASCII; everything else stays.
+void ConvertToHalfWidth(std::string& cp932);
+
+// Selects the label font of a cell height (12 or 14) and returns the font
+// to select again after drawing.
+Font SelectLabelFont(RasterSurface& surface, int height);
+
+class CScoreView {
+ public:
+  // (cell number, sixteenth column 0..15)
+  using CellClickCallback = std::function<void(int cell, int column)>;
+
+  CScoreView() = default;
+  CScoreView(const CScoreView&) = delete;
+  CScoreView& operator=(const CScoreView&) = delete;
+
+  // Empties the group and adds cell 0; the open strings come from the tuning
+  // and the first string's pitch. Returns the open strings.
+  OpenStrings CreateScoreCells(COffScreenControl& control, const Rect& rect, int tuning,
+                               std::int32_t basePitch, CellClickCallback onClick);
+  void AddScoreCell(COffScreenControl& control, const Rect& rect);
+  void PresentAllCells();
+  void ReleaseAllCells();
+
+  // New open strings (tuning or first string changed): the table follows.
+  void SetOpenStrings(const OpenStrings& open);
+  const OpenStrings& GetOpenStrings() const { return m_open; }
+  const PitchPlaceTable& Places() const { return m_places; }
+
+  // What the view shows: the song (none: empty cells) and the settings whose
+  // lyrics switch it follows. Neither is owned.
+  void SetSong(const CSongData* song) { m_song = song; }
+  const CSongData* Song() const { return m_song; }
+  const SettingsBlock* Settings() const { return m_settings; }
+  void SetSettings(const SettingsBlock* settings) { m_settings = settings; }
+
+  int FirstShownMeasure() const { return m_firstShownMeasure; }
+  void SetFirstShownMeasure(int measure) { m_firstShownMeasure = measure; }
+
+  // Rebuilds every cell's entries from the song, renders and presents all.
+  void RefreshScoreView();
+  void RenderScoreCell(int cell);
+
+  int CellCount() const { return m_count; }
+  int EntryCount(int cell) const { return m_cells[cell].entryCount; }
+  const CellEntry& Entry(int cell, int index) const { return m_cells[cell].entries[index]; }
+  const Surface* CellSurface(int cell) const { return m_cells[cell].surface.get(); }
+
+ private:
+  struct Cell {
+    std::unique_ptr<Surface> surface;
+    int entryCount = 0;
+    std::array<CellEntry, kMaxCellEntries> entries;
+  };
+
+  void OnCellPress(int x, int y, int id);
+  void CollectEntries(int cell, int measure);
+  double SlotLength(int noteCell, int slot) const;
+
+  std::array<Cell, kScoreCellCount> m_cells;
+  int m_count = 0;
+  OpenStrings m_open{};
+  PitchPlaceTable m_places{};
+  CellClickCallback m_onClick;
+  const CSongData* m_song = nullptr;
+  const SettingsBlock* m_settings = nullptr;
+  int m_firstShownMeasure = 0;
+};
+
+}  // namespace kumoito

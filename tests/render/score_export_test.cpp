@@ -1,0 +1,134 @@
+#include "render/score_export.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/report.h"
+#include "render/image_file.h"
+#include "song/song_data.h"
+#include "tests/render/render_test_util.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+using test::NewSong;
+using test::ReadFile;
+using test::TempDir;
+using test::ViewFixture;
+
+RgbImage Decode(const std::string& path) {
+  auto image = DecodeBitmap(ReadFile(path));
+  EXPECT_TRUE(image.has_value());
+  return image.value_or(RgbImage{});
+}
+
+Color PixelOf(const RgbImage& image, int x, int y) {
+  const unsigned char* p = &image.rgb[(static_cast<std::size_t>(y) * image.width + x) * 3];
+  return Rgb(p[0], p[1], p[2]);
+}
+
+TEST(ScoreExport, EightMeasuresWithTitleBand) {
+  ViewFixture f;
+  TempDir dir;
+  auto song = NewSong(8);
+  std::strcpy(song->m_info.title, "T");
+  song->m_cells[8].pitch[0] = 60;  // measure 1
+  f.view.SetSong(song.get());
+  f.view.SetFirstShownMeasure(0);
+  f.view.RefreshScoreView();
+  const std::string path = dir.Path("eight.bmp");
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), path));
+  EXPECT_EQ(ReadFile(path).size(), 368694u);
+  const RgbImage image = Decode(path);
+  ASSERT_EQ(image.width, 512);
+  ASSERT_EQ(image.height, 240);
+  // Rows at y 40 and 140: their string lines at 60, 80, 100 and 160, ...
+  for (int y : {60, 80, 100, 160, 180, 200}) {
+    EXPECT_EQ(PixelOf(image, 5, y), kBlack) << y;
+  }
+  EXPECT_EQ(PixelOf(image, 0, 70), kBlack);    // bar line of measure 0
+  EXPECT_EQ(PixelOf(image, 128, 70), kBlack);  // measure 1 starts at x 128
+  EXPECT_EQ(PixelOf(image, 141, 57), kBlack);  // its note: box at x 140, ink from 141
+  // The title: "T" at (15, 15), 12-pixel cell centred in 15..45, ink from 24.
+  EXPECT_EQ(PixelOf(image, 16, 24), kBlack);
+  EXPECT_EQ(PixelOf(image, 16, 23), kWhite);
+  for (int x = 0; x < 512; x += 7) {
+    for (int y = 0; y < 240; y += 5) {
+      ASSERT_NE(PixelOf(image, x, y), kPageBackground) << x << "," << y;
+    }
+  }
+}
+
+TEST(ScoreExport, FiveMeasuresWithoutTitleLeaveGreyColumns) {
+  ViewFixture f;
+  TempDir dir;
+  f.settings.titleBand = 0;
+  auto song = NewSong(5);
+  f.view.SetSong(song.get());
+  const std::string path = dir.Path("five.bmp");
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), path));
+  const RgbImage image = Decode(path);
+  ASSERT_EQ(image.width, 512);
+  ASSERT_EQ(image.height, 200);
+  EXPECT_EQ(ReadFile(path).size(), 54u + 1536 * 200);
+  EXPECT_EQ(PixelOf(image, 0, 0), kWhite);    // measure 0 starts at the top
+  EXPECT_EQ(PixelOf(image, 5, 120), kBlack);  // measure 4: row 1, string line
+  for (int x : {128, 300, 511}) {
+    for (int y : {100, 150, 199}) {
+      EXPECT_EQ(PixelOf(image, x, y), kPageBackground) << x << "," << y;
+    }
+  }
+}
+
+TEST(ScoreExport, TheViewComesBackToWhereItWas) {
+  ViewFixture f;
+  TempDir dir;
+  auto song = NewSong(48);
+  f.view.SetSong(song.get());
+  f.view.SetFirstShownMeasure(8);
+  f.view.RefreshScoreView();
+  std::vector<int> shown;
+  f.controls[0]->m_onScreenChanged = [&] { shown.push_back(f.view.FirstShownMeasure()); };
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("x.png")));
+  std::vector<int> expected;
+  for (int g = 0; g < 48; g += 4) {
+    expected.push_back(g);
+  }
+  expected.push_back(8);
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(f.view.FirstShownMeasure(), 8);
+  // Whatever the extension, the export writes BMP data.
+  EXPECT_EQ(ReadFile(dir.Path("x.png"))[0], 'B');
+}
+
+TEST(ScoreExport, EmptySongGivesTheStripOrNothing) {
+  ViewFixture f;
+  TempDir dir;
+  std::int32_t beats = 4, key = 0, measures = 0;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  ASSERT_EQ(song->m_measureCount, 0);
+  f.view.SetSong(song.get());
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("strip.bmp")));
+  EXPECT_EQ(Decode(dir.Path("strip.bmp")).height, 40);
+
+  f.settings.titleBand = 0;
+  ScopedReportCapture reports;
+  EXPECT_FALSE(ExportScoreImage(f.view, f.titleControl(), dir.Path("none.bmp")));
+  EXPECT_EQ(reports.Text(), "\nGNLL00000000 画像保存でエラーがおきました。");
+  EXPECT_TRUE(ReadFile(dir.Path("none.bmp")).empty());
+}
+
+TEST(ScoreExport, UnwritablePathIsReportedNotSilent) {
+  ViewFixture f;
+  auto song = NewSong(1);
+  f.view.SetSong(song.get());
+  ScopedReportCapture reports;
+  EXPECT_FALSE(ExportScoreImage(f.view, f.titleControl(), "/nonexistent-folder/x.bmp"));
+  EXPECT_NE(reports.Text().find("GENE01000007"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kumoito

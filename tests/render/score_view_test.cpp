@@ -1,0 +1,237 @@
+#include "render/score_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/sjis.h"
+#include "song/song_data.h"
+#include "tests/render/render_test_util.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+using test::NewSong;
+using test::ViewFixture;
+
+void Put(CSongData& song, int cell, std::int32_t s0, std::int32_t s1 = SLOT_HOLD,
+         std::int32_t s2 = SLOT_NONE) {
+  song.m_cells[cell].pitch[0] = s0;
+  song.m_cells[cell].pitch[1] = s1;
+  song.m_cells[cell].pitch[2] = s2;
+}
+
+// Runs of black pixels along a row of a cell, as (first x, length).
+std::vector<std::pair<int, int>> BlackRuns(const RasterSurface& s, int y, int from, int to) {
+  std::vector<std::pair<int, int>> runs;
+  for (int x = from; x < to; ++x) {
+    if (s.PixelAt(x, y) == kBlack) {
+      if (!runs.empty() && runs.back().first + runs.back().second == x) {
+        ++runs.back().second;
+      } else {
+        runs.push_back({x, 1});
+      }
+    }
+  }
+  return runs;
+}
+
+const RasterSurface& Cell(const ViewFixture& f, int i) {
+  return f.view.CellSurface(i)->picture;
+}
+
+TEST(ScoreView, KandokoroLabelsAndHalfWidthConversion) {
+  EXPECT_EQ(kKandokoroLabels[0], *Utf8ToCp932("●"));
+  EXPECT_EQ(kKandokoroLabels[5], *Utf8ToCp932("＃"));
+  EXPECT_EQ(kKandokoroLabels[25], *Utf8ToCp932("２０"));
+  std::string t = kKandokoroLabels[13];
+  ConvertToHalfWidth(t);
+  EXPECT_EQ(t, "10");
+  t = kKandokoroLabels[24];
+  ConvertToHalfWidth(t);
+  EXPECT_EQ(t, "1b");
+  t = kKandokoroLabels[17];
+  ConvertToHalfWidth(t);
+  EXPECT_EQ(t, "1" + *Utf8ToCp932("＃"));
+  // A trail byte is never taken for a lead byte: 0x89 0x82 is one kanji and
+  // 'O' follows; read from 0x82 the bytes would make "０".
+  t = "\x89\x82\x4F";
+  ConvertToHalfWidth(t);
+  EXPECT_EQ(t, "\x89\x82\x4F");
+  t = *Utf8ToCp932("Ａｚ９あ");
+  ConvertToHalfWidth(t);
+  EXPECT_EQ(t, "Az9" + *Utf8ToCp932("あ"));
+}
+
+TEST(ScoreView, PlacesUnderHonchoshiOnC) {
+  ViewFixture f(0, 48);
+  std::int32_t string = -5, kandokoro = -5;
+  struct Case {
+    int pitch, string, kandokoro;
+  };
+  for (Case c : {Case{48, 0, 1}, Case{52, 0, 5}, Case{53, 1, 1}, Case{72, 2, 13}, Case{86, 2, 15},
+                 Case{47, 1, 7}}) {
+    LookUpPosition(f.view.Places(), c.pitch, string, kandokoro);
+    EXPECT_EQ(string, c.string) << c.pitch;
+    EXPECT_EQ(kandokoro, c.kandokoro) << c.pitch;
+  }
+  LookUpPosition(f.view.Places(), SLOT_REST, string, kandokoro);
+  EXPECT_EQ(string, 1);
+  EXPECT_EQ(kandokoro, 0);
+  kandokoro = 7;
+  LookUpPosition(f.view.Places(), SLOT_HOLD, string, kandokoro);
+  EXPECT_EQ(string, 0);
+  EXPECT_EQ(kandokoro, 7);
+}
+
+TEST(ScoreView, EmptyCellsShowStaffAndBarLinesOnly) {
+  ViewFixture f;
+  f.view.RefreshScoreView();  // no song
+  const RasterSurface& s = Cell(f, 5);
+  for (int y : {20, 40, 60}) {
+    EXPECT_EQ(BlackRuns(s, y, 0, 128), (std::vector<std::pair<int, int>>{{0, 128}})) << y;
+  }
+  EXPECT_EQ(BlackRuns(s, 19, 0, 128), (std::vector<std::pair<int, int>>{}));
+  EXPECT_EQ(BlackRuns(s, 30, 0, 128), (std::vector<std::pair<int, int>>{{0, 1}, {127, 1}}));
+  EXPECT_EQ(s.PixelAt(0, 61), kWhite);  // the bar line ends at y = 60
+  // The screen shows the picture.
+  ASSERT_TRUE(f.controls[5]->Screen().has_value());
+  EXPECT_EQ(f.controls[5]->Screen()->PixelAt(0, 30), kBlack);
+}
+
+TEST(ScoreView, NoteValuesGiveBoxesFontsAndUnderlines) {
+  ViewFixture f;
+  auto song = NewSong(2);
+  Put(*song, 0, 60, SLOT_HOLD);  // quarter at eighth 0: held by cell 1
+  Put(*song, 1, SLOT_HOLD, SLOT_HOLD);
+  Put(*song, 2, 60, SLOT_HOLD);         // eighth at eighth 2
+  Put(*song, 3, 60, 60);                // two sixteenths at eighth 3
+  Put(*song, 4, SLOT_REST, SLOT_HOLD);  // an eighth rest at eighth 4
+  Put(*song, 5, 48, SLOT_HOLD);         // half note at eighth 5: 7 holds
+  for (int c = 6; c < 8; ++c) {
+    Put(*song, c, SLOT_HOLD, SLOT_HOLD);
+  }
+  Put(*song, 8, SLOT_HOLD, SLOT_HOLD);  // the next measure starts with the held note
+  Put(*song, 9, SLOT_REST, SLOT_HOLD);
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+
+  ASSERT_EQ(f.view.EntryCount(0), 6);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 0).length, 2.0);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 1).length, 1.0);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 2).length, 0.5);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 4).length, 1.0);
+  EXPECT_EQ(f.view.Entry(0, 4).string, 1);
+  EXPECT_EQ(f.view.Entry(0, 4).kandokoro, 0);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 5).eighth, 5.0);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 5).length, 4.0);  // crosses the bar line
+  // The held slot in the next measure adds nothing; its rest does.
+  ASSERT_EQ(f.view.EntryCount(1), 1);
+  EXPECT_DOUBLE_EQ(f.view.Entry(1, 0).eighth, 1.0);
+
+  const RasterSurface& s = Cell(f, 0);
+  // Pitch 60 is the open third string: "○" (2 bytes) at top 10, bottom 26.
+  // Quarter at x 12 in the 14-pixel font, no underline.
+  EXPECT_EQ(BlackRuns(s, 26, 12, 36), (std::vector<std::pair<int, int>>{}));
+  EXPECT_EQ(s.PixelAt(13, 20), kBlack);  // box ink (14-pixel cell rows 11..24)
+  EXPECT_EQ(s.PixelAt(13, 11), kBlack);
+  EXPECT_EQ(s.PixelAt(13, 10), kWhite);
+  // Eighth at x 36: one underline from x 38 to 36 + 16 - 2 (end unpainted).
+  EXPECT_EQ(BlackRuns(s, 26, 36, 50), (std::vector<std::pair<int, int>>{{38, 12}}));
+  EXPECT_EQ(BlackRuns(s, 28, 36, 50), (std::vector<std::pair<int, int>>{}));
+  EXPECT_EQ(s.PixelAt(37, 11), kWhite);  // 12-pixel cell: rows 12..23
+  EXPECT_EQ(s.PixelAt(37, 12), kBlack);
+  // Sixteenths at x 48, both in the same box place: two underlines.
+  EXPECT_EQ(BlackRuns(s, 28, 48, 62), (std::vector<std::pair<int, int>>{{50, 12}}));
+  // The eighth rest: "●" on the middle line at x 60 with one underline.
+  EXPECT_EQ(BlackRuns(s, 46, 60, 78), (std::vector<std::pair<int, int>>{{62, 12}}));
+  // The half note on the first string at x 72: "○ー", 16 pixels wider.
+  EXPECT_EQ(s.PixelAt(88, 60), kBlack);   // ink of "ー", the second 14-pixel cell
+  EXPECT_EQ(s.PixelAt(99, 60), kWhite);   // its cell blanks the string line
+  EXPECT_EQ(s.PixelAt(100, 60), kBlack);  // after the text the line goes on
+  EXPECT_EQ(BlackRuns(s, 66, 72, 128), (std::vector<std::pair<int, int>>{}));  // no underline
+}
+
+TEST(ScoreView, LyricsOnlyForNotesAndOnlyWhenSwitchedOn) {
+  ViewFixture f;
+  auto song = NewSong(1);
+  Put(*song, 0, 60, SLOT_HOLD);
+  std::strcpy(song->m_cells[0].lyric[0], "\x82\xB3");
+  Put(*song, 1, SLOT_REST, SLOT_HOLD);
+  std::strcpy(song->m_cells[1].lyric[0], "xx");  // free space of a rest, never drawn
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  EXPECT_STREQ(f.view.Entry(0, 0).lyric, "\x82\xB3");
+  EXPECT_STREQ(f.view.Entry(0, 1).lyric, "");
+  // Lyric box (12, 70)-(28, 86): the 12-pixel glyph ink from y 72.
+  EXPECT_EQ(Cell(f, 0).PixelAt(13, 75), kBlack);
+  EXPECT_TRUE(BlackRuns(Cell(f, 0), 75, 24, 128).empty());
+
+  f.settings.lyricsShown = 0;
+  f.view.RefreshScoreView();
+  EXPECT_STREQ(f.view.Entry(0, 0).lyric, "");
+  for (int y = 67; y < 100; ++y) {
+    ASSERT_TRUE(BlackRuns(Cell(f, 0), y, 0, 128).empty()) << y;
+  }
+}
+
+TEST(ScoreView, ShortAndLongMeasuresAndTheFirstShownMeasure) {
+  ViewFixture f;
+  auto song = NewSong(20, 8);
+  for (int c = 0; c < 16; ++c) {
+    Put(*song, c, 53 + c % 2, SLOT_HOLD);  // 16 eighths on the second string
+  }
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  ASSERT_EQ(f.view.EntryCount(0), 16);
+  // The box at eighth 9 (x 120) is cut at the cell's edge; from eighth 10 on
+  // (x 132) nothing is visible, and the right bar line stays.
+  EXPECT_EQ(Cell(f, 0).PixelAt(121, 35), kBlack);
+  EXPECT_EQ(Cell(f, 0).PixelAt(127, 30), kBlack);
+
+  f.view.SetFirstShownMeasure(16);
+  f.view.RefreshScoreView();
+  EXPECT_EQ(f.view.EntryCount(0), 1);  // measure 16: its rest
+  EXPECT_EQ(f.view.EntryCount(3), 1);  // measure 19, the last
+  EXPECT_EQ(f.view.EntryCount(4), 0);  // beyond the song
+}
+
+TEST(ScoreView, ACellKeepsAtMost32Entries) {
+  ViewFixture f;
+  auto song = NewSong(1, 8);
+  for (int c = 0; c < 16; ++c) {
+    Put(*song, c, 60, 62, 64);  // 48 drawable slots in one measure
+  }
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  EXPECT_EQ(f.view.EntryCount(0), kMaxCellEntries);
+  EXPECT_DOUBLE_EQ(f.view.Entry(0, 31).eighth, 10.0);  // cell 10, slot 1
+}
+
+TEST(ScoreView, ClicksReportTheSixteenthColumn) {
+  ViewFixture f;
+  f.controls[9]->OnLeftButtonDown(7, 50);
+  f.controls[9]->OnLeftButtonUp(7, 50);
+  f.controls[10]->OnLeftButtonDown(8, 50);
+  f.controls[47]->OnLeftButtonDown(127, 0);
+  EXPECT_EQ(f.clicks, (std::vector<std::pair<int, int>>{{9, 0}, {10, 1}, {47, 15}}));
+}
+
+TEST(ScoreView, TuningChangesMoveTheNotes) {
+  ViewFixture f(2, 57);  // 三下り on A: 57, 62, 67
+  EXPECT_EQ(f.view.GetOpenStrings(), (OpenStrings{57, 62, 67}));
+  auto song = NewSong(1);
+  Put(*song, 0, 67);
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  EXPECT_EQ(f.view.Entry(0, 0).string, 2);
+  EXPECT_EQ(f.view.Entry(0, 0).kandokoro, 1);
+  f.view.SetOpenStrings(OpenStringPitches(0, 0));
+  f.view.RefreshScoreView();
+  EXPECT_EQ(f.view.Entry(0, 0).string, 2);
+  EXPECT_EQ(f.view.Entry(0, 0).kandokoro, 8);
+}
+
+}  // namespace
+}  // namespace kumoito
