@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <vector>
 
 #include "common/sjis.h"
 
@@ -56,15 +57,38 @@ bool IsHalfWidth(char32_t cp) {
 
 }  // namespace
 
+// Two-byte characters decoded so far, by their code; labels repeat the same
+// few characters on every refresh.
+class Cp932Table {
+ public:
+  char32_t Get(const char* bytes, Cp932Decoder& decoder) {
+    const std::size_t code =
+        (static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]);
+    if (m_table.empty()) {
+      m_table.assign(65536, kUnknown);
+    }
+    char32_t& cp = m_table[code];
+    if (cp == kUnknown) {
+      cp = decoder.Decode(bytes, 2);
+    }
+    return cp;
+  }
+
+ private:
+  static constexpr char32_t kUnknown = 0xFFFFFFFF;
+  std::vector<char32_t> m_table;
+};
+
 std::u32string DecodeCp932(std::string_view text) {
   thread_local Cp932Decoder decoder;
+  thread_local Cp932Table table;
   std::u32string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
     const bool lead = IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
     const std::size_t n = lead ? 2 : 1;
-    out.push_back(decoder.Decode(text.data() + i, n));
+    out.push_back(lead ? table.Get(text.data() + i, decoder) : decoder.Decode(text.data() + i, 1));
     i += n;
   }
   return out;

@@ -1,0 +1,84 @@
+// The two pictures users wait for: a refresh of the 48 score cells (every
+// scroll, key or tuning change) and the export of a long song to a file.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "common/config_control.h"
+#include "render/glyph_source.h"
+#include "render/score_export.h"
+#include "render/score_view.h"
+#include "song/song_data.h"
+
+namespace kumoito {
+namespace {
+
+struct Window {
+  Window() {
+    for (int i = 0; i <= kScoreCellCount; ++i) {
+      controls.push_back(std::make_unique<COffScreenControl>());
+    }
+    auto rect = [](int i) {
+      const int left = 10 + 128 * (i % 8);
+      const int top = 10 + 102 * (i / 8);
+      return Rect{left, top, left + 128, top + 100};
+    };
+    view.CreateScoreCells(*controls[0], rect(0), 0, 48, nullptr);
+    for (int i = 1; i < kScoreCellCount; ++i) {
+      view.AddScoreCell(*controls[i], rect(i));
+      controls[i]->m_id = i;
+    }
+    view.SetSettings(&settings);
+  }
+  std::vector<std::unique_ptr<COffScreenControl>> controls;
+  CScoreView view;
+  SettingsBlock settings = kDefaultSettings;
+};
+
+// Every half beat a note with a lyric: 8 entries per 4/4 measure, a mix of
+// one- and two-character kandokoro.
+std::unique_ptr<CSongData> FullSong(int measures) {
+  std::int32_t beats = 4, key = 0;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  for (int c = 0; c < song->CellCount(); ++c) {
+    song->m_cells[c].pitch[0] = 48 + (c * 5) % 40;
+    song->m_cells[c].pitch[1] = SLOT_HOLD;
+    song->m_cells[c].lyric[0][0] = '\x82';
+    song->m_cells[c].lyric[0][1] = '\xA0';  // あ
+  }
+  return song;
+}
+
+void BM_RefreshScoreView(benchmark::State& state) {
+  Window w;
+  auto song = FullSong(48);
+  w.view.SetSong(song.get());
+  w.view.RefreshScoreView();  // glyph cache warm, as after the first paint
+  for (auto _ : state) {
+    w.view.RefreshScoreView();
+  }
+}
+BENCHMARK(BM_RefreshScoreView)->Unit(benchmark::kMicrosecond);
+
+void BM_ExportScoreImage256Measures(benchmark::State& state) {
+  Window w;
+  auto song = FullSong(256);
+  w.view.SetSong(song.get());
+  w.view.RefreshScoreView();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-export-bench-" + std::to_string(::getpid()) + ".bmp");
+  for (auto _ : state) {
+    ExportScoreImage(w.view, *w.controls[kScoreCellCount], path.string());
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportScoreImage256Measures)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kumoito
+
+BENCHMARK_MAIN();
