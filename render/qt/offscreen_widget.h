@@ -1,0 +1,38 @@
+#pragma once
+// OffScreenWidget: puts a COffScreenControl on screen. It paints the picture
+// last presented to the control and forwards the left button and the mouse
+// leaving to it; everything else is the control's logic.
+//
+// Thread-safety: GUI thread only.
+
+#include <QWidget>
+
+#include "render/offscreen_control.h"
+
+namespace kumoito {
+
+class OffScreenWidget : public QWidget {
+  Q_OBJECT
+ public:
+  // The control must outlive the widget.
+  OffScreenWidget(COffScreenControl& control, QWidget* parent);
+  ~OffScreenWidget() override;
+
+  COffScreenControl& Control() { return m_control; }
+  // Enables both the widget (input) and the control (caption colour).
+  void SetControlEnabled(bool enabled);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void FollowGeometry();
+
+  COffScreenControl& m_control;
+};
+
+}  // namespace kumoito
