@@ -1,0 +1,6 @@
+# MIDI engine tests (one binary for the midi library).
+add_executable(kumoito_midi_tests
+  midi/track_ops_test.cpp
+)
+target_link_libraries(kumoito_midi_tests PRIVATE kumoito_midi GTest::gtest_main)
+gtest_discover_tests(kumoito_midi_tests DISCOVERY_TIMEOUT 60)
