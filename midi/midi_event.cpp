@@ -35,6 +35,8 @@ MidiTrack::MidiTrack(std::uint32_t bufferCapacity) : capacity(bufferCapacity) {}
 
 MidiSequence::MidiSequence(std::uint32_t bufferCapacity) : capacity(bufferCapacity) {}
 MidiSequence::~MidiSequence() = default;
+MidiSequence::MidiSequence(MidiSequence&&) noexcept = default;
+MidiSequence& MidiSequence::operator=(MidiSequence&&) noexcept = default;
 
 void SetEventData(MidiEvent& event, const unsigned char* bytes, std::int32_t length) {
   event.data.reset();

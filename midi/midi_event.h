@@ -89,6 +89,10 @@ struct MidiTrack {
 struct MidiSequence {
   explicit MidiSequence(std::uint32_t bufferCapacity = kBufferCapacity);
   ~MidiSequence();
+  MidiSequence(MidiSequence&&) noexcept;
+  MidiSequence& operator=(MidiSequence&&) noexcept;
+  MidiSequence(const MidiSequence&) = delete;
+  MidiSequence& operator=(const MidiSequence&) = delete;
 
   std::int32_t dataLength = 0;
   std::int32_t position = 0;

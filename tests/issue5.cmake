@@ -1,5 +1,6 @@
 # MIDI engine tests (one binary for the midi library).
 add_executable(kumoito_midi_tests
+  midi/smf_test.cpp
   midi/track_ops_test.cpp
 )
 target_link_libraries(kumoito_midi_tests PRIVATE kumoito_midi GTest::gtest_main)
