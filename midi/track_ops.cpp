@@ -1,8 +1,10 @@
 #include "midi/track_ops.h"
 
+#include <algorithm>
 #include <iterator>
 #include <list>
 #include <utility>
+#include <vector>
 
 #include "midi/midi_report.h"
 
@@ -49,22 +51,31 @@ void SwapKeepingDeltas(MidiTrack& track, std::size_t a, std::size_t b) {
   std::swap(track.events[a]->delta, track.events[b]->delta);
 }
 
+// Moves the events that satisfy moves to the front of their run, keeping the
+// order within both groups; the deltas stay at their positions.
 template <typename Pred>
 void MoveToRunFront(MidiTrack& track, Pred moves) {
-  const std::size_t n = track.events.size();
-  std::size_t i = 0;
-  std::size_t j = 1;
-  while (j < n) {
-    if (track.events[j]->delta != 0) {
-      i = j;
-      ++j;
-    } else if (moves(*track.events[j])) {
-      SwapKeepingDeltas(track, i, j);
-      ++i;
-      j = i;
-    } else {
-      ++j;
+  auto& ev = track.events;
+  std::vector<std::int32_t> deltas;
+  std::size_t start = 0;
+  while (start < ev.size()) {
+    std::size_t end = start + 1;
+    while (end < ev.size() && ev[end]->delta == 0) {
+      ++end;
     }
+    if (end - start > 1) {
+      deltas.clear();
+      for (std::size_t k = start; k < end; ++k) {
+        deltas.push_back(ev[k]->delta);
+      }
+      std::stable_partition(ev.begin() + static_cast<std::ptrdiff_t>(start),
+                            ev.begin() + static_cast<std::ptrdiff_t>(end),
+                            [&](const std::unique_ptr<MidiEvent>& e) { return moves(*e); });
+      for (std::size_t k = start; k < end; ++k) {
+        ev[k]->delta = deltas[k - start];
+      }
+    }
+    start = end;
   }
 }
 

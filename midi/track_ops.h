@@ -25,8 +25,9 @@ void CompactTrack(MidiTrack& track);
 // Rescales deltas and durations from division to 96 ticks per quarter with a
 // carried remainder. Returns true when a duration had to be lengthened to 1.
 bool RescaleTrack(MidiTrack& track, std::int32_t division);
-// Within each run of events on one tick: non-note events first, then system
-// exclusive first, then a note off before a note on of the same tick.
+// Within each run of events on one tick: system exclusive first, then the
+// other non-note events, then notes, each group in its former order; a note
+// off moves before a note on of the same run.
 void OrderSimultaneousEvents(MidiTrack& track);
 
 // Appends at the end; a full track (EventRoom events) reports MDTK 0xD000006

@@ -187,6 +187,18 @@ TEST(TrackOps, OrderPutsSysexFirstAndNoteOffBeforeNoteOn) {
   EXPECT_EQ(Deltas(t), (V{5, 0, 0, 0, 0}));
 }
 
+TEST(TrackOps, OrderKeepsTheOrderWithinEachGroup) {
+  auto tempo = Ev(EV_META, 0);
+  tempo->subtype = META_TEMPO;
+  auto t = MakeTrack(FORM_ON_OFF,
+                     Events(std::move(tempo), Ev(EV_NOTE_ON, 0, 60, 64), Ev(EV_NOTE_ON, 0, 64, 64),
+                            Ev(EV_PROGRAM, 0), Control(0, 101, 0), EndOfTrack(10)));
+  OrderSimultaneousEvents(t);
+  EXPECT_EQ(Kinds(t), (V{EV_META, EV_PROGRAM, EV_CONTROL, EV_NOTE_ON, EV_NOTE_ON, EV_META}));
+  EXPECT_EQ(t.events[3]->note, 60);
+  EXPECT_EQ(Deltas(t), (V{0, 0, 0, 0, 0, 10}));
+}
+
 TEST(TrackOps, OrderLeavesEventsOfOtherTicksAlone) {
   auto t = MakeTrack(FORM_ON_OFF, Events(Ev(EV_NOTE_ON, 0, 60, 64), Control(5, 7, 100),
                                          Ev(EV_NOTE_OFF, 5, 60), Ev(EV_NOTE_ON, 5, 60, 64)));
