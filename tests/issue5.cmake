@@ -1,5 +1,6 @@
 # MIDI engine tests (one binary for the midi library).
 add_executable(kumoito_midi_tests
+  midi/midi_out_test.cpp
   midi/performance_test.cpp
   midi/smf_test.cpp
   midi/track_ops_test.cpp
