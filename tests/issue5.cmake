@@ -2,6 +2,7 @@
 add_executable(kumoito_midi_tests
   midi/midi_out_test.cpp
   midi/performance_test.cpp
+  midi/playback_controller_test.cpp
   midi/player_test.cpp
   midi/smf_test.cpp
   midi/track_ops_test.cpp
