@@ -1,0 +1,87 @@
+// Timing of the player against the real timer service (recording output) and
+// the cost of building, writing and reading back the largest performance.
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "midi/performance.h"
+#include "midi/player.h"
+#include "midi/smf.h"
+#include "midi/timer_service.h"
+#include "song/song_data.h"
+#include "tests/midi/player_test_util.h"
+#include "tests/midi/recording_midi_out.h"
+
+namespace kumoito::midi {
+namespace {
+
+using namespace kumoito::midi::testing;
+
+std::unique_ptr<CSongData> FullSong(int measures) {
+  auto song = SongOf(measures);
+  for (int c = 0; c < song->CellCount(); ++c)
+    SetCell(*song, c, 60 + c % 12, 62, 64);
+  return song;
+}
+
+// A 60-second song (20 measures at 80 bpm) played in real time; the error of
+// every note on and off against its ideal time from the first note on.
+void BM_PlayerTimingError(benchmark::State& state) {
+  auto song = FullSong(20);
+  auto performance = PerformanceOf(*song, 80);
+  for (auto _ : state) {
+    RealTimerService timer;
+    auto log = std::make_shared<RecordingLog>([&timer] { return timer.NowUs(); });
+    SetMidiOutSystem(std::make_shared<RecordingSystem>(log));
+    Player player(timer, FastSleep);
+    player.StartPlayback(*performance);
+    while (!player.IsFinished())
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    player.StopPlayback(*performance);
+    SetMidiOutSystem(nullptr);
+
+    std::vector<std::int64_t> times;
+    for (const auto& m : log->Messages()) {
+      const int kind = m.bytes[0] & 0xF0;
+      if (kind == 0x80 || kind == 0x90)
+        times.push_back(m.timeUs);
+    }
+    std::vector<double> errors;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+      const std::int64_t tick = static_cast<std::int64_t>(i / 2) * 16 + (i % 2 ? 4 : 0);
+      const std::int64_t ideal = times[0] + tick * 60'000'000 / (96 * 80);
+      errors.push_back(std::abs(static_cast<double>(times[i] - ideal)) / 1000.0);
+    }
+    const double last = errors.back();
+    std::sort(errors.begin(), errors.end());
+    state.counters["events"] = static_cast<double>(errors.size());
+    state.counters["median_ms"] = errors[errors.size() / 2];
+    state.counters["p99_ms"] = errors[errors.size() * 99 / 100];
+    state.counters["max_ms"] = errors.back();
+    state.counters["last_event_ms"] = last;
+  }
+}
+BENCHMARK(BM_PlayerTimingError)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The largest song (1024 beats, every slot pitched): build, write, read back.
+void BM_BuildWriteRead(benchmark::State& state) {
+  auto song = FullSong(256);
+  const std::string path = TempPath("bench_play.dat");
+  for (auto _ : state) {
+    BuildPerformance(path, 120, *song);
+    MidiSequence s;
+    ReadSequenceFile(s, path);
+    benchmark::DoNotOptimize(s.track->EventCount());
+  }
+  std::remove(path.c_str());
+}
+BENCHMARK(BM_BuildWriteRead)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kumoito::midi
+
+BENCHMARK_MAIN();

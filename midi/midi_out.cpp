@@ -1,0 +1,220 @@
+#include "midi/midi_out.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "common/file_util.h"
+#include "midi/midi_out_backends.h"
+#include "midi/midi_report.h"
+
+namespace kumoito::midi {
+namespace {
+
+constexpr ErrorCode kDeviceOpenFailed = 0x07000001;
+constexpr ErrorCode kDeviceCloseFailed = 0x07000002;
+constexpr ErrorCode kDeviceProgramFailed = 0x07000003;
+constexpr ErrorCode kDeviceSysexFailed = 0x07000004;
+
+std::atomic<bool> g_missingDeviceFlag{true};
+std::mutex g_systemMutex;
+std::shared_ptr<MidiOutSystem> g_system;
+
+struct Choice {
+  enum Kind { kDefault, kSynth, kAlsa, kWav, kNone } kind = kDefault;
+  std::string wavPath;
+  int client = -1;
+  int port = 0;
+};
+
+Choice ReadChoice() {
+  Choice c;
+  const char* env = std::getenv("KUMOITO_MIDI_OUT");
+  const std::string_view v = env != nullptr ? env : "";
+  if (v == "synth") {
+    c.kind = Choice::kSynth;
+  } else if (v == "none") {
+    c.kind = Choice::kNone;
+  } else if (v.starts_with("wav:")) {
+    c.kind = Choice::kWav;
+    c.wavPath = std::string(v.substr(4));
+  } else if (v == "alsa") {
+    c.kind = Choice::kAlsa;
+  } else if (v.starts_with("alsa:")) {
+    c.kind = Choice::kAlsa;
+    const std::string rest(v.substr(5));
+    char* end = nullptr;
+    const long client = std::strtol(rest.c_str(), &end, 10);
+    if (end != rest.c_str() && *end == ':') {
+      c.client = static_cast<int>(client);
+      c.port = static_cast<int>(std::strtol(end + 1, nullptr, 10));
+    }
+  }
+  return c;
+}
+
+std::string SoundFont() {
+  const char* env = std::getenv("KUMOITO_SOUNDFONT");
+  return env != nullptr && *env != '\0' ? env : kDefaultSoundFont;
+}
+
+class PlatformMidiOutSystem final : public MidiOutSystem {
+ public:
+  std::uint32_t GetNumDevs() override {
+    const Choice c = ReadChoice();
+    const std::uint32_t synth = FileExists(SoundFont()) ? 1 : 0;
+    switch (c.kind) {
+      case Choice::kNone:
+        return 0;
+      case Choice::kSynth:
+      case Choice::kWav:
+        return synth;
+      case Choice::kAlsa:
+        return static_cast<std::uint32_t>(CountAlsaOutputPorts());
+      default:
+        return synth + static_cast<std::uint32_t>(CountAlsaOutputPorts());
+    }
+  }
+
+  std::unique_ptr<MidiOutPort> Open(std::uint32_t deviceId) override {
+    const Choice c = ReadChoice();
+    if (deviceId == kMidiMapper) {
+      switch (c.kind) {
+        case Choice::kDefault:
+        case Choice::kSynth:
+          return OpenSynthAudioPort(SoundFont());
+        case Choice::kWav:
+          return OpenSynthWavPort(SoundFont(), c.wavPath);
+        default:
+          return nullptr;
+      }
+    }
+    if (deviceId == 0 && (c.kind == Choice::kDefault || c.kind == Choice::kAlsa)) {
+      return OpenAlsaPort(c.client, c.port);
+    }
+    return nullptr;
+  }
+};
+
+void SendShort(MidiOut& out, std::uint32_t packed, bool* ok = nullptr) {
+  const bool sent = out.handle && out.handle->SendShort(packed);
+  if (ok != nullptr) {
+    *ok = sent;
+  }
+}
+
+std::uint32_t Pack(std::int32_t status, std::int32_t d1, std::int32_t d2) {
+  return (static_cast<std::uint32_t>(status) & 0xFF) |
+         ((static_cast<std::uint32_t>(d1) & 0xFF) << 8) |
+         ((static_cast<std::uint32_t>(d2) & 0xFF) << 16);
+}
+
+}  // namespace
+
+std::shared_ptr<MidiOutSystem> MakePlatformMidiOutSystem() {
+  return std::make_shared<PlatformMidiOutSystem>();
+}
+
+void SetMidiOutSystem(std::shared_ptr<MidiOutSystem> system) {
+  std::lock_guard lock(g_systemMutex);
+  g_system = std::move(system);
+}
+
+std::shared_ptr<MidiOutSystem> GetMidiOutSystem() {
+  std::lock_guard lock(g_systemMutex);
+  if (!g_system) {
+    g_system = MakePlatformMidiOutSystem();
+  }
+  return g_system;
+}
+
+void ResetMissingDeviceFlag() {
+  g_missingDeviceFlag = true;
+}
+
+void OpenMidiOut(MidiOut& out) {
+  out.handle.reset();
+  const auto system = GetMidiOutSystem();
+  if (system->GetNumDevs() == 0) {
+    if (g_missingDeviceFlag.exchange(false)) {
+      ReportDeviceError(kDeviceOpenFailed);
+    }
+    return;
+  }
+  out.handle = system->Open(kMidiMapper);
+  if (!out.handle) {
+    out.handle = system->Open(0);
+  }
+  if (!out.handle) {
+    ReportDeviceError(kDeviceOpenFailed);
+  }
+}
+
+void CloseMidiOut(MidiOut& out) {
+  if (!out.handle) {
+    return;
+  }
+  if (!out.handle->Reset()) {
+    ReportDeviceError(kDeviceCloseFailed);
+  }
+  if (!out.handle->Close()) {
+    ReportDeviceError(kDeviceCloseFailed);
+  }
+  out.handle.reset();
+}
+
+void SendProgramChange(std::int32_t program, std::int32_t channel, MidiOut& out) {
+  bool ok = false;
+  SendShort(out,
+            static_cast<std::uint32_t>(program) * 256 + static_cast<std::uint32_t>(channel) + 0xC0,
+            &ok);
+  if (!ok) {
+    ReportDeviceError(kDeviceProgramFailed);
+  }
+}
+
+void SendNoteOn(std::int32_t note, std::int32_t velocity, std::int32_t channel, MidiOut& out) {
+  SendShort(out, Pack(0x90 + channel, note, velocity > 127 ? 127 : velocity));
+}
+
+void SendNoteOff(std::int32_t note, std::int32_t channel, MidiOut& out) {
+  SendShort(out, Pack(0x80 + channel, note, 0));
+}
+
+void SendThreeBytes(std::int32_t status, std::int32_t data1, std::int32_t data2, MidiOut& out) {
+  SendShort(out, Pack(status, data1, data2));
+}
+
+void SendLongMessage(const unsigned char* bytes, std::int32_t length, MidiOut& out) {
+  if (!out.handle || bytes == nullptr || length <= 0) {
+    return;
+  }
+  // The message gets a block of its own size, so data of any length is sent
+  // whole instead of being cut to (or written past) a fixed block.
+  std::vector<unsigned char> message;
+  if (bytes[0] == 0xF0 && length >= 2) {
+    message.reserve(static_cast<std::size_t>(length) - 1);
+    message.push_back(0xF0);
+    message.insert(message.end(), bytes + 2, bytes + length);
+  } else {
+    message.assign(bytes, bytes + length);
+  }
+  if (!out.handle->SendLong(message.data(), message.size())) {
+    ReportDeviceError(kDeviceSysexFailed);
+  }
+}
+
+void SendGmSystemOn(MidiOut& out) {
+  static constexpr unsigned char kGmSystemOn[] = {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+  SendLongMessage(kGmSystemOn, sizeof kGmSystemOn, out);
+}
+
+void AllNotesOff(MidiOut& out) {
+  for (std::int32_t channel = 0; channel < kChannelCount; ++channel) {
+    SendShort(out, Pack(0xB0 + channel, 123, 0));
+  }
+}
+
+}  // namespace kumoito::midi

@@ -1,0 +1,44 @@
+#pragma once
+// Factories of the real output ports, one per backend file. No third-party
+// type appears here.
+//
+// Thread-safety: any thread; each port is then used by one thread at a time.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "midi/midi_out.h"
+
+namespace kumoito::midi {
+
+inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
+inline constexpr int kSynthSampleRate = 44100;
+
+// The built-in synthesizer without an audio driver (defined with the audio
+// port): the WAV port drives its rendering itself. Its calls may come from
+// two threads at once (FluidSynth's thread-safe API).
+class FluidSynthCore;
+struct FluidSynthCoreDeleter {
+  void operator()(FluidSynthCore* core) const;
+};
+using FluidSynthCorePtr = std::unique_ptr<FluidSynthCore, FluidSynthCoreDeleter>;
+FluidSynthCorePtr CreateFluidSynthCore(const std::string& soundFont);
+bool FluidSynthShort(FluidSynthCore& core, std::uint32_t packed);
+bool FluidSynthLong(FluidSynthCore& core, const unsigned char* bytes, std::size_t length);
+bool FluidSynthReset(FluidSynthCore& core);
+// Renders frames of 16-bit interleaved stereo into out (2 * frames values).
+bool FluidSynthRender(FluidSynthCore& core, std::int16_t* out, int frames);
+
+// FluidSynth sounding through the system's audio; null when no audio opens.
+std::unique_ptr<MidiOutPort> OpenSynthAudioPort(const std::string& soundFont);
+// FluidSynth rendering in real time into a 16-bit stereo WAV file at path.
+std::unique_ptr<MidiOutPort> OpenSynthWavPort(const std::string& soundFont,
+                                              const std::string& path);
+// ALSA sequencer output ports that accept writes, excluding our own.
+int CountAlsaOutputPorts();
+// client < 0: the first such port.
+std::unique_ptr<MidiOutPort> OpenAlsaPort(int client, int port);
+
+}  // namespace kumoito::midi

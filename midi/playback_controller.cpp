@@ -1,0 +1,106 @@
+#include "midi/playback_controller.h"
+
+#include <utility>
+
+#include "common/file_util.h"
+#include "midi/performance.h"
+#include "midi/smf.h"
+#include "song/song_data.h"
+
+namespace kumoito::midi {
+
+PlaybackController::PlaybackController(std::string startupFolder, TimerService& timer,
+                                       Callbacks callbacks, Player::SleepFunction sleep)
+    : m_startupFolder(std::move(startupFolder)),
+      m_callbacks(std::move(callbacks)),
+      m_player(timer, std::move(sleep)) {}
+
+PlaybackController::~PlaybackController() {
+  *m_alive = false;
+  if (m_playing && m_performance) {
+    m_player.StopPlayback(*m_performance);
+    m_playing = false;
+  }
+  CloseMidiOut(m_idleOut);
+  m_performance.reset();
+}
+
+std::string PlaybackController::PlayDataPath() const {
+  return JoinPath(m_startupFolder, "play.dat");
+}
+
+void PlaybackController::ResetMidiOut() {
+  m_performance.reset();
+  CloseMidiOut(m_idleOut);
+  OpenMidiOut(m_idleOut);
+  SendProgramChange(kIdleProgram, 0, m_idleOut);
+}
+
+void PlaybackController::Play(const CSongData* song) {
+  if (!m_playing) {
+    if (song == nullptr) {
+      return;
+    }
+    m_playing = true;
+    if (m_callbacks.setCaption) {
+      m_callbacks.setCaption(kStopCaption);
+    }
+    const std::string path = PlayDataPath();
+    BuildPerformance(path, song->m_info.tempo, *song);
+    CloseMidiOut(m_idleOut);
+    m_performance = std::make_unique<MidiSequence>(kBufferCapacity);
+    ReadSequenceFile(*m_performance, path, kBufferCapacity);
+    const std::uint64_t generation = ++m_generation;
+    m_player.SetEndNotification([this, generation] { OnPlaybackEnded(generation); });
+    m_player.StartPlayback(*m_performance);
+    return;
+  }
+  if (m_callbacks.setCaption) {
+    m_callbacks.setCaption(kPlayCaption);
+  }
+  if (m_performance) {
+    m_player.StopPlayback(*m_performance);
+  }
+  m_playing = false;
+  ++m_generation;  // an end notice already queued belongs to this playback
+  ResetMidiOut();
+}
+
+void PlaybackController::OnPlaybackEnded(std::uint64_t generation) {
+  if (!m_callbacks.post) {
+    return;
+  }
+  std::weak_ptr<bool> alive = m_alive;
+  m_callbacks.post(
+      [this, alive, generation] {
+        if (auto a = alive.lock(); a && *a) {
+          HandlePlaybackEnded(generation);
+        }
+      },
+      std::chrono::milliseconds(0));
+}
+
+void PlaybackController::HandlePlaybackEnded(std::uint64_t generation) {
+  if (generation != m_generation || !m_playing) {
+    return;  // stopped by hand, or a newer playback runs
+  }
+  if (m_callbacks.setCaption) {
+    m_callbacks.setCaption(kPlayCaption);
+  }
+  if (m_performance) {
+    m_player.StopPlayback(*m_performance);
+  }
+  m_playing = false;
+  std::weak_ptr<bool> alive = m_alive;
+  // Reopening the idle output waits three seconds; a playback started in the
+  // meantime keeps its performance.
+  m_callbacks.post(
+      [this, alive] {
+        if (auto a = alive.lock(); a && *a && !m_playing) {
+          ResetMidiOut();
+        }
+      },
+      kReopenDelay);
+}
+
+}  // namespace kumoito::midi

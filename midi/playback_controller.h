@@ -1,0 +1,78 @@
+#pragma once
+// The Play command without a window: builds play.dat from the song, reads it
+// back, hands it to the player and restores everything at the end. Holds the
+// playing flag, the idle output (open while nothing plays) and the current
+// performance. The window supplies two callbacks: the Play button's caption,
+// and a queue that runs a task on the GUI thread after a delay.
+//
+// Thread-safety: every public member runs on the GUI thread. The end of a
+// song is noticed on the player thread, which only queues a task to the GUI
+// thread; so the performance is used and freed on one thread only.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "midi/midi_event.h"
+#include "midi/midi_out.h"
+#include "midi/player.h"
+#include "midi/timer_service.h"
+
+namespace kumoito {
+class CSongData;
+}
+
+namespace kumoito::midi {
+
+inline constexpr std::string_view kPlayCaption = "   再　生";
+inline constexpr std::string_view kStopCaption = "   停　止";
+inline constexpr std::chrono::milliseconds kReopenDelay{3000};
+inline constexpr std::int32_t kIdleProgram = 107;
+
+class PlaybackController {
+ public:
+  struct Callbacks {
+    // Sets the Play button's caption and redraws the buttons (GUI thread).
+    std::function<void(std::string_view caption)> setCaption;
+    // Runs task on the GUI thread after delay; may be called from any thread.
+    std::function<void(std::function<void()> task, std::chrono::milliseconds delay)> post;
+  };
+
+  PlaybackController(std::string startupFolder, TimerService& timer, Callbacks callbacks,
+                     Player::SleepFunction sleep = {});
+  // Stops a playing song first, so the player never reads freed data.
+  ~PlaybackController();
+  PlaybackController(const PlaybackController&) = delete;
+  PlaybackController& operator=(const PlaybackController&) = delete;
+
+  // The Play button: starts when nothing plays (and a song is loaded), else stops.
+  void Play(const CSongData* song);
+  // Frees the performance and reopens the idle output with program 107.
+  void ResetMidiOut();
+
+  bool IsPlaying() const { return m_playing; }
+  std::string PlayDataPath() const;
+  MidiOut& IdleOut() { return m_idleOut; }
+  const MidiSequence* CurrentPerformance() const { return m_performance.get(); }
+
+ private:
+  void OnPlaybackEnded(std::uint64_t generation);      // player thread
+  void HandlePlaybackEnded(std::uint64_t generation);  // GUI thread
+
+  std::string m_startupFolder;
+  Callbacks m_callbacks;
+  Player m_player;
+  bool m_playing = false;
+  MidiOut m_idleOut;
+  std::unique_ptr<MidiSequence> m_performance;
+  // Counts playbacks, so an end notice of an earlier one is ignored.
+  std::atomic<std::uint64_t> m_generation{0};
+  // Cleared by the destructor, so tasks still queued do nothing.
+  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+}  // namespace kumoito::midi

@@ -1,0 +1,252 @@
+#include "midi/playback_controller.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/bytes.h"
+#include "common/file_util.h"
+#include "tests/midi/player_test_util.h"
+
+namespace kumoito::midi {
+namespace {
+
+using namespace kumoito::midi::testing;
+using Bytes = std::vector<unsigned char>;
+
+struct Posted {
+  std::function<void()> task;
+  std::chrono::milliseconds delay;
+};
+
+class ControllerTest : public ::testing::Test {
+ protected:
+  ControllerTest()
+      : m_folder(TempPath("startup")),
+        m_log(std::make_shared<RecordingLog>([this] { return m_timer.NowUs(); })),
+        m_system(std::make_shared<RecordingSystem>(m_log)) {
+    std::filesystem::create_directories(m_folder);
+    SetMidiOutSystem(m_system);
+    m_controller = std::make_unique<PlaybackController>(
+        m_folder, m_timer,
+        PlaybackController::Callbacks{
+            [this](std::string_view c) { m_captions.emplace_back(c); },
+            [this](std::function<void()> task, std::chrono::milliseconds delay) {
+              std::lock_guard lock(m_queueMutex);
+              m_queue.push_back({std::move(task), delay});
+            }},
+        FastSleep);
+  }
+  ~ControllerTest() override {
+    m_controller.reset();
+    SetMidiOutSystem(nullptr);
+    std::filesystem::remove_all(m_folder);
+  }
+
+  std::vector<Posted> TakeQueue() {
+    std::lock_guard lock(m_queueMutex);
+    return std::exchange(m_queue, {});
+  }
+  // Plays the timer chain out and waits for the end notice to be queued.
+  std::vector<Posted> PlayToEnd() {
+    std::vector<Posted> posted;
+    for (int i = 0; i < 20000 && posted.empty(); ++i) {
+      if (!m_timer.RunNext())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      posted = TakeQueue();
+    }
+    return posted;
+  }
+  Bytes LastMessage() {
+    const auto m = m_log->Messages();
+    return m.empty() ? Bytes{} : m.back().bytes;
+  }
+
+  std::string m_folder;
+  ManualTimerService m_timer;
+  std::shared_ptr<RecordingLog> m_log;
+  std::shared_ptr<RecordingSystem> m_system;
+  std::vector<std::string> m_captions;
+  std::mutex m_queueMutex;
+  std::vector<Posted> m_queue;
+  std::unique_ptr<PlaybackController> m_controller;
+};
+
+std::unique_ptr<CSongData> ShortSong() {
+  auto song = SongOf(1);
+  for (int c = 0; c < 4; ++c)
+    SetCell(*song, c, 60 + 2 * c, SLOT_HOLD);
+  song->m_info.tempo = 120;
+  return song;
+}
+
+TEST_F(ControllerTest, ResetOpensIdleOutputWithProgram107) {
+  m_controller->ResetMidiOut();
+  EXPECT_NE(m_controller->IdleOut().handle, nullptr);
+  EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
+}
+
+TEST_F(ControllerTest, PlayTwiceTogglesCaptionAndReopensIdleOutput) {
+  auto song = ShortSong();
+  m_controller->ResetMidiOut();
+  m_controller->Play(song.get());
+  EXPECT_TRUE(m_controller->IsPlaying());
+  EXPECT_EQ(m_controller->IdleOut().handle, nullptr);  // the player has its own
+  EXPECT_TRUE(FileExists(m_controller->PlayDataPath()));
+  ASSERT_NE(m_controller->CurrentPerformance(), nullptr);
+  EXPECT_EQ(m_controller->CurrentPerformance()->form, FORM_NOTES);
+  EXPECT_EQ(m_controller->CurrentPerformance()->division, 960);
+  m_timer.RunNext();
+  m_controller->Play(song.get());
+  EXPECT_FALSE(m_controller->IsPlaying());
+  EXPECT_EQ(m_captions, (std::vector<std::string>{"   停　止", "   再　生"}));
+  EXPECT_NE(m_controller->IdleOut().handle, nullptr);
+  EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
+  EXPECT_EQ(m_controller->CurrentPerformance(), nullptr);
+  // An end notice from the stopped playback, if any, changes nothing.
+  for (auto& p : TakeQueue())
+    p.task();
+  EXPECT_EQ(m_captions.size(), 2u);
+}
+
+TEST_F(ControllerTest, NoSongNoPlayback) {
+  m_controller->Play(nullptr);
+  EXPECT_FALSE(m_controller->IsPlaying());
+  EXPECT_TRUE(m_captions.empty());
+}
+
+TEST_F(ControllerTest, NaturalEndRestoresCaptionThenReopensAfterThreeSeconds) {
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  auto posted = PlayToEnd();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_TRUE(m_controller->IsPlaying());  // nothing changes until the GUI thread runs it
+  posted[0].task();
+  EXPECT_FALSE(m_controller->IsPlaying());
+  EXPECT_EQ(m_captions.back(), "   再　生");
+  auto reopen = TakeQueue();
+  ASSERT_EQ(reopen.size(), 1u);
+  EXPECT_EQ(reopen[0].delay, std::chrono::milliseconds(3000));
+  EXPECT_EQ(m_controller->IdleOut().handle, nullptr);
+  reopen[0].task();
+  EXPECT_NE(m_controller->IdleOut().handle, nullptr);
+  EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
+}
+
+TEST_F(ControllerTest, PlayPressedDuringTheEndIsNotUndone) {
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  auto posted = PlayToEnd();
+  ASSERT_EQ(posted.size(), 1u);
+  m_controller->Play(song.get());  // stop, before the end notice ran
+  m_controller->Play(song.get());  // and a new playback
+  posted[0].task();                // the old notice must not stop the new one
+  EXPECT_TRUE(m_controller->IsPlaying());
+  ASSERT_NE(m_controller->CurrentPerformance(), nullptr);
+  auto next = PlayToEnd();
+  ASSERT_EQ(next.size(), 1u);
+  next[0].task();
+  // A reopen queued by an earlier end does nothing while a song plays.
+  m_controller->Play(song.get());
+  for (auto& p : TakeQueue())
+    p.task();
+  EXPECT_TRUE(m_controller->IsPlaying());
+  EXPECT_NE(m_controller->CurrentPerformance(), nullptr);
+}
+
+TEST_F(ControllerTest, ClosingWhilePlayingStopsFirst) {
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  m_timer.RunNext();
+  m_controller.reset();  // no timer or thread may touch the freed copy (ASan)
+  EXPECT_EQ(m_timer.PendingCount(), 0u);
+}
+
+// The whole road with the real synthesizer writing a WAV file in real time:
+// the audio is not silent and each note sounds at the song's pitch.
+double EstimatePitch(const std::vector<float>& x, std::size_t from, std::size_t n, int rate) {
+  const std::size_t minLag = static_cast<std::size_t>(rate / 1000);
+  const std::size_t maxLag = static_cast<std::size_t>(rate / 60);
+  if (from + n + maxLag > x.size())
+    return 0;
+  std::vector<double> r(maxLag + 1, 0.0);
+  double best = 0;
+  for (std::size_t lag = minLag; lag <= maxLag; ++lag) {
+    double xy = 0, xx = 0, yy = 0;
+    for (std::size_t i = from; i < from + n; ++i) {
+      xy += x[i] * x[i + lag];
+      xx += x[i] * x[i];
+      yy += x[i + lag] * x[i + lag];
+    }
+    r[lag] = xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+    best = std::max(best, r[lag]);
+  }
+  // The shortest period whose correlation is near the best avoids octave errors.
+  for (std::size_t lag = minLag + 1; lag < maxLag; ++lag) {
+    if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+      return static_cast<double>(rate) / static_cast<double>(lag);
+    }
+  }
+  return 0;
+}
+
+TEST(WavPlayback, ShortSongIsAudibleAtTheRightPitches) {
+  const std::string wav = TempPath("play.wav");
+  ::setenv("KUMOITO_MIDI_OUT", ("wav:" + wav).c_str(), 1);
+  SetMidiOutSystem(nullptr);
+  const int pitches[] = {57, 62, 67, 69};
+  {
+    auto song = SongOf(1);
+    for (int c = 0; c < 4; ++c)
+      SetCell(*song, 2 * c, pitches[c], SLOT_HOLD);
+    auto performance = PerformanceOf(*song, 80);
+    RealTimerService timer;
+    Player player(timer, FastSleep);
+    player.StartPlayback(*performance);
+    for (int i = 0; i < 2000 && !player.IsFinished(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(player.IsFinished());
+    player.StopPlayback(*performance);
+  }
+  ::unsetenv("KUMOITO_MIDI_OUT");
+
+  std::vector<unsigned char> bytes(16 * 1024 * 1024);
+  std::size_t n = 0;
+  ASSERT_TRUE(ReadFileBytes(wav, bytes.data(), bytes.size(), n));
+  std::remove(wav.c_str());
+  ASSERT_GT(n, 44u);
+  const int rate = static_cast<int>(LoadLE32(&bytes[24]));
+  std::vector<float> mono;
+  for (std::size_t i = 44; i + 3 < n; i += 4) {
+    const auto l = static_cast<std::int16_t>(LoadLE16(&bytes[i]));
+    const auto r = static_cast<std::int16_t>(LoadLE16(&bytes[i + 2]));
+    mono.push_back((static_cast<float>(l) + static_cast<float>(r)) / 65536.0f);
+  }
+  float peak = 0;
+  for (float v : mono)
+    peak = std::max(peak, std::abs(v));
+  ASSERT_GT(peak, 0.005f) << "silent";
+  // Onset of the first note: first sample above a fifth of the peak.
+  std::size_t onset = 0;
+  while (onset < mono.size() && std::abs(mono[onset]) < peak / 5)
+    ++onset;
+  // Notes are 6 slots (750 ms) apart at 80 bpm.
+  const auto spacing = static_cast<std::size_t>(rate * 0.75);
+  for (int k = 0; k < 4; ++k) {
+    const std::size_t from = onset + static_cast<std::size_t>(k) * spacing + rate / 100;
+    const double f = EstimatePitch(mono, from, static_cast<std::size_t>(rate / 25), rate);
+    const double expected = 440.0 * std::pow(2.0, (pitches[k] - 69) / 12.0);
+    ASSERT_GT(f, 0) << "note " << k;
+    EXPECT_LT(std::abs(12 * std::log2(f / expected)), 1.0)
+        << "note " << k << " " << f << " Hz, expected " << expected;
+  }
+}
+
+}  // namespace
+}  // namespace kumoito::midi
