@@ -1,9 +1,49 @@
 // Kumoito: shamisen tablature viewer, player and editor.
-// Until the main window exists, the program only identifies itself.
+//
+// With two quoted paths on the command line the program converts a score to
+// an image and ends, without touching any window system, so that it runs on
+// servers with no display. Otherwise it opens the main window.
 
-#include <cstdio>
+#include <QApplication>
+#include <QMessageBox>
+#include <filesystem>
+#include <system_error>
 
-int main() {
-  std::printf("Kumoito %s\n", KUMOITO_VERSION);
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/qt/main_window_widget.h"
+#include "common/file_util.h"
+#include "common/message_box.h"
+
+int main(int argc, char** argv) {
+  using namespace kumoito;
+  std::error_code ec;
+  CKumoitoDlg::Options options;
+  options.startupFolder = std::filesystem::current_path(ec).string();
+  options.dataFolder = GetDataFolder();
+  options.commandLine = RebuildCommandLine(argc, argv);
+
+  if (ParseCommandLine(options.commandLine).batch) {
+    HeadlessFace face;
+    CKumoitoDlg logic(face, options);
+    const CKumoitoDlg::StartResult result = logic.Initialize();
+    logic.Destroy();
+    return result == CKumoitoDlg::StartResult::kBatchRefused ? 2 : 0;
+  }
+
+  QApplication app(argc, argv);
+  SetMessageBoxSink([](std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, "Kumoito",
+                    QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+  });
+  KumoitoWindow window(options);
+  window.show();
+  if (window.Start() != CKumoitoDlg::StartResult::kInteractive) {
+    return 0;
+  }
+  window.exec();
+  SetMessageBoxSink(nullptr);
   return 0;
 }

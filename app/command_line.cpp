@@ -1,0 +1,126 @@
+#include "app/command_line.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace kumoito {
+namespace {
+
+void AppendLimited(std::string& to, char c, std::size_t limit) {
+  if (to.size() < limit) {
+    to.push_back(c);
+  }
+}
+
+}  // namespace
+
+std::int32_t AsciiToInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+      value = static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1;
+    }
+  }
+  value = negative ? -value : value;
+  if (value > std::numeric_limits<std::int32_t>::max()) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+CommandLine ParseCommandLine(std::string_view text) {
+  const std::string_view line = text.substr(0, kCommandLineLength);
+  CommandLine result;
+  std::string tokens[3];
+  int state = 0;
+  for (char c : line) {
+    switch (state) {
+      case 0:
+        if (c == '"') {
+          state = 1;
+        }
+        break;
+      case 1:
+        result.batch = true;
+        if (c == '"') {
+          state = 2;
+        } else {
+          AppendLimited(result.scorePath, c, kPathLength);
+        }
+        break;
+      case 2:
+        if (c == '"') {
+          state = 3;
+        }
+        break;
+      case 3:
+        if (c == '"') {
+          state = 4;
+        } else {
+          AppendLimited(result.imagePath, c, kPathLength);
+        }
+        break;
+      case 4:
+      case 5:
+      case 6: {
+        std::string& token = tokens[state - 4];
+        if (c == ' ') {
+          if (!token.empty()) {
+            ++state;
+          }
+        } else {
+          AppendLimited(token, c, kTokenLength);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  result.firstString = AsciiToInt(tokens[0]);
+  result.tuningWord = tokens[1];
+  result.key = AsciiToInt(tokens[2]);
+  return result;
+}
+
+std::string RebuildCommandLine(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) {
+      line += ' ';
+    }
+    if (i <= 2) {
+      line += '"';
+      line += argv[i];
+      line += '"';
+    } else {
+      line += argv[i];
+    }
+  }
+  return line;
+}
+
+std::int32_t TuningFromWord(std::string_view word) {
+  if (word == "hon") {
+    return 0;
+  }
+  if (word == "futa") {
+    return 1;
+  }
+  if (word == "san") {
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace kumoito

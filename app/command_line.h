@@ -1,0 +1,42 @@
+#pragma once
+// The command line of a batch conversion: two quoted paths (score, image)
+// and three tokens (first string, tuning word, key). The text is read by a
+// small state machine, one character at a time, with the lengths of the
+// buffers it was designed for: longer input is cut, never overrun.
+//
+// Thread-safety: pure functions.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kumoito {
+
+inline constexpr std::size_t kCommandLineLength = 255;
+inline constexpr std::size_t kTokenLength = 31;
+inline constexpr std::size_t kPathLength = 259;
+
+struct CommandLine {
+  bool batch = false;  // a character followed the first double quote
+  std::string scorePath;
+  std::string imagePath;
+  std::int32_t firstString = 0;  // atoi of token 1
+  std::string tuningWord;        // token 2, verbatim
+  std::int32_t key = 0;          // atoi of token 3; -1 asks for automatic arrangement
+};
+
+CommandLine ParseCommandLine(std::string_view text);
+
+// The text the parser expects, from argv: the first two arguments each in
+// double quotes, then the others joined by single spaces. Empty without
+// arguments.
+std::string RebuildCommandLine(int argc, const char* const* argv);
+
+// "hon" 0, "futa" 1, "san" 2, compared exactly; anything else 0.
+std::int32_t TuningFromWord(std::string_view word);
+
+// C atoi: optional blanks and sign, then digits up to the first other
+// character; 0 when there are none. Saturates instead of overflowing.
+std::int32_t AsciiToInt(std::string_view text);
+
+}  // namespace kumoito

@@ -1,0 +1,407 @@
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/file_util.h"
+#include "common/message_box.h"
+#include "common/sjis.h"
+#include "input/input_tool.h"
+#include "midi/playback_controller.h"
+#include "render/image_file.h"
+#include "render/score_export.h"
+#include "song/arrangement.h"
+#include "song/score_file.h"
+#include "song/song_data.h"
+#include "song/tuning.h"
+
+namespace kumoito {
+namespace {
+
+constexpr const char* kScratchScore = "temp.mwd";
+constexpr const char* kLibraryFolder = "Archive";
+constexpr const char* kHelpIndex = "help/index.htm";
+constexpr const char* kSettingsNotice = "このボタンは将来の拡張機能用です。";
+constexpr int kPageRows = 6;
+constexpr int kVisibleRowsBeyondFirst = 5;
+
+std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8).value_or(""); }
+
+}  // namespace
+
+const std::array<ButtonSpec, kButtonCount> kMainButtons = {{
+    {1000, "   終  了", kCommandQuit, {960, 622, 1048, 652}, true},
+    {1001, "   読　込", kCommandOpen, {560, 622, 648, 652}, true},
+    {1007, "   保　存", kCommandSave, {460, 622, 548, 652}, true},
+    {1002, "   ﾗｲﾌﾞﾗﾘ", kCommandLibrary, {660, 622, 748, 652}, true},
+    {1003, "   再　生", kCommandPlay, {660, 652, 748, 682}, true},
+    {1004, "   出　力", kCommandExport, {860, 622, 948, 652}, true},
+    {1005, "   新　規", kCommandNew, {460, 622, 548, 652}, false},
+    {1006, "  入力ﾂｰﾙ", kCommandInputTool, {560, 652, 648, 682}, false},
+    {1008, "   設　定", kCommandSettings, {460, 652, 548, 682}, true},
+    {1009, "   曲情報", kCommandSongInfo, {360, 652, 448, 682}, true},
+    {1010, "   ヘルプ", kCommandHelp, {960, 652, 1048, 682}, true},
+}};
+
+Rect ScoreCellRect(int i) {
+  const int left = 10 + 128 * (i % kScoreCellColumns);
+  const int top = 10 + 102 * (i / kScoreCellColumns);
+  return Rect{left, top, left + 128, top + 100};
+}
+
+CKumoitoDlg::CKumoitoDlg(MainWindowFace& face, Options options)
+    : m_face(face), m_options(std::move(options)) {}
+
+CKumoitoDlg::~CKumoitoDlg() { Destroy(); }
+
+COffScreenControl& CKumoitoDlg::Control(int controlNumber) {
+  if (controlNumber >= kFirstCellControl && controlNumber < kFirstCellControl + kScoreCellCount) {
+    return m_cellControls[controlNumber - kFirstCellControl];
+  }
+  if (controlNumber == kExportLayerControl) {
+    return m_exportLayer;
+  }
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (kMainButtons[i].control == controlNumber) {
+      return m_buttonControls[i];
+    }
+  }
+  return m_exportLayer;
+}
+
+CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
+  const CommandLine line = ParseCommandLine(m_options.commandLine);
+  // A conversion plays nothing: the output is opened only for a window.
+  if (!line.batch && m_options.timer != nullptr) {
+    m_playback = std::make_unique<midi::PlaybackController>(
+        m_options.startupFolder, *m_options.timer,
+        midi::PlaybackController::Callbacks{
+            [this](std::string_view caption) { SetPlayCaption(caption); },
+            [this](std::function<void()> task, std::chrono::milliseconds delay) {
+              m_face.Post(std::move(task), delay);
+            }});
+    m_playback->ResetMidiOut();
+  }
+
+  MakeDirectories(m_options.dataFolder);
+  m_config = std::make_unique<CConfigControl>(JoinPath(m_options.dataFolder, kSettingsFileName),
+                                              &m_settings);
+  CreateButtons();
+  CreateCells();
+
+  StartResult result = StartResult::kInteractive;
+  if (line.batch) {
+    result = RunBatch(line);
+  } else {
+    FillCombos();
+  }
+
+  m_face.SetScrollRange(0);
+  m_inputTool = std::make_unique<CInputDlg>([this] {
+    m_face.Post([this] { OnRedrawScore(); }, std::chrono::milliseconds(0));
+  });
+  m_inputTool->Initialize();
+  RewriteScratchScore();
+  OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
+  return result;
+}
+
+void CKumoitoDlg::CreateButtons() {
+  const auto click = [this](int id) { RunCommand(id); };
+  for (int i = 0; i < kButtonCount; ++i) {
+    const ButtonSpec& spec = kMainButtons[i];
+    COffScreenControl& control = m_buttonControls[i];
+    if (i == 0) {
+      m_buttons.CreateButtonGroup(control, spec.rect, Cp932(spec.caption), kNormalFaceId,
+                                  kPressedFaceId, -1, click, [](int) {});
+    } else {
+      m_buttons.AddButton(control, spec.rect, Cp932(spec.caption), kNormalFaceId, kPressedFaceId,
+                          -1);
+    }
+    control.m_id = spec.command;
+    if (!spec.shown) {
+      m_face.SetControlVisible(spec.control, false);
+    }
+  }
+}
+
+void CKumoitoDlg::CreateCells() {
+  m_basePitch = FirstStringPitch(m_settings.firstStringValue);
+  m_tuning = ValidTuningIndex(m_settings.tuning);
+  m_view.CreateScoreCells(m_cellControls[0], ScoreCellRect(0), m_tuning, m_basePitch,
+                          [this](int cell, int column) { OnCellClick(cell, column); });
+  m_cellControls[0].m_id = 0;
+  for (int i = 1; i < kScoreCellCount; ++i) {
+    m_view.AddScoreCell(m_cellControls[i], ScoreCellRect(i));
+    m_cellControls[i].m_id = i;
+  }
+  m_view.SetSettings(&m_settings);
+}
+
+void CKumoitoDlg::FillCombos() {
+  std::vector<std::string> items;
+  for (const TuningEntry& t : kTuningTable) {
+    items.emplace_back(t.name);
+  }
+  m_face.FillCombo(kTuningCombo, items);
+  m_face.SelectCombo(kTuningCombo, ValidTuningIndex(m_settings.tuning));
+
+  items.clear();
+  int selected = -1;
+  const std::int32_t firstString = m_settings.firstStringValue == -1 ? 0 : m_settings.firstStringValue;
+  for (int i = 0; i < kFirstStringCount; ++i) {
+    items.emplace_back(kFirstStringList[i].name);
+    if (kFirstStringList[i].value == firstString) {
+      selected = i;
+    }
+  }
+  m_face.FillCombo(kFirstStringCombo, items);
+  m_face.SelectCombo(kFirstStringCombo, selected);
+
+  items.clear();
+  for (int k = 0; k < kMajorKeyCount; ++k) {
+    items.emplace_back(kKeyTable[k].name);
+  }
+  m_face.FillCombo(kKeyCombo, items);
+  m_face.SelectCombo(kKeyCombo, ValidMajorKeyIndex(m_settings.key));
+}
+
+CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
+  // Values no list holds would index the tables: refuse them before
+  // anything is written.
+  if (line.firstString < 0 || line.firstString >= kFirstStringCount || line.key < -1 ||
+      line.key >= kMajorKeyCount) {
+    std::fprintf(stderr,
+                 "kumoito: first string must be 0..11 and key -1..11 (got %d and %d); "
+                 "no image written\n",
+                 line.firstString, line.key);
+    return StartResult::kBatchRefused;
+  }
+  m_settings.firstStringValue = line.firstString;
+  m_settings.tuning = TuningFromWord(line.tuningWord);
+  // Automatic arrangement replaces the key; until then a valid row stands.
+  m_settings.key = line.key == -1 ? 0 : line.key;
+  OpenScore(line.scorePath, line.key == -1);
+  if (ExportScoreImage(m_view, m_exportLayer, line.imagePath)) {
+    ConvertImageFile(line.imagePath);
+  }
+  return StartResult::kBatchDone;
+}
+
+void CKumoitoDlg::RewriteScratchScore() {
+  const std::string path = JoinPath(m_options.dataFolder, kScratchScore);
+  std::int32_t beats = 4, key = 0, measures = 8;
+  std::unique_ptr<CSongData> scratch = CSongData::LoadOrCreate(path, beats, key, measures);
+  SaveScore(*scratch, scratch->m_beatsPerMeasure, scratch->m_keyIndex, path,
+            scratch->m_headerWord);
+}
+
+void CKumoitoDlg::RebuildOpenStrings() {
+  m_view.SetOpenStrings(OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning));
+}
+
+void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
+  m_view.SetSong(nullptr);
+  if (m_inputTool) {
+    m_inputTool->SetSong(nullptr);
+  }
+  m_song.reset();
+  std::int32_t beats = 0, key = 0, measures = 0;
+  m_song = CSongData::LoadOrCreate(path, beats, key, measures);
+
+  if (automatic) {
+    const KeyAndTuning chosen = ChooseKeyAndTuning(*m_song, m_settings.firstStringValue);
+    m_settings.key = chosen.key;
+    m_settings.tuning = chosen.tuning;
+    m_face.SelectCombo(kKeyCombo, chosen.key);
+    m_face.SelectCombo(kTuningCombo, chosen.tuning);
+  }
+  const int targetKey = ValidMajorKeyIndex(m_settings.key);
+  m_tuning = ValidTuningIndex(m_settings.tuning);
+  m_basePitch = FirstStringPitch(m_settings.firstStringValue);
+  RebuildOpenStrings();
+  ChangeKey(*m_song, m_song->m_keyIndex, targetKey);
+  FitOctave(*m_song, m_basePitch);
+  m_view.SetSong(m_song.get());
+  m_view.RefreshScoreView();
+  m_face.SetScrollRange(HighestScrollPosition());
+  if (m_inputTool) {
+    m_inputTool->SetSong(m_song.get());
+    m_inputTool->SetMeasureRange(1, m_song->m_measureCount + 1);
+    m_inputTool->SetStringState(m_basePitch, m_tuning);
+  }
+}
+
+int CKumoitoDlg::HighestScrollPosition() const {
+  if (!m_song) {
+    return 0;
+  }
+  return std::max(m_song->m_measureCount / kScoreCellColumns - kVisibleRowsBeyondFirst, 0);
+}
+
+void CKumoitoDlg::OnFirstStringChanged(int index) {
+  if (index < 0 || index >= kFirstStringCount) {
+    return;
+  }
+  m_settings.firstStringValue = kFirstStringList[index].value;
+  m_basePitch = FirstStringPitch(m_settings.firstStringValue);
+  RebuildOpenStrings();
+  if (m_inputTool) {
+    m_inputTool->SetStringState(m_basePitch, m_tuning);
+  }
+  if (m_song) {
+    FitOctave(*m_song, m_basePitch);
+  }
+  m_view.RefreshScoreView();
+}
+
+void CKumoitoDlg::OnTuningChanged(int index) {
+  if (index < 0 || index >= kTuningCount) {
+    return;
+  }
+  m_settings.tuning = index;
+  m_tuning = index;
+  RebuildOpenStrings();
+  if (m_inputTool) {
+    m_inputTool->SetStringState(m_basePitch, m_tuning);
+  }
+  m_view.RefreshScoreView();
+}
+
+void CKumoitoDlg::OnKeyChanged(int index) {
+  if (!m_song || index < 0 || index >= kMajorKeyCount) {
+    return;
+  }
+  const int oldKey = ValidMajorKeyIndex(m_settings.key);
+  m_settings.key = index;
+  ChangeKey(*m_song, oldKey, index);
+  FitOctave(*m_song, m_basePitch);
+  m_view.RefreshScoreView();
+}
+
+void CKumoitoDlg::OnScroll(ScrollAction action, int thumbPosition) {
+  const int highest = HighestScrollPosition();
+  int position = ScrollPosition();
+  switch (action) {
+    case ScrollAction::kLineUp: position -= 1; break;
+    case ScrollAction::kLineDown: position += 1; break;
+    case ScrollAction::kPageUp: position -= kPageRows; break;
+    case ScrollAction::kPageDown: position += kPageRows; break;
+    case ScrollAction::kThumbPosition: position = thumbPosition; break;
+    case ScrollAction::kTop: position = 0; break;
+    case ScrollAction::kBottom: position = highest; break;
+  }
+  position = std::clamp(position, 0, highest);
+  m_face.SetScrollPosition(position);
+  m_view.SetFirstShownMeasure(position * kScoreCellColumns);
+  m_view.RefreshScoreView();
+}
+
+void CKumoitoDlg::OnCellClick(int cell, int column) {
+  if (!m_song || !m_inputTool) {
+    return;
+  }
+  const int measure = m_view.FirstShownMeasure() + cell;
+  m_inputTool->SelectPosition(measure + 1, column + 1);
+}
+
+void CKumoitoDlg::OnRedrawScore() {
+  if (!m_destroyed) {
+    m_view.RefreshScoreView();
+  }
+}
+
+void CKumoitoDlg::OnSystemCommand(int command) {
+  if ((command & ~0xF) == kAboutCommand) {
+    m_face.ShowAbout();
+  }
+}
+
+void CKumoitoDlg::SetPlayCaption(std::string_view utf8) {
+  m_buttons.SetPlayCaption(Utf8ToCp932(utf8).value_or(""));
+  m_buttons.PresentAllButtons();
+}
+
+void CKumoitoDlg::RunCommand(int command) {
+  switch (command) {
+    case kCommandQuit:
+      m_face.Quit();
+      break;
+    case kCommandOpen:
+      if (auto path = m_face.AskOpenScorePath(); path && !path->empty()) {
+        OpenScore(*path, false);
+      }
+      break;
+    case kCommandLibrary: {
+      const std::string root = JoinPath(m_options.startupFolder, kLibraryFolder);
+      const std::string chosen =
+          m_face.RunLibraryDialog(m_options.startupFolder, root, m_settings.libraryCategory);
+      if (!chosen.empty()) {
+        OpenScore(chosen, true);
+      }
+      break;
+    }
+    case kCommandPlay:
+      if (m_song && m_playback) {
+        m_playback->Play(m_song.get());
+      }
+      break;
+    case kCommandExport:
+      if (auto path = m_face.AskExportPath(); path && !path->empty() && m_song) {
+        ExportScoreImage(m_view, m_exportLayer, *path);
+      }
+      break;
+    case kCommandSave:
+      if (auto path = m_face.AskSaveScorePath(); path && !path->empty() && m_song) {
+        SaveScore(*m_song, m_song->m_beatsPerMeasure, m_song->m_keyIndex, *path,
+                  m_song->m_headerWord);
+      }
+      break;
+    case kCommandSettings:
+      ShowMessageBox(kSettingsNotice);
+      break;
+    case kCommandSongInfo:
+      if (m_song) {
+        m_face.RunSongInfoDialog(*m_song);
+      }
+      break;
+    case kCommandHelp:
+      m_face.ShowHelp(JoinPath(m_options.startupFolder, kHelpIndex));
+      break;
+    default:
+      break;
+  }
+}
+
+void CKumoitoDlg::Destroy() {
+  if (m_destroyed) {
+    return;
+  }
+  m_destroyed = true;
+  // The player must be gone before the song and outputs it uses.
+  m_playback.reset();
+  // The lists hold the last choices; empty lists (a batch run) leave the
+  // run's own values, which are valid.
+  if (const int t = m_face.ComboSelection(kTuningCombo); t >= 0) {
+    m_settings.tuning = t;
+  }
+  if (const int k = m_face.ComboSelection(kKeyCombo); k >= 0) {
+    m_settings.key = k;
+  }
+  if (const int f = m_face.ComboSelection(kFirstStringCombo); f >= 0 && f < kFirstStringCount) {
+    m_settings.firstStringValue = kFirstStringList[f].value;
+  }
+  m_config.reset();
+  for (int i = m_buttons.Count() - 1; i >= 0; --i) {
+    m_buttons.RemoveButton(i);
+  }
+  m_view.SetSong(nullptr);
+  m_view.ReleaseAllCells();
+  if (m_inputTool) {
+    m_inputTool->SetSong(nullptr);
+  }
+  m_song.reset();
+  m_inputTool.reset();
+}
+
+}  // namespace kumoito

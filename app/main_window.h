@@ -1,0 +1,200 @@
+#pragma once
+// CKumoitoDlg: the main window's logic, free of any window system. It owns
+// the current song, the settings and their file, the picture buttons, the 48
+// score cells, the note input tool and the playback, runs the start-up and
+// the batch conversion, and answers the window's inputs. What it needs of a
+// window (combo boxes, scroll bar, dialogs, delayed tasks) it asks through
+// MainWindowFace: the Qt window implements it, batch mode and tests use
+// faces of their own.
+//
+// Thread-safety: GUI thread only. The player reaches it only through tasks
+// posted with MainWindowFace::Post.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "common/config_control.h"
+#include "render/button_picture.h"
+#include "render/offscreen_control.h"
+#include "render/score_view.h"
+
+namespace kumoito {
+
+class CSongData;
+class CInputDlg;
+namespace midi {
+class PlaybackController;
+class TimerService;
+}  // namespace midi
+
+// Control numbers of the main window.
+inline constexpr int kFirstButtonControl = 1000;  // 1000..1010: picture buttons
+inline constexpr int kFirstCellControl = 1011;    // 1011..1058: score cells
+inline constexpr int kScrollBarControl = 1059;
+inline constexpr int kTuningCombo = 1060;
+inline constexpr int kFirstStringCombo = 1061;
+inline constexpr int kExportLayerControl = 1062;
+inline constexpr int kKeyCombo = 1063;
+inline constexpr int kButtonCount = 11;
+
+// Commands of the picture buttons.
+enum Command : int {
+  kCommandQuit = 0,
+  kCommandOpen = 1,
+  kCommandLibrary = 2,
+  kCommandPlay = 3,
+  kCommandExport = 4,
+  kCommandNew = 5,
+  kCommandInputTool = 6,
+  kCommandSave = 7,
+  kCommandSettings = 8,
+  kCommandSongInfo = 9,
+  kCommandHelp = 10,
+};
+inline constexpr int kAboutCommand = 16;
+
+struct ButtonSpec {
+  int control;
+  const char* caption;  // UTF-8; the buttons hold CP932
+  int command;
+  Rect rect;
+  bool shown;
+};
+extern const std::array<ButtonSpec, kButtonCount> kMainButtons;
+
+// Client rectangle of score cell i.
+Rect ScoreCellRect(int i);
+
+enum class ScrollAction { kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kTop, kBottom };
+
+// What the logic needs of the window. Texts are UTF-8.
+class MainWindowFace {
+ public:
+  virtual ~MainWindowFace() = default;
+  virtual void FillCombo(int combo, const std::vector<std::string>& items) = 0;
+  virtual void SelectCombo(int combo, int index) = 0;  // -1: no selection
+  virtual int ComboSelection(int combo) const = 0;     // -1 when empty
+  virtual void SetScrollRange(int highest) = 0;        // 0 .. highest
+  virtual void SetScrollPosition(int position) = 0;
+  virtual void SetControlVisible(int control, bool visible) = 0;
+  // Modal dialogs; nullopt or empty when cancelled.
+  virtual std::optional<std::string> AskOpenScorePath() = 0;
+  virtual std::optional<std::string> AskSaveScorePath() = 0;
+  virtual std::optional<std::string> AskExportPath() = 0;
+  virtual std::string RunLibraryDialog(const std::string& startupFolder,
+                                       const std::string& libraryRoot,
+                                       std::int32_t& category) = 0;
+  virtual void RunSongInfoDialog(CSongData& song) = 0;
+  virtual void ShowHelp(const std::string& indexPath) = 0;
+  virtual void ShowAbout() = 0;
+  // Ends the program as the quit button does.
+  virtual void Quit() = 0;
+  // Runs task on the GUI thread after delay; callable from any thread.
+  virtual void Post(std::function<void()> task, std::chrono::milliseconds delay) = 0;
+};
+
+// The face of a run without any window system: batch conversions. Lists
+// stay empty, dialogs are cancelled and nothing is shown or scheduled.
+class HeadlessFace final : public MainWindowFace {
+ public:
+  void FillCombo(int, const std::vector<std::string>&) override {}
+  void SelectCombo(int, int) override {}
+  int ComboSelection(int) const override { return -1; }
+  void SetScrollRange(int) override {}
+  void SetScrollPosition(int) override {}
+  void SetControlVisible(int, bool) override {}
+  std::optional<std::string> AskOpenScorePath() override { return std::nullopt; }
+  std::optional<std::string> AskSaveScorePath() override { return std::nullopt; }
+  std::optional<std::string> AskExportPath() override { return std::nullopt; }
+  std::string RunLibraryDialog(const std::string&, const std::string&, std::int32_t&) override {
+    return {};
+  }
+  void RunSongInfoDialog(CSongData&) override {}
+  void ShowHelp(const std::string&) override {}
+  void ShowAbout() override {}
+  void Quit() override {}
+  void Post(std::function<void()>, std::chrono::milliseconds) override {}
+};
+
+class CKumoitoDlg {
+ public:
+  struct Options {
+    std::string startupFolder;  // holds Archive, help/ and play.dat
+    std::string dataFolder;     // holds setup.ini and temp.mwd
+    std::string commandLine;    // as RebuildCommandLine gives it
+    midi::TimerService* timer = nullptr;  // not owned; required unless batch
+  };
+
+  enum class StartResult {
+    kInteractive,    // the window goes on
+    kBatchDone,      // the conversion ran; the program ends with status 0
+    kBatchRefused,   // bad values on the command line; status 2, no image
+  };
+
+  CKumoitoDlg(MainWindowFace& face, Options options);
+  ~CKumoitoDlg();
+  CKumoitoDlg(const CKumoitoDlg&) = delete;
+  CKumoitoDlg& operator=(const CKumoitoDlg&) = delete;
+
+  // The start-up sequence (and the batch conversion when the command line
+  // asks for one).
+  StartResult Initialize();
+  // Writes the settings and releases everything, in the window's order.
+  void Destroy();
+
+  void OpenScore(const std::string& path, bool automatic);
+  void RunCommand(int command);
+  void OnFirstStringChanged(int index);
+  void OnTuningChanged(int index);
+  void OnKeyChanged(int index);
+  void OnScroll(ScrollAction action, int thumbPosition = 0);
+  void OnCellClick(int cell, int column);
+  void OnRedrawScore();
+  void OnSystemCommand(int command);
+
+  // For the window that shows the controls, and for tests.
+  COffScreenControl& Control(int controlNumber);
+  CButtonPicture& Buttons() { return m_buttons; }
+  CScoreView& ScoreView() { return m_view; }
+  CInputDlg& InputTool() { return *m_inputTool; }
+  const SettingsBlock& Settings() const { return m_settings; }
+  CSongData* Song() { return m_song.get(); }
+  midi::PlaybackController* Playback() { return m_playback.get(); }
+  int ScrollPosition() const { return m_view.FirstShownMeasure() / kScoreCellColumns; }
+  int HighestScrollPosition() const;
+  const std::string& StartupFolder() const { return m_options.startupFolder; }
+
+ private:
+  void CreateButtons();
+  void CreateCells();
+  void FillCombos();
+  void RebuildOpenStrings();
+  StartResult RunBatch(const CommandLine& line);
+  void RewriteScratchScore();
+  void SetPlayCaption(std::string_view utf8);
+
+  MainWindowFace& m_face;
+  Options m_options;
+  SettingsBlock m_settings = kDefaultSettings;
+  std::unique_ptr<CConfigControl> m_config;
+  std::array<COffScreenControl, kButtonCount> m_buttonControls;
+  std::array<COffScreenControl, kScoreCellCount> m_cellControls;
+  COffScreenControl m_exportLayer;
+  CButtonPicture m_buttons;
+  CScoreView m_view;
+  std::unique_ptr<CSongData> m_song;
+  std::unique_ptr<CInputDlg> m_inputTool;
+  std::unique_ptr<midi::PlaybackController> m_playback;
+  std::int32_t m_basePitch = 48;
+  std::int32_t m_tuning = 0;
+  bool m_destroyed = false;
+};
+
+}  // namespace kumoito

@@ -1,0 +1,38 @@
+#include "app/qt/about_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "render/button_picture.h"
+
+namespace kumoito {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QString::fromUtf8("バージョン情報 Kumoito"));
+  setObjectName("100");
+  const RasterSurface icon = LoadBitmapResource(kAppIconId);
+  auto* picture = new QLabel(this);
+  picture->setPixmap(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(icon.Bits()),
+                                               icon.Width(), icon.Height(),
+                                               icon.BytesPerLine(), QImage::Format_RGB32)
+                                            .copy()));
+  auto* name = new QLabel(QString::fromUtf8(kVersionText), this);
+  auto* line = new QLabel(QString::fromUtf8("三味線の勘所譜を表示・演奏・編集します。"), this);
+  auto* ok = new QPushButton("OK", this);
+  ok->setObjectName("1");
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(name);
+  texts->addWidget(line);
+  auto* top = new QHBoxLayout;
+  top->addWidget(picture);
+  top->addLayout(texts);
+  top->addWidget(ok, 0, Qt::AlignTop);
+  setLayout(top);
+}
+
+}  // namespace kumoito

@@ -1,0 +1,295 @@
+#include "app/qt/main_window_widget.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "app/qt/about_dialog.h"
+#include "app/qt/help_window.h"
+#include "app/qt/song_info_dialog.h"
+#include "input/qt/input_tool_window.h"
+#include "library/qt/library_dialog.h"
+#include "midi/timer_service.h"
+#include "render/qt/offscreen_widget.h"
+#include "render/score_view.h"
+
+namespace kumoito {
+namespace {
+
+const QColor kBackground(194, 194, 200);
+const QColor kTextColor(64, 127, 64);
+
+QString FromUtf8(const std::string& s) { return QString::fromStdString(s); }
+
+std::optional<std::string> AskPath(QWidget* parent, bool save, const QString& filter,
+                                   const QString& suffix) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(filter);
+  dialog.setDefaultSuffix(suffix);
+  // Asking before overwriting is the save dialogs' only question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
+KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QDialog(parent) {
+  setWindowTitle("Kumoito");
+  setFixedSize(kClientWidth, kClientHeight);
+  setObjectName("102");
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kBackground);
+  pal.setColor(QPalette::WindowText, kTextColor);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  const RasterSurface icon = LoadBitmapResource(kAppIconId);
+  setWindowIcon(QIcon(QPixmap::fromImage(
+      QImage(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(), icon.Height(),
+             icon.BytesPerLine(), QImage::Format_RGB32)
+          .copy())));
+
+  m_timer = std::make_unique<midi::RealTimerService>();
+  options.timer = m_timer.get();
+  m_logic = std::make_unique<CKumoitoDlg>(*this, std::move(options));
+
+  auto addControl = [this](int number) {
+    auto* w = new OffScreenWidget(m_logic->Control(number), this);
+    w->setObjectName(QString::number(number));
+    m_controlWidgets[number] = w;
+  };
+  for (const ButtonSpec& spec : kMainButtons) {
+    addControl(spec.control);
+  }
+  for (int i = 0; i < kScoreCellCount; ++i) {
+    addControl(kFirstCellControl + i);
+  }
+  addControl(kExportLayerControl);
+  // The export's layer is only a drawing surface; it is never seen.
+  m_controlWidgets[kExportLayerControl]->hide();
+
+  auto addLabel = [this](const char* text, int x) {
+    auto* label = new QLabel(QString::fromUtf8(text), this);
+    label->setGeometry(x, 624, 90, 18);
+  };
+  addLabel("調子", 10);
+  addLabel("一の糸", 110);
+  addLabel("調", 210);
+  auto addCombo = [this](int number, int x) {
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::number(number));
+    combo->setGeometry(x, 644, 90, 26);
+    return combo;
+  };
+  m_tuning = addCombo(kTuningCombo, 10);
+  m_firstString = addCombo(kFirstStringCombo, 110);
+  m_key = addCombo(kKeyCombo, 210);
+  connect(m_tuning, &QComboBox::currentIndexChanged, this, [this](int i) {
+    if (!m_filling) {
+      m_logic->OnTuningChanged(i);
+    }
+  });
+  connect(m_firstString, &QComboBox::currentIndexChanged, this, [this](int i) {
+    if (!m_filling) {
+      m_logic->OnFirstStringChanged(i);
+    }
+  });
+  connect(m_key, &QComboBox::currentIndexChanged, this, [this](int i) {
+    if (!m_filling) {
+      m_logic->OnKeyChanged(i);
+    }
+  });
+
+  m_scrollBar = new QScrollBar(Qt::Vertical, this);
+  m_scrollBar->setObjectName(QString::number(kScrollBarControl));
+  m_scrollBar->setGeometry(1040, 10, 17, 610);
+  m_scrollBar->setRange(0, 0);
+  m_scrollBar->setPageStep(6);
+  m_scrollBar->setTracking(false);
+  connect(m_scrollBar, &QScrollBar::actionTriggered, this, &KumoitoWindow::OnScrollAction);
+  connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] {
+    m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
+  });
+}
+
+KumoitoWindow::~KumoitoWindow() {
+  if (m_logic) {
+    m_logic->Destroy();
+  }
+}
+
+CKumoitoDlg::StartResult KumoitoWindow::Start() {
+  const CKumoitoDlg::StartResult result = m_logic->Initialize();
+  if (result == CKumoitoDlg::StartResult::kInteractive) {
+    m_inputWindow = new InputToolWindow(m_logic->InputTool(), this);
+    m_inputWindow->move(geometry().right() - 320, geometry().top() + 40);
+    m_inputWindow->show();
+  }
+  return result;
+}
+
+void KumoitoWindow::OnScrollAction(int action) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      m_logic->OnScroll(ScrollAction::kLineDown);
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      m_logic->OnScroll(ScrollAction::kLineUp);
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      m_logic->OnScroll(ScrollAction::kPageDown);
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      m_logic->OnScroll(ScrollAction::kPageUp);
+      break;
+    case QAbstractSlider::SliderToMinimum:
+      m_logic->OnScroll(ScrollAction::kTop);
+      break;
+    case QAbstractSlider::SliderToMaximum:
+      m_logic->OnScroll(ScrollAction::kBottom);
+      break;
+    default:  // dragging the thumb: the release decides
+      break;
+  }
+}
+
+QComboBox* KumoitoWindow::Combo(int combo) const {
+  switch (combo) {
+    case kTuningCombo: return m_tuning;
+    case kFirstStringCombo: return m_firstString;
+    case kKeyCombo: return m_key;
+    default: return nullptr;
+  }
+}
+
+void KumoitoWindow::FillCombo(int combo, const std::vector<std::string>& items) {
+  QComboBox* box = Combo(combo);
+  if (box == nullptr) {
+    return;
+  }
+  m_filling = true;
+  box->clear();
+  for (const std::string& item : items) {
+    box->addItem(FromUtf8(item));
+  }
+  box->setCurrentIndex(-1);
+  m_filling = false;
+}
+
+void KumoitoWindow::SelectCombo(int combo, int index) {
+  if (QComboBox* box = Combo(combo)) {
+    m_filling = true;
+    box->setCurrentIndex(index < box->count() ? index : -1);
+    m_filling = false;
+  }
+}
+
+int KumoitoWindow::ComboSelection(int combo) const {
+  const QComboBox* box = Combo(combo);
+  return box != nullptr ? box->currentIndex() : -1;
+}
+
+void KumoitoWindow::SetScrollRange(int highest) {
+  const QSignalBlocker block(m_scrollBar);
+  m_scrollBar->setRange(0, highest);
+}
+
+void KumoitoWindow::SetScrollPosition(int position) {
+  const QSignalBlocker block(m_scrollBar);
+  m_scrollBar->setValue(position);
+  m_scrollBar->setSliderPosition(position);
+}
+
+void KumoitoWindow::SetControlVisible(int control, bool visible) {
+  if (auto it = m_controlWidgets.find(control); it != m_controlWidgets.end()) {
+    it->second->setVisible(visible);
+  }
+}
+
+std::optional<std::string> KumoitoWindow::AskOpenScorePath() {
+  return AskPath(this, false, "mwd files (*.mwd)", "mwd");
+}
+
+std::optional<std::string> KumoitoWindow::AskSaveScorePath() {
+  return AskPath(this, true, "mwd files (*.mwd)", "mwd");
+}
+
+std::optional<std::string> KumoitoWindow::AskExportPath() {
+  return AskPath(this, true, "bitmap files (*.bmp)", "bmp");
+}
+
+std::string KumoitoWindow::RunLibraryDialog(const std::string& startupFolder,
+                                            const std::string& libraryRoot,
+                                            std::int32_t& category) {
+  CLibraryDlg dialog(startupFolder, libraryRoot, category, this);
+  dialog.exec();
+  return dialog.ChosenPath();
+}
+
+void KumoitoWindow::RunSongInfoDialog(CSongData& song) {
+  CSongInfoDlg dialog(song, this);
+  dialog.exec();
+}
+
+void KumoitoWindow::ShowHelp(const std::string& indexPath) { ShowHelpWindow(indexPath, this); }
+
+void KumoitoWindow::ShowAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void KumoitoWindow::Quit() { accept(); }
+
+void KumoitoWindow::Post(std::function<void()> task, std::chrono::milliseconds delay) {
+  // Queued first, so that a caller on another thread never touches a timer
+  // of this thread; the window as context drops the task if it is gone.
+  QMetaObject::invokeMethod(
+      this,
+      [this, task = std::move(task), delay]() mutable {
+        QTimer::singleShot(delay, this, std::move(task));
+      },
+      Qt::QueuedConnection);
+}
+
+void KumoitoWindow::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  // The pictures are finished; painting only copies them (the widgets paint
+  // themselves from the controls' screens).
+}
+
+void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  QAction* about = menu.addAction(QString::fromUtf8("バージョン情報 Kumoito(&A)..."));
+  if (menu.exec(event->globalPos()) == about) {
+    m_logic->OnSystemCommand(kAboutCommand);
+  }
+}
+
+void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
+  // Enter ends the program as Escape and the close box do.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void KumoitoWindow::done(int result) {
+  if (m_inputWindow != nullptr) {
+    m_inputWindow->close();
+  }
+  m_logic->Destroy();
+  QDialog::done(result);
+}
+
+}  // namespace kumoito

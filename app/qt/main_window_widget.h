@@ -1,0 +1,80 @@
+#pragma once
+// KumoitoWindow: the main window on screen. It lays out the picture buttons,
+// the 48 score cells, the three combo boxes and the scroll bar at their
+// client-pixel places, and forwards every input to CKumoitoDlg, which it
+// owns. It is the logic's MainWindowFace.
+//
+// Thread-safety: GUI thread only, except Post, which any thread may call.
+
+#include <QDialog>
+#include <QPointer>
+#include <map>
+#include <memory>
+
+#include "app/main_window.h"
+
+class QComboBox;
+class QScrollBar;
+class QLabel;
+
+namespace kumoito {
+
+class OffScreenWidget;
+class InputToolWindow;
+namespace midi {
+class TimerService;
+}
+
+class KumoitoWindow final : public QDialog, public MainWindowFace {
+  Q_OBJECT
+ public:
+  static constexpr int kClientWidth = 1064;
+  static constexpr int kClientHeight = 692;
+
+  KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent = nullptr);
+  ~KumoitoWindow() override;
+
+  // Runs the start-up sequence; false when the program should end at once.
+  CKumoitoDlg::StartResult Start();
+  CKumoitoDlg& Logic() { return *m_logic; }
+
+  // MainWindowFace
+  void FillCombo(int combo, const std::vector<std::string>& items) override;
+  void SelectCombo(int combo, int index) override;
+  int ComboSelection(int combo) const override;
+  void SetScrollRange(int highest) override;
+  void SetScrollPosition(int position) override;
+  void SetControlVisible(int control, bool visible) override;
+  std::optional<std::string> AskOpenScorePath() override;
+  std::optional<std::string> AskSaveScorePath() override;
+  std::optional<std::string> AskExportPath() override;
+  std::string RunLibraryDialog(const std::string& startupFolder, const std::string& libraryRoot,
+                               std::int32_t& category) override;
+  void RunSongInfoDialog(CSongData& song) override;
+  void ShowHelp(const std::string& indexPath) override;
+  void ShowAbout() override;
+  void Quit() override;
+  void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void done(int result) override;
+
+ private:
+  QComboBox* Combo(int combo) const;
+  void OnScrollAction(int action);
+
+  std::unique_ptr<midi::TimerService> m_timer;
+  std::unique_ptr<CKumoitoDlg> m_logic;
+  std::map<int, OffScreenWidget*> m_controlWidgets;
+  QComboBox* m_tuning = nullptr;
+  QComboBox* m_firstString = nullptr;
+  QComboBox* m_key = nullptr;
+  QScrollBar* m_scrollBar = nullptr;
+  InputToolWindow* m_inputWindow = nullptr;
+  bool m_filling = false;
+};
+
+}  // namespace kumoito

@@ -1,0 +1,303 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "common/message_box.h"
+#include "common/report.h"
+#include "common/sjis.h"
+#include "midi/playback_controller.h"
+#include "input/input_tool.h"
+#include "midi/timer_service.h"
+#include "song/score_file.h"
+#include "song/song_data.h"
+#include "tests/render/render_test_util.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+// Records what the logic asks of its window and answers with set replies.
+class FakeFace final : public MainWindowFace {
+ public:
+  void FillCombo(int combo, const std::vector<std::string>& items) override {
+    combos[combo] = items;
+    selection[combo] = -1;
+  }
+  void SelectCombo(int combo, int index) override {
+    if (combos.count(combo) != 0) {
+      selection[combo] = index;
+    }
+  }
+  int ComboSelection(int combo) const override {
+    auto it = selection.find(combo);
+    return it == selection.end() ? -1 : it->second;
+  }
+  void SetScrollRange(int highest) override { scrollHighest = highest; }
+  void SetScrollPosition(int position) override { scrollPosition = position; }
+  void SetControlVisible(int control, bool visible) override { visibility[control] = visible; }
+  std::optional<std::string> AskOpenScorePath() override { return openReply; }
+  std::optional<std::string> AskSaveScorePath() override { return saveReply; }
+  std::optional<std::string> AskExportPath() override { return exportReply; }
+  std::string RunLibraryDialog(const std::string&, const std::string& root,
+                               std::int32_t& category) override {
+    libraryRoot = root;
+    category = libraryCategoryReply;
+    return libraryReply;
+  }
+  void RunSongInfoDialog(CSongData&) override { ++songInfoRuns; }
+  void ShowHelp(const std::string& path) override { helpPath = path; }
+  void ShowAbout() override { ++aboutRuns; }
+  void Quit() override { ++quits; }
+  void Post(std::function<void()> task, std::chrono::milliseconds) override {
+    posted.push_back(std::move(task));
+  }
+  void RunPosted() {
+    auto tasks = std::move(posted);
+    posted.clear();
+    for (auto& t : tasks) {
+      t();
+    }
+  }
+
+  std::map<int, std::vector<std::string>> combos;
+  std::map<int, int> selection;
+  std::map<int, bool> visibility;
+  int scrollHighest = -1;
+  int scrollPosition = -1;
+  std::optional<std::string> openReply, saveReply, exportReply;
+  std::string libraryReply, libraryRoot, helpPath;
+  std::int32_t libraryCategoryReply = 0;
+  int songInfoRuns = 0, aboutRuns = 0, quits = 0;
+  std::vector<std::function<void()>> posted;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
+  }
+  std::unique_ptr<CKumoitoDlg> Start(const std::string& commandLine = "") {
+    CKumoitoDlg::Options options;
+    options.startupFolder = m_startup.path().string();
+    options.dataFolder = m_data.Path("deep/Kumoito");
+    options.commandLine = commandLine;
+    options.timer = &m_timer;
+    auto logic = std::make_unique<CKumoitoDlg>(m_face, options);
+    m_result = logic->Initialize();
+    return logic;
+  }
+  std::string WriteSong(int measures, const std::string& name = "song.mwd",
+                        std::int32_t lowest = 60) {
+    std::int32_t beats = 4, key = 0, m = measures;
+    auto song = CSongData::LoadOrCreate("", beats, key, m);
+    song->m_cells[0].pitch[0] = lowest;
+    song->m_cells[1].pitch[0] = lowest + 7;
+    std::strcpy(song->m_info.title, "T");
+    const std::string path = m_startup.Path(name);
+    SaveScore(*song, 4, 0, path, 1);
+    return path;
+  }
+
+  test::ScopedFixedGlyphs m_glyphs;
+  ScopedReportCapture m_reports;
+  ScopedMessageBoxCapture m_boxes;
+  TempDir m_startup;
+  TempDir m_data;
+  midi::ManualTimerService m_timer;
+  FakeFace m_face;
+  CKumoitoDlg::StartResult m_result{};
+};
+
+TEST_F(MainWindowTest, FirstStartMakesTheDataFolderAndAScratchSong) {
+  auto logic = Start();
+  EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(ReadFile(m_data.Path("deep/Kumoito/temp.mwd")).size(), 94540u);
+  ASSERT_NE(logic->Song(), nullptr);
+  EXPECT_EQ(logic->Song()->m_measureCount, 8);
+  EXPECT_EQ(m_face.combos[kTuningCombo],
+            (std::vector<std::string>{"本調子", "二上り", "三下り"}));
+  EXPECT_EQ(m_face.combos[kFirstStringCombo].size(), 12u);
+  EXPECT_EQ(m_face.combos[kFirstStringCombo][2], "B");
+  EXPECT_EQ(m_face.combos[kKeyCombo][9], "Bb");
+  EXPECT_EQ(m_face.selection[kTuningCombo], 0);
+  EXPECT_EQ(m_face.selection[kFirstStringCombo], 0);
+  EXPECT_EQ(m_face.selection[kKeyCombo], 0);
+  EXPECT_EQ(m_face.scrollHighest, 0);
+  // Two buttons are hidden; the Play button carries command 3.
+  EXPECT_EQ(m_face.visibility, (std::map<int, bool>{{1005, false}, {1006, false}}));
+  EXPECT_EQ(logic->Control(1003).m_id, kCommandPlay);
+  EXPECT_EQ(logic->Control(1011 + 10).m_id, 10);
+  EXPECT_EQ(logic->InputTool().MeasureHigh(), 9);
+  logic->Destroy();
+  const auto settings = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
+  EXPECT_EQ(settings, (test::Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
+                                   0, 0, 0, 0}));
+}
+
+TEST_F(MainWindowTest, ScrollingIsLimitedToTheSongsRows) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(100), false);
+  EXPECT_EQ(m_face.scrollHighest, 7);
+  logic->OnScroll(ScrollAction::kPageDown);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 48);
+  EXPECT_EQ(m_face.scrollPosition, 6);
+  logic->OnScroll(ScrollAction::kPageDown);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  logic->OnScroll(ScrollAction::kLineUp);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 48);
+  logic->OnScroll(ScrollAction::kThumbPosition, 99);
+  EXPECT_EQ(m_face.scrollPosition, 7);
+  logic->OnScroll(ScrollAction::kTop);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 0);
+  logic->OpenScore(WriteSong(48), false);
+  EXPECT_EQ(m_face.scrollHighest, 1);
+  logic->OpenScore(WriteSong(40), false);
+  EXPECT_EQ(m_face.scrollHighest, 0);
+}
+
+TEST_F(MainWindowTest, ListChangesMoveStringsAndSong) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(8, "s.mwd", 60), false);
+  logic->OnFirstStringChanged(4);  // "A"
+  EXPECT_EQ(logic->Settings().firstStringValue, 9);
+  EXPECT_EQ(logic->ScoreView().GetOpenStrings(), (OpenStrings{57, 62, 69}));
+  EXPECT_EQ(logic->InputTool().BasePitch(), 57);
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 60);  // raised above the new first string
+
+  logic->OnTuningChanged(1);
+  EXPECT_EQ(logic->ScoreView().GetOpenStrings(), (OpenStrings{57, 64, 69}));
+  EXPECT_EQ(logic->InputTool().Tuning(), 1);
+
+  logic->OnFirstStringChanged(0);  // back to C
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 48);
+  logic->OnKeyChanged(1);  // C to G: up a fifth, already above the first string
+  EXPECT_EQ(logic->Settings().key, 1);
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 55);
+  EXPECT_EQ(logic->Song()->m_keyIndex, 1);
+  m_face.selection[kKeyCombo] = 1;
+  logic->Destroy();
+  EXPECT_EQ(ReadFile(m_data.Path("deep/Kumoito/setup.ini"))[20], 1);
+}
+
+TEST_F(MainWindowTest, CellClicksSelectTheMeasureAndBeatInTheInputTool) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(48), false);
+  logic->OnScroll(ScrollAction::kLineDown);  // first shown measure 8
+  logic->Control(1011 + 10).OnLeftButtonDown(4 * 8 + 1, 50);
+  EXPECT_EQ(logic->InputTool().Measure(), 19);
+  EXPECT_EQ(logic->InputTool().Beat(), 5);
+}
+
+TEST_F(MainWindowTest, OpenAndLibraryCommands) {
+  auto logic = Start();
+  const std::string path = WriteSong(8, "lib.mwd", 72);
+  CSongData* before = logic->Song();
+  logic->RunCommand(kCommandOpen);  // cancelled
+  EXPECT_EQ(logic->Song(), before);
+
+  m_face.openReply = path;
+  logic->RunCommand(kCommandOpen);
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 48);  // key C kept, fitted above the string
+
+  m_face.libraryReply = path;
+  m_face.libraryCategoryReply = 3;
+  logic->RunCommand(kCommandLibrary);
+  EXPECT_EQ(m_face.libraryRoot, m_startup.Path("Archive"));
+  EXPECT_EQ(logic->Settings().libraryCategory, 3);
+  // The melody (C, G) is best on the open strings under 二上り in C.
+  EXPECT_EQ(logic->Settings().tuning, 1);
+  EXPECT_EQ(m_face.selection[kTuningCombo], 1);
+  EXPECT_EQ(m_face.selection[kKeyCombo], 0);
+}
+
+TEST_F(MainWindowTest, SaveExportSettingsInfoHelpAboutQuit) {
+  auto logic = Start();
+  m_face.saveReply = m_startup.Path("saved.mwd");
+  m_face.exportReply = m_startup.Path("page.bmp");
+  logic->RunCommand(kCommandSave);
+  logic->RunCommand(kCommandExport);
+  EXPECT_EQ(ReadFile(m_startup.Path("saved.mwd")).size(), 94540u);
+  EXPECT_EQ(ReadFile(m_startup.Path("page.bmp")).size(), 54u + 1536 * (2 * 100 + 40));
+  logic->RunCommand(kCommandSettings);
+  EXPECT_EQ(m_boxes.Messages(), std::vector<std::string>{"このボタンは将来の拡張機能用です。"});
+  logic->RunCommand(kCommandSongInfo);
+  EXPECT_EQ(m_face.songInfoRuns, 1);
+  logic->RunCommand(kCommandHelp);
+  EXPECT_EQ(m_face.helpPath, m_startup.Path("help/index.htm"));
+  logic->OnSystemCommand(kAboutCommand);
+  logic->OnSystemCommand(0xF060);  // another system command
+  EXPECT_EQ(m_face.aboutRuns, 1);
+  logic->RunCommand(kCommandNew);
+  logic->RunCommand(kCommandInputTool);
+  logic->RunCommand(42);
+  logic->Control(1000).OnLeftButtonDown(1, 1);  // the quit button
+  EXPECT_EQ(m_face.quits, 1);
+}
+
+TEST_F(MainWindowTest, PlayButtonTogglesItsCaption) {
+  auto logic = Start();
+  logic->Control(1003).OnLeftButtonDown(1, 1);
+  logic->Control(1003).OnLeftButtonUp(1, 1);
+  ASSERT_NE(logic->Playback(), nullptr);
+  EXPECT_TRUE(logic->Playback()->IsPlaying());
+  EXPECT_EQ(logic->Buttons().Caption(4), *Utf8ToCp932("   停　止"));
+  logic->RunCommand(kCommandPlay);
+  EXPECT_FALSE(logic->Playback()->IsPlaying());
+  EXPECT_EQ(logic->Buttons().Caption(4), *Utf8ToCp932("   再　生"));
+  const auto playData = ReadFile(m_startup.Path("play.dat"));
+  ASSERT_GE(playData.size(), 4u);
+  EXPECT_EQ(test::Bytes(playData.begin(), playData.begin() + 4), (test::Bytes{'M', 'T', 'h', 'd'}));
+}
+
+TEST_F(MainWindowTest, InputToolEditsAreRedrawnThroughThePostedMessage) {
+  auto logic = Start();
+  m_face.RunPosted();
+  logic->InputTool().SelectPosition(1, 1);
+  logic->InputTool().OnTypeSelected(kTypePluck);
+  logic->InputTool().OnStringSelected(1);
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 53);
+  EXPECT_EQ(logic->ScoreView().EntryCount(0), 1);
+  EXPECT_EQ(logic->ScoreView().Entry(0, 0).kandokoro, 0);  // not redrawn yet
+  ASSERT_FALSE(m_face.posted.empty());
+  m_face.RunPosted();
+  EXPECT_EQ(logic->ScoreView().Entry(0, 0).kandokoro, 1);
+}
+
+TEST_F(MainWindowTest, BatchConvertsAndKeepsValidSettings) {
+  const std::string song = WriteSong(8, "in.mwd", 67);
+  const std::string image = m_startup.Path("out.png");
+  auto logic = Start("\"" + song + "\" \"" + image + "\" 9 san -1");
+  EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kBatchDone);
+  const auto png = ReadFile(image);
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+  EXPECT_TRUE(m_face.combos.empty());
+  EXPECT_EQ(logic->Playback(), nullptr);  // nothing is played in a conversion
+  logic->Destroy();
+  const auto settings = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
+  ASSERT_EQ(settings.size(), 24u);
+  EXPECT_EQ(settings[0], 9);  // the run's own first string
+  EXPECT_LE(settings[4], 2);
+  EXPECT_LE(settings[20], 11);
+  EXPECT_EQ(settings[23], 0);
+}
+
+TEST_F(MainWindowTest, BatchRefusesValuesNoListHolds) {
+  const std::string song = WriteSong(8, "in.mwd");
+  for (const char* tokens : {"12 hon 0", "-1 hon 0", "0 hon 12", "0 hon -2"}) {
+    const std::string image = m_startup.Path("refused.bmp");
+    auto logic = Start("\"" + song + "\" \"" + image + "\" " + tokens);
+    EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kBatchRefused) << tokens;
+    EXPECT_TRUE(ReadFile(image).empty()) << tokens;
+  }
+}
+
+}  // namespace
+}  // namespace kumoito
