@@ -12,7 +12,7 @@
 
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
-#include "app/qt/song_info_dialog.h"
+#include "input/qt/song_info_dialog.h"
 #include "input/qt/input_tool_window.h"
 #include "library/qt/library_dialog.h"
 #include "midi/timer_service.h"
