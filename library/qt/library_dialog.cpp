@@ -1,11 +1,11 @@
 #include "library/qt/library_dialog.h"
 
+#include <utility>
+
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMetaObject>
-
-#include <utility>
 
 #include "common/file_util.h"
 #include "common/sjis.h"

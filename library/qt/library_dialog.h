@@ -7,11 +7,11 @@
 //
 // Thread-safety: GUI thread only.
 
-#include <QDialog>
-
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include <QDialog>
 
 #include "library/library_scan.h"
 #include "render/button_picture.h"

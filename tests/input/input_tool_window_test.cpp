@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTest>
-
-#include <memory>
 
 #include "input/input_tool.h"
 #include "song/song_data.h"

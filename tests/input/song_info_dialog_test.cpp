@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <QLineEdit>
 #include <QTest>
-
-#include <memory>
 
 #include "common/sjis.h"
 #include "render/qt/offscreen_widget.h"

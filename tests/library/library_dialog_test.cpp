@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTest>
-
-#include <algorithm>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "common/file_util.h"
 #include "render/qt/offscreen_widget.h"
