@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace kumoito {
@@ -83,6 +84,53 @@ std::optional<std::string> Cp932ToUtf8(std::string_view text) {
 
 std::optional<std::string> Utf8ToCp932(std::string_view text) {
   return Convert("CP932", "UTF-8", text);
+}
+
+std::string Cp932ToUtf8Lenient(std::string_view text) {
+  if (auto whole = Cp932ToUtf8(text)) {
+    return *whole;
+  }
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t step = (IsSjisLeadByte(c) && i + 1 < text.size()) ? 2 : 1;
+    if (auto one = Cp932ToUtf8(text.substr(i, step))) {
+      out += *one;
+    } else {
+      out += kReplacement;
+    }
+    i += step;
+  }
+  return out;
+}
+
+std::string Utf8ToCp932Lenient(std::string_view text) {
+  if (auto whole = Utf8ToCp932(text)) {
+    return *whole;
+  }
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t step = 1;
+    if (c >= 0xF0) {
+      step = 4;
+    } else if (c >= 0xE0) {
+      step = 3;
+    } else if (c >= 0xC0) {
+      step = 2;
+    }
+    step = std::min(step, text.size() - i);
+    if (auto one = Utf8ToCp932(text.substr(i, step))) {
+      out += *one;
+    } else {
+      out += '?';
+    }
+    i += step;
+  }
+  return out;
 }
 
 }  // namespace kumoito

@@ -53,6 +53,13 @@ std::size_t SjisTrimmedLength(std::string_view text);
 std::optional<std::string> Cp932ToUtf8(std::string_view text);
 std::optional<std::string> Utf8ToCp932(std::string_view text);
 
+// Conversions for texts that must always show or store something (titles
+// from other people's files, text typed into an edit box): each character
+// that has no counterpart becomes U+FFFD or '?' instead of failing the whole
+// text.
+std::string Cp932ToUtf8Lenient(std::string_view text);
+std::string Utf8ToCp932Lenient(std::string_view text);
+
 template <std::size_t N>
 void SetFieldText(char (&field)[N], std::string_view text) {
   std::size_t len = ClippedSjisLength(text, N - 1);

@@ -45,5 +45,17 @@ TEST(Sjis, ConvertsBothWays) {
   EXPECT_EQ(Cp932ToUtf8("\x81"), std::nullopt);  // a lead byte without its trail byte
 }
 
+TEST(Sjis, LenientConversionsReplaceOnlyTheCharactersWithoutCounterpart) {
+  EXPECT_EQ(Cp932ToUtf8Lenient(kHonchoshi), "本調子");
+  // 0x85 0x40 is an unassigned two-byte code: one replacement, the rest kept.
+  EXPECT_EQ(Cp932ToUtf8Lenient("a\x85\x40" + kHonchoshi), "a\xEF\xBF\xBD本調子");
+  EXPECT_EQ(Utf8ToCp932Lenient("本調子"), kHonchoshi);
+  // An emoji has no CP932 form; a stray continuation byte is not UTF-8.
+  EXPECT_EQ(Utf8ToCp932Lenient("a\xF0\x9F\x8E\xB5"
+                               "b\x80"
+                               "本調子"),
+            "a?b?" + kHonchoshi);
+}
+
 }  // namespace
 }  // namespace kumoito

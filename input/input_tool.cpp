@@ -1,0 +1,267 @@
+#include "input/input_tool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "song/song_data.h"
+
+namespace kumoito {
+namespace {
+
+bool UsableBeats(const CSongData& song) {
+  return song.m_beatsPerMeasure >= kMinBeatsPerMeasure &&
+         song.m_beatsPerMeasure <= kMaxBeatsPerMeasure;
+}
+
+// The last measure whose first cell still lies inside the arrays. At full
+// capacity the measure after the song's end does not, so the range that
+// reaches one measure beyond the end is cut here.
+int LastAddressableMeasure(const CSongData& song) {
+  return (kMaxCells - 1) / (2 * song.m_beatsPerMeasure) + 1;
+}
+
+}  // namespace
+
+CInputDlg::CInputDlg(std::function<void()> postRedraw) : m_postRedraw(std::move(postRedraw)) {
+  m_places = BuildPitchPlaces(OpenStringPitches(0, 0));
+}
+
+void CInputDlg::SetStateChangedCallback(std::function<void()> callback) {
+  m_stateChanged = std::move(callback);
+}
+
+void CInputDlg::PostRedraw() {
+  if (m_postRedraw) {
+    m_postRedraw();
+  }
+}
+
+void CInputDlg::Changed() {
+  if (m_stateChanged) {
+    m_stateChanged();
+  }
+}
+
+std::optional<SlotAddress> CInputDlg::AddressOf(const CSongData& song, int measureNumber,
+                                                int beatPosition) {
+  if (!UsableBeats(song) || measureNumber < 1 || beatPosition < 1 ||
+      beatPosition > kInputBeatPositions) {
+    return std::nullopt;
+  }
+  // Two beat positions share a half-beat cell whatever the beats per measure,
+  // so in a short measure the last positions reach into the next measure.
+  const std::int64_t cell =
+      static_cast<std::int64_t>(measureNumber - 1) * song.m_beatsPerMeasure * 2 +
+      (beatPosition - 1) / 2;
+  if (cell >= kMaxCells) {
+    return std::nullopt;
+  }
+  return SlotAddress{static_cast<int>(cell), (beatPosition - 1) % 2};
+}
+
+void CInputDlg::Initialize() {
+  m_song = nullptr;
+  m_type = kTypePluck;
+  m_string = 0;
+  m_kandokoro = 0;
+  m_noteValue = 0;
+  m_listsEnabled = true;
+  m_beat = 1;
+  m_measure = 1;
+  m_measureLow = 1;
+  m_measureHigh = 1;
+  m_requestedHigh = 1;
+  m_measureCount = kInputStartMeasureCount;
+  m_initialized = true;
+  Changed();
+}
+
+void CInputDlg::SetSong(CSongData* song) {
+  m_song = song;
+  ClampPosition();
+  Changed();
+}
+
+void CInputDlg::SetMeasureRange(int low, int high) {
+  m_measureLow = std::max(1, low);
+  m_requestedHigh = std::max(m_measureLow, high);
+  ClampPosition();
+  Changed();
+}
+
+void CInputDlg::ClampPosition() {
+  int high = m_requestedHigh;
+  if (m_song != nullptr && UsableBeats(*m_song)) {
+    high = std::max(m_measureLow, std::min(high, LastAddressableMeasure(*m_song)));
+  }
+  m_measureHigh = high;
+  m_measure = std::clamp(m_measure, m_measureLow, m_measureHigh);
+  m_beat = std::clamp(m_beat, 1, kInputBeatPositions);
+  if (m_song != nullptr) {
+    while (m_beat > 1 && !AddressOf(*m_song, m_measure, m_beat)) {
+      --m_beat;
+    }
+  }
+}
+
+void CInputDlg::SetStringState(std::int32_t basePitch, std::int32_t tuning) {
+  // Stored before the note is shown: the owner has already moved its own
+  // strings, and the note must be placed on the strings it now draws.
+  m_basePitch = basePitch;
+  m_tuning = tuning;
+  const auto& intervals = kTuningTable[ValidTuningIndex(tuning)].intervals;
+  m_places = BuildPitchPlaces(
+      {basePitch + intervals[0], basePitch + intervals[1], basePitch + intervals[2]});
+  if (m_song != nullptr) {
+    ShowPosition(m_beat - 1, m_measure - 1);
+  }
+  Changed();
+}
+
+bool CInputDlg::SelectPosition(int measureNumber, int beatPosition) {
+  if (measureNumber < m_measureLow || measureNumber > m_measureHigh || beatPosition < 1 ||
+      beatPosition > kInputBeatPositions) {
+    return false;
+  }
+  m_measure = measureNumber;
+  m_beat = beatPosition;
+  ClampPosition();
+  ShowPosition(m_beat - 1, m_measure - 1);
+  Changed();
+  return true;
+}
+
+void CInputDlg::ShowPosition(int beatIndex, int measureIndex) {
+  if (m_song == nullptr) {
+    return;
+  }
+  const auto address = AddressOf(*m_song, measureIndex + 1, beatIndex + 1);
+  if (!address) {
+    return;
+  }
+  const std::int32_t v = m_song->m_cells[address->cell].pitch[address->slot];
+  if (v == SLOT_HOLD || v == SLOT_REST) {
+    m_type = v == SLOT_HOLD ? kTypeHold : kTypeRest;
+    m_listsEnabled = false;
+  } else if (v >= 0 && v <= kMaxPitch) {
+    m_type = kTypePluck;
+    const PitchPlace& place = m_places[v];
+    m_string = std::clamp(place.string, 0, kStringCount - 1);
+    m_kandokoro = std::clamp(place.position, 0, static_cast<int>(kInputKandokoroItems.size()) - 1);
+    m_listsEnabled = true;
+    const int cellsPerMeasure = 2 * m_song->m_beatsPerMeasure;
+    const double length = m_song->NoteLength(address->cell % cellsPerMeasure,
+                                             address->cell / cellsPerMeasure, address->slot);
+    m_noteValue = static_cast<int>(std::floor(length)) % 16;
+  }
+  // Anything else (the unused third slot's value) leaves the lists as they are.
+  Changed();
+}
+
+void CInputDlg::OnMeasureCountChanged(int count) {
+  if (!m_initialized) {
+    return;
+  }
+  if (count < kInputMinMeasureCount || count > kInputMaxMeasureCount) {
+    Changed();
+    return;
+  }
+  m_measureCount = count;
+  if (m_song != nullptr) {
+    // The measure range follows only at the owner's next OpenScore.
+    m_song->SetMeasureCount(count);
+    PostRedraw();
+  }
+  Changed();
+}
+
+void CInputDlg::OnMeasureChanged(int measureNumber) {
+  if (!m_initialized) {
+    return;
+  }
+  if (measureNumber < m_measureLow || measureNumber > m_measureHigh) {
+    Changed();
+    return;
+  }
+  m_measure = measureNumber;
+  ClampPosition();
+  ShowPosition(m_beat - 1, m_measure - 1);
+  m_beat = 1;
+  ShowPosition(m_beat - 1, m_measure - 1);
+  Changed();
+}
+
+void CInputDlg::OnBeatChanged(int beatPosition) {
+  if (!m_initialized) {
+    return;
+  }
+  if (beatPosition < 1 || beatPosition > kInputBeatPositions) {
+    Changed();
+    return;
+  }
+  m_beat = beatPosition;
+  ClampPosition();
+  ShowPosition(m_beat - 1, m_measure - 1);
+  Changed();
+}
+
+void CInputDlg::OnTypeSelected(int index) {
+  if (!m_initialized || index < 0 || index >= static_cast<int>(kInputTypeItems.size()) ||
+      m_song == nullptr || !AddressOf(*m_song, m_measure, m_beat)) {
+    Changed();
+    return;
+  }
+  if (index == kTypePluck) {
+    WriteSlot(kInputFirstPitch);
+    ShowPosition(m_beat - 1, m_measure - 1);
+    WriteSelectedNote();
+  } else {
+    WriteSlot(index == kTypeHold ? SLOT_HOLD : SLOT_REST);
+    ShowPosition(m_beat - 1, m_measure - 1);
+    PostRedraw();
+  }
+  Changed();
+}
+
+void CInputDlg::OnStringSelected(int index) {
+  if (!m_initialized || !m_listsEnabled || index < 0 || index >= kStringCount) {
+    Changed();
+    return;
+  }
+  m_string = index;
+  WriteSelectedNote();
+  Changed();
+}
+
+void CInputDlg::OnKandokoroSelected(int index) {
+  if (!m_initialized || !m_listsEnabled || index < 0 ||
+      index >= static_cast<int>(kInputKandokoroItems.size())) {
+    Changed();
+    return;
+  }
+  m_kandokoro = index;
+  WriteSelectedNote();
+  Changed();
+}
+
+void CInputDlg::WriteSlot(std::int32_t value) {
+  if (m_song == nullptr) {
+    return;
+  }
+  if (const auto address = AddressOf(*m_song, m_measure, m_beat)) {
+    m_song->m_cells[address->cell].pitch[address->slot] = value;
+  }
+}
+
+void CInputDlg::WriteSelectedNote() {
+  if (m_song == nullptr || !AddressOf(*m_song, m_measure, m_beat)) {
+    return;
+  }
+  const auto& intervals = kTuningTable[ValidTuningIndex(m_tuning)].intervals;
+  const std::int32_t pitch = m_basePitch + intervals[m_string] + m_kandokoro - 1;
+  WriteSlot(std::clamp(pitch, 0, kMaxPitch));
+  PostRedraw();
+}
+
+}  // namespace kumoito

@@ -1,0 +1,157 @@
+#pragma once
+// CInputDlg: the logic of the note input tool. It holds the position (measure
+// number, beat position in sixteenths) and what the tool's seven controls show,
+// writes notes, holds and rests into the current song and asks its owner to
+// redraw the score. The Qt face mirrors this state and forwards user changes.
+//
+// Thread-safety: GUI thread only, like the song it edits.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "song/tuning.h"
+
+namespace kumoito {
+
+class CSongData;
+
+// Control numbers of the tool's window (its widgets carry them as names).
+inline constexpr int kIdcInputKandokoro = 1062;
+inline constexpr int kIdcInputNoteValue = 1063;
+inline constexpr int kIdcInputMeasure = 1064;
+inline constexpr int kIdcInputBeat = 1066;
+inline constexpr int kIdcInputString = 1068;
+inline constexpr int kIdcInputType = 1069;
+inline constexpr int kIdcInputMeasureCount = 1070;
+
+inline constexpr int kInputMinMeasureCount = 1;
+inline constexpr int kInputMaxMeasureCount = 128;
+inline constexpr int kInputStartMeasureCount = 8;
+inline constexpr int kInputBeatPositions = 16;  // sixteenths of a four-beat measure
+
+// Rows of the 種別 list.
+inline constexpr int kTypePluck = 0;  // 発弦: a note starts
+inline constexpr int kTypeHold = 1;   // 継続
+inline constexpr int kTypeRest = 2;   // 休符
+
+// The pitch 発弦 writes before the string and kandokoro lists place it.
+inline constexpr std::int32_t kInputFirstPitch = 60;
+
+// List contents (UTF-8), in the order the lists show them.
+inline constexpr std::array<std::string_view, 3> kInputTypeItems = {"発弦", "継続", "休符"};
+inline constexpr std::array<std::string_view, kStringCount> kInputStringItems = {"1", "2", "3"};
+// Row k stands for k - 1 semitones above the open string: row 1 is the open
+// string, row 0 one semitone below it.
+inline constexpr std::array<std::string_view, 26> kInputKandokoroItems = {
+    "●",    "○",    "１",   "２",   "３",   "＃",   "４",   "５",   "６",
+    "７",   "８",   "９",   "ｂ",   "１０", "１１", "１２", "１３", "１＃",
+    "１４", "１５", "１６", "１７", "１８", "１９", "１ｂ", "２０"};
+// Row = whole eighths of the note's length, modulo 16.
+inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
+    "(1)16分音符", "(2)8分音符", "(3)付点8分音符",
+    "(4)4分音符",  "(5)",        "(6)付点4分音符",
+    "(7)",         "(8)2分音符", "(9)",
+    "(10)",        "(11)",       "(12)付点2分音符",
+    "(13)",        "(14)",       "(15)",
+    "(16)全音符",  "その他"};
+
+// Where a position lands in the song's arrays.
+struct SlotAddress {
+  int cell;  // index into m_cells
+  int slot;  // 0 or 1
+};
+
+class CInputDlg {
+ public:
+  // postRedraw asks the owner to redraw the score later (it must not redraw
+  // inside the call: the tool may still be changing the song).
+  explicit CInputDlg(std::function<void()> postRedraw);
+  CInputDlg(const CInputDlg&) = delete;
+  CInputDlg& operator=(const CInputDlg&) = delete;
+
+  // Lists on their first rows, beat 1 of measure 1 (range 1..1), 8 measures,
+  // no song. Control changes are ignored until it has run.
+  void Initialize();
+  bool IsInitialized() const { return m_initialized; }
+
+  // From the owner. The song is not owned and must outlive its use here.
+  void SetSong(CSongData* song);
+  // Measure numbers low..high; high is lowered to the last measure that
+  // starts inside the song's arrays, and the position is kept inside.
+  void SetMeasureRange(int low, int high);
+  // Stores the first string's pitch and the tuning, then shows the note at
+  // the position (when there is a song) with the strings they give.
+  void SetStringState(std::int32_t basePitch, std::int32_t tuning);
+  // A score-cell click: measure number and beat position (1-based) become
+  // the position and the note there is shown. False, and nothing changes,
+  // when either lies outside the tool's ranges.
+  bool SelectPosition(int measureNumber, int beatPosition);
+  // Shows the slot at beat position index beatIndex + 1 of measure index
+  // measureIndex + 1 in the type, string, kandokoro and note-value lists.
+  void ShowPosition(int beatIndex, int measureIndex);
+
+  // Control events: a new number or list row chosen by the user. Numbers
+  // outside the control's range are ignored (the face then shows the old one).
+  void OnMeasureCountChanged(int count);
+  void OnMeasureChanged(int measureNumber);
+  void OnBeatChanged(int beatPosition);
+  void OnTypeSelected(int index);
+  void OnStringSelected(int index);
+  void OnKandokoroSelected(int index);
+
+  // What the controls show.
+  int MeasureCount() const { return m_measureCount; }
+  int Measure() const { return m_measure; }
+  int MeasureLow() const { return m_measureLow; }
+  int MeasureHigh() const { return m_measureHigh; }
+  int Beat() const { return m_beat; }
+  int TypeIndex() const { return m_type; }
+  int StringIndex() const { return m_string; }
+  int KandokoroIndex() const { return m_kandokoro; }
+  int NoteValueIndex() const { return m_noteValue; }
+  // The string, kandokoro and note-value lists: off for holds and rests.
+  bool ListsEnabled() const { return m_listsEnabled; }
+  CSongData* Song() const { return m_song; }
+  std::int32_t BasePitch() const { return m_basePitch; }
+  std::int32_t Tuning() const { return m_tuning; }
+
+  // Called after every change of what the controls show.
+  void SetStateChangedCallback(std::function<void()> callback);
+
+  // The slot a measure number and beat position address, or none when it
+  // lies outside the arrays (or the song's beat count is unusable).
+  static std::optional<SlotAddress> AddressOf(const CSongData& song, int measureNumber,
+                                              int beatPosition);
+
+ private:
+  void WriteSlot(std::int32_t value);
+  void WriteSelectedNote();
+  void ClampPosition();
+  void PostRedraw();
+  void Changed();
+
+  std::function<void()> m_postRedraw;
+  std::function<void()> m_stateChanged;
+  CSongData* m_song = nullptr;
+  bool m_initialized = false;
+  std::int32_t m_basePitch = kFirstStringBasePitch;
+  std::int32_t m_tuning = 0;
+  PitchPlaceTable m_places{};
+
+  int m_measureCount = kInputStartMeasureCount;
+  int m_measure = 1;
+  int m_measureLow = 1;
+  int m_measureHigh = 1;
+  int m_requestedHigh = 1;  // as the owner gave it, before the capacity cut
+  int m_beat = 1;
+  int m_type = 0;
+  int m_string = 0;
+  int m_kandokoro = 0;
+  int m_noteValue = 0;
+  bool m_listsEnabled = true;
+};
+
+}  // namespace kumoito

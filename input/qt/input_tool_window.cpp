@@ -1,0 +1,136 @@
+#include "input/qt/input_tool_window.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include "input/input_tool.h"
+
+namespace kumoito {
+namespace {
+
+constexpr int kLabelLeft = 12;
+constexpr int kLabelWidth = 56;
+constexpr int kControlLeft = 72;
+constexpr int kRowTop = 12;
+constexpr int kRowStep = 30;
+constexpr int kRowHeight = 24;
+constexpr int kClientWidth = 224;
+constexpr int kClientHeight = kRowTop + 7 * kRowStep + 4;
+
+QString Text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void AddLabel(QWidget* parent, int row, std::string_view text) {
+  auto* label = new QLabel(Text(text), parent);
+  label->setGeometry(kLabelLeft, kRowTop + row * kRowStep, kLabelWidth, kRowHeight);
+}
+
+QSpinBox* AddSpinBox(QWidget* parent, int row, int id, std::string_view label) {
+  AddLabel(parent, row, label);
+  auto* box = new QSpinBox(parent);
+  box->setObjectName(QString::number(id));
+  box->setGeometry(kControlLeft, kRowTop + row * kRowStep, 72, kRowHeight);
+  // A number counts once it is finished (Enter, arrows, leaving the box):
+  // typing "16" into the measure count must not first cut the song to 1.
+  box->setKeyboardTracking(false);
+  return box;
+}
+
+template <std::size_t N>
+QComboBox* AddList(QWidget* parent, int row, int id, std::string_view label, int width,
+                   const std::array<std::string_view, N>& items) {
+  AddLabel(parent, row, label);
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QString::number(id));
+  box->setGeometry(kControlLeft, kRowTop + row * kRowStep, width, kRowHeight);
+  for (std::string_view item : items) {
+    box->addItem(Text(item));
+  }
+  box->setMaxVisibleItems(static_cast<int>(N));
+  return box;
+}
+
+}  // namespace
+
+InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_logic(logic) {
+  setModal(false);
+  setWindowTitle(Text("入力ダイアログ"));
+  setFixedSize(kClientWidth, kClientHeight);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(255, 200, 200));
+  pal.setColor(QPalette::WindowText, QColor(64, 127, 64));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  m_measureCount = AddSpinBox(this, 0, kIdcInputMeasureCount, "小節数");
+  m_measure = AddSpinBox(this, 1, kIdcInputMeasure, "小節");
+  m_beat = AddSpinBox(this, 2, kIdcInputBeat, "拍");
+  m_type = AddList(this, 3, kIdcInputType, "種別", 100, kInputTypeItems);
+  m_string = AddList(this, 4, kIdcInputString, "糸", 100, kInputStringItems);
+  m_kandokoro = AddList(this, 5, kIdcInputKandokoro, "勘所", 100, kInputKandokoroItems);
+  m_noteValue = AddList(this, 6, kIdcInputNoteValue, "音価", 140, kInputNoteValueItems);
+
+  m_logic.SetStateChangedCallback([this] { Refresh(); });
+  m_logic.Initialize();
+
+  // Refresh() blocks these signals, so only the user's own changes arrive.
+  connect(m_measureCount, &QSpinBox::valueChanged, this,
+          [this](int v) { m_logic.OnMeasureCountChanged(v); });
+  connect(m_measure, &QSpinBox::valueChanged, this, [this](int v) { m_logic.OnMeasureChanged(v); });
+  connect(m_beat, &QSpinBox::valueChanged, this, [this](int v) { m_logic.OnBeatChanged(v); });
+  connect(m_type, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnTypeSelected(i); });
+  connect(m_string, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnStringSelected(i); });
+  connect(m_kandokoro, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnKandokoroSelected(i); });
+  // The note value is shown, never chosen: a pick snaps back to the note's.
+  connect(m_noteValue, &QComboBox::currentIndexChanged, this, [this](int) { Refresh(); });
+}
+
+InputToolWindow::~InputToolWindow() {
+  m_logic.SetStateChangedCallback(nullptr);
+}
+
+void InputToolWindow::Refresh() {
+  const QSignalBlocker b1(m_measureCount);
+  const QSignalBlocker b2(m_measure);
+  const QSignalBlocker b3(m_beat);
+  const QSignalBlocker b4(m_type);
+  const QSignalBlocker b5(m_string);
+  const QSignalBlocker b6(m_kandokoro);
+  const QSignalBlocker b7(m_noteValue);
+  m_measureCount->setRange(kInputMinMeasureCount, kInputMaxMeasureCount);
+  m_measureCount->setValue(m_logic.MeasureCount());
+  m_measure->setRange(m_logic.MeasureLow(), m_logic.MeasureHigh());
+  m_measure->setValue(m_logic.Measure());
+  m_beat->setRange(1, kInputBeatPositions);
+  m_beat->setValue(m_logic.Beat());
+  m_type->setCurrentIndex(m_logic.TypeIndex());
+  m_string->setCurrentIndex(m_logic.StringIndex());
+  m_kandokoro->setCurrentIndex(m_logic.KandokoroIndex());
+  m_noteValue->setCurrentIndex(m_logic.NoteValueIndex());
+  const bool enabled = m_logic.ListsEnabled();
+  m_string->setEnabled(enabled);
+  m_kandokoro->setEnabled(enabled);
+  m_noteValue->setEnabled(enabled);
+}
+
+void InputToolWindow::keyPressEvent(QKeyEvent* event) {
+  // A dialog without buttons still ends on Enter as on Escape; both only
+  // hide this modeless window.
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      accept();
+      return;
+    }
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace kumoito

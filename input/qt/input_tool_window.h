@@ -1,0 +1,42 @@
+#pragma once
+// InputToolWindow: the modeless pink window of the note input tool. It shows
+// what its CInputDlg holds and hands every user change to it; it owns no state
+// of its own. Enter and Escape hide it, as a dialog's default buttons would.
+//
+// Thread-safety: GUI thread only.
+
+#include <QDialog>
+
+class QComboBox;
+class QKeyEvent;
+class QSpinBox;
+
+namespace kumoito {
+
+class CInputDlg;
+
+class InputToolWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // Initialises the logic (as the window's creation does) and follows it
+  // from then on. The logic must outlive the window.
+  InputToolWindow(CInputDlg& logic, QWidget* parent);
+  ~InputToolWindow() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Refresh();
+
+  CInputDlg& m_logic;
+  QSpinBox* m_measureCount = nullptr;
+  QSpinBox* m_measure = nullptr;
+  QSpinBox* m_beat = nullptr;
+  QComboBox* m_type = nullptr;
+  QComboBox* m_string = nullptr;
+  QComboBox* m_kandokoro = nullptr;
+  QComboBox* m_noteValue = nullptr;
+};
+
+}  // namespace kumoito

@@ -1,0 +1,82 @@
+#include "input/qt/song_info_dialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "common/sjis.h"
+#include "render/qt/offscreen_widget.h"
+
+namespace kumoito {
+namespace {
+
+constexpr int kClientWidth = 320;
+constexpr int kClientHeight = 172;
+constexpr Rect kUpdateButtonRect{220, 130, 308, 160};
+
+QString Text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QLineEdit* AddEdit(QWidget* parent, int row, int id, std::string_view label,
+                   const std::string& text) {
+  const int top = 16 + row * 36;
+  auto* caption = new QLabel(Text(label), parent);
+  caption->setGeometry(12, top, 76, 24);
+  auto* edit = new QLineEdit(Text(text), parent);
+  edit->setObjectName(QString::number(id));
+  edit->setGeometry(92, top, 216, 24);
+  return edit;
+}
+
+}  // namespace
+
+CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : QDialog(parent), m_edit(song) {
+  setWindowTitle(Text("曲情報"));
+  setFixedSize(kClientWidth, kClientHeight);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(194, 194, 200));
+  pal.setColor(QPalette::WindowText, QColor(64, 127, 64));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  m_buttonWidget = new OffScreenWidget(m_buttonControl, this);
+  m_buttonWidget->setObjectName(QString::number(kIdcInfoButton));
+  m_buttons.CreateButtonGroup(
+      m_buttonControl, kUpdateButtonRect, Utf8ToCp932("   更　新").value_or(""), kNormalFaceId,
+      kPressedFaceId, -1, [this](int command) { OnInfoButton(command); }, [](int) {});
+  m_buttonControl.m_id = kInfoUpdateCommand;
+  m_buttons.PresentAllButtons();
+
+  m_title = AddEdit(this, 0, kIdcInfoTitle, "曲タイトル", m_edit.Title());
+  m_lyricist = AddEdit(this, 1, kIdcInfoLyricist, "作詞", m_edit.Lyricist());
+  m_composer = AddEdit(this, 2, kIdcInfoComposer, "作曲", m_edit.Composer());
+}
+
+CSongInfoDlg::~CSongInfoDlg() {
+  m_buttons.ReleaseAllButtons();
+  // The widget refers to the control, a member that goes before the
+  // children would.
+  delete m_buttonWidget;
+}
+
+void CSongInfoDlg::OnInfoButton(int command) {
+  if (command != kInfoUpdateCommand) {
+    return;
+  }
+  m_edit.Store(m_title->text().toStdString(), m_lyricist->text().toStdString(),
+               m_composer->text().toStdString());
+  accept();
+}
+
+void CSongInfoDlg::keyPressEvent(QKeyEvent* event) {
+  // Enter ends the dialog as a default OK would, without storing anything.
+  if ((event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) &&
+      (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace kumoito

@@ -1,0 +1,46 @@
+#pragma once
+// CSongInfoDlg: the modal dialog that edits the title, lyricist and composer
+// of the current song in place. Only its "更新" picture button stores the
+// edits; Enter, Escape and the close box leave the song as it was.
+//
+// Thread-safety: GUI thread only.
+
+#include <QDialog>
+
+#include "input/song_info_edit.h"
+#include "render/button_picture.h"
+#include "render/offscreen_control.h"
+
+class QKeyEvent;
+class QLineEdit;
+
+namespace kumoito {
+
+class CSongData;
+class OffScreenWidget;
+
+class CSongInfoDlg : public QDialog {
+  Q_OBJECT
+ public:
+  // The song must outlive the dialog. Run it with exec().
+  CSongInfoDlg(CSongData& song, QWidget* parent);
+  ~CSongInfoDlg() override;
+
+  // The picture button's callback: command 0 stores the edits and ends the
+  // dialog; any other command does nothing.
+  void OnInfoButton(int command);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  CSongInfoEdit m_edit;
+  QLineEdit* m_title = nullptr;
+  QLineEdit* m_lyricist = nullptr;
+  QLineEdit* m_composer = nullptr;
+  COffScreenControl m_buttonControl;
+  CButtonPicture m_buttons;
+  OffScreenWidget* m_buttonWidget = nullptr;
+};
+
+}  // namespace kumoito

@@ -1,0 +1,265 @@
+#include "input/input_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "song/song_data.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+constexpr std::int32_t kBaseC = 48;  // first string C
+constexpr std::int32_t kHonchoshi = 0;
+
+// A tool set up as the main window leaves it after opening a song: the
+// range 1 .. measures + 1, strings from the first string and tuning.
+class InputToolTest : public ::testing::Test {
+ protected:
+  void Open(std::int32_t measures, std::int32_t beats = 4) {
+    song = test::NewSong(measures, beats);
+    tool.SetSong(song.get());
+    tool.SetMeasureRange(1, song->m_measureCount + 1);
+    tool.SetStringState(kBaseC, kHonchoshi);
+    redraws = 0;
+  }
+  std::int32_t SlotAt(int measure, int beat) const {
+    const auto a = CInputDlg::AddressOf(*song, measure, beat);
+    return song->m_cells[a->cell].pitch[a->slot];
+  }
+  void Initialize() { tool.Initialize(); }
+
+  int redraws = 0;
+  CInputDlg tool{[this] { ++redraws; }};
+  std::unique_ptr<CSongData> song;
+};
+
+TEST_F(InputToolTest, ControlEventsBeforeInitialisationAreIgnored) {
+  Open(8);
+  tool.OnMeasureCountChanged(3);
+  tool.OnTypeSelected(kTypeHold);
+  EXPECT_EQ(song->m_measureCount, 8);
+  EXPECT_EQ(SlotAt(1, 1), SLOT_REST);
+  EXPECT_EQ(redraws, 0);
+}
+
+TEST_F(InputToolTest, FreshToolOnTheScratchSongHasItsRanges) {
+  Initialize();
+  EXPECT_EQ(tool.MeasureLow(), 1);
+  EXPECT_EQ(tool.MeasureHigh(), 1);
+  EXPECT_EQ(tool.MeasureCount(), 8);
+  EXPECT_EQ(tool.Song(), nullptr);
+  Open(8);
+  EXPECT_EQ(tool.MeasureLow(), 1);
+  EXPECT_EQ(tool.MeasureHigh(), 9);
+  EXPECT_EQ(tool.Measure(), 1);
+  EXPECT_EQ(tool.Beat(), 1);
+  EXPECT_EQ(tool.MeasureCount(), 8);
+  // Beat 1 of a new song is the rest that opens the measure.
+  EXPECT_EQ(tool.TypeIndex(), kTypeRest);
+  EXPECT_FALSE(tool.ListsEnabled());
+}
+
+TEST_F(InputToolTest, BeatPositionsAddressSixteenthsOfHalfBeatCells) {
+  Open(8);
+  auto a = CInputDlg::AddressOf(*song, 2, 3);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->cell, 9);
+  EXPECT_EQ(a->slot, 0);
+  a = CInputDlg::AddressOf(*song, 2, 4);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->cell, 9);
+  EXPECT_EQ(a->slot, 1);
+  // In a three-beat measure the last positions lie in the next measure.
+  Open(8, 3);
+  a = CInputDlg::AddressOf(*song, 1, 16);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->cell, 7);
+  EXPECT_FALSE(CInputDlg::AddressOf(*song, 0, 1));
+  EXPECT_FALSE(CInputDlg::AddressOf(*song, 1, 17));
+}
+
+TEST_F(InputToolTest, StringAndKandokoroWriteTheirPitch) {
+  Initialize();
+  Open(8);
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  // 発弦 writes 60, which the third string plays open, and writes it again
+  // from those selections.
+  tool.OnTypeSelected(kTypePluck);
+  EXPECT_EQ(SlotAt(1, 1), 60);
+  EXPECT_EQ(tool.StringIndex(), 2);
+  EXPECT_EQ(tool.KandokoroIndex(), 1);
+  EXPECT_TRUE(tool.ListsEnabled());
+  EXPECT_EQ(redraws, 1);
+
+  tool.OnStringSelected(1);  // string "2", "○"
+  EXPECT_EQ(SlotAt(1, 1), 53);
+  tool.OnKandokoroSelected(0);  // "●" on string "2"
+  EXPECT_EQ(SlotAt(1, 1), 52);
+  tool.OnStringSelected(0);  // "●" on string "1"
+  EXPECT_EQ(SlotAt(1, 1), 47);
+  EXPECT_EQ(redraws, 4);
+  // Other positions are untouched.
+  EXPECT_EQ(SlotAt(1, 2), SLOT_HOLD);
+  EXPECT_EQ(SlotAt(2, 1), SLOT_REST);
+}
+
+TEST_F(InputToolTest, RestAndHoldDisableTheListsAndShowAgain) {
+  Initialize();
+  Open(8);
+  ASSERT_TRUE(tool.SelectPosition(3, 5));
+  tool.OnTypeSelected(kTypeRest);
+  EXPECT_EQ(SlotAt(3, 5), SLOT_REST);
+  EXPECT_EQ(tool.TypeIndex(), kTypeRest);
+  EXPECT_FALSE(tool.ListsEnabled());
+  EXPECT_EQ(redraws, 1);
+  // Disabled lists send nothing; were they to, nothing is written.
+  tool.OnStringSelected(2);
+  EXPECT_EQ(SlotAt(3, 5), SLOT_REST);
+
+  tool.OnBeatChanged(6);
+  EXPECT_EQ(tool.TypeIndex(), kTypeHold);
+  tool.OnBeatChanged(5);
+  EXPECT_EQ(tool.TypeIndex(), kTypeRest);
+
+  tool.OnTypeSelected(kTypeHold);
+  EXPECT_EQ(SlotAt(3, 5), SLOT_HOLD);
+  EXPECT_EQ(tool.TypeIndex(), kTypeHold);
+  EXPECT_FALSE(tool.ListsEnabled());
+  EXPECT_EQ(redraws, 2);
+}
+
+TEST_F(InputToolTest, NoteValueIsTheWholeEighthsOfTheNote) {
+  Initialize();
+  Open(8);
+  // A note of three sixteenths: slot 0 and 1 of cell 0, slot 0 of cell 1.
+  song->m_cells[0].pitch[0] = 62;
+  song->m_cells[1].pitch[1] = SLOT_REST;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.NoteValueIndex(), 1);  // "(2)8分音符"
+  song->m_cells[1].pitch[1] = SLOT_HOLD;
+  song->m_cells[2].pitch[0] = SLOT_REST;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.NoteValueIndex(), 2);  // "(3)付点8分音符"
+  // One sixteenth.
+  song->m_cells[0].pitch[1] = SLOT_REST;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.NoteValueIndex(), 0);
+  // A whole measure is 8 eighths; two measures (16) wrap to item 0.
+  song->m_cells[0].pitch[1] = SLOT_HOLD;
+  song->m_cells[2].pitch[0] = SLOT_HOLD;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.NoteValueIndex(), 8);
+  song->m_cells[8].pitch[0] = SLOT_HOLD;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.NoteValueIndex(), 0);
+}
+
+TEST_F(InputToolTest, ThirdSlotValuesLeaveTheListsAsTheyWere) {
+  Initialize();
+  Open(8);
+  song->m_cells[0].pitch[0] = 60;
+  song->m_cells[0].pitch[1] = SLOT_NONE;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  ASSERT_EQ(tool.TypeIndex(), kTypePluck);
+  ASSERT_TRUE(tool.SelectPosition(1, 2));
+  EXPECT_EQ(tool.TypeIndex(), kTypePluck);
+  EXPECT_TRUE(tool.ListsEnabled());
+}
+
+TEST_F(InputToolTest, NewStringsPlaceTheShownNoteAgain) {
+  Initialize();
+  Open(8);
+  song->m_cells[0].pitch[0] = 57;
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.StringIndex(), 1);     // 二の糸 (53) ...
+  EXPECT_EQ(tool.KandokoroIndex(), 5);  // ... four semitones up: "＃"
+  tool.SetStringState(57, kHonchoshi);  // first string A
+  EXPECT_EQ(tool.StringIndex(), 0);
+  EXPECT_EQ(tool.KandokoroIndex(), 1);
+  // Notes are entered on the new strings too.
+  tool.OnStringSelected(1);
+  EXPECT_EQ(song->m_cells[0].pitch[0], 62);
+  tool.SetStringState(kBaseC, 1);  // 二上り: 48, 55, 60; 62 is "２" on string 3
+  EXPECT_EQ(tool.StringIndex(), 2);
+  EXPECT_EQ(tool.KandokoroIndex(), 3);
+  tool.OnStringSelected(1);  // "２" on the second string, a fifth up
+  EXPECT_EQ(song->m_cells[0].pitch[0], 57);
+}
+
+TEST_F(InputToolTest, MeasureChangeShowsBeatOneOfTheNewMeasure) {
+  Initialize();
+  Open(8);
+  song->m_cells[8].pitch[0] = 64;  // measure 2, beat 1
+  ASSERT_TRUE(tool.SelectPosition(1, 7));
+  tool.OnMeasureChanged(2);
+  EXPECT_EQ(tool.Measure(), 2);
+  EXPECT_EQ(tool.Beat(), 1);
+  EXPECT_EQ(tool.TypeIndex(), kTypePluck);
+  EXPECT_EQ(redraws, 0);
+}
+
+TEST_F(InputToolTest, NumbersOutsideTheRangesAreNeverUsed) {
+  Initialize();
+  Open(8);
+  ASSERT_TRUE(tool.SelectPosition(2, 3));
+  tool.OnMeasureChanged(10);
+  tool.OnMeasureChanged(0);
+  tool.OnBeatChanged(17);
+  tool.OnBeatChanged(0);
+  EXPECT_EQ(tool.Measure(), 2);
+  EXPECT_EQ(tool.Beat(), 3);
+  tool.OnMeasureCountChanged(0);
+  tool.OnMeasureCountChanged(129);
+  EXPECT_EQ(song->m_measureCount, 8);
+  EXPECT_EQ(tool.MeasureCount(), 8);
+  EXPECT_FALSE(tool.SelectPosition(10, 1));
+  EXPECT_FALSE(tool.SelectPosition(1, 17));
+  EXPECT_EQ(tool.Measure(), 2);
+  EXPECT_EQ(redraws, 0);
+}
+
+TEST_F(InputToolTest, MeasureCountChangesTheSongNotTheRanges) {
+  Initialize();
+  Open(32);
+  // Opening a song does not take its length into the measure count.
+  EXPECT_EQ(tool.MeasureCount(), 8);
+  EXPECT_EQ(tool.MeasureHigh(), 33);
+  Open(8);
+  tool.OnMeasureCountChanged(9);
+  EXPECT_EQ(song->m_measureCount, 9);
+  EXPECT_EQ(tool.MeasureCount(), 9);
+  EXPECT_EQ(tool.MeasureHigh(), 9);  // until the owner opens the song again
+  EXPECT_EQ(redraws, 1);
+}
+
+TEST_F(InputToolTest, PositionStaysInsideTheArraysAtCapacity) {
+  Initialize();
+  Open(256);  // 1024 beats: the arrays are full
+  EXPECT_EQ(tool.MeasureHigh(), 256);
+  EXPECT_FALSE(tool.SelectPosition(257, 1));
+  tool.OnMeasureChanged(257);
+  EXPECT_EQ(tool.Measure(), 1);
+  ASSERT_TRUE(tool.SelectPosition(256, 16));
+  tool.OnTypeSelected(kTypePluck);
+  EXPECT_EQ(song->m_cells[kMaxCells - 1].pitch[1], 60);
+
+  // 341 measures of 3 beats end at cell 2045; measure 342 starts inside the
+  // arrays but only its first four positions do.
+  Open(341, 3);
+  EXPECT_EQ(tool.MeasureHigh(), 342);
+  ASSERT_TRUE(tool.SelectPosition(342, 16));
+  EXPECT_EQ(tool.Beat(), 4);
+  tool.OnBeatChanged(9);
+  EXPECT_EQ(tool.Beat(), 4);
+  tool.OnTypeSelected(kTypeRest);
+  EXPECT_EQ(song->m_cells[kMaxCells - 1].pitch[1], SLOT_REST);
+
+  // A shorter song afterwards keeps the position inside its new range.
+  Open(8);
+  EXPECT_EQ(tool.Measure(), 9);
+}
+
+}  // namespace
+}  // namespace kumoito

@@ -1,0 +1,58 @@
+#include "input/song_info_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/sjis.h"
+#include "song/song_data.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) {
+    out += s;
+  }
+  return out;
+}
+
+TEST(SongInfoEdit, ShowsTheFieldsAsText) {
+  auto song = test::NewSong(8);
+  SetFieldText(song->m_info.title, *Utf8ToCp932("さくら"));
+  SetFieldText(song->m_info.lyricist, "anon");
+  SetFieldText(song->m_info.composer, *Utf8ToCp932("日本古謡"));
+  const CSongInfoEdit edit(*song);
+  EXPECT_EQ(edit.Title(), "さくら");
+  EXPECT_EQ(edit.Lyricist(), "anon");
+  EXPECT_EQ(edit.Composer(), "日本古謡");
+}
+
+TEST(SongInfoEdit, StoresAtMost32BytesWithoutSplittingACharacter) {
+  auto song = test::NewSong(8);
+  CSongInfoEdit edit(*song);
+  edit.Store(std::string(40, 'x'), "a" + Repeat("あ", 16), Repeat("あ", 17));
+  EXPECT_EQ(std::string(song->m_info.title), std::string(32, 'x'));
+  // 1 + 2 x 16 = 33 bytes: the last character does not fit whole.
+  EXPECT_EQ(std::string(song->m_info.lyricist), *Utf8ToCp932("a" + Repeat("あ", 15)));
+  EXPECT_EQ(std::string(song->m_info.composer), *Utf8ToCp932(Repeat("あ", 16)));
+}
+
+TEST(SongInfoEdit, UntouchedFieldsKeepTheirBytes) {
+  auto song = test::NewSong(8);
+  // An unassigned two-byte code: shown with a replacement character.
+  std::memcpy(song->m_info.title, "ab\x85\x40", 5);
+  SetFieldText(song->m_info.composer, "old");
+  CSongInfoEdit edit(*song);
+  edit.Store(edit.Title(), "new", "old \xF0\x9F\x8E\xB5");
+  EXPECT_STREQ(song->m_info.title, "ab\x85\x40");
+  EXPECT_STREQ(song->m_info.lyricist, "new");
+  // A character CP932 lacks is stored as '?', the rest as typed.
+  EXPECT_STREQ(song->m_info.composer, "old ?");
+}
+
+}  // namespace
+}  // namespace kumoito
