@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SetMessageBoxSink([](std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, "Kumoito",
-                    QString::fromUtf8(text.data(), static_cast<int>(text.size())),
-                    QMessageBox::Ok, QApplication::activeWindow());
+                    QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
   });
   KumoitoWindow window(options);

@@ -25,7 +25,9 @@ constexpr const char* kSettingsNotice = "このボタンは将来の拡張機能
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
 
-std::string Cp932(const char* utf8) { return Utf8ToCp932(utf8).value_or(""); }
+std::string Cp932(const char* utf8) {
+  return Utf8ToCp932(utf8).value_or("");
+}
 
 }  // namespace
 
@@ -52,7 +54,9 @@ Rect ScoreCellRect(int i) {
 CKumoitoDlg::CKumoitoDlg(MainWindowFace& face, Options options)
     : m_face(face), m_options(std::move(options)) {}
 
-CKumoitoDlg::~CKumoitoDlg() { Destroy(); }
+CKumoitoDlg::~CKumoitoDlg() {
+  Destroy();
+}
 
 COffScreenControl& CKumoitoDlg::Control(int controlNumber) {
   if (controlNumber >= kFirstCellControl && controlNumber < kFirstCellControl + kScoreCellCount) {
@@ -97,9 +101,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   }
 
   m_face.SetScrollRange(0);
-  m_inputTool = std::make_unique<CInputDlg>([this] {
-    m_face.Post([this] { OnRedrawScore(); }, std::chrono::milliseconds(0));
-  });
+  m_inputTool = std::make_unique<CInputDlg>(
+      [this] { m_face.Post([this] { OnRedrawScore(); }, std::chrono::milliseconds(0)); });
   m_inputTool->Initialize();
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
@@ -148,7 +151,8 @@ void CKumoitoDlg::FillCombos() {
 
   items.clear();
   int selected = -1;
-  const std::int32_t firstString = m_settings.firstStringValue == -1 ? 0 : m_settings.firstStringValue;
+  const std::int32_t firstString =
+      m_settings.firstStringValue == -1 ? 0 : m_settings.firstStringValue;
   for (int i = 0; i < kFirstStringCount; ++i) {
     items.emplace_back(kFirstStringList[i].name);
     if (kFirstStringList[i].value == firstString) {
@@ -192,8 +196,7 @@ void CKumoitoDlg::RewriteScratchScore() {
   const std::string path = JoinPath(m_options.dataFolder, kScratchScore);
   std::int32_t beats = 4, key = 0, measures = 8;
   std::unique_ptr<CSongData> scratch = CSongData::LoadOrCreate(path, beats, key, measures);
-  SaveScore(*scratch, scratch->m_beatsPerMeasure, scratch->m_keyIndex, path,
-            scratch->m_headerWord);
+  SaveScore(*scratch, scratch->m_beatsPerMeasure, scratch->m_keyIndex, path, scratch->m_headerWord);
 }
 
 void CKumoitoDlg::RebuildOpenStrings() {
@@ -283,13 +286,27 @@ void CKumoitoDlg::OnScroll(ScrollAction action, int thumbPosition) {
   const int highest = HighestScrollPosition();
   int position = ScrollPosition();
   switch (action) {
-    case ScrollAction::kLineUp: position -= 1; break;
-    case ScrollAction::kLineDown: position += 1; break;
-    case ScrollAction::kPageUp: position -= kPageRows; break;
-    case ScrollAction::kPageDown: position += kPageRows; break;
-    case ScrollAction::kThumbPosition: position = thumbPosition; break;
-    case ScrollAction::kTop: position = 0; break;
-    case ScrollAction::kBottom: position = highest; break;
+    case ScrollAction::kLineUp:
+      position -= 1;
+      break;
+    case ScrollAction::kLineDown:
+      position += 1;
+      break;
+    case ScrollAction::kPageUp:
+      position -= kPageRows;
+      break;
+    case ScrollAction::kPageDown:
+      position += kPageRows;
+      break;
+    case ScrollAction::kThumbPosition:
+      position = thumbPosition;
+      break;
+    case ScrollAction::kTop:
+      position = 0;
+      break;
+    case ScrollAction::kBottom:
+      position = highest;
+      break;
   }
   position = std::clamp(position, 0, highest);
   m_face.SetScrollPosition(position);

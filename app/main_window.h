@@ -89,8 +89,7 @@ class MainWindowFace {
   virtual std::optional<std::string> AskSaveScorePath() = 0;
   virtual std::optional<std::string> AskExportPath() = 0;
   virtual std::string RunLibraryDialog(const std::string& startupFolder,
-                                       const std::string& libraryRoot,
-                                       std::int32_t& category) = 0;
+                                       const std::string& libraryRoot, std::int32_t& category) = 0;
   virtual void RunSongInfoDialog(CSongData& song) = 0;
   virtual void ShowHelp(const std::string& indexPath) = 0;
   virtual void ShowAbout() = 0;
@@ -126,16 +125,16 @@ class HeadlessFace final : public MainWindowFace {
 class CKumoitoDlg {
  public:
   struct Options {
-    std::string startupFolder;  // holds Archive, help/ and play.dat
-    std::string dataFolder;     // holds setup.ini and temp.mwd
-    std::string commandLine;    // as RebuildCommandLine gives it
+    std::string startupFolder;            // holds Archive, help/ and play.dat
+    std::string dataFolder;               // holds setup.ini and temp.mwd
+    std::string commandLine;              // as RebuildCommandLine gives it
     midi::TimerService* timer = nullptr;  // not owned; required unless batch
   };
 
   enum class StartResult {
-    kInteractive,    // the window goes on
-    kBatchDone,      // the conversion ran; the program ends with status 0
-    kBatchRefused,   // bad values on the command line; status 2, no image
+    kInteractive,   // the window goes on
+    kBatchDone,     // the conversion ran; the program ends with status 0
+    kBatchRefused,  // bad values on the command line; status 2, no image
   };
 
   CKumoitoDlg(MainWindowFace& face, Options options);

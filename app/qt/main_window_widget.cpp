@@ -7,13 +7,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
-#include "input/qt/song_info_dialog.h"
 #include "input/qt/input_tool_window.h"
+#include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
 #include "midi/timer_service.h"
 #include "render/qt/offscreen_widget.h"
@@ -25,7 +26,9 @@ namespace {
 const QColor kBackground(194, 194, 200);
 const QColor kTextColor(64, 127, 64);
 
-QString FromUtf8(const std::string& s) { return QString::fromStdString(s); }
+QString FromUtf8(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 std::optional<std::string> AskPath(QWidget* parent, bool save, const QString& filter,
                                    const QString& suffix) {
@@ -54,10 +57,10 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QD
   setPalette(pal);
   setAutoFillBackground(true);
   const RasterSurface icon = LoadBitmapResource(kAppIconId);
-  setWindowIcon(QIcon(QPixmap::fromImage(
-      QImage(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(), icon.Height(),
-             icon.BytesPerLine(), QImage::Format_RGB32)
-          .copy())));
+  setWindowIcon(
+      QIcon(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(),
+                                      icon.Height(), icon.BytesPerLine(), QImage::Format_RGB32)
+                                   .copy())));
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();
@@ -131,8 +134,20 @@ KumoitoWindow::~KumoitoWindow() {
 CKumoitoDlg::StartResult KumoitoWindow::Start() {
   const CKumoitoDlg::StartResult result = m_logic->Initialize();
   if (result == CKumoitoDlg::StartResult::kInteractive) {
+    // The first paint shows the finished pictures.
+    m_logic->Buttons().PresentAllButtons();
+    m_logic->ScoreView().PresentAllCells();
     m_inputWindow = new InputToolWindow(m_logic->InputTool(), this);
-    m_inputWindow->move(geometry().right() - 320, geometry().top() + 40);
+    // Beside the main window when the screen has room, so that it hides no
+    // measure; otherwise over the bottom right corner of the score.
+    const QRect frame = frameGeometry();
+    const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();
+    const QSize tool = m_inputWindow->sizeHint();
+    if (frame.right() + 8 + tool.width() <= screen.right()) {
+      m_inputWindow->move(frame.right() + 8, frame.top());
+    } else {
+      m_inputWindow->move(frame.right() - tool.width() - 30, frame.bottom() - tool.height() - 80);
+    }
     m_inputWindow->show();
   }
   return result;
@@ -165,10 +180,14 @@ void KumoitoWindow::OnScrollAction(int action) {
 
 QComboBox* KumoitoWindow::Combo(int combo) const {
   switch (combo) {
-    case kTuningCombo: return m_tuning;
-    case kFirstStringCombo: return m_firstString;
-    case kKeyCombo: return m_key;
-    default: return nullptr;
+    case kTuningCombo:
+      return m_tuning;
+    case kFirstStringCombo:
+      return m_firstString;
+    case kKeyCombo:
+      return m_key;
+    default:
+      return nullptr;
   }
 }
 
@@ -241,14 +260,18 @@ void KumoitoWindow::RunSongInfoDialog(CSongData& song) {
   dialog.exec();
 }
 
-void KumoitoWindow::ShowHelp(const std::string& indexPath) { ShowHelpWindow(indexPath, this); }
+void KumoitoWindow::ShowHelp(const std::string& indexPath) {
+  ShowHelpWindow(indexPath, this);
+}
 
 void KumoitoWindow::ShowAbout() {
   CAboutDlg about(this);
   about.exec();
 }
 
-void KumoitoWindow::Quit() { accept(); }
+void KumoitoWindow::Quit() {
+  accept();
+}
 
 void KumoitoWindow::Post(std::function<void()> task, std::chrono::milliseconds delay) {
   // Queued first, so that a caller on another thread never touches a timer

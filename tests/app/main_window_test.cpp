@@ -9,8 +9,8 @@
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
-#include "midi/playback_controller.h"
 #include "input/input_tool.h"
+#include "midi/playback_controller.h"
 #include "midi/timer_service.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
@@ -80,9 +80,7 @@ class FakeFace final : public MainWindowFace {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() {
-    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
-  }
+  MainWindowTest() { ::setenv("KUMOITO_MIDI_OUT", "none", 1); }
   std::unique_ptr<CKumoitoDlg> Start(const std::string& commandLine = "") {
     CKumoitoDlg::Options options;
     options.startupFolder = m_startup.path().string();
@@ -121,8 +119,7 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFolderAndAScratchSong) {
   EXPECT_EQ(ReadFile(m_data.Path("deep/Kumoito/temp.mwd")).size(), 94540u);
   ASSERT_NE(logic->Song(), nullptr);
   EXPECT_EQ(logic->Song()->m_measureCount, 8);
-  EXPECT_EQ(m_face.combos[kTuningCombo],
-            (std::vector<std::string>{"本調子", "二上り", "三下り"}));
+  EXPECT_EQ(m_face.combos[kTuningCombo], (std::vector<std::string>{"本調子", "二上り", "三下り"}));
   EXPECT_EQ(m_face.combos[kFirstStringCombo].size(), 12u);
   EXPECT_EQ(m_face.combos[kFirstStringCombo][2], "B");
   EXPECT_EQ(m_face.combos[kKeyCombo][9], "Bb");
@@ -137,8 +134,8 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFolderAndAScratchSong) {
   EXPECT_EQ(logic->InputTool().MeasureHigh(), 9);
   logic->Destroy();
   const auto settings = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
-  EXPECT_EQ(settings, (test::Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                   0, 0, 0, 0}));
+  EXPECT_EQ(settings,
+            (test::Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(MainWindowTest, ScrollingIsLimitedToTheSongsRows) {
