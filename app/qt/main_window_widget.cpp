@@ -126,9 +126,15 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QD
 }
 
 KumoitoWindow::~KumoitoWindow() {
-  if (m_logic) {
-    m_logic->Destroy();
+  // Children are deleted after the members; the ones that point into the
+  // logic go first.
+  delete m_inputWindow;
+  m_inputWindow = nullptr;
+  m_logic->Destroy();
+  for (auto& [number, widget] : m_controlWidgets) {
+    delete widget;
   }
+  m_controlWidgets.clear();
 }
 
 CKumoitoDlg::StartResult KumoitoWindow::Start() {
@@ -308,9 +314,9 @@ void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void KumoitoWindow::done(int result) {
-  if (m_inputWindow != nullptr) {
-    m_inputWindow->close();
-  }
+  // The tool edits the logic's song: it goes before the song does.
+  delete m_inputWindow;
+  m_inputWindow = nullptr;
   m_logic->Destroy();
   QDialog::done(result);
 }

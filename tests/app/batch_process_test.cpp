@@ -1,0 +1,122 @@
+// The program as users run it from scripts: a batch conversion in a process
+// of its own, with no display at all, checked with ImageMagick.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "render/image_file.h"
+#include "song/score_file.h"
+#include "song/song_data.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+      out += buffer;
+    }
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+class BatchProcess : public ::testing::Test {
+ protected:
+  // Runs kumoito with the arguments (already quoted for the shell) in the
+  // temporary folder, without DISPLAY or WAYLAND_DISPLAY; returns its status.
+  int Run(const std::string& args) {
+    const std::string command = "cd '" + m_dir.path().string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+                                m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
+                                " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // A melody of C, E, G and C written a fifth too high (G, B, D, G) while
+  // the file says it is in C.
+  std::string WriteFifthTooHigh() {
+    std::int32_t beats = 4, key = 0, measures = 8;
+    auto song = CSongData::LoadOrCreate("", beats, key, measures);
+    const int melody[] = {67, 71, 74, 79, 74, 71, 67, 67};
+    for (int i = 0; i < 8; ++i) {
+      song->m_cells[i * 8].pitch[0] = melody[i];
+    }
+    std::strcpy(song->m_info.title, "Fifth");
+    const std::string path = m_dir.Path("fifth.mwd");
+    SaveScore(*song, 4, 0, path, 1);
+    return path;
+  }
+  std::string Identify(const std::string& name) {
+    return Capture("identify -format '%m %w %h' '" + m_dir.Path(name) + "' 2>/dev/null");
+  }
+
+  TempDir m_dir;
+};
+
+TEST_F(BatchProcess, PngJpegAndBmpByExtension) {
+  const std::string song = WriteFifthTooHigh();
+  ASSERT_EQ(Run("'" + song + "' out.png 0 hon -1"), 0);
+  ASSERT_EQ(Run("'" + song + "' out.jpg 0 hon -1"), 0);
+  ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon -1"), 0);
+  // 8 measures: 2 rows of 100 pixels under the 40-pixel title strip.
+  if (std::system("command -v identify >/dev/null 2>&1") == 0) {
+    EXPECT_EQ(Identify("out.png"), "PNG 512 240");
+    EXPECT_EQ(Identify("out.jpg"), "JPEG 512 240");
+    EXPECT_EQ(Identify("out.bmp"), "BMP3 512 240");
+  }
+  EXPECT_EQ(ReadFile(m_dir.Path("out.bmp")).size(), 54u + 1536 * 240);
+  // The next interactive start finds valid settings: the run's own choices.
+  const auto settings = ReadFile(m_dir.Path("config/Kumoito/setup.ini"));
+  ASSERT_EQ(settings.size(), 24u);
+  EXPECT_EQ(settings[0], 0);
+  EXPECT_LE(settings[4], 2);
+  EXPECT_LE(settings[20], 11);
+  EXPECT_EQ(ReadFile(m_dir.Path("config/Kumoito/temp.mwd")).size(), 94540u);
+}
+
+TEST_F(BatchProcess, AutomaticArrangementChangesTheTablature) {
+  const std::string song = WriteFifthTooHigh();
+  ASSERT_EQ(Run("'" + song + "' fixed.bmp 0 hon 0"), 0);
+  ASSERT_EQ(Run("'" + song + "' auto.bmp 0 hon -1"), 0);
+  const auto fixed = ReadFile(m_dir.Path("fixed.bmp"));
+  const auto automatic = ReadFile(m_dir.Path("auto.bmp"));
+  ASSERT_EQ(fixed.size(), automatic.size());
+  EXPECT_NE(fixed, automatic);
+  // Moved down a fifth, to F, the melody's notes fall on the open strings
+  // of 二上り; the settings keep that choice.
+  const auto settings = ReadFile(m_dir.Path("config/Kumoito/setup.ini"));
+  ASSERT_EQ(settings.size(), 24u);
+  EXPECT_EQ(settings[20], 8);
+  EXPECT_EQ(settings[4], 1);
+}
+
+TEST_F(BatchProcess, RefusesValuesOutsideTheLists) {
+  const std::string song = WriteFifthTooHigh();
+  EXPECT_EQ(Run("'" + song + "' bad.png 12 hon 0"), 2);
+  EXPECT_EQ(Run("'" + song + "' bad.png 0 hon 12"), 2);
+  EXPECT_TRUE(ReadFile(m_dir.Path("bad.png")).empty());
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stderr.txt") + "'").find("no image written"),
+            std::string::npos);
+}
+
+TEST_F(BatchProcess, AnUnreadableScoreStillEndsByItself) {
+  ASSERT_EQ(Run("missing.mwd out.bmp 0 hon 0"), 0);
+  // A missing file gives the empty song the reader makes: 4 measures.
+  EXPECT_EQ(ReadFile(m_dir.Path("out.bmp")).size(), 54u + 1536 * 140);
+  const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  EXPECT_NE(err.find("time sign 0"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kumoito

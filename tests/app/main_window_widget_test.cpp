@@ -1,0 +1,118 @@
+#include "app/qt/main_window_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QScrollBar>
+#include <QTest>
+#include <cstdlib>
+
+#include "common/message_box.h"
+#include "common/report.h"
+#include "common/sjis.h"
+#include "input/qt/input_tool_window.h"
+#include "midi/playback_controller.h"
+#include "render/qt/offscreen_widget.h"
+#include "song/score_file.h"
+#include "song/song_data.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() {
+    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
+    CKumoitoDlg::Options options;
+    options.startupFolder = m_startup.path().string();
+    options.dataFolder = m_data.Path("Kumoito");
+    m_window = std::make_unique<KumoitoWindow>(options);
+    m_window->show();
+    m_result = m_window->Start();
+  }
+  template <typename T>
+  T* Find(int control) const {
+    return m_window->findChild<T*>(QString::number(control));
+  }
+
+  ScopedReportCapture m_reports;
+  ScopedMessageBoxCapture m_boxes;
+  test::TempDir m_startup;
+  test::TempDir m_data;
+  std::unique_ptr<KumoitoWindow> m_window;
+  CKumoitoDlg::StartResult m_result{};
+};
+
+TEST_F(WindowTest, ControlsSitAtTheirPlacesWithTheirContents) {
+  EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(m_window->width(), KumoitoWindow::kClientWidth);
+  auto* quit = Find<OffScreenWidget>(1000);
+  ASSERT_NE(quit, nullptr);
+  EXPECT_EQ(quit->geometry(), QRect(960, 622, 88, 30));
+  EXPECT_TRUE(Find<OffScreenWidget>(1003)->isVisible());
+  EXPECT_FALSE(Find<OffScreenWidget>(1005)->isVisible());
+  EXPECT_FALSE(Find<OffScreenWidget>(1006)->isVisible());
+  EXPECT_EQ(Find<OffScreenWidget>(1011 + 47)->geometry(),
+            QRect(10 + 128 * 7, 10 + 102 * 5, 128, 100));
+  // The cells show the scratch song's first measure: its rest on the middle line.
+  ASSERT_TRUE(Find<OffScreenWidget>(1011)->Control().Screen().has_value());
+  auto* tuning = Find<QComboBox>(kTuningCombo);
+  ASSERT_NE(tuning, nullptr);
+  EXPECT_EQ(tuning->count(), 3);
+  EXPECT_EQ(tuning->currentText(), QString::fromUtf8("本調子"));
+  EXPECT_EQ(Find<QComboBox>(kFirstStringCombo)->itemText(4), "A");
+  EXPECT_EQ(Find<QComboBox>(kKeyCombo)->currentIndex(), 0);
+}
+
+TEST_F(WindowTest, ListChoicesReachTheLogic) {
+  Find<QComboBox>(kFirstStringCombo)->setCurrentIndex(4);
+  EXPECT_EQ(m_window->Logic().Settings().firstStringValue, 9);
+  Find<QComboBox>(kTuningCombo)->setCurrentIndex(2);
+  EXPECT_EQ(m_window->Logic().Settings().tuning, 2);
+  Find<QComboBox>(kKeyCombo)->setCurrentIndex(1);
+  EXPECT_EQ(m_window->Logic().Settings().key, 1);
+}
+
+TEST_F(WindowTest, ButtonsRunTheirCommandsOnThePress) {
+  auto* settings = Find<OffScreenWidget>(1008);
+  QTest::mousePress(settings, Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_EQ(m_boxes.Messages(), std::vector<std::string>{"このボタンは将来の拡張機能用です。"});
+  QTest::mouseRelease(settings, Qt::LeftButton, {}, QPoint(40, 15));
+
+  auto* play = Find<OffScreenWidget>(1003);
+  QTest::mouseClick(play, Qt::LeftButton, {}, QPoint(40, 15));
+  ASSERT_NE(m_window->Logic().Playback(), nullptr);
+  EXPECT_TRUE(m_window->Logic().Playback()->IsPlaying());
+  EXPECT_EQ(m_window->Logic().Buttons().Caption(4), *Utf8ToCp932("   停　止"));
+  QTest::mouseClick(play, Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_FALSE(m_window->Logic().Playback()->IsPlaying());
+  EXPECT_EQ(m_window->Logic().Buttons().Caption(4), *Utf8ToCp932("   再　生"));
+}
+
+TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {
+  std::int32_t beats = 4, key = 0, measures = 100;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  const std::string path = m_startup.Path("long.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  auto* bar = Find<QScrollBar>(kScrollBarControl);
+  EXPECT_EQ(bar->maximum(), 7);
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 48);
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 56);
+  EXPECT_EQ(bar->value(), 7);
+}
+
+TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {
+  Find<QComboBox>(kKeyCombo)->setCurrentIndex(3);
+  QTest::keyClick(m_window.get(), Qt::Key_Escape);
+  EXPECT_FALSE(m_window->isVisible());
+  const auto settings = test::ReadFile(m_data.Path("Kumoito/setup.ini"));
+  ASSERT_EQ(settings.size(), 24u);
+  EXPECT_EQ(settings[20], 3);
+}
+
+}  // namespace
+}  // namespace kumoito
