@@ -13,11 +13,6 @@
 namespace kumoito::midi {
 namespace {
 
-constexpr ErrorCode kDeviceOpenFailed = 0x07000001;
-constexpr ErrorCode kDeviceCloseFailed = 0x07000002;
-constexpr ErrorCode kDeviceProgramFailed = 0x07000003;
-constexpr ErrorCode kDeviceSysexFailed = 0x07000004;
-
 std::atomic<bool> g_missingDeviceFlag{true};
 std::mutex g_systemMutex;
 std::shared_ptr<MidiOutSystem> g_system;

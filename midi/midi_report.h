@@ -11,6 +11,39 @@
 
 namespace kumoito::midi {
 
+// Codes the engine raises, by module.
+inline constexpr ErrorCode kTrackInternal = 0x0D000001;
+inline constexpr ErrorCode kTrackUndefinedEvent = 0x0D000002;
+inline constexpr ErrorCode kTrackBadChannel = 0x0D000003;
+inline constexpr ErrorCode kTrackBadTempo = 0x0D000005;
+inline constexpr ErrorCode kTrackTooMuchData = 0x0D000006;
+inline constexpr ErrorCode kTrackNotMidi = 0x0D000007;
+inline constexpr ErrorCode kTrackLargeEvent = 0x0D00000B;
+inline constexpr ErrorCode kTrackBadProgram = 0x0D00000C;
+inline constexpr ErrorCode kTrackBadTempoData = 0x0D000015;
+inline constexpr ErrorCode kTrackLargePolyPressure = 0x0D000016;
+inline constexpr ErrorCode kTrackBadNoteNumber = 0x0D000017;
+inline constexpr ErrorCode kTrackAddFailed = 0x0D00001A;
+inline constexpr ErrorCode kTrackBadTimeSignature = 0x0D000027;
+inline constexpr ErrorCode kFormat0Internal = 0x04000005;
+inline constexpr ErrorCode kFormat0StopFailed = 0x0400000A;
+inline constexpr ErrorCode kFormat1TrackCount = 0x03000001;
+inline constexpr ErrorCode kFormat1NotFormat1 = 0x03000002;
+inline constexpr ErrorCode kFormat1NotMidi = 0x03000004;
+inline constexpr ErrorCode kFormat1MasterVolumes = 0x03000006;
+inline constexpr ErrorCode kFormat1TooLarge = 0x03000019;
+inline constexpr ErrorCode kDeviceOpenFailed = 0x07000001;
+inline constexpr ErrorCode kDeviceCloseFailed = 0x07000002;
+inline constexpr ErrorCode kDeviceProgramFailed = 0x07000003;
+inline constexpr ErrorCode kDeviceSysexFailed = 0x07000004;
+inline constexpr ErrorCode kPlayerTimer = 0x08000002;
+inline constexpr ErrorCode kPlayerTooSlow = 0x08000003;
+inline constexpr ErrorCode kPlayerInternal = 0x08000004;
+inline constexpr ErrorCode kPlayerBadTempo = 0x08000006;
+inline constexpr ErrorCode kPlayerBadDelta = 0x08000007;
+inline constexpr ErrorCode kPlaybackInternal = 0x09000001;
+inline constexpr ErrorCode kTimeSignatureBad = 0x37000002;
+
 // Message texts, for callers and tests that need them without reporting.
 std::string_view PlayerErrorText(ErrorCode code);         // MDPL
 std::string_view PlaybackErrorText(ErrorCode code);       // MDSP

@@ -13,7 +13,6 @@
 namespace kumoito::midi {
 namespace {
 
-constexpr ErrorCode kTrackBadTempoData = 0x0D000015;
 constexpr std::int32_t kFallbackTempoUs = 500000;
 constexpr std::int32_t kVelocity = 64;
 

@@ -12,16 +12,6 @@
 namespace kumoito::midi {
 namespace {
 
-constexpr ErrorCode kPlayerTimer = 0x08000002;
-constexpr ErrorCode kPlayerTooSlow = 0x08000003;
-constexpr ErrorCode kPlayerInternal = 0x08000004;
-constexpr ErrorCode kPlayerBadTempo = 0x08000006;
-constexpr ErrorCode kPlayerBadDelta = 0x08000007;
-constexpr ErrorCode kPlaybackInternal = 0x09000001;
-constexpr ErrorCode kTimeSignatureBad = 0x37000002;
-constexpr ErrorCode kFormat0Internal = 0x04000005;
-constexpr ErrorCode kFormat0StopFailed = 0x0400000A;
-
 constexpr std::uint32_t kStartTempo = 240;
 constexpr std::int32_t kDefaultBlock = 384;  // four quarters at 96 ticks
 // Events whose due times lie closer than this to the current run go with it.

@@ -13,25 +13,6 @@
 namespace kumoito::midi {
 namespace {
 
-constexpr ErrorCode kTrackInternal = 0x0D000001;
-constexpr ErrorCode kTrackUndefinedEvent = 0x0D000002;
-constexpr ErrorCode kTrackBadChannel = 0x0D000003;
-constexpr ErrorCode kTrackBadTempo = 0x0D000005;
-constexpr ErrorCode kTrackTooMuchData = 0x0D000006;
-constexpr ErrorCode kTrackNotMidi = 0x0D000007;
-constexpr ErrorCode kTrackLargeEvent = 0x0D00000B;
-constexpr ErrorCode kTrackBadProgram = 0x0D00000C;
-constexpr ErrorCode kTrackLargePolyPressure = 0x0D000016;
-constexpr ErrorCode kTrackBadNoteNumber = 0x0D000017;
-constexpr ErrorCode kTrackAddFailed = 0x0D00001A;
-constexpr ErrorCode kTrackBadTimeSignature = 0x0D000027;
-constexpr ErrorCode kFormat0Internal = 0x04000005;
-constexpr ErrorCode kFormat1TrackCount = 0x03000001;
-constexpr ErrorCode kFormat1NotFormat1 = 0x03000002;
-constexpr ErrorCode kFormat1NotMidi = 0x03000004;
-constexpr ErrorCode kFormat1MasterVolumes = 0x03000006;
-constexpr ErrorCode kFormat1TooLarge = 0x03000019;
-
 constexpr std::string_view kLargeEventText = "サイズが大きすぎるイベントが含まれています。";
 constexpr std::string_view kBadNoteNumberText =
     "内部処理のエラーでノートナンバーが異常になりましたので０に修正しました。";

@@ -11,10 +11,6 @@
 namespace kumoito::midi {
 namespace {
 
-constexpr ErrorCode kTrackInternal = 0x0D000001;
-constexpr ErrorCode kTrackTooMuchData = 0x0D000006;
-constexpr ErrorCode kTrackAddFailed = 0x0D00001A;
-
 using EventPtr = std::unique_ptr<MidiEvent>;
 using EventList = std::list<EventPtr>;
 

@@ -6,18 +6,15 @@
 #include <QVBoxLayout>
 
 #include "render/button_picture.h"
+#include "render/qt/dialog_style.h"
 
 namespace kumoito {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("バージョン情報 Kumoito"));
   setObjectName("100");
-  const RasterSurface icon = LoadBitmapResource(kAppIconId);
   auto* picture = new QLabel(this);
-  picture->setPixmap(
-      QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(),
-                                icon.Height(), icon.BytesPerLine(), QImage::Format_RGB32)
-                             .copy()));
+  picture->setPixmap(QPixmap::fromImage(ToQImage(LoadBitmapResource(kAppIconId))));
   auto* name = new QLabel(QString::fromUtf8(kVersionText), this);
   auto* line = new QLabel(QString::fromUtf8("三味線の勘所譜を表示・演奏・編集します。"), this);
   auto* ok = new QPushButton("OK", this);

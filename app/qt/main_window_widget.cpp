@@ -17,14 +17,12 @@
 #include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
 #include "midi/timer_service.h"
+#include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
 #include "render/score_view.h"
 
 namespace kumoito {
 namespace {
-
-const QColor kBackground(194, 194, 200);
-const QColor kTextColor(64, 127, 64);
 
 QString FromUtf8(const std::string& s) {
   return QString::fromStdString(s);
@@ -51,16 +49,8 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QD
   setWindowTitle("Kumoito");
   setFixedSize(kClientWidth, kClientHeight);
   setObjectName("102");
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, kBackground);
-  pal.setColor(QPalette::WindowText, kTextColor);
-  setPalette(pal);
-  setAutoFillBackground(true);
-  const RasterSurface icon = LoadBitmapResource(kAppIconId);
-  setWindowIcon(
-      QIcon(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(icon.Bits()), icon.Width(),
-                                      icon.Height(), icon.BytesPerLine(), QImage::Format_RGB32)
-                                   .copy())));
+  ApplyDialogColors(*this, kDialogBackgroundColor);
+  setWindowIcon(QIcon(QPixmap::fromImage(ToQImage(LoadBitmapResource(kAppIconId)))));
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();
@@ -306,7 +296,7 @@ void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
   // Enter ends the program as Escape and the close box do.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+  if (IsPlainEnter(*event)) {
     accept();
     return;
   }

@@ -7,6 +7,7 @@
 #include <QSpinBox>
 
 #include "input/input_tool.h"
+#include "render/qt/dialog_style.h"
 
 namespace kumoito {
 namespace {
@@ -61,11 +62,7 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   setModal(false);
   setWindowTitle(Text("入力ダイアログ"));
   setFixedSize(kClientWidth, kClientHeight);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(255, 200, 200));
-  pal.setColor(QPalette::WindowText, QColor(64, 127, 64));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  ApplyDialogColors(*this, kInputToolBackgroundColor);
 
   m_measureCount = AddSpinBox(this, 0, kIdcInputMeasureCount, "小節数");
   m_measure = AddSpinBox(this, 1, kIdcInputMeasure, "小節");
@@ -124,11 +121,9 @@ void InputToolWindow::Refresh() {
 void InputToolWindow::keyPressEvent(QKeyEvent* event) {
   // A dialog without buttons still ends on Enter as on Escape; both only
   // hide this modeless window.
-  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-      accept();
-      return;
-    }
+  if (IsPlainEnter(*event)) {
+    accept();
+    return;
   }
   QDialog::keyPressEvent(event);
 }

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "common/sjis.h"
+#include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
 
 namespace kumoito {
@@ -34,11 +35,7 @@ QLineEdit* AddEdit(QWidget* parent, int row, int id, std::string_view label,
 CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : QDialog(parent), m_edit(song) {
   setWindowTitle(Text("曲情報"));
   setFixedSize(kClientWidth, kClientHeight);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(194, 194, 200));
-  pal.setColor(QPalette::WindowText, QColor(64, 127, 64));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  ApplyDialogColors(*this, kDialogBackgroundColor);
 
   m_buttonWidget = new OffScreenWidget(m_buttonControl, this);
   m_buttonWidget->setObjectName(QString::number(kIdcInfoButton));
@@ -71,8 +68,7 @@ void CSongInfoDlg::OnInfoButton(int command) {
 
 void CSongInfoDlg::keyPressEvent(QKeyEvent* event) {
   // Enter ends the dialog as a default OK would, without storing anything.
-  if ((event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) &&
-      (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+  if (IsPlainEnter(*event)) {
     accept();
     return;
   }

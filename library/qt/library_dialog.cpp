@@ -9,6 +9,7 @@
 
 #include "common/file_util.h"
 #include "common/sjis.h"
+#include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
 
 namespace kumoito {
@@ -41,11 +42,7 @@ CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std
   static_cast<void>(startupFolder);
   setWindowTitle(Text(kCaption));
   setFixedSize(kClientWidth, kClientHeight);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(194, 194, 200));
-  pal.setColor(QPalette::WindowText, QColor(64, 127, 64));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  ApplyDialogColors(*this, kDialogBackgroundColor);
 
   m_categoryBox = new QComboBox(this);
   m_categoryBox->setObjectName(QString::number(kIdcLibraryCategory));
@@ -208,8 +205,7 @@ void CLibraryDlg::done(int result) {
 
 void CLibraryDlg::keyPressEvent(QKeyEvent* event) {
   // Enter ends the dialog as a default OK would, without picking a song.
-  if ((event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) &&
-      (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+  if (IsPlainEnter(*event)) {
     accept();
     return;
   }

@@ -1,0 +1,32 @@
+#pragma once
+// What every window of the program shares on screen: its colours, the
+// window system's handling of Enter, and our pictures as Qt images.
+//
+// Thread-safety: GUI thread only.
+
+#include <QColor>
+#include <QImage>
+
+class QKeyEvent;
+class QWidget;
+
+namespace kumoito {
+
+class RasterSurface;
+
+inline const QColor kDialogBackgroundColor(194, 194, 200);
+inline const QColor kInputToolBackgroundColor(255, 200, 200);
+inline const QColor kDialogTextColor(64, 127, 64);
+
+// Paints the window's own background in background and its labels in the
+// dialogs' green.
+void ApplyDialogColors(QWidget& window, const QColor& background);
+
+// Enter or Return without modifiers (the keypad's counts): the key that ends
+// a dialog as its default OK would.
+bool IsPlainEnter(const QKeyEvent& event);
+
+// A copy of a surface's pixels.
+QImage ToQImage(const RasterSurface& surface);
+
+}  // namespace kumoito
