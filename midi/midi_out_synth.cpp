@@ -27,6 +27,8 @@ void QuietFluidSynth() {
 }  // namespace
 
 // Shared by the audio and the WAV port: settings, synthesizer and soundfont.
+constexpr double kSynthGain = 0.8;
+
 class FluidSynthCore {
  public:
   static std::unique_ptr<FluidSynthCore> Create(const std::string& soundFont) {
@@ -38,6 +40,10 @@ class FluidSynthCore {
     }
     fluid_settings_setnum(core->m_settings, "synth.sample-rate", kSynthSampleRate);
     fluid_settings_setint(core->m_settings, "synth.threadsafe-api", 1);
+    // The library's default gain leaves a single plucked note of velocity 64
+    // near -33 dBFS, hard to hear on laptop speakers; one melody line has
+    // room for a louder mix.
+    fluid_settings_setnum(core->m_settings, "synth.gain", kSynthGain);
     core->m_synth = new_fluid_synth(core->m_settings);
     if (core->m_synth == nullptr ||
         fluid_synth_sfload(core->m_synth, soundFont.c_str(), 1) == FLUID_FAILED) {
