@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -31,6 +33,18 @@ int main(int argc, char** argv) {
     return result == CKumoitoDlg::StartResult::kBatchRefused ? 2 : 0;
   }
 
+  // Without any display Qt would abort; say what to do instead.
+  const auto unset = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr || *value == '\0';
+  };
+  if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM")) {
+    std::fputs(
+        "kumoito: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset).\n"
+        "To convert a score without a window: kumoito \"SCORE.mwd\" \"IMAGE.png\" 0 hon -1\n",
+        stderr);
+    return 1;
+  }
   QApplication app(argc, argv);
   SetMessageBoxSink([](std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, "Kumoito",
