@@ -14,7 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("バージョン情報 Kumoito"));
   setObjectName("100");
   auto* picture = new QLabel(this);
-  picture->setPixmap(QPixmap::fromImage(ToQImage(LoadBitmapResource(kAppIconId))));
+  picture->setPixmap(QPixmap::fromImage(AppIconImage()));
   auto* name = new QLabel(QString::fromUtf8(kVersionText), this);
   auto* line = new QLabel(QString::fromUtf8("三味線の勘所譜を表示・演奏・編集します。"), this);
   auto* ok = new QPushButton("OK", this);

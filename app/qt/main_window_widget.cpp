@@ -50,7 +50,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QD
   setFixedSize(kClientWidth, kClientHeight);
   setObjectName("102");
   ApplyDialogColors(*this, kDialogBackgroundColor);
-  setWindowIcon(QIcon(QPixmap::fromImage(ToQImage(LoadBitmapResource(kAppIconId)))));
+  setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage())));
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();

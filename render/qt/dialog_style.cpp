@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "render/button_picture.h"
 #include "render/raster_surface.h"
 
 namespace kumoito {
@@ -25,6 +26,19 @@ QImage ToQImage(const RasterSurface& surface) {
   return QImage(reinterpret_cast<const uchar*>(surface.Bits()), surface.Width(), surface.Height(),
                 surface.BytesPerLine(), QImage::Format_RGB32)
       .copy();
+}
+
+QImage AppIconImage() {
+  QImage image = ToQImage(LoadBitmapResource(kAppIconId)).convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      if ((row[x] & 0x00FFFFFFu) == 0x00FFFFFFu) {
+        row[x] = 0;
+      }
+    }
+  }
+  return image;
 }
 
 }  // namespace kumoito

@@ -29,4 +29,8 @@ bool IsPlainEnter(const QKeyEvent& event);
 // A copy of a surface's pixels.
 QImage ToQImage(const RasterSurface& surface);
 
+// The program's icon with its corners see-through: our pictures have no
+// alpha, and the icon's corners are the only pure white in it.
+QImage AppIconImage();
+
 }  // namespace kumoito
