@@ -31,7 +31,7 @@ std::string Cp932(const char* utf8) {
 
 }  // namespace
 
-const std::array<ButtonSpec, kButtonCount> kMainButtons = {{
+const std::array<ButtonLayout, kButtonCount> kMainButtons = {{
     {1000, "   終  了", kCommandQuit, {960, 622, 1048, 652}, true},
     {1001, "   読　込", kCommandOpen, {560, 622, 648, 652}, true},
     {1007, "   保　存", kCommandSave, {460, 622, 548, 652}, true},
@@ -44,12 +44,6 @@ const std::array<ButtonSpec, kButtonCount> kMainButtons = {{
     {1009, "   曲情報", kCommandSongInfo, {360, 652, 448, 682}, true},
     {1010, "   ヘルプ", kCommandHelp, {960, 652, 1048, 682}, true},
 }};
-
-Rect ScoreCellRect(int i) {
-  const int left = 10 + 128 * (i % kScoreCellColumns);
-  const int top = 10 + 102 * (i / kScoreCellColumns);
-  return Rect{left, top, left + 128, top + 100};
-}
 
 CKumoitoDlg::CKumoitoDlg(MainWindowFace& face, Options options)
     : m_face(face), m_options(std::move(options)) {}
@@ -112,18 +106,18 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
 void CKumoitoDlg::CreateButtons() {
   const auto click = [this](int id) { RunCommand(id); };
   for (int i = 0; i < kButtonCount; ++i) {
-    const ButtonSpec& spec = kMainButtons[i];
+    const ButtonLayout& button = kMainButtons[i];
     COffScreenControl& control = m_buttonControls[i];
     if (i == 0) {
-      m_buttons.CreateButtonGroup(control, spec.rect, Cp932(spec.caption), kNormalFaceId,
+      m_buttons.CreateButtonGroup(control, button.rect, Cp932(button.caption), kNormalFaceId,
                                   kPressedFaceId, -1, click, [](int) {});
     } else {
-      m_buttons.AddButton(control, spec.rect, Cp932(spec.caption), kNormalFaceId, kPressedFaceId,
-                          -1);
+      m_buttons.AddButton(control, button.rect, Cp932(button.caption), kNormalFaceId,
+                          kPressedFaceId, -1);
     }
-    control.m_id = spec.command;
-    if (!spec.shown) {
-      m_face.SetControlVisible(spec.control, false);
+    control.m_id = button.command;
+    if (!button.shown) {
+      m_face.SetControlVisible(button.control, false);
     }
   }
 }

@@ -60,17 +60,14 @@ enum Command : int {
 };
 inline constexpr int kAboutCommand = 16;
 
-struct ButtonSpec {
+struct ButtonLayout {
   int control;
   const char* caption;  // UTF-8; the buttons hold CP932
   int command;
   Rect rect;
   bool shown;
 };
-extern const std::array<ButtonSpec, kButtonCount> kMainButtons;
-
-// Client rectangle of score cell i.
-Rect ScoreCellRect(int i);
+extern const std::array<ButtonLayout, kButtonCount> kMainButtons;
 
 enum class ScrollAction { kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kTop, kBottom };
 

@@ -22,14 +22,9 @@ struct Window {
     for (int i = 0; i <= kScoreCellCount; ++i) {
       controls.push_back(std::make_unique<COffScreenControl>());
     }
-    auto rect = [](int i) {
-      const int left = 10 + 128 * (i % 8);
-      const int top = 10 + 102 * (i / 8);
-      return Rect{left, top, left + 128, top + 100};
-    };
-    view.CreateScoreCells(*controls[0], rect(0), 0, 48, nullptr);
+    view.CreateScoreCells(*controls[0], ScoreCellRect(0), 0, 48, nullptr);
     for (int i = 1; i < kScoreCellCount; ++i) {
-      view.AddScoreCell(*controls[i], rect(i));
+      view.AddScoreCell(*controls[i], ScoreCellRect(i));
       controls[i]->m_id = i;
     }
     view.SetSettings(&settings);

@@ -43,12 +43,8 @@ inline constexpr std::int32_t kInputFirstPitch = 60;
 // List contents (UTF-8), in the order the lists show them.
 inline constexpr std::array<std::string_view, 3> kInputTypeItems = {"発弦", "継続", "休符"};
 inline constexpr std::array<std::string_view, kStringCount> kInputStringItems = {"1", "2", "3"};
-// Row k stands for k - 1 semitones above the open string: row 1 is the open
-// string, row 0 one semitone below it.
-inline constexpr std::array<std::string_view, 26> kInputKandokoroItems = {
-    "●",    "○",    "１",   "２",   "３",   "＃",   "４",   "５",   "６",
-    "７",   "８",   "９",   "ｂ",   "１０", "１１", "１２", "１３", "１＃",
-    "１４", "１５", "１６", "１７", "１８", "１９", "１ｂ", "２０"};
+// The kandokoro list shows the tablature's own names of the positions.
+inline constexpr const auto& kInputKandokoroItems = kKandokoroTexts;
 // Row = whole eighths of the note's length, modulo 16.
 inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
     "(1)16分音符", "(2)8分音符", "(3)付点8分音符",

@@ -55,6 +55,12 @@ void PlaybackController::Play(const CSongData* song) {
     m_player.StartPlayback(*m_performance);
     return;
   }
+  StopAndRestoreCaption();
+  ++m_generation;  // an end notice already queued belongs to this playback
+  ResetMidiOut();
+}
+
+void PlaybackController::StopAndRestoreCaption() {
   if (m_callbacks.setCaption) {
     m_callbacks.setCaption(kPlayCaption);
   }
@@ -62,8 +68,6 @@ void PlaybackController::Play(const CSongData* song) {
     m_player.StopPlayback(*m_performance);
   }
   m_playing = false;
-  ++m_generation;  // an end notice already queued belongs to this playback
-  ResetMidiOut();
 }
 
 void PlaybackController::OnPlaybackEnded(std::uint64_t generation) {
@@ -84,13 +88,7 @@ void PlaybackController::HandlePlaybackEnded(std::uint64_t generation) {
   if (generation != m_generation || !m_playing) {
     return;  // stopped by hand, or a newer playback runs
   }
-  if (m_callbacks.setCaption) {
-    m_callbacks.setCaption(kPlayCaption);
-  }
-  if (m_performance) {
-    m_player.StopPlayback(*m_performance);
-  }
-  m_playing = false;
+  StopAndRestoreCaption();
   std::weak_ptr<bool> alive = m_alive;
   // Reopening the idle output waits three seconds; a playback started in the
   // meantime keeps its performance.

@@ -60,6 +60,8 @@ class PlaybackController {
   const MidiSequence* CurrentPerformance() const { return m_performance.get(); }
 
  private:
+  // The Play caption back, the player stopped, the flag cleared.
+  void StopAndRestoreCaption();
   void OnPlaybackEnded(std::uint64_t generation);      // player thread
   void HandlePlaybackEnded(std::uint64_t generation);  // GUI thread
 

@@ -18,13 +18,9 @@ constexpr int kColumnCount = 16;
 constexpr std::string_view kLongMark = "\x81\x5B";
 
 std::array<std::string, kKandokoroLabelCount> MakeLabels() {
-  static constexpr std::string_view kUtf8[kKandokoroLabelCount] = {
-      "●",    "○",    "１",   "２",   "３",   "＃",   "４",   "５",   "６",
-      "７",   "８",   "９",   "ｂ",   "１０", "１１", "１２", "１３", "１＃",
-      "１４", "１５", "１６", "１７", "１８", "１９", "１ｂ", "２０"};
   std::array<std::string, kKandokoroLabelCount> labels;
   for (int i = 0; i < kKandokoroLabelCount; ++i) {
-    labels[i] = Utf8ToCp932(kUtf8[i]).value_or("?");
+    labels[i] = Utf8ToCp932(kKandokoroTexts[i]).value_or("?");
   }
   return labels;
 }
@@ -32,6 +28,12 @@ std::array<std::string, kKandokoroLabelCount> MakeLabels() {
 }  // namespace
 
 const std::array<std::string, kKandokoroLabelCount> kKandokoroLabels = MakeLabels();
+
+Rect ScoreCellRect(int i) {
+  const int left = 10 + 128 * (i % kScoreCellColumns);
+  const int top = 10 + 102 * (i / kScoreCellColumns);
+  return Rect{left, top, left + 128, top + 100};
+}
 
 void LookUpPosition(const PitchPlaceTable& places, std::int32_t slotValue, std::int32_t& string,
                     std::int32_t& kandokoro) {

@@ -26,10 +26,13 @@ class CSongData;
 inline constexpr int kScoreCellCount = 48;
 inline constexpr int kScoreCellColumns = 8;
 inline constexpr int kMaxCellEntries = 32;
-inline constexpr int kKandokoroLabelCount = 26;
+inline constexpr int kKandokoroLabelCount = kKandokoroCount;
 
-// Tablature texts (CP932, every character full-width): row 0 a rest, row 1
-// the open string, row r the position r - 1 semitones above it.
+// Where score cell i sits in the main window: 8 cells of 128 x 100 to a
+// row, rows 102 pixels apart, from (10, 10).
+Rect ScoreCellRect(int i);
+
+// kKandokoroTexts in CP932, as the cells draw them.
 extern const std::array<std::string, kKandokoroLabelCount> kKandokoroLabels;
 
 // One drawable note or rest of a cell.

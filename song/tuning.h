@@ -76,6 +76,15 @@ using OpenStrings = std::array<std::int32_t, kStringCount>;
 // Open pitches of strings 1..3; out-of-range settings are taken as 0.
 OpenStrings OpenStringPitches(std::int32_t firstStringValue, std::int32_t tuning);
 
+// The tablature's names of the positions (UTF-8, every character
+// full-width): row 0 a rest, row 1 the open string, row r the position r - 1
+// semitones above it.
+inline constexpr int kKandokoroCount = 26;
+inline constexpr std::array<std::string_view, kKandokoroCount> kKandokoroTexts = {
+    "●",    "○",    "１",   "２",   "３",   "＃",   "４",   "５",   "６",
+    "７",   "８",   "９",   "ｂ",   "１０", "１１", "１２", "１３", "１＃",
+    "１４", "１５", "１６", "１７", "１８", "１９", "１ｂ", "２０"};
+
 struct PitchPlace {
   std::int32_t string;    // 0, 1, 2: 一の糸, 二の糸, 三の糸
   std::int32_t position;  // 1..kMaxPosition, 1 = open string

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -45,7 +44,8 @@ std::optional<std::string> AskPath(QWidget* parent, bool save, const QString& fi
 
 }  // namespace
 
-KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QDialog(parent) {
+KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
+    : KumoitoDialog(parent) {
   setWindowTitle("Kumoito");
   setFixedSize(kClientWidth, kClientHeight);
   setObjectName("102");
@@ -61,8 +61,8 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent) : QD
     w->setObjectName(QString::number(number));
     m_controlWidgets[number] = w;
   };
-  for (const ButtonSpec& spec : kMainButtons) {
-    addControl(spec.control);
+  for (const ButtonLayout& button : kMainButtons) {
+    addControl(button.control);
   }
   for (int i = 0; i < kScoreCellCount; ++i) {
     addControl(kFirstCellControl + i);
@@ -292,15 +292,6 @@ void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   if (menu.exec(event->globalPos()) == about) {
     m_logic->OnSystemCommand(kAboutCommand);
   }
-}
-
-void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
-  // Enter ends the program as Escape and the close box do.
-  if (IsPlainEnter(*event)) {
-    accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 void KumoitoWindow::done(int result) {

@@ -6,12 +6,12 @@
 //
 // Thread-safety: GUI thread only, except Post, which any thread may call.
 
-#include <QDialog>
 #include <QPointer>
 #include <map>
 #include <memory>
 
 #include "app/main_window.h"
+#include "render/qt/dialog_style.h"
 
 class QComboBox;
 class QScrollBar;
@@ -25,7 +25,7 @@ namespace midi {
 class TimerService;
 }
 
-class KumoitoWindow final : public QDialog, public MainWindowFace {
+class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   Q_OBJECT
  public:
   static constexpr int kClientWidth = 1064;
@@ -59,7 +59,6 @@ class KumoitoWindow final : public QDialog, public MainWindowFace {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
   void done(int result) override;
 
  private:

@@ -1,7 +1,6 @@
 #include "input/qt/input_tool_window.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -58,7 +57,8 @@ QComboBox* AddList(QWidget* parent, int row, int id, std::string_view label, int
 }  // namespace
 
 InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_logic(logic) {
+    : KumoitoDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_logic(logic) {
   setModal(false);
   setWindowTitle(Text("入力ダイアログ"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -116,16 +116,6 @@ void InputToolWindow::Refresh() {
   m_string->setEnabled(enabled);
   m_kandokoro->setEnabled(enabled);
   m_noteValue->setEnabled(enabled);
-}
-
-void InputToolWindow::keyPressEvent(QKeyEvent* event) {
-  // A dialog without buttons still ends on Enter as on Escape; both only
-  // hide this modeless window.
-  if (IsPlainEnter(*event)) {
-    accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kumoito

@@ -5,17 +5,16 @@
 //
 // Thread-safety: GUI thread only.
 
-#include <QDialog>
+#include "render/qt/dialog_style.h"
 
 class QComboBox;
-class QKeyEvent;
 class QSpinBox;
 
 namespace kumoito {
 
 class CInputDlg;
 
-class InputToolWindow : public QDialog {
+class InputToolWindow : public KumoitoDialog {
   Q_OBJECT
  public:
   // Initialises the logic (as the window's creation does) and follows it
@@ -24,8 +23,6 @@ class InputToolWindow : public QDialog {
   ~InputToolWindow() override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void Refresh();
 

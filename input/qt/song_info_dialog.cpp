@@ -1,6 +1,5 @@
 #include "input/qt/song_info_dialog.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -32,7 +31,7 @@ QLineEdit* AddEdit(QWidget* parent, int row, int id, std::string_view label,
 
 }  // namespace
 
-CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : QDialog(parent), m_edit(song) {
+CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : KumoitoDialog(parent), m_edit(song) {
   setWindowTitle(Text("曲情報"));
   setFixedSize(kClientWidth, kClientHeight);
   ApplyDialogColors(*this, kDialogBackgroundColor);
@@ -64,15 +63,6 @@ void CSongInfoDlg::OnInfoButton(int command) {
   m_edit.Store(m_title->text().toStdString(), m_lyricist->text().toStdString(),
                m_composer->text().toStdString());
   accept();
-}
-
-void CSongInfoDlg::keyPressEvent(QKeyEvent* event) {
-  // Enter ends the dialog as a default OK would, without storing anything.
-  if (IsPlainEnter(*event)) {
-    accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kumoito

@@ -5,13 +5,11 @@
 //
 // Thread-safety: GUI thread only.
 
-#include <QDialog>
-
 #include "input/song_info_edit.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
+#include "render/qt/dialog_style.h"
 
-class QKeyEvent;
 class QLineEdit;
 
 namespace kumoito {
@@ -19,7 +17,7 @@ namespace kumoito {
 class CSongData;
 class OffScreenWidget;
 
-class CSongInfoDlg : public QDialog {
+class CSongInfoDlg : public KumoitoDialog {
   Q_OBJECT
  public:
   // The song must outlive the dialog. Run it with exec().
@@ -31,8 +29,6 @@ class CSongInfoDlg : public QDialog {
   void OnInfoButton(int command);
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   CSongInfoEdit m_edit;
   QLineEdit* m_title = nullptr;

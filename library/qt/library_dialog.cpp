@@ -3,7 +3,6 @@
 #include <utility>
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMetaObject>
 
@@ -33,7 +32,7 @@ std::string Cp932(std::string_view utf8) {
 
 CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std::int32_t& category,
                          QWidget* parent)
-    : QDialog(parent),
+    : KumoitoDialog(parent),
       m_libraryRoot(std::move(libraryRoot)),
       m_category(category),
       m_library(category) {
@@ -201,15 +200,6 @@ void CLibraryDlg::done(int result) {
   // Nothing of the scan may reach the dialog once it has ended.
   StopScan();
   QDialog::done(result);
-}
-
-void CLibraryDlg::keyPressEvent(QKeyEvent* event) {
-  // Enter ends the dialog as a default OK would, without picking a song.
-  if (IsPlainEnter(*event)) {
-    accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace kumoito

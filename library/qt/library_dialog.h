@@ -11,21 +11,19 @@
 #include <cstdint>
 #include <string>
 
-#include <QDialog>
-
 #include "library/library_scan.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
+#include "render/qt/dialog_style.h"
 
 class QComboBox;
-class QKeyEvent;
 class QListWidget;
 
 namespace kumoito {
 
 class OffScreenWidget;
 
-class CLibraryDlg : public QDialog {
+class CLibraryDlg : public KumoitoDialog {
   Q_OBJECT
  public:
   // category is the settings' library category, read and written in place;
@@ -47,8 +45,6 @@ class CLibraryDlg : public QDialog {
   void done(int result) override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   void StartScan();
   void StopScan();

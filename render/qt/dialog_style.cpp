@@ -17,9 +17,15 @@ void ApplyDialogColors(QWidget& window, const QColor& background) {
   window.setAutoFillBackground(true);
 }
 
-bool IsPlainEnter(const QKeyEvent& event) {
-  const bool plain = event.modifiers() == Qt::NoModifier || event.modifiers() == Qt::KeypadModifier;
-  return plain && (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter);
+void KumoitoDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter or Return without modifiers (the keypad's counts).
+  const bool plain =
+      event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 QImage ToQImage(const RasterSurface& surface) {

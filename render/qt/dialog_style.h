@@ -5,6 +5,7 @@
 // Thread-safety: GUI thread only.
 
 #include <QColor>
+#include <QDialog>
 #include <QImage>
 
 class QKeyEvent;
@@ -22,9 +23,16 @@ inline const QColor kDialogTextColor(64, 127, 64);
 // dialogs' green.
 void ApplyDialogColors(QWidget& window, const QColor& background);
 
-// Enter or Return without modifiers (the keypad's counts): the key that ends
-// a dialog as its default OK would.
-bool IsPlainEnter(const QKeyEvent& event);
+// The base of the program's dialogs. None of them has a push button, yet
+// Enter ends each as a default OK button would, as Escape ends it as Cancel.
+class KumoitoDialog : public QDialog {
+  Q_OBJECT
+ public:
+  using QDialog::QDialog;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+};
 
 // A copy of a surface's pixels.
 QImage ToQImage(const RasterSurface& surface);

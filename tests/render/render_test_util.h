@@ -28,17 +28,13 @@ struct ViewFixture {
     for (int i = 0; i < kScoreCellCount + 1; ++i) {
       controls.push_back(std::make_unique<COffScreenControl>());
     }
-    auto rect = [](int i) {
-      const int left = 10 + 128 * (i % 8);
-      const int top = 10 + 102 * (i / 8);
-      return Rect{left, top, left + 128, top + 100};
-    };
-    view.CreateScoreCells(*controls[0], rect(0), tuning, basePitch, [this](int cell, int column) {
-      clicks.push_back({cell, column});
-    });
+    view.CreateScoreCells(*controls[0], ScoreCellRect(0), tuning, basePitch,
+                          [this](int cell, int column) {
+                            clicks.push_back({cell, column});
+                          });
     controls[0]->m_id = 0;
     for (int i = 1; i < kScoreCellCount; ++i) {
-      view.AddScoreCell(*controls[i], rect(i));
+      view.AddScoreCell(*controls[i], ScoreCellRect(i));
       controls[i]->m_id = i;
     }
     view.SetSettings(&settings);
