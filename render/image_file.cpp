@@ -118,6 +118,22 @@ std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file) {
   return image;
 }
 
+RgbImage ToRgbImage(const RasterSurface& surface) {
+  RgbImage image;
+  image.width = surface.Width();
+  image.height = surface.Height();
+  image.rgb.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const Color c = surface.PixelAt(x, y);
+      image.rgb.push_back(static_cast<unsigned char>(c >> 16));
+      image.rgb.push_back(static_cast<unsigned char>(c >> 8));
+      image.rgb.push_back(static_cast<unsigned char>(c));
+    }
+  }
+  return image;
+}
+
 std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {

@@ -27,6 +27,7 @@ struct RgbImage {
   std::vector<unsigned char> rgb;
 };
 std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file);
+RgbImage ToRgbImage(const RasterSurface& surface);
 
 std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image);
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/file_util.h"
 #include "render/button_picture.h"
 #include "render/image_file.h"
 
@@ -12,17 +13,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: kumoito_icon OUTPUT.png\n");
     return 2;
   }
-  const RasterSurface icon = LoadBitmapResource(kAppIconId);
-  const auto bmp = EncodeBitmap(icon);
-  const auto image = DecodeBitmap(bmp);
-  const auto png = image ? EncodePng(*image) : std::nullopt;
-  if (!png) {
-    std::fprintf(stderr, "kumoito_icon: cannot encode the icon\n");
-    return 1;
-  }
-  FILE* out = std::fopen(argv[1], "wb");
-  if (out == nullptr || std::fwrite(png->data(), 1, png->size(), out) != png->size() ||
-      std::fclose(out) != 0) {
+  const auto png = EncodePng(ToRgbImage(LoadBitmapResource(kAppIconId)));
+  if (!png || !WriteFileBytes(argv[1], png->data(), png->size())) {
     std::fprintf(stderr, "kumoito_icon: cannot write %s\n", argv[1]);
     return 1;
   }
