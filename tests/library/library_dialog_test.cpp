@@ -189,6 +189,53 @@ TEST_F(LibraryDialogTest, CategoryChangeDuringTheScanListsTheNewCategoryInOrder)
   EXPECT_EQ(category, kCategoryEverything);
 }
 
+// The library the build makes from the song sources, as a newcomer sees it.
+TEST_F(LibraryDialogTest, ListsTheSampleSongsUnderTheirCategories) {
+  root = KUMOITO_SAMPLE_ARCHIVE_DIR;
+  auto dlg = Make();
+  ASSERT_TRUE(WaitForScan(*dlg));
+  auto listed = [&](int which) {
+    Categories(*dlg)->setCurrentIndex(which);
+    std::vector<QString> lines = Lines(*dlg);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  auto sorted = [](std::vector<const char*> titles) {
+    std::vector<QString> lines;
+    for (const char* t : titles) {
+      lines.push_back(QString::fromUtf8(t));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  const std::vector<const char*> japanFamous = {"さくらさくら", "荒城の月", "故郷",   "早春賦",
+                                                "春が来た",     "七つの子", "ふじの山"};
+  std::vector<const char*> japanAll = japanFamous;
+  japanAll.push_back("茶摘");
+  const std::vector<const char*> worldFamous = {"Twinkle, Twinkle, Little Star", "Ode to Joy",
+                                                "Amazing Grace", "Silent Night", "Jingle Bells"};
+  std::vector<const char*> worldAll = worldFamous;
+  for (const char* t : {"Greensleeves", "Frere Jacques", "London Bridge", "Mary Had a Little Lamb"}) {
+    worldAll.push_back(t);
+  }
+  std::vector<const char*> everything = japanAll;
+  everything.insert(everything.end(), worldAll.begin(), worldAll.end());
+
+  EXPECT_EQ(listed(kCategoryJapanFamous), sorted(japanFamous));
+  EXPECT_EQ(listed(kCategoryJapanAll), sorted(japanAll));
+  EXPECT_EQ(listed(kCategoryWorldFamous), sorted(worldFamous));
+  EXPECT_EQ(listed(kCategoryWorldAll), sorted(worldAll));
+  EXPECT_EQ(listed(kCategoryEverything), sorted(everything));
+
+  // Picking a line gives the path of that song's file in the library.
+  Categories(*dlg)->setCurrentIndex(kCategoryJapanAll);
+  const auto items = List(*dlg)->findItems(QString::fromUtf8("春が来た"), Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1);
+  List(*dlg)->setCurrentItem(items.front());
+  Press(*dlg, kIdcLibraryLoadButton);
+  EXPECT_EQ(dlg->ChosenPath(), JoinPath(root, "haru_ga_kita.mwd"));
+}
+
 TEST_F(LibraryDialogTest, ClosingOrDestroyingDuringTheScanIsSafe) {
   test::FillLibraryFolder(root, 2500);
   auto dlg = Make();
