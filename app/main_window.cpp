@@ -22,6 +22,11 @@ constexpr const char* kScratchScore = "temp.mwd";
 constexpr const char* kLibraryFolder = "Archive";
 constexpr const char* kHelpIndex = "help/index.htm";
 constexpr const char* kSettingsNotice = "このボタンは将来の拡張機能用です。";
+// Shown the first time Play finds no output, after the output's own reason.
+constexpr const char* kNoSoundTitle = "音を出せません。";
+constexpr const char* kNoSoundAdvice =
+    "音の出ない機械では KUMOITO_MIDI_OUT=wav:/tmp/play.wav として起動すると、"
+    "演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。";
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
 
@@ -77,6 +82,10 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
             [this](std::string_view caption) { SetPlayCaption(caption); },
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
               m_face.Post(std::move(task), delay);
+            },
+            [](std::string_view why) {
+              ShowMessageBox(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
+                             kNoSoundAdvice);
             }});
     m_playback->ResetMidiOut();
   }

@@ -91,6 +91,33 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
     }
     return nullptr;
   }
+
+  std::string WhyNoOutput() override {
+    const Choice c = ReadChoice();
+    const std::string font = SoundFont();
+    if (c.kind == Choice::kNone) {
+      return "KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。";
+    }
+    const bool fontMissing = !FileExists(font);
+    const std::string noFont = "音色ファイル「" + font +
+                               "」がありません。timgm6mb-soundfont を入れるか、"
+                               "KUMOITO_SOUNDFONT で音色ファイルを指定してください。";
+    switch (c.kind) {
+      case Choice::kSynth:
+        return fontMissing ? noFont
+                           : "音声出力（PulseAudio、PipeWire、ALSA）を開けませんでした。"
+                             "音声装置かサウンドサーバが動いているか確かめてください。";
+      case Choice::kWav:
+        return fontMissing ? noFont : "WAV ファイル「" + c.wavPath + "」に書き込めませんでした。";
+      case Choice::kAlsa:
+        return "ALSA シーケンサの MIDI 出力ポートを開けませんでした。";
+      default:
+        return fontMissing ? noFont + "ALSA シーケンサの MIDI 出力ポートもありません。"
+                           : "音声出力（PulseAudio、PipeWire、ALSA）も ALSA シーケンサも"
+                             "開けませんでした。音声装置かサウンドサーバが動いているか"
+                             "確かめてください。";
+    }
+  }
 };
 
 void SendShort(MidiOut& out, std::uint32_t packed, bool* ok = nullptr) {
@@ -123,6 +150,10 @@ std::shared_ptr<MidiOutSystem> GetMidiOutSystem() {
     g_system = MakePlatformMidiOutSystem();
   }
   return g_system;
+}
+
+std::string WhyNoMidiOutput() {
+  return GetMidiOutSystem()->WhyNoOutput();
 }
 
 void ResetMissingDeviceFlag() {

@@ -39,6 +39,8 @@ class MidiOutSystem {
   virtual ~MidiOutSystem() = default;
   virtual std::uint32_t GetNumDevs() = 0;
   virtual std::unique_ptr<MidiOutPort> Open(std::uint32_t deviceId) = 0;
+  // Why nothing could be opened, in a sentence for the user (UTF-8).
+  virtual std::string WhyNoOutput() { return "MIDI 出力を開けませんでした。"; }
 };
 
 // The outputs of this machine, as KUMOITO_MIDI_OUT (read at each call)
@@ -50,6 +52,8 @@ void SetMidiOutSystem(std::shared_ptr<MidiOutSystem> system);
 std::shared_ptr<MidiOutSystem> GetMidiOutSystem();
 // The "no MIDI output at all" report is given once per run; tests re-arm it.
 void ResetMissingDeviceFlag();
+// The current system's WhyNoOutput().
+std::string WhyNoMidiOutput();
 
 // Holds one output; the handle is null when opening failed.
 struct MidiOut {

@@ -99,6 +99,11 @@ void PlaybackController::HandlePlaybackEnded(std::uint64_t generation) {
         }
       },
       kReopenDelay);
+  // Last, as the window may answer with a modal message box.
+  if (m_player.OutputMissing() && !m_toldNoSound && m_callbacks.noSound) {
+    m_toldNoSound = true;
+    m_callbacks.noSound(WhyNoMidiOutput());
+  }
 }
 
 }  // namespace kumoito::midi

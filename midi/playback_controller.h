@@ -40,6 +40,9 @@ class PlaybackController {
     std::function<void(std::string_view caption)> setCaption;
     // Runs task on the GUI thread after delay; may be called from any thread.
     std::function<void(std::function<void()> task, std::chrono::milliseconds delay)> post;
+    // Tells the user why Play made no sound (GUI thread); called at most once
+    // per controller, the first time a playback finds no output. Optional.
+    std::function<void(std::string_view why)> noSound;
   };
 
   PlaybackController(std::string startupFolder, TimerService& timer, Callbacks callbacks,
@@ -73,6 +76,7 @@ class PlaybackController {
   std::unique_ptr<MidiSequence> m_performance;
   // Counts playbacks, so an end notice of an earlier one is ignored.
   std::atomic<std::uint64_t> m_generation{0};
+  bool m_toldNoSound = false;
   // Cleared by the destructor, so tasks still queued do nothing.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

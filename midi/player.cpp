@@ -236,6 +236,7 @@ bool Player::Prepare(MidiSequence& q, std::int64_t start, std::int64_t& offset) 
   }
   m_current = &q;
   OpenMidiOut(m_out);
+  m_outputMissing = !m_out.handle;
   if (!m_out.handle) {
     CloseMidiOut(m_out);
     m_playing = false;
@@ -482,6 +483,7 @@ void Player::StartPlayback(MidiSequence& p) {
   m_finished = false;
   m_registered = false;
   m_stopRequest = false;
+  m_outputMissing = false;
   // The thread starts at 0 on the shifted track, so no note of the block that
   // held the first one is skipped.
   m_thread = std::thread([this, copy] { ThreadMain(copy, 0); });

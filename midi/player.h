@@ -71,6 +71,8 @@ class Player {
   void SendEvent(const MidiEvent& event);
 
   bool IsFinished() const { return m_finished.load(); }
+  // True when the last playback ended because its output could not be opened.
+  bool OutputMissing() const { return m_outputMissing.load(); }
   bool IsPlaying() const { return m_playing.load(); }
   std::uint32_t CurrentTempo() const { return m_tempo.load(); }
   // True when called on the player thread (the end notification runs there).
@@ -97,6 +99,7 @@ class Player {
   std::atomic<bool> m_playing{false};
   std::atomic<bool> m_stopRequest{false};
   std::atomic<bool> m_registered{false};
+  std::atomic<bool> m_outputMissing{false};
   std::atomic<std::uint32_t> m_timerId{0};
   std::atomic<std::uint32_t> m_tempo{240};
   std::mutex m_stateMutex;  // with m_stateCv: wakes waiters when a flag above changes

@@ -177,6 +177,27 @@ TEST(PlatformMidiOut, NoneMeansNoDevice) {
   EXPECT_EQ(system->Open(kMidiMapper), nullptr);
 }
 
+TEST(PlatformMidiOut, SaysWhichSettingKeepsItSilent) {
+  auto system = MakePlatformMidiOutSystem();
+  {
+    ScopedEnv env("KUMOITO_MIDI_OUT", "none");
+    EXPECT_NE(system->WhyNoOutput().find("KUMOITO_MIDI_OUT=none"), std::string::npos);
+  }
+  {
+    ScopedEnv font("KUMOITO_SOUNDFONT", "/nonexistent/kumoito.sf2");
+    for (const char* choice : {"synth", "wav:/tmp/x.wav"}) {
+      ScopedEnv env("KUMOITO_MIDI_OUT", choice);
+      EXPECT_EQ(system->GetNumDevs(), 0u);
+      EXPECT_NE(system->WhyNoOutput().find("/nonexistent/kumoito.sf2"), std::string::npos);
+    }
+  }
+  ScopedEnv env("KUMOITO_MIDI_OUT", "wav:/nonexistent/dir/x.wav");
+  if (system->GetNumDevs() == 1) {  // the default soundfont is installed
+    EXPECT_EQ(system->Open(kMidiMapper), nullptr);
+    EXPECT_NE(system->WhyNoOutput().find("/nonexistent/dir/x.wav"), std::string::npos);
+  }
+}
+
 TEST(PlatformMidiOut, FailedOpensAreReportedNotFatal) {
   if (std::filesystem::exists("/dev/snd")) {
     GTEST_SKIP() << "this machine has sound hardware";

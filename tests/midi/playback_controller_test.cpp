@@ -39,7 +39,8 @@ class ControllerTest : public ::testing::Test {
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
               std::lock_guard lock(m_queueMutex);
               m_queue.push_back({std::move(task), delay});
-            }},
+            },
+            [this](std::string_view why) { m_noSound.emplace_back(why); }},
         FastSleep);
   }
   ~ControllerTest() override {
@@ -72,6 +73,7 @@ class ControllerTest : public ::testing::Test {
   std::shared_ptr<RecordingLog> m_log;
   std::shared_ptr<RecordingSystem> m_system;
   std::vector<std::string> m_captions;
+  std::vector<std::string> m_noSound;
   std::mutex m_queueMutex;
   std::vector<Posted> m_queue;
   std::unique_ptr<PlaybackController> m_controller;
@@ -136,6 +138,33 @@ TEST_F(ControllerTest, NaturalEndRestoresCaptionThenReopensAfterThreeSeconds) {
   reopen[0].task();
   EXPECT_NE(m_controller->IdleOut().handle, nullptr);
   EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
+}
+
+TEST_F(ControllerTest, WithoutAnOutputTheUserIsToldWhyOnce) {
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  auto played = PlayToEnd();
+  ASSERT_EQ(played.size(), 1u);
+  played[0].task();
+  for (auto& p : TakeQueue())
+    p.task();  // the idle output reopened
+  EXPECT_TRUE(m_noSound.empty());  // it sounded
+
+  m_system->mapperOpens = false;
+  m_system->device0Opens = false;
+  for (int round = 0; round < 2; ++round) {
+    m_controller->Play(song.get());
+    auto posted = PlayToEnd();
+    ASSERT_EQ(posted.size(), 1u);
+    posted[0].task();
+    EXPECT_FALSE(m_controller->IsPlaying());
+    EXPECT_EQ(m_captions.back(), "   再　生");
+    for (auto& p : TakeQueue())
+      p.task();
+  }
+  // Said the first time only, with the output system's own reason.
+  ASSERT_EQ(m_noSound.size(), 1u);
+  EXPECT_EQ(m_noSound[0], m_system->WhyNoOutput());
 }
 
 TEST_F(ControllerTest, PlayPressedDuringTheEndIsNotUndone) {
