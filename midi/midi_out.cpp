@@ -94,28 +94,27 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
 
   std::string WhyNoOutput() override {
     const Choice c = ReadChoice();
-    const std::string font = SoundFont();
     if (c.kind == Choice::kNone) {
       return "KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。";
     }
+    const std::string font = SoundFont();
     const bool fontMissing = !FileExists(font);
     const std::string noFont = "音色ファイル「" + font +
                                "」がありません。timgm6mb-soundfont を入れるか、"
                                "KUMOITO_SOUNDFONT で音色ファイルを指定してください。";
+    const std::string servers = "音声出力（PulseAudio、PipeWire、ALSA）";
+    const std::string checkAudio = "音声装置かサウンドサーバが動いているか確かめてください。";
+    const std::string noAlsa = "ALSA シーケンサの MIDI 出力ポート";
     switch (c.kind) {
       case Choice::kSynth:
-        return fontMissing ? noFont
-                           : "音声出力（PulseAudio、PipeWire、ALSA）を開けませんでした。"
-                             "音声装置かサウンドサーバが動いているか確かめてください。";
+        return fontMissing ? noFont : servers + "を開けませんでした。" + checkAudio;
       case Choice::kWav:
         return fontMissing ? noFont : "WAV ファイル「" + c.wavPath + "」に書き込めませんでした。";
       case Choice::kAlsa:
-        return "ALSA シーケンサの MIDI 出力ポートを開けませんでした。";
+        return noAlsa + "を開けませんでした。";
       default:
-        return fontMissing ? noFont + "ALSA シーケンサの MIDI 出力ポートもありません。"
-                           : "音声出力（PulseAudio、PipeWire、ALSA）も ALSA シーケンサも"
-                             "開けませんでした。音声装置かサウンドサーバが動いているか"
-                             "確かめてください。";
+        return fontMissing ? noFont + noAlsa + "もありません。"
+                           : servers + "も ALSA シーケンサも開けませんでした。" + checkAudio;
     }
   }
 };
