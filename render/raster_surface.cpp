@@ -114,13 +114,14 @@ void RasterSurface::Blend(int x, int y, Color c, int coverage) {
   dst = kOpaque | (r << 16) | (g << 8) | b;
 }
 
-void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box) {
+void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box, VerticalAlign align) {
   const Rect clip = Intersect(box, Rect{0, 0, m_width, m_height});
   if (clip.Empty() || cp932.empty()) {
     return;
   }
   const int cellHeight = m_font.height;
-  const int top = box.top + (box.Height() - cellHeight) / 2;
+  const int top =
+      align == VerticalAlign::kTop ? box.top : box.top + (box.Height() - cellHeight) / 2;
   const int baseline = top + m_glyphs->Ascent(cellHeight);
   const std::u32string text = DecodeCp932(cp932);
 

@@ -44,6 +44,9 @@ inline constexpr Font kDefaultFont{12};
 
 enum class BackgroundMode { kOpaque, kTransparent };
 
+// Where one line of text sits in the height of its box.
+enum class VerticalAlign { kCenter, kTop };
+
 class RasterSurface {
  public:
   // A white surface. Text uses glyphs, which default to the process-wide
@@ -76,10 +79,11 @@ class RasterSurface {
   Font CurrentFont() const { return m_font; }
   GlyphSource& Glyphs() const { return *m_glyphs; }
 
-  // Draws CP932 text on one line, left-aligned and vertically centred in box,
-  // clipped to box. With an opaque background the text's own cells (advance
-  // x font height) are filled with the background colour first.
-  void DrawTextInBox(std::string_view cp932, const Rect& box);
+  // Draws CP932 text on one line, left-aligned and vertically centred in box
+  // (or at its top), clipped to box. With an opaque background the text's own
+  // cells (advance x font height) are filled with the background colour first.
+  void DrawTextInBox(std::string_view cp932, const Rect& box,
+                     VerticalAlign align = VerticalAlign::kCenter);
   // Pixel width of the text in the current font.
   int MeasureText(std::string_view cp932) const;
 

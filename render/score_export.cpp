@@ -41,7 +41,10 @@ void TitleLayer::RenderTitleLayer() {
   s.SetBackgroundMode(BackgroundMode::kOpaque);
   for (const TextItem& item : m_items) {
     const int width = kCharacterWidth * static_cast<int>(item.text.size());
-    s.DrawTextInBox(item.text, Rect{item.x, item.y, item.x + width, item.y + kCharacterWidth});
+    // Format 0 is a left- and top-aligned line: the title starts at (15, 15).
+    const VerticalAlign align = item.format == 0 ? VerticalAlign::kTop : VerticalAlign::kCenter;
+    s.DrawTextInBox(item.text, Rect{item.x, item.y, item.x + width, item.y + kCharacterWidth},
+                    align);
   }
 }
 

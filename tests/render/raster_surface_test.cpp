@@ -42,6 +42,18 @@ TEST(RasterSurface, OpaqueTextBlanksTheLineBehindItsCellsOnly) {
   EXPECT_EQ(s.PixelAt(11, 9), kBlack);  // first ink row: top of the cell
 }
 
+TEST(RasterSurface, TopAlignedTextStartsAtTheTopOfItsBox) {
+  test::ScopedFixedGlyphs fixed;
+  RasterSurface s(64, 40);
+  s.FillRect(Rect{0, 0, 64, 40}, Rgb(1, 2, 3));
+  s.DrawTextInBox("a", Rect{10, 5, 40, 35}, VerticalAlign::kTop);
+  EXPECT_EQ(s.PixelAt(10, 5), kWhite);  // its cell covers y 5..16
+  EXPECT_EQ(s.PixelAt(10, 16), kWhite);
+  EXPECT_EQ(s.PixelAt(10, 17), Rgb(1, 2, 3));
+  EXPECT_EQ(s.PixelAt(10, 4), Rgb(1, 2, 3));
+  EXPECT_EQ(s.PixelAt(11, 5), kBlack);  // first ink row
+}
+
 TEST(RasterSurface, TransparentTextKeepsWhatIsBehindAndClipsToTheBox) {
   test::ScopedFixedGlyphs fixed;
   RasterSurface s(64, 30);
