@@ -2,6 +2,12 @@
 // time: a render thread of its own keeps the file up with the steady clock,
 // and every message lands at the sample of the moment it was sent. For
 // machines without sound, and for tests.
+//
+// The file is created when the first note sounds, so an output that only
+// waits (the idle output between songs gets a program change and nothing
+// else) never replaces the recording of the song before it.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -51,9 +57,8 @@ void WriteWavHeader(std::FILE* file, std::uint32_t dataBytes) {
 // falls behind on a busy machine and catches up later.
 class SynthWavPort final : public MidiOutPort {
  public:
-  SynthWavPort(FluidSynthCorePtr core, std::FILE* file)
-      : m_core(std::move(core)), m_file(file), m_start(Clock::now()) {
-    WriteWavHeader(m_file, 0);
+  SynthWavPort(FluidSynthCorePtr core, std::string path)
+      : m_core(std::move(core)), m_path(std::move(path)), m_start(Clock::now()) {
     m_thread = std::thread([this] { Run(); });
   }
   ~SynthWavPort() override { Close(); }
@@ -67,17 +72,19 @@ class SynthWavPort final : public MidiOutPort {
   }
   bool Reset() override { return Queue(Message{FrameNow(), Message::kReset, 0, {}}); }
   bool Close() override {
-    if (m_file == nullptr) {
+    if (m_closed.exchange(true)) {
       return false;
     }
     m_endFrame = FrameNow();
     m_stop = true;
     m_thread.join();
-    const bool ok = m_ok.load();
-    WriteWavHeader(m_file, m_dataBytes);
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    return ok && closed;
+    bool ok = m_ok.load();
+    if (m_file != nullptr) {
+      WriteWavHeader(m_file, m_dataBytes);
+      ok = std::fclose(m_file) == 0 && ok;
+      m_file = nullptr;
+    }
+    return ok;
   }
 
  private:
@@ -97,7 +104,7 @@ class SynthWavPort final : public MidiOutPort {
   }
 
   bool Queue(Message message) {
-    if (m_file == nullptr || !m_ok) {
+    if (m_closed || !m_ok) {
       return false;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -119,18 +126,47 @@ class SynthWavPort final : public MidiOutPort {
     }
   }
 
+  static bool SoundsANote(const Message& m) {
+    return m.kind == Message::kShort && (m.packed & 0xF0) == 0x90 && ((m.packed >> 16) & 0x7F) != 0;
+  }
+
+  // The recording starts at the frame of the first note; until then the
+  // messages only set the synthesizer up, and no time needs rendering.
+  bool StartRecording(std::uint64_t frame) {
+    m_file = std::fopen(m_path.c_str(), "wb");
+    if (m_file == nullptr) {
+      m_ok = false;
+      return false;
+    }
+    WriteWavHeader(m_file, 0);
+    m_rendered = frame;
+    return true;
+  }
+
+  std::optional<Message> PopDue(std::uint64_t frame) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_queue.empty() || m_queue.front().frame > frame) {
+      return std::nullopt;
+    }
+    std::optional<Message> next = std::move(m_queue.front());
+    m_queue.pop_front();
+    return next;
+  }
+
   // Renders up to frame `until`, applying each queued message at its frame.
   bool RenderUntil(std::uint64_t until) {
-    while (m_rendered < until) {
-      std::optional<Message> next;
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_queue.empty() && m_queue.front().frame <= m_rendered) {
-          next = std::move(m_queue.front());
-          m_queue.pop_front();
-        }
+    while (m_file == nullptr) {
+      std::optional<Message> next = PopDue(until);
+      if (!next) {
+        return true;
       }
-      if (next) {
+      if (SoundsANote(*next) && !StartRecording(next->frame)) {
+        return false;
+      }
+      Apply(*next);
+    }
+    while (m_rendered < until) {
+      if (std::optional<Message> next = PopDue(m_rendered)) {
         Apply(*next);
         continue;
       }
@@ -175,7 +211,9 @@ class SynthWavPort final : public MidiOutPort {
   }
 
   FluidSynthCorePtr m_core;
-  std::FILE* m_file;
+  const std::string m_path;
+  std::FILE* m_file = nullptr;  // render thread until joined, then Close
+  std::atomic<bool> m_closed{false};
   const Clock::time_point m_start;
   std::thread m_thread;
   std::atomic<bool> m_stop{false};
@@ -199,11 +237,17 @@ std::unique_ptr<MidiOutPort> OpenSynthWavPort(const std::string& soundFont,
   if (!core) {
     return nullptr;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
+  // Refuse at once what could never be written, without touching the file.
+  const std::string::size_type slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const bool writable = ::access(path.c_str(), F_OK) == 0
+                            ? ::access(path.c_str(), W_OK) == 0
+                            : ::access(folder.c_str(), W_OK | X_OK) == 0;
+  if (!writable) {
     return nullptr;
   }
-  return std::make_unique<SynthWavPort>(std::move(core), file);
+  return std::make_unique<SynthWavPort>(std::move(core), path);
 }
 
 }  // namespace kumoito::midi

@@ -17,12 +17,16 @@ PlaybackController::PlaybackController(std::string startupFolder, TimerService& 
 
 PlaybackController::~PlaybackController() {
   *m_alive = false;
-  if (m_playing && m_performance) {
-    m_player.StopPlayback(*m_performance);
-    m_playing = false;
-  }
-  CloseMidiOut(m_idleOut);
-  m_performance.reset();
+  std::shared_ptr<MidiSequence> playing = m_playing ? m_performance : nullptr;
+  m_playing = false;
+  m_output.Post([this, playing] {
+    if (playing) {
+      m_player.StopPlayback(*playing);
+    }
+    CloseMidiOut(m_idleOut);
+  });
+  // The player's thread and timers end before the performance they read.
+  m_output.WaitUntilIdle();
 }
 
 std::string PlaybackController::PlayDataPath() const {
@@ -31,9 +35,19 @@ std::string PlaybackController::PlayDataPath() const {
 
 void PlaybackController::ResetMidiOut() {
   m_performance.reset();
-  CloseMidiOut(m_idleOut);
-  OpenMidiOut(m_idleOut);
-  SendProgramChange(kIdleProgram, 0, m_idleOut);
+  m_output.Post([this] {
+    CloseMidiOut(m_idleOut);
+    OpenMidiOut(m_idleOut);
+    SendProgramChange(kIdleProgram, 0, m_idleOut);
+  });
+}
+
+void PlaybackController::WaitForOutput() {
+  m_output.WaitUntilIdle();
+}
+
+bool PlaybackController::OutputBusy() const {
+  return m_output.Busy();
 }
 
 void PlaybackController::Play(const CSongData* song) {
@@ -45,14 +59,19 @@ void PlaybackController::Play(const CSongData* song) {
     if (m_callbacks.setCaption) {
       m_callbacks.setCaption(kStopCaption);
     }
+    // The song is read here, on the GUI thread that edits it; the output
+    // thread gets a performance of its own.
     const std::string path = PlayDataPath();
     BuildPerformance(path, song->m_info.tempo, *song);
-    CloseMidiOut(m_idleOut);
-    m_performance = std::make_unique<MidiSequence>(kBufferCapacity);
-    ReadSequenceFile(*m_performance, path, kBufferCapacity);
+    auto performance = std::make_shared<MidiSequence>(kBufferCapacity);
+    ReadSequenceFile(*performance, path, kBufferCapacity);
+    m_performance = performance;
     const std::uint64_t generation = ++m_generation;
-    m_player.SetEndNotification([this, generation] { OnPlaybackEnded(generation); });
-    m_player.StartPlayback(*m_performance);
+    m_output.Post([this, performance, generation] {
+      CloseMidiOut(m_idleOut);
+      m_player.SetEndNotification([this, generation] { OnPlaybackEnded(generation); });
+      m_player.StartPlayback(*performance);
+    });
     return;
   }
   StopAndRestoreCaption();
@@ -64,8 +83,10 @@ void PlaybackController::StopAndRestoreCaption() {
   if (m_callbacks.setCaption) {
     m_callbacks.setCaption(kPlayCaption);
   }
-  if (m_performance) {
-    m_player.StopPlayback(*m_performance);
+  // Stopping waits for the player (polls, then a pause of a second): it runs
+  // on the output thread, and the task keeps the performance alive until then.
+  if (std::shared_ptr<MidiSequence> performance = std::move(m_performance)) {
+    m_output.Post([this, performance] { m_player.StopPlayback(*performance); });
   }
   m_playing = false;
 }

@@ -5,9 +5,12 @@
 // performance. The window supplies two callbacks: the Play button's caption,
 // and a queue that runs a task on the GUI thread after a delay.
 //
-// Thread-safety: every public member runs on the GUI thread. The end of a
-// song is noticed on the player thread, which only queues a task to the GUI
-// thread; so the performance is used and freed on one thread only.
+// Thread-safety: every public member runs on the GUI thread, and none of
+// them waits for the player: starting, stopping (with its polls and pause)
+// and reopening the idle output run in order on an output thread of the
+// controller's own, which alone touches the player and the idle output. The
+// end of a song is noticed on the player thread, which only queues a task to
+// the GUI thread.
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/task_thread.h"
 #include "midi/midi_event.h"
 #include "midi/midi_out.h"
 #include "midi/player.h"
@@ -59,6 +63,11 @@ class PlaybackController {
 
   bool IsPlaying() const { return m_playing; }
   std::string PlayDataPath() const;
+  // Returns once the output work asked for so far has been done.
+  void WaitForOutput();
+  // True while output work asked for has not been done.
+  bool OutputBusy() const;
+  // The idle output; only to be looked at after WaitForOutput.
   MidiOut& IdleOut() { return m_idleOut; }
   const MidiSequence* CurrentPerformance() const { return m_performance.get(); }
 
@@ -73,12 +82,14 @@ class PlaybackController {
   Player m_player;
   bool m_playing = false;
   MidiOut m_idleOut;
-  std::unique_ptr<MidiSequence> m_performance;
+  std::shared_ptr<MidiSequence> m_performance;  // the one playing; GUI thread
   // Counts playbacks, so an end notice of an earlier one is ignored.
   std::atomic<std::uint64_t> m_generation{0};
   bool m_toldNoSound = false;
   // Cleared by the destructor, so tasks still queued do nothing.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+  // Last, so that it ends before anything its tasks use.
+  TaskThread m_output;
 };
 
 }  // namespace kumoito::midi

@@ -6,9 +6,9 @@
 // and the tempo, so truncation never accumulates.
 //
 // Thread-safety: StartPlayback and StopPlayback are called from one thread at
-// a time (the GUI thread; StopPlayback also from the end notification on the
-// player thread). The player thread and the timer thread share the play state
-// under a mutex; the flags polled across threads are atomic.
+// a time (the playback controller's output thread; StopPlayback also from the end notification on
+// the player thread). The player thread and the timer thread share the play state under a mutex;
+// the flags polled across threads are atomic.
 
 #include <atomic>
 #include <chrono>

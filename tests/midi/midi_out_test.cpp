@@ -248,13 +248,46 @@ TEST(PlatformMidiOut, WavOutputRecordsWhatIsPlayedInRealTime) {
   ASSERT_GT(n, 44u);
   EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
   EXPECT_EQ(LoadLE32(wav.data() + 40), n - 44);
-  // At least the half second that passed, in real time (16-bit stereo).
-  EXPECT_GE(n - 44, 44100u * 4 / 2);
+  // From the note on: at least its 300 ms, in real time (16-bit stereo), and
+  // not the 200 ms of waiting before it.
+  EXPECT_GE(n - 44, 44100u * 4 * 3 / 10);
+  EXPECT_LT(n - 44, 44100u * 4 * 3 / 10 + 44100u * 4 * 15 / 100);
   int peak = 0;
   for (std::size_t i = 44; i + 1 < n; i += 2) {
     peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(LoadLE16(&wav[i])))));
   }
   EXPECT_GT(peak, 300);
+}
+
+TEST(PlatformMidiOut, WavOutputThatSoundsNoNoteLeavesTheRecordingAlone) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("kumoito_idle_" + std::to_string(::getpid()) + ".wav"))
+                               .string();
+  ScopedEnv env("KUMOITO_MIDI_OUT", ("wav:" + path).c_str());
+  SetMidiOutSystem(nullptr);
+  const auto waitAsIdle = [] {
+    MidiOut idle;
+    OpenMidiOut(idle);
+    SendProgramChange(107, 0, idle);
+    SendNoteOn(60, 0, 0, idle);  // velocity 0 sounds nothing
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool opened = idle.handle != nullptr;
+    CloseMidiOut(idle);
+    return opened;
+  };
+  std::remove(path.c_str());
+  if (!waitAsIdle()) {
+    GTEST_SKIP() << "no soundfont for the built-in synthesizer";
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  const std::string recording = "RIFF-the-last-song";
+  ASSERT_TRUE(WriteFileBytes(path, recording.data(), recording.size()));
+  waitAsIdle();
+  std::vector<unsigned char> kept(64);
+  std::size_t n = 0;
+  ASSERT_TRUE(ReadFileBytes(path, kept.data(), kept.size(), n));
+  std::remove(path.c_str());
+  EXPECT_EQ(std::string(kept.begin(), kept.begin() + static_cast<long>(n)), recording);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "midi/playback_controller.h"
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,7 @@ std::unique_ptr<CSongData> ShortSong() {
 
 TEST_F(ControllerTest, ResetOpensIdleOutputWithProgram107) {
   m_controller->ResetMidiOut();
+  m_controller->WaitForOutput();
   EXPECT_NE(m_controller->IdleOut().handle, nullptr);
   EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
 }
@@ -98,6 +101,7 @@ TEST_F(ControllerTest, PlayTwiceTogglesCaptionAndReopensIdleOutput) {
   m_controller->ResetMidiOut();
   m_controller->Play(song.get());
   EXPECT_TRUE(m_controller->IsPlaying());
+  m_controller->WaitForOutput();
   EXPECT_EQ(m_controller->IdleOut().handle, nullptr);  // the player has its own
   EXPECT_TRUE(FileExists(m_controller->PlayDataPath()));
   ASSERT_NE(m_controller->CurrentPerformance(), nullptr);
@@ -107,6 +111,7 @@ TEST_F(ControllerTest, PlayTwiceTogglesCaptionAndReopensIdleOutput) {
   m_controller->Play(song.get());
   EXPECT_FALSE(m_controller->IsPlaying());
   EXPECT_EQ(m_captions, (std::vector<std::string>{"   停　止", "   再　生"}));
+  m_controller->WaitForOutput();
   EXPECT_NE(m_controller->IdleOut().handle, nullptr);
   EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
   EXPECT_EQ(m_controller->CurrentPerformance(), nullptr);
@@ -134,8 +139,10 @@ TEST_F(ControllerTest, NaturalEndRestoresCaptionThenReopensAfterThreeSeconds) {
   auto reopen = TakeQueue();
   ASSERT_EQ(reopen.size(), 1u);
   EXPECT_EQ(reopen[0].delay, std::chrono::milliseconds(3000));
+  m_controller->WaitForOutput();
   EXPECT_EQ(m_controller->IdleOut().handle, nullptr);
   reopen[0].task();
+  m_controller->WaitForOutput();
   EXPECT_NE(m_controller->IdleOut().handle, nullptr);
   EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
 }
@@ -147,7 +154,7 @@ TEST_F(ControllerTest, WithoutAnOutputTheUserIsToldWhyOnce) {
   ASSERT_EQ(played.size(), 1u);
   played[0].task();
   for (auto& p : TakeQueue())
-    p.task();  // the idle output reopened
+    p.task();                      // the idle output reopened
   EXPECT_TRUE(m_noSound.empty());  // it sounded
 
   m_system->mapperOpens = false;
@@ -186,6 +193,72 @@ TEST_F(ControllerTest, PlayPressedDuringTheEndIsNotUndone) {
     p.task();
   EXPECT_TRUE(m_controller->IsPlaying());
   EXPECT_NE(m_controller->CurrentPerformance(), nullptr);
+}
+
+// A pause of the player that lasts until the test lets it go; shorter polls
+// pass at once.
+class HeldPause {
+ public:
+  void operator()(std::chrono::milliseconds ms) {
+    if (ms < std::chrono::milliseconds(1000)) {
+      return;
+    }
+    std::unique_lock lock(m_mutex);
+    ++m_waiting;
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return m_released; });
+  }
+  void WaitUntilHeld() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_waiting > 0; });
+  }
+  void Release() {
+    std::lock_guard lock(m_mutex);
+    m_released = true;
+    m_changed.notify_all();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  int m_waiting = 0;
+  bool m_released = false;
+};
+
+TEST_F(ControllerTest, StopAndTheEndNeverWaitForThePlayer) {
+  auto pause = std::make_shared<HeldPause>();
+  m_controller = std::make_unique<PlaybackController>(
+      m_folder, m_timer,
+      PlaybackController::Callbacks{
+          [this](std::string_view c) { m_captions.emplace_back(c); },
+          [this](std::function<void()> task, std::chrono::milliseconds d) {
+            std::lock_guard lock(m_queueMutex);
+            m_queue.push_back({std::move(task), d});
+          }},
+      [pause](std::chrono::milliseconds ms) { (*pause)(ms); });
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  m_controller->WaitForOutput();
+  m_timer.RunNext();
+  // Stop: the caption changes before the player has stopped.
+  m_controller->Play(song.get());
+  EXPECT_FALSE(m_controller->IsPlaying());
+  EXPECT_EQ(m_captions.back(), "   再　生");
+  pause->WaitUntilHeld();
+  EXPECT_TRUE(m_controller->OutputBusy());
+  // Play again at once: it waits its turn on the output thread, not here.
+  m_controller->Play(song.get());
+  EXPECT_TRUE(m_controller->IsPlaying());
+  EXPECT_EQ(m_captions.back(), "   停　止");
+  EXPECT_TRUE(m_controller->OutputBusy());
+  pause->Release();
+  m_controller->WaitForOutput();
+  EXPECT_EQ(m_controller->IdleOut().handle, nullptr);  // the new playback has the output
+  ASSERT_NE(m_controller->CurrentPerformance(), nullptr);
+  auto ended = PlayToEnd();
+  ASSERT_EQ(ended.size(), 1u);
+  ended[0].task();
+  EXPECT_EQ(m_captions.back(), "   再　生");
 }
 
 TEST_F(ControllerTest, ClosingWhilePlayingStopsFirst) {
