@@ -30,7 +30,14 @@ int main(int argc, char** argv) {
     CKumoitoDlg logic(face, options);
     const CKumoitoDlg::StartResult result = logic.Initialize();
     logic.Destroy();
-    return result == CKumoitoDlg::StartResult::kBatchRefused ? 2 : 0;
+    switch (result) {
+      case CKumoitoDlg::StartResult::kBatchRefused:
+        return 2;
+      case CKumoitoDlg::StartResult::kBatchFailed:
+        return 1;
+      default:
+        return 0;
+    }
   }
 
   // Without any display Qt would abort; say what to do instead.

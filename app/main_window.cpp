@@ -1,7 +1,13 @@
 #include "app/main_window.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "common/file_util.h"
 #include "common/message_box.h"
@@ -32,6 +38,25 @@ constexpr int kVisibleRowsBeyondFirst = 5;
 
 std::string Cp932(const char* utf8) {
   return Utf8ToCp932(utf8).value_or("");
+}
+
+// Why the reader could not use the file at path, in the system's words
+// where it has some.
+std::string ScoreReadProblem(const std::string& path) {
+  if (path.empty()) {
+    return "no path given";
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return std::strerror(errno);
+  }
+  struct stat st {};
+  const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  ::close(fd);
+  if (folder) {
+    return std::strerror(EISDIR);
+  }
+  return "not a score file (" + std::to_string(st.st_size) + " bytes)";
 }
 
 }  // namespace
@@ -189,8 +214,21 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   // Automatic arrangement replaces the key; until then a valid row stands.
   m_settings.key = line.key == -1 ? 0 : line.key;
   OpenScore(line.scorePath, line.key == -1);
-  if (ExportScoreImage(m_view, m_exportLayer, line.imagePath)) {
-    ConvertImageFile(line.imagePath);
+  // The empty song made in place of an unreadable score is still drawn, as
+  // it always was; the status and one line say that it was not the score.
+  const bool scoreRead = m_song->m_readFromFile;
+  const bool written =
+      ExportScoreImage(m_view, m_exportLayer, line.imagePath) && ConvertImageFile(line.imagePath);
+  if (!scoreRead) {
+    std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", line.scorePath.c_str(),
+                 ScoreReadProblem(line.scorePath).c_str());
+    return StartResult::kBatchFailed;
+  }
+  if (!written) {
+    const std::error_code why = LastWriteError();
+    std::fprintf(stderr, "kumoito: cannot write the image \"%s\": %s\n", line.imagePath.c_str(),
+                 why ? why.message().c_str() : "the song has nothing to draw");
+    return StartResult::kBatchFailed;
   }
   return StartResult::kBatchDone;
 }

@@ -130,7 +130,8 @@ class CKumoitoDlg {
 
   enum class StartResult {
     kInteractive,   // the window goes on
-    kBatchDone,     // the conversion ran; the program ends with status 0
+    kBatchDone,     // the score was converted; the program ends with status 0
+    kBatchFailed,   // the score could not be read or the image not written; status 1
     kBatchRefused,  // bad values on the command line; status 2, no image
   };
 

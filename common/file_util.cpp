@@ -79,6 +79,9 @@ bool WriteFully(int fd, const unsigned char* data, std::size_t n) {
       continue;
     }
     if (put <= 0) {
+      if (put == 0) {
+        errno = ENOSPC;  // a write that takes nothing has no room left
+      }
       return false;
     }
     done += static_cast<std::size_t>(put);
@@ -94,6 +97,21 @@ void ReportCannotOpen(std::string_view prefix, const std::string& path) {
 }
 
 std::atomic<unsigned> g_tempCounter{0};
+thread_local std::error_code g_lastWriteError;
+
+// Overwrites an existing regular file with n bytes and cuts it there. The
+// file is opened without truncation so that it is never empty for longer
+// than the write takes.
+bool WriteInPlace(const std::filesystem::path& target, const unsigned char* data, std::size_t n) {
+  Fd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+  struct stat st;
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return false;
+  }
+  const bool ok =
+      WriteFully(fd.get(), data, n) && ::ftruncate(fd.get(), static_cast<off_t>(n)) == 0;
+  return (::close(fd.release()) == 0) && ok;
+}
 
 }  // namespace
 
@@ -151,8 +169,18 @@ bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n) 
       target = resolved;
     }
   }
+  g_lastWriteError.clear();
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  const auto fail = [&path](int error) {
+    g_lastWriteError = std::error_code(error, std::generic_category());
+    ReportCannotOpen("\n file_name=", path);
+    return false;
+  };
   struct stat st;
   const bool replacing = ::stat(target.c_str(), &st) == 0;
+  if (replacing && S_ISDIR(st.st_mode)) {
+    return fail(EISDIR);
+  }
   std::string temp;
   int raw = -1;
   for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
@@ -164,20 +192,36 @@ bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n) 
       break;
     }
   }
-  Fd fd(raw);
-  if (fd.get() < 0) {
-    ReportCannotOpen("\n file_name=", path);
-    return false;
+  if (raw < 0) {
+    const int why = errno;
+    // A folder the user may not write can still hold a file they may:
+    // replacing it in place loses the all-or-nothing write, not the file.
+    if (replacing && WriteInPlace(target, bytes, n)) {
+      return true;
+    }
+    return fail(why);
   }
-  bool ok = (!replacing || ::fchmod(fd.get(), st.st_mode & 07777) == 0) &&
-            WriteFully(fd.get(), static_cast<const unsigned char*>(buffer), n);
-  ok = (::close(fd.release()) == 0) && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+  Fd fd(raw);
+  bool ok =
+      (!replacing || ::fchmod(fd.get(), st.st_mode & 07777) == 0) && WriteFully(fd.get(), bytes, n);
+  int why = errno;
+  if (::close(fd.release()) != 0 && ok) {
+    ok = false;
+    why = errno;
+  }
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    why = errno;
+  }
+  if (!ok) {
     ::unlink(temp.c_str());
-    ReportCannotOpen("\n file_name=", path);
-    return false;
+    return fail(why);
   }
   return true;
+}
+
+std::error_code LastWriteError() {
+  return g_lastWriteError;
 }
 
 bool MakeDirectories(const std::string& folder) {

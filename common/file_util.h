@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace kumoito {
 
@@ -32,9 +33,14 @@ bool ReadFileBytes(const std::string& path, void* buffer, std::size_t n, std::si
 
 // Replaces the file with n bytes. The bytes go to a temporary file in the
 // same folder which is then renamed over the target, so a write that fails
-// part-way leaves the previous file as it was. False (with a report) when the
-// file cannot be written.
+// part-way leaves the previous file as it was. Where no file may be created
+// in the folder but the target itself may be written, the target is
+// overwritten in place. False (with a report) when the file cannot be
+// written; LastWriteError then says why.
 bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n);
+
+// Why the last WriteFileBytes on this thread failed; empty after a success.
+std::error_code LastWriteError();
 
 // Creates folder and every missing parent; existing folders are fine.
 bool MakeDirectories(const std::string& folder);

@@ -78,7 +78,8 @@ std::unique_ptr<CSongData> CSongData::LoadOrCreate(const std::string& path,
                                                    std::int32_t& measureCount) {
   std::unique_ptr<CSongData> song(new CSongData);
   song->m_filePath = path;
-  if (ReadScoreFile(*song, path)) {
+  song->m_readFromFile = ReadScoreFile(*song, path);
+  if (song->m_readFromFile) {
     beatsPerMeasure = song->m_beatsPerMeasure;
     keyIndex = song->m_keyIndex;
     measureCount = song->m_measureCount;

@@ -130,6 +130,8 @@ class CSongData final {
   std::int32_t m_highestPitch;
   char m_keyName[16];
   std::string m_filePath;
+  // LoadOrCreate read the song from m_filePath (rather than making a new one).
+  bool m_readFromFile = false;
   std::array<std::array<char, kExtraTextSize>, kExtraTextCount> m_extraTexts;
 
  private:

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "render/image_file.h"
 #include "song/score_file.h"
@@ -35,8 +37,8 @@ class BatchProcess : public ::testing::Test {
  protected:
   // Runs kumoito with the arguments (already quoted for the shell) in the
   // temporary folder, without DISPLAY or WAYLAND_DISPLAY; returns its status.
-  int Run(const std::string& args) {
-    const std::string command = "cd '" + m_dir.path().string() +
+  int Run(const std::string& args, const std::string& shellSetup = "") {
+    const std::string command = shellSetup + "cd '" + m_dir.path().string() +
                                 "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
                                 m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
                                 " >stdout.txt 2>stderr.txt";
@@ -110,12 +112,76 @@ TEST_F(BatchProcess, RefusesValuesOutsideTheLists) {
             std::string::npos);
 }
 
-TEST_F(BatchProcess, AnUnreadableScoreStillEndsByItself) {
-  ASSERT_EQ(Run("missing.mwd out.bmp 0 hon 0"), 0);
-  // A missing file gives the empty song the reader makes: 4 measures.
+TEST_F(BatchProcess, AnUnreadableScoreFailsAndSaysWhy) {
+  EXPECT_EQ(Run("missing.mwd out.bmp 0 hon 0"), 1);
+  // The empty song the reader makes in its place is still drawn: 4 measures.
   EXPECT_EQ(ReadFile(m_dir.Path("out.bmp")).size(), 54u + 1536 * 140);
-  const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
   EXPECT_NE(err.find("time sign 0"), std::string::npos);
+  EXPECT_NE(err.find("kumoito: cannot read the score \"missing.mwd\": No such file or directory\n"),
+            std::string::npos)
+      << err;
+
+  test::WriteFile(m_dir.Path("short.mwd"), test::Bytes(100, 1));
+  EXPECT_EQ(Run("short.mwd out.bmp 0 hon 0"), 1);
+  err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  EXPECT_NE(err.find("\"short.mwd\": not a score file (100 bytes)"), std::string::npos) << err;
+  // The reader's own report still goes to standard output.
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stdout.txt") + "'").find("GENE"), std::string::npos);
+}
+
+TEST_F(BatchProcess, AnImageThatCannotBeWrittenFailsAndSaysWhy) {
+  const std::string song = WriteFifthTooHigh();
+  std::filesystem::create_directory(m_dir.Path("folder.png"));
+  const struct {
+    const char* image;
+    const char* cause;
+    const char* shellSetup;
+  } cases[] = {
+      {"no/such/folder/out.png", "No such file or directory", ""},
+      {"folder.png", "Is a directory", ""},
+      // A file-size limit stands in for a full disk.
+      {"big.bmp", "File too large", "trap '' XFSZ; ulimit -f 100; "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.image);
+    EXPECT_EQ(Run("'" + song + "' '" + c.image + "' 0 hon 0", c.shellSetup), 1);
+    const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+    const std::string line = std::string("kumoito: cannot write the image \"") + c.image + "\": ";
+    EXPECT_EQ(err.rfind(line + c.cause, 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    // The writer's report lines stay on standard output.
+    EXPECT_NE(Capture("cat '" + m_dir.Path("stdout.txt") + "'").find("GENE01000007"),
+              std::string::npos);
+  }
+}
+
+TEST_F(BatchProcess, AnImageInAFolderThatMayNotBeWrittenIsReplacedInPlace) {
+  const std::string song = WriteFifthTooHigh();
+  std::filesystem::create_directory(m_dir.Path("locked"));
+  const std::string image = m_dir.Path("locked/out.png");
+  test::WriteFile(image, test::Bytes(10, 0));
+  test::LockedFolder locked(m_dir.Path("locked"));
+  if (!locked.Locked()) {
+    GTEST_SKIP() << "this file system cannot lock a folder for us";
+  }
+  ASSERT_EQ(Run("'" + song + "' '" + image + "' 0 hon 0"), 0)
+      << Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  const auto png = ReadFile(image);
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+  if (std::system("command -v identify >/dev/null 2>&1") == 0) {
+    EXPECT_EQ(Identify("locked/out.png"), "PNG 512 240");
+  }
+  // A new image has nowhere to go.
+  EXPECT_EQ(Run("'" + song + "' '" + m_dir.Path("locked/new.png") + "' 0 hon 0"), 1);
+  const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  EXPECT_TRUE(err.find("Permission denied") != std::string::npos ||
+              err.find("Operation not permitted") != std::string::npos)
+      << err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path("locked")),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 }  // namespace

@@ -111,10 +111,19 @@ TEST_F(FileUtilTest, WriteThroughSymlinkReplacesTheTarget) {
   EXPECT_EQ(ReadAll(Path("target")), "new");
 }
 
-TEST_F(FileUtilTest, FailedWriteIntoMissingFolderReports) {
+TEST_F(FileUtilTest, FailedWritesReportAndKeepTheirCause) {
   ScopedReportCapture capture;
   EXPECT_FALSE(WriteFileBytes(Path("no/such/folder/f"), "x", 1));
   EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
+  EXPECT_EQ(LastWriteError(), std::errc::no_such_file_or_directory);
+  // A folder in the target's place is left alone, with nothing beside it.
+  fs::create_directory(Path("folder"));
+  EXPECT_FALSE(WriteFileBytes(Path("folder"), "x", 1));
+  EXPECT_EQ(LastWriteError(), std::errc::is_a_directory);
+  EXPECT_TRUE(fs::is_directory(Path("folder")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+  EXPECT_TRUE(WriteFileBytes(Path("f"), "x", 1));
+  EXPECT_FALSE(LastWriteError());
 }
 
 TEST_F(FileUtilTest, WriteFailingPartWayKeepsPreviousFile) {
@@ -133,6 +142,7 @@ TEST_F(FileUtilTest, WriteFailingPartWayKeepsPreviousFile) {
   ::setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(written);
+  EXPECT_EQ(LastWriteError(), std::errc::file_too_large);
   EXPECT_EQ(ReadAll(Path("keep")), "previous");
   EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
   EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);

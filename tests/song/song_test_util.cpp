@@ -1,5 +1,8 @@
 #include "tests/song/song_test_util.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +27,60 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   fs::remove_all(m_path, ec);
+}
+
+namespace {
+
+bool SetImmutable(const fs::path& folder, bool on) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (ok) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+LockedFolder::LockedFolder(fs::path folder) : m_folder(std::move(folder)) {
+  std::error_code ec;
+  if (::geteuid() == 0) {
+    m_immutable = SetImmutable(m_folder, true);
+  } else {
+    fs::permissions(m_folder,
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                        fs::perms::group_exec,
+                    ec);
+  }
+  // Believe only a creation that fails.
+  const fs::path probe = m_folder / "lock-probe";
+  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    ::close(fd);
+    Unlock();
+    fs::remove(probe, ec);
+  } else {
+    m_locked = true;
+  }
+}
+
+LockedFolder::~LockedFolder() {
+  Unlock();
+}
+
+void LockedFolder::Unlock() {
+  std::error_code ec;
+  if (m_immutable) {
+    SetImmutable(m_folder, false);
+    m_immutable = false;
+  }
+  fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ec);
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {

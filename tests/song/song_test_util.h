@@ -24,6 +24,25 @@ class TempDir {
   std::filesystem::path m_path;
 };
 
+// Locks a folder so that no file may be created in it, while the files
+// already there stay writable: by its permission bits for an ordinary user,
+// by the immutable attribute for root, whom permission bits do not stop.
+// Locked() is false where neither works (a file system without attributes).
+class LockedFolder {
+ public:
+  explicit LockedFolder(std::filesystem::path folder);
+  ~LockedFolder();
+  LockedFolder(const LockedFolder&) = delete;
+  LockedFolder& operator=(const LockedFolder&) = delete;
+  bool Locked() const { return m_locked; }
+
+ private:
+  void Unlock();
+  std::filesystem::path m_folder;
+  bool m_immutable = false;
+  bool m_locked = false;
+};
+
 using Bytes = std::vector<unsigned char>;
 
 void WriteFile(const std::string& path, const Bytes& bytes);
