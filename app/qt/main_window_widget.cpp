@@ -12,6 +12,7 @@
 
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
+#include "app/window_placement.h"
 #include "input/qt/input_tool_window.h"
 #include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
@@ -134,19 +135,30 @@ CKumoitoDlg::StartResult KumoitoWindow::Start() {
     m_logic->Buttons().PresentAllButtons();
     m_logic->ScoreView().PresentAllCells();
     m_inputWindow = new InputToolWindow(m_logic->InputTool(), this);
-    // Beside the main window when the screen has room, so that it hides no
-    // measure; otherwise over the bottom right corner of the score.
-    const QRect frame = frameGeometry();
-    const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();
-    const QSize tool = m_inputWindow->sizeHint();
-    if (frame.right() + 8 + tool.width() <= screen.right()) {
-      m_inputWindow->move(frame.right() + 8, frame.top());
-    } else {
-      m_inputWindow->move(frame.right() - tool.width() - 30, frame.bottom() - tool.height() - 80);
-    }
+    PlaceInputWindow();
     m_inputWindow->show();
   }
   return result;
+}
+
+void KumoitoWindow::PlaceInputWindow() {
+  QScreen* screen = this->screen();
+  if (screen == nullptr) {
+    return;
+  }
+  // The tool has not been shown yet, so its decorations are unknown; the
+  // window manager gives it the same ones as the main window.
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  const int decorationWidth = frame.width() - client.width();
+  const int decorationHeight = frame.height() - client.height();
+  const QRect available = screen->availableGeometry();
+  const WindowPosition at = PlaceInputTool(
+      Rect{frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()},
+      m_inputWindow->width() + decorationWidth, m_inputWindow->height() + decorationHeight,
+      Rect{available.x(), available.y(), available.x() + available.width(),
+           available.y() + available.height()});
+  m_inputWindow->move(at.x, at.y);
 }
 
 void KumoitoWindow::OnScrollAction(int action) {

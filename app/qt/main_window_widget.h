@@ -64,6 +64,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
  private:
   QComboBox* Combo(int combo) const;
   void OnScrollAction(int action);
+  void PlaceInputWindow();
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;

@@ -72,8 +72,10 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   m_kandokoro = AddList(this, 5, kIdcInputKandokoro, "勘所", 100, kInputKandokoroItems);
   m_noteValue = AddList(this, 6, kIdcInputNoteValue, "音価", 140, kInputNoteValueItems);
 
+  // The logic was initialised by its owner before the first score opened;
+  // initialising it here again would drop that song and its ranges.
   m_logic.SetStateChangedCallback([this] { Refresh(); });
-  m_logic.Initialize();
+  Refresh();
 
   // Refresh() blocks these signals, so only the user's own changes arrive.
   connect(m_measureCount, &QSpinBox::valueChanged, this,
@@ -86,8 +88,8 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
           [this](int i) { m_logic.OnStringSelected(i); });
   connect(m_kandokoro, &QComboBox::currentIndexChanged, this,
           [this](int i) { m_logic.OnKandokoroSelected(i); });
-  // The note value is shown, never chosen: a pick snaps back to the note's.
-  connect(m_noteValue, &QComboBox::currentIndexChanged, this, [this](int) { Refresh(); });
+  // The note value has no handler: a pick stays shown until the next
+  // position or note is chosen.
 }
 
 InputToolWindow::~InputToolWindow() {

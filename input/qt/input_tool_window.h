@@ -17,8 +17,8 @@ class CInputDlg;
 class InputToolWindow : public KumoitoDialog {
   Q_OBJECT
  public:
-  // Initialises the logic (as the window's creation does) and follows it
-  // from then on. The logic must outlive the window.
+  // Shows the logic, which its owner has initialised, and follows it from
+  // then on. The logic must outlive the window.
   InputToolWindow(CInputDlg& logic, QWidget* parent);
   ~InputToolWindow() override;
 

@@ -2,14 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
+#include "input/input_tool.h"
 #include "input/qt/input_tool_window.h"
 #include "midi/playback_controller.h"
 #include "render/qt/offscreen_widget.h"
@@ -103,6 +112,59 @@ TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {
   bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 56);
   EXPECT_EQ(bar->value(), 7);
+}
+
+// Answers the next modal file dialog with path, as a user typing it would.
+void AnswerNextFileDialog(const std::string& path) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, path] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      dialog->selectFile(QString::fromStdString(path));
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  poll->start(10);
+}
+
+TEST_F(WindowTest, InputToolEditsTheNewSongRightAfterStart) {
+  auto* tool = m_window->findChild<InputToolWindow*>();
+  ASSERT_NE(tool, nullptr);
+  EXPECT_TRUE(tool->isVisible());
+  auto* measure = tool->findChild<QSpinBox*>(QString::number(kIdcInputMeasure));
+  auto* measureCount = tool->findChild<QSpinBox*>(QString::number(kIdcInputMeasureCount));
+  auto* type = tool->findChild<QComboBox*>(QString::number(kIdcInputType));
+  ASSERT_NE(measure, nullptr);
+  ASSERT_NE(measureCount, nullptr);
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(measure->minimum(), 1);
+  EXPECT_EQ(measure->maximum(), 9);
+
+  // The second score cell shows measure 2; its first column is beat 1.
+  QTest::mouseClick(Find<OffScreenWidget>(1012), Qt::LeftButton, {}, QPoint(2, 50));
+  EXPECT_EQ(measure->value(), 2);
+  type->setCurrentIndex(kTypePluck);
+  const int oldCount = measureCount->value();
+  measureCount->stepBy(9 - oldCount);
+  EXPECT_EQ(measureCount->value(), 9);
+
+  const std::string path = m_startup.Path("first.mwd");
+  AnswerNextFileDialog(path);
+  QTest::mouseClick(Find<OffScreenWidget>(1007), Qt::LeftButton, {}, QPoint(40, 15));
+  ASSERT_TRUE(std::filesystem::exists(path));
+  std::int32_t beats = 0, key = 0, measures = 0;
+  const auto saved = CSongData::LoadOrCreate(path, beats, key, measures);
+  ASSERT_NE(saved, nullptr);
+  EXPECT_EQ(saved->m_measureCount, 9);
+  EXPECT_EQ(saved->m_cells[8].pitch[0], 60);
+}
+
+TEST_F(WindowTest, InputToolOpensWhollyOnTheScreen) {
+  auto* tool = m_window->findChild<InputToolWindow*>();
+  ASSERT_NE(tool, nullptr);
+  const QRect available = m_window->screen()->availableGeometry();
+  EXPECT_TRUE(available.contains(tool->frameGeometry()))
+      << tool->frameGeometry().x() << "," << tool->frameGeometry().y();
 }
 
 TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {

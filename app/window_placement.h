@@ -1,0 +1,25 @@
+#pragma once
+// Where a tool window first opens next to the main window. Pure geometry on
+// frame rectangles (decorations included), so that any screen size can be
+// tried without one.
+
+#include "render/raster_surface.h"
+
+namespace kumoito {
+
+struct WindowPosition {
+  int x = 0;
+  int y = 0;
+  bool operator==(const WindowPosition&) const = default;
+};
+
+// The top-left corner of the input tool's frame: beside the main window's
+// right edge, top-aligned, when the screen has room for it there (so that
+// it hides no measure); otherwise over the main window's right edge, at the
+// bottom right of the score. Either way the whole frame lies inside
+// `available` (the screen minus panels), unless the tool is larger than it,
+// when its top-left corner is kept on the screen.
+WindowPosition PlaceInputTool(const Rect& mainFrame, int toolWidth, int toolHeight,
+                              const Rect& available);
+
+}  // namespace kumoito
