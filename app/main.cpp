@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/qt/main_window_widget.h"
+#include "app/qt/translations.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication app(argc, argv);
+  InstallQtJapanese(app);
   SetMessageBoxSink([](std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, "Kumoito",
                     QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok,

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/qt/translations.h"
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
@@ -174,6 +175,23 @@ TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {
   const auto settings = test::ReadFile(m_data.Path("Kumoito/setup.ini"));
   ASSERT_EQ(settings.size(), 24u);
   EXPECT_EQ(settings[20], 3);
+}
+
+TEST(QtTranslations, StandardDialogsSpeakJapanese) {
+  ASSERT_TRUE(InstallQtJapanese(*QCoreApplication::instance()))
+      << "qtbase_ja.qm is missing (qt6-translations-l10n)";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+            QString::fromUtf8("キャンセル"));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"),
+            QString::fromUtf8("名前を付けて保存"));
+  // The dialog the program shows, as it shows it.
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.show();
+  auto* box = dialog.findChild<QDialogButtonBox*>();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
 }
 
 }  // namespace
