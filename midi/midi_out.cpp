@@ -13,7 +13,6 @@
 namespace kumoito::midi {
 namespace {
 
-std::atomic<bool> g_missingDeviceFlag{true};
 std::mutex g_systemMutex;
 std::shared_ptr<MidiOutSystem> g_system;
 
@@ -156,14 +155,14 @@ std::string WhyNoMidiOutput() {
 }
 
 void ResetMissingDeviceFlag() {
-  g_missingDeviceFlag = true;
+  GetMidiOutSystem()->RearmMissingDeviceReport();
 }
 
 void OpenMidiOut(MidiOut& out) {
   out.handle.reset();
   const auto system = GetMidiOutSystem();
   if (system->GetNumDevs() == 0) {
-    if (g_missingDeviceFlag.exchange(false)) {
+    if (system->TakeMissingDeviceReport()) {
       ReportDeviceError(kDeviceOpenFailed);
     }
     return;

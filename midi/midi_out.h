@@ -9,6 +9,7 @@
 // idle output; the player's output on the player thread, then the timer
 // thread). The installed system may be swapped from any thread.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -41,6 +42,14 @@ class MidiOutSystem {
   virtual std::unique_ptr<MidiOutPort> Open(std::uint32_t deviceId) = 0;
   // Why nothing could be opened, in a sentence for the user (UTF-8).
   virtual std::string WhyNoOutput() { return "MIDI 出力を開けませんでした。"; }
+
+  // The "no MIDI output at all" report is given once per system, so once per
+  // run of the program (which keeps one); true the first time only.
+  bool TakeMissingDeviceReport() { return m_missingDeviceReport.exchange(false); }
+  void RearmMissingDeviceReport() { m_missingDeviceReport = true; }
+
+ private:
+  std::atomic<bool> m_missingDeviceReport{true};
 };
 
 // The outputs of this machine, as KUMOITO_MIDI_OUT (read at each call)
@@ -50,7 +59,7 @@ std::shared_ptr<MidiOutSystem> MakePlatformMidiOutSystem();
 // The system OpenMidiOut uses; null restores the platform system.
 void SetMidiOutSystem(std::shared_ptr<MidiOutSystem> system);
 std::shared_ptr<MidiOutSystem> GetMidiOutSystem();
-// The "no MIDI output at all" report is given once per run; tests re-arm it.
+// Re-arms the current system's "no MIDI output at all" report.
 void ResetMissingDeviceFlag();
 // The current system's WhyNoOutput().
 std::string WhyNoMidiOutput();

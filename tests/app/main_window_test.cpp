@@ -13,6 +13,7 @@
 #include "common/report.h"
 #include "common/sjis.h"
 #include "input/input_tool.h"
+#include "midi/midi_out.h"
 #include "midi/playback_controller.h"
 #include "midi/timer_service.h"
 #include "song/score_file.h"
@@ -100,7 +101,13 @@ class FakeFace final : public MainWindowFace {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() { ::setenv("KUMOITO_MIDI_OUT", "none", 1); }
+  // A system of its own: what an earlier test used up of the output layer's
+  // once-per-run state is not this test's.
+  MainWindowTest() {
+    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
+    midi::SetMidiOutSystem(midi::MakePlatformMidiOutSystem());
+  }
+  ~MainWindowTest() override { midi::SetMidiOutSystem(nullptr); }
   std::unique_ptr<CKumoitoDlg> Start(const std::string& commandLine = "") {
     CKumoitoDlg::Options options;
     options.startupFolder = m_startup.path().string();
