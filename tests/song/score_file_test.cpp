@@ -6,6 +6,7 @@
 
 #include "common/message_box.h"
 #include "common/report.h"
+#include "common/sjis.h"
 #include "song/score_layout.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
@@ -95,7 +96,7 @@ TEST_F(ScoreFileTest, ImageBytesSitAtTheirOffsets) {
 
 TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
   Bytes b(L::kOldestSize, 0);
-  PutText(b, 0, "ABCDEFGH");  // 8 characters without terminator: cut to 7
+  PutText(b, 0, "ABCDEFGH");  // 8 characters without terminator: all kept
   PutText(b, 8, "G7");
   for (int c = 0; c < kMaxCells; ++c) {
     PutLE32(b, L::kOldCellBlock + c * 12, c == 0 ? 62 : SLOT_REST);
@@ -105,13 +106,13 @@ TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
   PutLE16(b, L::kOldestHeader + 4, 4);
   PutLE32(b, L::kOldestHeader + 8, 1);
   Loaded l = LoadBytes(m_dir, b);
-  EXPECT_STREQ(l.song->m_beatChords[0].chord, "ABCDEFG");
+  EXPECT_EQ(FieldText(l.song->m_beatChords[0].chord), "ABCDEFGH");
   EXPECT_STREQ(l.song->m_beatChords[1].chord, "G7");
   EXPECT_STREQ(l.song->m_beatChords[0].chordMid, "");
   EXPECT_EQ(l.song->m_cells[0].pitch[0], 62);
   EXPECT_EQ(l.song->m_cells[0].pitch[1], SLOT_HOLD);
   EXPECT_EQ(l.song->m_cells[0].pitch[2], SLOT_NONE);
-  EXPECT_STREQ(l.song->m_cells[0].lyric[0], "LYRICSX");
+  EXPECT_EQ(FieldText(l.song->m_cells[0].lyric[0]), "LYRICSXY");
   EXPECT_EQ(l.song->m_cells[1].pitch[0], SLOT_REST);
   EXPECT_EQ(l.song->m_info.tempo, 120);
   EXPECT_EQ(l.measures, 2);
@@ -283,7 +284,7 @@ TEST_F(ScoreFileTest, SlotValuesNoEditorWritesBecomeRests) {
   EXPECT_EQ(l.song->m_cells[1].pitch[0], SLOT_REST);
   EXPECT_EQ(l.song->m_cells[1].pitch[1], SLOT_REST);
   EXPECT_EQ(l.song->m_cells[1].pitch[2], SLOT_NONE);
-  EXPECT_STREQ(l.song->m_cells[2].lyric[0], "ABCDEFG");
+  EXPECT_EQ(FieldText(l.song->m_cells[2].lyric[0]), "ABCDEFGH");
   EXPECT_EQ(l.song->m_highestPitch, 64);
 }
 
