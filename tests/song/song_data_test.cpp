@@ -339,6 +339,25 @@ TEST(SongData, Add9SpellingOnlyTouchesTheBeatChord) {
   EXPECT_STREQ(song->m_beatChords[5].chord, "9");
 }
 
+TEST(SongData, Add9SpellingLooksOnlyAtTheChordsText) {
+  using namespace std::string_literals;
+  // Empty chords whose bytes after the terminator would read as an add9.
+  const std::string junk1 =
+      "\0"
+      "9xxxxxx"s;
+  const std::string junk2 =
+      "\0"
+      "x9xxxxx"s;
+  auto song = NewSong(1);
+  junk1.copy(song->m_beatChords[0].chord, kChordFieldSize);
+  junk2.copy(song->m_beatChords[1].chord, kChordFieldSize);
+  std::memcpy(song->m_beatChords[2].chord, "Gm9xxxxx", kChordFieldSize);  // full field
+  song->NormalizeAdd9();
+  EXPECT_EQ(std::string(song->m_beatChords[0].chord, kChordFieldSize), junk1);
+  EXPECT_EQ(std::string(song->m_beatChords[1].chord, kChordFieldSize), junk2);
+  EXPECT_EQ(std::string(song->m_beatChords[2].chord, kChordFieldSize), "Gmadd9\0x"s);
+}
+
 TEST(SongData, CopyMeasuresTakesTheFirstMeasuresOnly) {
   auto source = NewSong(4, 3, 15);
   source->m_info.tempo = 90;
