@@ -406,7 +406,11 @@ void CSongData::ClearFreeLabels() {
 }
 
 void CSongData::CollapseBlanks() {
-  m_freeText[kFreeTextSize - 1] = '\0';
+  // A block with no terminator keeps 2047 characters, as it always has. One
+  // that ends earlier is left alone past its end: those bytes are the file's.
+  if (FieldLength(m_freeText, kFreeTextSize) == kFreeTextSize) {
+    m_freeText[kFreeTextSize - 1] = '\0';
+  }
   const std::size_t len = FieldLength(m_freeText, kFreeTextSize);
   std::string out;
   out.reserve(len);

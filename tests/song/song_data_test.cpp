@@ -319,11 +319,18 @@ TEST(SongData, CollapseBlanksKeepsOneBlankBetweenWordsOnALine) {
   EXPECT_EQ(song->m_freeText[text.size() - 1], '\0');
 }
 
-TEST(SongData, CollapseBlanksTerminatesAFullBlock) {
+TEST(SongData, CollapseBlanksTerminatesOnlyAFullBlock) {
   auto song = NewSong(1);
   std::memset(song->m_freeText, 'x', kFreeTextSize);
   song->CollapseBlanks();
   EXPECT_EQ(std::strlen(song->m_freeText), static_cast<std::size_t>(kFreeTextSize - 1));
+
+  // Ended early: the removed blank is zeroed, the bytes after the end stay.
+  std::memset(song->m_freeText, 'y', kFreeTextSize);
+  std::memcpy(song->m_freeText, "a  b", 5);
+  song->CollapseBlanks();
+  EXPECT_EQ(std::memcmp(song->m_freeText, "a b\0\0yy", 7), 0);
+  EXPECT_EQ(song->m_freeText[kFreeTextSize - 1], 'y');
 }
 
 TEST(SongData, Add9SpellingOnlyTouchesTheBeatChord) {
