@@ -19,11 +19,12 @@ namespace L = score_layout;
 constexpr std::uint32_t kFreedMemoryMark = 0xFEEEFEEE;
 constexpr unsigned char kDeletedLyricistMark = 0xDD;
 
+// Text fields are carried byte for byte: a full field has no terminator, and
+// whatever follows an early one belongs to the file and goes back into it.
+// Readers stop at the first NUL or at the end of the field (FieldText).
 template <std::size_t N>
 void LoadText(char (&field)[N], const unsigned char* p) {
   std::memcpy(field, p, N);
-  // A field that lost its terminator keeps N - 1 characters.
-  field[N - 1] = '\0';
 }
 
 template <std::size_t N>
@@ -101,8 +102,6 @@ void RepairSlots(CSongData& song) {
       if (v > 127 || v < SLOT_NONE) {
         v = (s == 2) ? SLOT_NONE : SLOT_REST;
         std::memset(cell.lyric[s], 0, kLyricFieldSize);
-      } else if (v >= 0) {
-        cell.lyric[s][kLyricFieldSize - 1] = '\0';
       }
     }
   }

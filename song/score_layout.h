@@ -2,7 +2,8 @@
 // Byte layout of the score file (.mwd), shared by the reader and the writer.
 // The file has no magic number and no version field: its version is told by
 // its exact size. All integers are little-endian; texts are CP932 inside
-// NUL-terminated fixed fields.
+// fixed fields, ending at the first NUL or, when they fill it, at the end of
+// the field.
 
 #include <cstddef>
 

@@ -407,7 +407,11 @@ void CSongData::ClearFreeLabels() {
 }
 
 void CSongData::CollapseBlanks() {
-  m_freeText[kFreeTextSize - 1] = '\0';
+  // A block with no terminator keeps 2047 characters, as it always has. One
+  // that ends earlier is left alone past its end: those bytes are the file's.
+  if (FieldLength(m_freeText, kFreeTextSize) == kFreeTextSize) {
+    m_freeText[kFreeTextSize - 1] = '\0';
+  }
   const std::size_t len = FieldLength(m_freeText, kFreeTextSize);
   std::string out;
   out.reserve(len);
@@ -437,9 +441,12 @@ void CSongData::NormalizeAdd9() {
   const int beats = BeatCount();
   for (int b = 0; b < beats; ++b) {
     char* chord = m_beatChords[b].chord;
-    if (chord[1] == '9') {
+    // Only the chord's own text is looked at: bytes after its terminator are
+    // the file's and an empty chord followed by a '9' there is no add9.
+    const std::string_view text = FieldText(m_beatChords[b].chord);
+    if (text.size() > 1 && text[1] == '9') {
       std::memcpy(chord + 1, kAdd9, sizeof kAdd9);
-    } else if (chord[1] != '\0' && chord[2] == '9') {
+    } else if (text.size() > 2 && text[2] == '9') {
       std::memcpy(chord + 2, kAdd9, sizeof kAdd9);
     }
   }

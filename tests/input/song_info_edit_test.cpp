@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/sjis.h"
+#include "song/score_layout.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
 
@@ -52,6 +53,30 @@ TEST(SongInfoEdit, UntouchedFieldsKeepTheirBytes) {
   EXPECT_STREQ(song->m_info.lyricist, "new");
   // A character CP932 lacks is stored as '?', the rest as typed.
   EXPECT_STREQ(song->m_info.composer, "old ?");
+}
+
+TEST(SongInfoEdit, FullFieldsFromAFileShowAllTheirBytesAndNoMore) {
+  // Each field is followed in the block by another full one: a read that
+  // needed a terminator would run on into it.
+  test::Bytes b = test::MakeCurrentImage(score_layout::kFileSize);
+  const std::size_t info = score_layout::kInfoBlock;
+  test::PutText(b, info + score_layout::kInfoTitle, *Utf8ToCp932(Repeat("さ", 16) + "A"));
+  test::PutText(b, info + score_layout::kInfoTitleSub, std::string(31, 's'));
+  test::PutText(b, info + score_layout::kInfoComposer, std::string(33, 'c'));
+  test::PutText(b, info + score_layout::kInfoComposerSub, std::string(31, 'd'));
+  test::PutText(b, info + score_layout::kInfoLyricist, *Utf8ToCp932("a" + Repeat("あ", 16)));
+  test::PutText(b, info + score_layout::kInfoLyricistSub, std::string(31, 'm'));
+  test::TempDir dir;
+  test::Loaded l = test::LoadBytes(dir, b);
+  CSongInfoEdit edit(*l.song);
+  EXPECT_EQ(edit.Title(), Repeat("さ", 16) + "A");
+  EXPECT_EQ(edit.Composer(), std::string(33, 'c'));
+  EXPECT_EQ(edit.Lyricist(), "a" + Repeat("あ", 16));
+
+  // Confirmed unchanged, the full fields are not rewritten (and so not cut).
+  edit.Store(edit.Title(), edit.Lyricist(), edit.Composer());
+  EXPECT_EQ(FieldText(l.song->m_info.title), *Utf8ToCp932(Repeat("さ", 16) + "A"));
+  EXPECT_EQ(FieldText(l.song->m_info.composer), std::string(33, 'c'));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "common/sjis.h"
 #include "song/song_data.h"
@@ -174,6 +175,22 @@ TEST(ScoreView, LyricsOnlyForNotesAndOnlyWhenSwitchedOn) {
   for (int y = 67; y < 100; ++y) {
     ASSERT_TRUE(BlackRuns(Cell(f, 0), y, 0, 128).empty()) << y;
   }
+}
+
+TEST(ScoreView, AFullLyricIsDrawnWhole) {
+  ViewFixture f;
+  auto song = NewSong(1);
+  Put(*song, 0, 60, 62, 64);
+  // Eight bytes and no terminator, each followed by the next slot's lyric.
+  const std::string sakura = "\x82\xB3\x82\xAD\x82\xE7";  // さくら
+  const std::string lyrics = sakura + "ab" + "ABCDEFGH" + "12345678";
+  std::memcpy(song->m_cells[0].lyric, lyrics.data(), sizeof song->m_cells[0].lyric);
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  ASSERT_EQ(f.view.EntryCount(0), 3);
+  EXPECT_EQ(std::string(f.view.Entry(0, 0).lyric), sakura + "ab");
+  EXPECT_STREQ(f.view.Entry(0, 1).lyric, "ABCDEFGH");
+  EXPECT_STREQ(f.view.Entry(0, 2).lyric, "12345678");
 }
 
 TEST(ScoreView, ShortAndLongMeasuresAndTheFirstShownMeasure) {

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/message_box.h"
 #include "common/report.h"
+#include "common/sjis.h"
 #include "song/score_layout.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
@@ -18,10 +23,52 @@ using namespace test;
 
 class ScoreFileTest : public ::testing::Test {
  protected:
+  // Loads bytes as a file and saves the song again, as the program does.
+  Bytes LoadAndSave(const Bytes& bytes) {
+    Loaded l = LoadBytes(m_dir, bytes);
+    const std::string out = m_dir.Path("saved.mwd");
+    EXPECT_TRUE(SaveScore(*l.song, l.song->m_beatsPerMeasure, l.song->m_keyIndex, out,
+                          l.song->m_headerWord));
+    return ReadFile(out);
+  }
+
   TempDir m_dir;
   ScopedReportCapture m_reports;
   ScopedMessageBoxCapture m_boxes;
 };
+
+// The first offsets where two images differ (a short list for a readable failure).
+std::vector<std::size_t> Differences(const Bytes& a, const Bytes& b) {
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < std::max(a.size(), b.size()) && out.size() < 16; ++i) {
+    if (i >= a.size() || i >= b.size() || a[i] != b[i]) {
+      out.push_back(i);
+    }
+  }
+  return out;
+}
+
+// Letters only: no blank for trimming to remove, no '9' for the add9 spelling.
+std::string Letters(std::size_t n, std::size_t seed) {
+  std::string s;
+  for (std::size_t i = 0; i < n; ++i) {
+    s.push_back(static_cast<char>('A' + (seed + i) % 26));
+  }
+  return s;
+}
+
+// A short text, its terminator, and bytes that would mean something to the
+// loader if it looked past the end (blanks, '9', fill and deletion marks),
+// filling a field of n bytes.
+std::string EndsEarly(std::string_view text, std::size_t n) {
+  static constexpr std::string_view kJunk = "9 \xCC\xDD\x81\x40z";
+  std::string s(text);
+  s.push_back('\0');
+  for (std::size_t i = 0; s.size() < n; ++i) {
+    s.push_back(kJunk[i % kJunk.size()]);
+  }
+  return s;
+}
 
 TEST_F(ScoreFileTest, CurrentVersionRoundTripsEveryBlock) {
   auto song = NewSong(2, 3, 4);
@@ -67,6 +114,81 @@ TEST_F(ScoreFileTest, CurrentVersionRoundTripsEveryBlock) {
   EXPECT_TRUE(m_boxes.Messages().empty());
 }
 
+TEST_F(ScoreFileTest, TextFieldsFullToTheLastByteSurviveLoadAndSave) {
+  Bytes b = MakeCurrentImage(L::kFileSize, 4, 4);
+  for (std::size_t beat = 0; beat < kMaxBeats; ++beat) {
+    const std::size_t p = L::kChordBlock + beat * L::kChordRecordSize;
+    PutText(b, p, Letters(kChordFieldSize, beat));
+    PutText(b, p + kChordFieldSize, Letters(kChordFieldSize, beat + 7));
+  }
+  // Every slot a note, so that no lyric field is free space for extra texts.
+  for (std::size_t c = 0; c < kMaxCells; ++c) {
+    const std::size_t p = L::kCellBlock + c * L::kCellRecordSize;
+    for (std::size_t s = 0; s < kSlotsPerCell; ++s) {
+      PutLE32(b, p + 4 * s, static_cast<std::int32_t>(48 + (c + s) % 40));
+      PutText(b, p + L::kCellLyricOffset + kLyricFieldSize * s, Letters(kLyricFieldSize, c + s));
+    }
+  }
+  const std::size_t info = L::kInfoBlock;
+  std::string title;
+  for (int i = 0; i < 16; ++i) {
+    title += "\x82\xB3";  // さ
+  }
+  PutText(b, info + L::kInfoTitle, title + "A");
+  PutText(b, info + L::kInfoTitleSub, Letters(31, 1));
+  PutText(b, info + L::kInfoComposer, Letters(33, 2));
+  PutText(b, info + L::kInfoComposerSub, Letters(31, 3));
+  PutText(b, info + L::kInfoLyricist, Letters(33, 4));
+  PutText(b, info + L::kInfoLyricistSub, Letters(31, 5));
+  PutText(b, info + L::kInfoText, Letters(24, 6));
+  PutText(b, L::kFreeText, Letters(kFreeTextSize, 7));
+
+  const Bytes saved = LoadAndSave(b);
+  // The one deliberate change: a full free-text block keeps 2047 characters.
+  EXPECT_EQ(Differences(b, saved), (std::vector<std::size_t>{L::kFreeText + kFreeTextSize - 1}));
+  EXPECT_EQ(saved[L::kFreeText + kFreeTextSize - 1], 0);
+  EXPECT_EQ(m_reports.Text(), "");
+}
+
+TEST_F(ScoreFileTest, BytesAfterEarlyTerminatorsSurviveLoadAndSave) {
+  Bytes b = MakeCurrentImage(L::kFileSize, 4, 4);
+  for (std::size_t beat = 0; beat < kMaxBeats; ++beat) {
+    const std::size_t p = L::kChordBlock + beat * L::kChordRecordSize;
+    // Beat 1 is empty with a '9' right after its terminator: no add9 chord.
+    PutText(b, p, EndsEarly(beat == 1 ? "" : "C", kChordFieldSize));
+    PutText(b, p + kChordFieldSize, EndsEarly(beat % 2 == 0 ? "G7" : "", kChordFieldSize));
+  }
+  for (std::size_t c = 0; c < kMaxCells; ++c) {
+    const std::size_t p = L::kCellBlock + c * L::kCellRecordSize;
+    if (c % 2 == 1 && c < 32) {
+      PutLE32(b, p, static_cast<std::int32_t>(60 + c % 12));
+    }
+    // The free fields of rests and holds carry the twelve extra texts: all
+    // empty here, so they end inside cell 0 and the rest stays as it is.
+    for (std::size_t s = 0; s < kSlotsPerCell; ++s) {
+      if (c > 0) {
+        PutText(b, p + L::kCellLyricOffset + kLyricFieldSize * s,
+                EndsEarly(c % 3 == 0 ? "" : "\x82\xB3", kLyricFieldSize));
+      }
+    }
+  }
+  const std::size_t info = L::kInfoBlock;
+  PutText(b, info + L::kInfoTitle, EndsEarly("Title", 33));
+  PutText(b, info + L::kInfoTitleSub, EndsEarly("", 31));
+  PutText(b, info + L::kInfoComposer, EndsEarly("trad.", 33));
+  PutText(b, info + L::kInfoComposerSub, EndsEarly("x", 31));
+  PutText(b, info + L::kInfoLyricist, EndsEarly("anon", 33));
+  PutText(b, info + L::kInfoLyricistSub, EndsEarly("", 31));
+  PutText(b, info + L::kInfoText, EndsEarly("info", 24));
+  PutText(b, L::kFreeText, EndsEarly("memo", kFreeTextSize));
+  ASSERT_NE(b[L::kFreeText + kFreeTextSize - 1], 0);
+  ASSERT_NE(b[info + L::kInfoText + 23], 0);
+
+  const Bytes saved = LoadAndSave(b);
+  EXPECT_EQ(Differences(b, saved), std::vector<std::size_t>{});
+  EXPECT_EQ(m_reports.Text(), "");
+}
+
 TEST_F(ScoreFileTest, ImageBytesSitAtTheirOffsets) {
   auto song = NewSong(8, 4, 0);
   song->m_cells[2].pitch[0] = 60;
@@ -95,7 +217,7 @@ TEST_F(ScoreFileTest, ImageBytesSitAtTheirOffsets) {
 
 TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
   Bytes b(L::kOldestSize, 0);
-  PutText(b, 0, "ABCDEFGH");  // 8 characters without terminator: cut to 7
+  PutText(b, 0, "ABCDEFGH");  // 8 characters without terminator: all kept
   PutText(b, 8, "G7");
   for (int c = 0; c < kMaxCells; ++c) {
     PutLE32(b, L::kOldCellBlock + c * 12, c == 0 ? 62 : SLOT_REST);
@@ -105,13 +227,13 @@ TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
   PutLE16(b, L::kOldestHeader + 4, 4);
   PutLE32(b, L::kOldestHeader + 8, 1);
   Loaded l = LoadBytes(m_dir, b);
-  EXPECT_STREQ(l.song->m_beatChords[0].chord, "ABCDEFG");
+  EXPECT_EQ(FieldText(l.song->m_beatChords[0].chord), "ABCDEFGH");
   EXPECT_STREQ(l.song->m_beatChords[1].chord, "G7");
   EXPECT_STREQ(l.song->m_beatChords[0].chordMid, "");
   EXPECT_EQ(l.song->m_cells[0].pitch[0], 62);
   EXPECT_EQ(l.song->m_cells[0].pitch[1], SLOT_HOLD);
   EXPECT_EQ(l.song->m_cells[0].pitch[2], SLOT_NONE);
-  EXPECT_STREQ(l.song->m_cells[0].lyric[0], "LYRICSX");
+  EXPECT_EQ(FieldText(l.song->m_cells[0].lyric[0]), "LYRICSXY");
   EXPECT_EQ(l.song->m_cells[1].pitch[0], SLOT_REST);
   EXPECT_EQ(l.song->m_info.tempo, 120);
   EXPECT_EQ(l.measures, 2);
@@ -283,7 +405,7 @@ TEST_F(ScoreFileTest, SlotValuesNoEditorWritesBecomeRests) {
   EXPECT_EQ(l.song->m_cells[1].pitch[0], SLOT_REST);
   EXPECT_EQ(l.song->m_cells[1].pitch[1], SLOT_REST);
   EXPECT_EQ(l.song->m_cells[1].pitch[2], SLOT_NONE);
-  EXPECT_STREQ(l.song->m_cells[2].lyric[0], "ABCDEFG");
+  EXPECT_EQ(FieldText(l.song->m_cells[2].lyric[0]), "ABCDEFGH");
   EXPECT_EQ(l.song->m_highestPitch, 64);
 }
 

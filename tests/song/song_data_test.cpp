@@ -319,11 +319,18 @@ TEST(SongData, CollapseBlanksKeepsOneBlankBetweenWordsOnALine) {
   EXPECT_EQ(song->m_freeText[text.size() - 1], '\0');
 }
 
-TEST(SongData, CollapseBlanksTerminatesAFullBlock) {
+TEST(SongData, CollapseBlanksTerminatesOnlyAFullBlock) {
   auto song = NewSong(1);
   std::memset(song->m_freeText, 'x', kFreeTextSize);
   song->CollapseBlanks();
   EXPECT_EQ(std::strlen(song->m_freeText), static_cast<std::size_t>(kFreeTextSize - 1));
+
+  // Ended early: the removed blank is zeroed, the bytes after the end stay.
+  std::memset(song->m_freeText, 'y', kFreeTextSize);
+  std::memcpy(song->m_freeText, "a  b", 5);
+  song->CollapseBlanks();
+  EXPECT_EQ(std::memcmp(song->m_freeText, "a b\0\0yy", 7), 0);
+  EXPECT_EQ(song->m_freeText[kFreeTextSize - 1], 'y');
 }
 
 TEST(SongData, Add9SpellingOnlyTouchesTheBeatChord) {
@@ -337,6 +344,25 @@ TEST(SongData, Add9SpellingOnlyTouchesTheBeatChord) {
   EXPECT_STREQ(song->m_beatChords[3].chord, "C7");
   EXPECT_STREQ(song->m_beatChords[4].chord, "Cadd9");
   EXPECT_STREQ(song->m_beatChords[5].chord, "9");
+}
+
+TEST(SongData, Add9SpellingLooksOnlyAtTheChordsText) {
+  using namespace std::string_literals;
+  // Empty chords whose bytes after the terminator would read as an add9.
+  const std::string junk1 =
+      "\0"
+      "9xxxxxx"s;
+  const std::string junk2 =
+      "\0"
+      "x9xxxxx"s;
+  auto song = NewSong(1);
+  junk1.copy(song->m_beatChords[0].chord, kChordFieldSize);
+  junk2.copy(song->m_beatChords[1].chord, kChordFieldSize);
+  std::memcpy(song->m_beatChords[2].chord, "Gm9xxxxx", kChordFieldSize);  // full field
+  song->NormalizeAdd9();
+  EXPECT_EQ(std::string(song->m_beatChords[0].chord, kChordFieldSize), junk1);
+  EXPECT_EQ(std::string(song->m_beatChords[1].chord, kChordFieldSize), junk2);
+  EXPECT_EQ(std::string(song->m_beatChords[2].chord, kChordFieldSize), "Gmadd9\0x"s);
 }
 
 TEST(SongData, CopyMeasuresTakesTheFirstMeasuresOnly) {
