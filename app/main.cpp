@@ -24,9 +24,16 @@ int main(int argc, char** argv) {
   CKumoitoDlg::Options options;
   options.startupFolder = std::filesystem::current_path(ec).string();
   options.dataFolder = GetDataFolder();
+  options.cacheFolder = GetCacheFolder();
   options.commandLine = RebuildCommandLine(argc, argv);
 
   if (ParseCommandLine(options.commandLine).batch) {
+    // The reports on standard output keep their fixed texts; the cause of a
+    // failed write goes to standard error, where a script looks for it.
+    SetWriteFailureNotice([](const std::string& path, std::error_code why) {
+      std::fprintf(stderr, "kumoito: cannot write \"%s\": %s\n", path.c_str(),
+                   why.message().c_str());
+    });
     HeadlessFace face;
     CKumoitoDlg logic(face, options);
     const CKumoitoDlg::StartResult result = logic.Initialize();

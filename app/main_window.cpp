@@ -102,7 +102,7 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   // A conversion plays nothing: the output is opened only for a window.
   if (!line.batch && m_options.timer != nullptr) {
     m_playback = std::make_unique<midi::PlaybackController>(
-        m_options.startupFolder, *m_options.timer,
+        m_options.startupFolder, m_options.cacheFolder, *m_options.timer,
         midi::PlaybackController::Callbacks{
             [this](std::string_view caption) { SetPlayCaption(caption); },
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
@@ -116,6 +116,9 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   }
 
   MakeDirectories(m_options.dataFolder);
+  // What writers killed part-way left behind in our own folders.
+  RemoveStaleTempFiles(m_options.dataFolder);
+  RemoveStaleTempFiles(m_options.startupFolder);
   m_config = std::make_unique<CConfigControl>(JoinPath(m_options.dataFolder, kSettingsFileName),
                                               &m_settings);
   CreateButtons();
@@ -218,16 +221,18 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   // it always was; the status and one line say that it was not the score.
   const bool scoreRead = m_song->m_readFromFile;
   const bool written =
-      ExportScoreImage(m_view, m_exportLayer, line.imagePath) && ConvertImageFile(line.imagePath);
+      ExportScoreImage(m_view, m_exportLayer, line.imagePath, ImageFormatForPath(line.imagePath));
   if (!scoreRead) {
     std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", line.scorePath.c_str(),
                  ScoreReadProblem(line.scorePath).c_str());
     return StartResult::kBatchFailed;
   }
   if (!written) {
-    const std::error_code why = LastWriteError();
-    std::fprintf(stderr, "kumoito: cannot write the image \"%s\": %s\n", line.imagePath.c_str(),
-                 why ? why.message().c_str() : "the song has nothing to draw");
+    // A failed write has said its cause already (SetWriteFailureNotice).
+    if (!LastWriteError()) {
+      std::fprintf(stderr, "kumoito: no image written to \"%s\": the song has nothing to draw\n",
+                   line.imagePath.c_str());
+    }
     return StartResult::kBatchFailed;
   }
   return StartResult::kBatchDone;

@@ -124,6 +124,7 @@ class CKumoitoDlg {
   struct Options {
     std::string startupFolder;            // holds Archive, help/ and play.dat
     std::string dataFolder;               // holds setup.ini and temp.mwd
+    std::string cacheFolder;              // play.dat when the start-up folder takes none
     std::string commandLine;              // as RebuildCommandLine gives it
     midi::TimerService* timer = nullptr;  // not owned; required unless batch
   };

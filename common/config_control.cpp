@@ -69,7 +69,7 @@ CConfigControl::CConfigControl(std::string path, SettingsBlock* block,
 CConfigControl::~CConfigControl() {
   std::array<unsigned char, kSettingsFileSize> bytes{};
   EncodeSettings(*m_block, bytes.data());
-  WriteFileBytes(m_path, bytes.data(), bytes.size());
+  WriteFileBytes(m_path, bytes.data(), bytes.size(), WriteDurability::kDurable);
 }
 
 }  // namespace kumoito

@@ -7,8 +7,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "common/report.h"
@@ -40,15 +43,18 @@ class Fd {
   int m_fd;
 };
 
-// Opens a regular file for reading; folders count as unopenable, as they did
-// for the file class this replaces.
+// Opens a regular file for reading. Anything else counts as unopenable:
+// folders, as they did for the file class this replaces, and devices, FIFOs
+// and sockets, which a score or settings path (or a link from one) may name
+// but which are no files of ours. O_NONBLOCK keeps open() from waiting for
+// a FIFO's writer; it changes nothing for a regular file.
 int OpenForReading(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return -1;
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return -1;
   }
@@ -98,19 +104,189 @@ void ReportCannotOpen(std::string_view prefix, const std::string& path) {
 
 std::atomic<unsigned> g_tempCounter{0};
 thread_local std::error_code g_lastWriteError;
+std::atomic<WriteFailureNotice> g_writeFailureNotice{nullptr};
+constexpr int kMaxLinkHops = 40;
+
+class FileErrorCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "kumoito-file"; }
+  std::string message(int) const override { return "not a regular file"; }
+};
+
+std::error_code NotARegularFile() {
+  static const FileErrorCategory category;
+  return {1, category};
+}
+
+// Follows symbolic links from path to the name the bytes should go to. A
+// link whose target does not exist yet leads to that target, so that writing
+// creates it rather than replacing the link.
+std::optional<std::string> ResolveLinks(const std::string& path, std::error_code& why) {
+  std::string at = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat st;
+    if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      return at;
+    }
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+    const ssize_t length = ::readlink(at.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<std::size_t>(length) >= target.size()) {
+      why = std::error_code(length < 0 ? errno : ENAMETOOLONG, std::generic_category());
+      return std::nullopt;
+    }
+    target.resize(static_cast<std::size_t>(length));
+    if (target.front() != '/') {
+      const std::string::size_type slash = at.rfind('/');
+      target = slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
+    }
+    at = std::move(target);
+  }
+  why = std::error_code(ELOOP, std::generic_category());
+  return std::nullopt;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a folder entry durable: the rename that put a file there survives a
+// power loss once this returns.
+void SyncFolder(const std::string& folder) {
+  Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() >= 0) {
+    ::fsync(fd.get());
+  }
+}
+
+std::string TempName(const std::string& target) {
+  return target + ".tmp-" + std::to_string(::getpid()) + "-" +
+         std::to_string(g_tempCounter.fetch_add(1));
+}
+
+// Fills a new file, gives it the mode of the file it replaces and, when asked,
+// makes its bytes durable. errno says why when it fails.
+bool FillNewFile(int fd, const unsigned char* data, std::size_t n, const struct stat* replaced,
+                 WriteDurability durability) {
+  return (replaced == nullptr || ::fchmod(fd, replaced->st_mode & 07777) == 0) &&
+         WriteFully(fd, data, n) && (durability == WriteDurability::kOrdinary || ::fsync(fd) == 0);
+}
+
+// The bytes go to an unnamed file in the target's folder (O_TMPFILE), which
+// is given a name only once it is complete: a process killed while writing
+// leaves nothing behind. Returns -1 with errno when the file system (or the
+// kernel) has no unnamed files, so that a named temporary is used instead.
+int WriteUnnamed(const std::string& target, const unsigned char* data, std::size_t n,
+                 const struct stat* replaced, WriteDurability durability) {
+#ifdef O_TMPFILE
+  Fd fd(::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (fd.get() < 0) {
+    return -1;
+  }
+  if (!FillNewFile(fd.get(), data, n, replaced, durability)) {
+    return 0;
+  }
+  // A name that cannot be given (no /proc, or a folder that takes no new
+  // entries) sends the caller on to a named temporary file, which says why.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
+  if (replaced == nullptr) {
+    // Nothing to replace: the finished file takes the target's name at once.
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 1
+                                                                                              : -1;
+  }
+  // linkat never replaces, so the finished file gets a temporary name for
+  // the moment of the rename.
+  const std::string temp = TempName(target);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    return -1;
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int why = errno;
+    ::unlink(temp.c_str());
+    errno = why;
+    return 0;
+  }
+  return 1;
+#else
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
+// The same with a named temporary file beside the target; a kill leaves it,
+// and RemoveStaleTempFiles clears it at the next start. -1 when no file can
+// be created in the folder.
+int WriteNamed(const std::string& target, const unsigned char* data, std::size_t n,
+               const struct stat* replaced, WriteDurability durability) {
+  std::string temp;
+  int raw = -1;
+  for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+    temp = TempName(target);
+    // Mode 0666 lets the umask decide, as creating the file directly would.
+    raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw < 0 && errno != EEXIST) {
+      break;
+    }
+  }
+  if (raw < 0) {
+    return -1;
+  }
+  Fd fd(raw);
+  bool ok = FillNewFile(fd.get(), data, n, replaced, durability);
+  int why = errno;
+  if (::close(fd.release()) != 0 && ok) {
+    ok = false;
+    why = errno;
+  }
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    why = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    errno = why;
+    return 0;
+  }
+  return 1;
+}
 
 // Overwrites an existing regular file with n bytes and cuts it there. The
 // file is opened without truncation so that it is never empty for longer
 // than the write takes.
-bool WriteInPlace(const std::filesystem::path& target, const unsigned char* data, std::size_t n) {
-  Fd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+bool WriteInPlace(const std::string& target, const unsigned char* data, std::size_t n,
+                  WriteDurability durability) {
+  Fd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st;
   if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return false;
   }
-  const bool ok =
-      WriteFully(fd.get(), data, n) && ::ftruncate(fd.get(), static_cast<off_t>(n)) == 0;
+  const bool ok = WriteFully(fd.get(), data, n) &&
+                  ::ftruncate(fd.get(), static_cast<off_t>(n)) == 0 &&
+                  (durability == WriteDurability::kOrdinary || ::fsync(fd.get()) == 0);
   return (::close(fd.release()) == 0) && ok;
+}
+
+bool IsStaleTempName(const std::string& name) {
+  // NAME.tmp-PID-N, left by a process that no longer runs.
+  const std::string::size_type mark = name.rfind(".tmp-");
+  if (mark == std::string::npos || mark == 0) {
+    return false;
+  }
+  const char* p = name.c_str() + mark + 5;
+  char* end = nullptr;
+  errno = 0;
+  const long pid = std::strtol(p, &end, 10);
+  if (end == p || *end != '-' || errno != 0 || pid <= 0) {
+    return false;
+  }
+  const char* counter = end + 1;
+  if (*counter == '\0' || std::strspn(counter, "0123456789") != std::strlen(counter)) {
+    return false;
+  }
+  return pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace
@@ -158,66 +334,76 @@ bool ReadFileBytes(const std::string& path, void* buffer, std::size_t n, std::si
   return true;
 }
 
-bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  // Replace the file a symbolic link points at, not the link itself.
-  fs::path target(path);
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) {
-      target = resolved;
-    }
-  }
+bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
+                    WriteDurability durability) {
   g_lastWriteError.clear();
   const auto* bytes = static_cast<const unsigned char*>(buffer);
-  const auto fail = [&path](int error) {
-    g_lastWriteError = std::error_code(error, std::generic_category());
+  const auto fail = [&path](std::error_code why) {
+    g_lastWriteError = why;
     ReportCannotOpen("\n file_name=", path);
+    if (const WriteFailureNotice notice = g_writeFailureNotice.load()) {
+      notice(path, why);
+    }
     return false;
   };
+  const auto failErrno = [&fail](int error) {
+    return fail(std::error_code(error, std::generic_category()));
+  };
+  std::error_code why;
+  const std::optional<std::string> resolved = ResolveLinks(path, why);
+  if (!resolved) {
+    return fail(why);
+  }
+  const std::string& target = *resolved;
   struct stat st;
   const bool replacing = ::stat(target.c_str(), &st) == 0;
   if (replacing && S_ISDIR(st.st_mode)) {
-    return fail(EISDIR);
+    return failErrno(EISDIR);
   }
-  std::string temp;
-  int raw = -1;
-  for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-    temp = target.string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(g_tempCounter.fetch_add(1));
-    // Mode 0666 lets the umask decide, as creating the file directly would.
-    raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw < 0 && errno != EEXIST) {
-      break;
-    }
+  // Only a regular file is ever replaced: renaming over a device node or a
+  // FIFO a link points at would put a file in its place.
+  if (replacing && !S_ISREG(st.st_mode)) {
+    return fail(NotARegularFile());
   }
-  if (raw < 0) {
-    const int why = errno;
+  const struct stat* replaced = replacing ? &st : nullptr;
+  int done = WriteUnnamed(target, bytes, n, replaced, durability);
+  if (done < 0) {
+    done = WriteNamed(target, bytes, n, replaced, durability);
+  }
+  if (done < 0) {
+    const int cause = errno;
     // A folder the user may not write can still hold a file they may:
     // replacing it in place loses the all-or-nothing write, not the file.
-    if (replacing && WriteInPlace(target, bytes, n)) {
+    if (replacing && WriteInPlace(target, bytes, n, durability)) {
       return true;
     }
-    return fail(why);
+    return failErrno(cause);
   }
-  Fd fd(raw);
-  bool ok =
-      (!replacing || ::fchmod(fd.get(), st.st_mode & 07777) == 0) && WriteFully(fd.get(), bytes, n);
-  int why = errno;
-  if (::close(fd.release()) != 0 && ok) {
-    ok = false;
-    why = errno;
+  if (done == 0) {
+    return failErrno(errno);
   }
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-    ok = false;
-    why = errno;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return fail(why);
+  if (durability == WriteDurability::kDurable) {
+    SyncFolder(FolderOf(target));
   }
   return true;
+}
+
+int RemoveStaleTempFiles(const std::string& folder) {
+  int removed = 0;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsStaleTempName(name) && it->is_regular_file(ec) &&
+        std::filesystem::remove(it->path(), ec)) {
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+void SetWriteFailureNotice(WriteFailureNotice notice) {
+  g_writeFailureNotice = notice;
 }
 
 std::error_code LastWriteError() {
@@ -242,22 +428,32 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return joined;
 }
 
-std::string GetDataFolder() {
-  std::string base;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// $VARIABLE, or the home folder's fallback beneath it.
+std::string XdgBase(const char* variable, const char* homeFallback) {
+  const char* xdg = std::getenv(variable);
   if (xdg != nullptr && *xdg != '\0') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
-      const passwd* pw = ::getpwuid(::getuid());
-      home = (pw != nullptr && pw->pw_dir != nullptr) ? pw->pw_dir : "/tmp";
-    }
-    base = JoinPath(home, ".config");
+    return xdg;
   }
-  std::string folder = JoinPath(base, "Kumoito");
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') {
+    const passwd* pw = ::getpwuid(::getuid());
+    home = (pw != nullptr && pw->pw_dir != nullptr) ? pw->pw_dir : "/tmp";
+  }
+  return JoinPath(home, homeFallback);
+}
+
+}  // namespace
+
+std::string GetDataFolder() {
+  std::string folder = JoinPath(XdgBase("XDG_CONFIG_HOME", ".config"), "Kumoito");
   MakeDirectories(folder);
   return folder;
+}
+
+std::string GetCacheFolder() {
+  return JoinPath(XdgBase("XDG_CACHE_HOME", ".cache"), "Kumoito");
 }
 
 }  // namespace kumoito

@@ -31,16 +31,35 @@ bool ReadFileExact(const std::string& path, void* buffer, std::size_t n);
 // last of 983040 bytes is reported as possibly too small.
 bool ReadFileBytes(const std::string& path, void* buffer, std::size_t n, std::size_t& count);
 
+enum class WriteDurability {
+  kOrdinary,  // the system writes the bytes out when it likes
+  kDurable,   // on disk before the call returns: a power loss leaves the old file or the new
+};
+
 // Replaces the file with n bytes. The bytes go to a temporary file in the
 // same folder which is then renamed over the target, so a write that fails
-// part-way leaves the previous file as it was. Where no file may be created
-// in the folder but the target itself may be written, the target is
-// overwritten in place. False (with a report) when the file cannot be
-// written; LastWriteError then says why.
-bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n);
+// part-way, or a process killed during it, leaves the previous file as it
+// was; where the file system allows, the temporary file has no name until it
+// is complete. Where no file may be created in the folder but the target
+// itself may be written, the target is overwritten in place. A symbolic link
+// is followed (a dangling one creates its target); only a regular file is
+// ever replaced. False (with a report) when the file cannot be written;
+// LastWriteError then says why.
+bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
+                    WriteDurability durability = WriteDurability::kOrdinary);
+
+// Removes the temporary files (NAME.tmp-PID-N) that writers killed part-way
+// left in folder; those of running processes stay. Returns how many went.
+int RemoveStaleTempFiles(const std::string& folder);
 
 // Why the last WriteFileBytes on this thread failed; empty after a success.
 std::error_code LastWriteError();
+
+// Called with the path and the cause of every failed WriteFileBytes, after
+// its report (batch runs say the cause on standard error). Set it before any
+// thread writes; null (the default) says nothing more.
+using WriteFailureNotice = void (*)(const std::string& path, std::error_code why);
+void SetWriteFailureNotice(WriteFailureNotice notice);
 
 // Creates folder and every missing parent; existing folders are fine.
 bool MakeDirectories(const std::string& folder);
@@ -52,5 +71,9 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // The per-user data folder: $XDG_CONFIG_HOME/Kumoito, or ~/.config/Kumoito
 // when XDG_CONFIG_HOME is unset or empty. Created when missing.
 std::string GetDataFolder();
+
+// The per-user cache folder: $XDG_CACHE_HOME/Kumoito, or ~/.cache/Kumoito.
+// Not created here.
+std::string GetCacheFolder();
 
 }  // namespace kumoito

@@ -9,9 +9,11 @@
 
 namespace kumoito::midi {
 
-PlaybackController::PlaybackController(std::string startupFolder, TimerService& timer,
-                                       Callbacks callbacks, Player::SleepFunction sleep)
+PlaybackController::PlaybackController(std::string startupFolder, std::string fallbackFolder,
+                                       TimerService& timer, Callbacks callbacks,
+                                       Player::SleepFunction sleep)
     : m_startupFolder(std::move(startupFolder)),
+      m_fallbackFolder(std::move(fallbackFolder)),
       m_callbacks(std::move(callbacks)),
       m_player(timer, std::move(sleep)) {}
 
@@ -31,6 +33,10 @@ PlaybackController::~PlaybackController() {
 
 std::string PlaybackController::PlayDataPath() const {
   return JoinPath(m_startupFolder, "play.dat");
+}
+
+std::string PlaybackController::FallbackPlayDataPath() const {
+  return m_fallbackFolder.empty() ? std::string() : JoinPath(m_fallbackFolder, "play.dat");
 }
 
 void PlaybackController::ResetMidiOut() {
@@ -55,14 +61,21 @@ void PlaybackController::Play(const CSongData* song) {
     if (song == nullptr) {
       return;
     }
+    // The song is read here, on the GUI thread that edits it; the output
+    // thread gets a performance of its own. Only what this Play wrote is
+    // read back: a play.dat that could not be replaced holds another song.
+    std::string path = PlayDataPath();
+    if (!BuildPerformance(path, song->m_info.tempo, *song)) {
+      path = FallbackPlayDataPath();
+      if (path.empty() || !MakeDirectories(m_fallbackFolder) ||
+          !BuildPerformance(path, song->m_info.tempo, *song)) {
+        return;
+      }
+    }
     m_playing = true;
     if (m_callbacks.setCaption) {
       m_callbacks.setCaption(kStopCaption);
     }
-    // The song is read here, on the GUI thread that edits it; the output
-    // thread gets a performance of its own.
-    const std::string path = PlayDataPath();
-    BuildPerformance(path, song->m_info.tempo, *song);
     auto performance = std::make_shared<MidiSequence>(kBufferCapacity);
     ReadSequenceFile(*performance, path, kBufferCapacity);
     m_performance = performance;

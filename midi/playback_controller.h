@@ -49,8 +49,10 @@ class PlaybackController {
     std::function<void(std::string_view why)> noSound;
   };
 
-  PlaybackController(std::string startupFolder, TimerService& timer, Callbacks callbacks,
-                     Player::SleepFunction sleep = {});
+  // play.dat goes to startupFolder, or to fallbackFolder (created when
+  // needed) when the start-up folder cannot take it.
+  PlaybackController(std::string startupFolder, std::string fallbackFolder, TimerService& timer,
+                     Callbacks callbacks, Player::SleepFunction sleep = {});
   // Stops a playing song first, so the player never reads freed data.
   ~PlaybackController();
   PlaybackController(const PlaybackController&) = delete;
@@ -62,7 +64,9 @@ class PlaybackController {
   void ResetMidiOut();
 
   bool IsPlaying() const { return m_playing; }
+  // Where play.dat goes in the start-up folder, and in the fallback folder.
   std::string PlayDataPath() const;
+  std::string FallbackPlayDataPath() const;
   // Returns once the output work asked for so far has been done.
   void WaitForOutput();
   // True while output work asked for has not been done.
@@ -78,6 +82,7 @@ class PlaybackController {
   void HandlePlaybackEnded(std::uint64_t generation);  // GUI thread
 
   std::string m_startupFolder;
+  std::string m_fallbackFolder;
   Callbacks m_callbacks;
   Player m_player;
   bool m_playing = false;

@@ -22,15 +22,6 @@ std::size_t BmpStride(int width) {
   return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
 }
 
-std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
-  const std::uint32_t size = GetFileSize32(path);
-  std::vector<unsigned char> bytes(size);
-  if (size == 0 || !ReadFileExact(path, bytes.data(), bytes.size())) {
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 void PngWrite(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
@@ -206,20 +197,12 @@ ImageFormat ImageFormatForPath(const std::string& path) {
   return ImageFormat::kBmp;
 }
 
-bool ConvertImageFile(const std::string& path) {
-  const ImageFormat format = ImageFormatForPath(path);
+bool WriteImageFile(const RasterSurface& surface, const std::string& path, ImageFormat format) {
   if (format == ImageFormat::kBmp) {
-    return FileExists(path);
+    return WriteBitmapFile(surface, path);
   }
-  const auto file = ReadWholeFile(path);
-  if (!file) {
-    return false;
-  }
-  const auto image = DecodeBitmap(*file);
-  if (!image) {
-    return false;
-  }
-  const auto encoded = format == ImageFormat::kPng ? EncodePng(*image) : EncodeJpeg(*image, 100);
+  const RgbImage image = ToRgbImage(surface);
+  const auto encoded = format == ImageFormat::kPng ? EncodePng(image) : EncodeJpeg(image, 100);
   return encoded && WriteFileBytes(path, encoded->data(), encoded->size());
 }
 

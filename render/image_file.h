@@ -1,6 +1,6 @@
 #pragma once
-// Picture files: the 24-bit BMP the export writes, and its conversion in
-// place to PNG or JPEG for batch runs.
+// Picture files: the 24-bit BMP the export writes, and PNG or JPEG of the
+// same pixels for batch runs.
 //
 // Thread-safety: functions are independent; any thread.
 
@@ -36,9 +36,9 @@ enum class ImageFormat { kBmp, kPng, kJpeg };
 // By the path's extension, case-insensitively: .png, .jpg/.jpeg, else BMP.
 ImageFormat ImageFormatForPath(const std::string& path);
 
-// Rewrites the BMP at path as PNG or JPEG (quality 100) when its extension
-// asks for one; other extensions keep the BMP. False when the file cannot be
-// read, decoded or written.
-bool ConvertImageFile(const std::string& path);
+// Writes the surface to path in format (JPEG at quality 100), in one
+// replacement of the file: a process killed on the way leaves the previous
+// file. False (reported) when it cannot.
+bool WriteImageFile(const RasterSurface& surface, const std::string& path, ImageFormat format);
 
 }  // namespace kumoito

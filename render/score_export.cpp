@@ -75,7 +75,8 @@ void PageImage::Flush() {
   m_items.clear();
 }
 
-bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path) {
+bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path,
+                      ImageFormat format) {
   const CSongData* song = view.Song();
   if (song == nullptr || view.CellCount() < kMeasuresPerRow) {
     ReportImageError();
@@ -119,7 +120,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
       page.Add(title.GetSurface()->picture, 0, 0, title.GetSurface()->width, kTitleStripHeight);
     }
     page.Flush();
-    written = WriteBitmapFile(page.Picture(), path);
+    written = WriteImageFile(page.Picture(), path, format);
   }
 
   view.SetFirstShownMeasure(remembered);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "render/image_file.h"
 #include "render/offscreen_control.h"
 #include "render/raster_surface.h"
 
@@ -67,10 +68,12 @@ class PageImage {
   std::vector<BlitItem> m_items;
 };
 
-// Writes the view's song to path as BMP data (whatever the extension). The
-// title strip follows the settings' title-band switch. A song of no measures
-// gives the strip alone, or, without the strip, no file and a GNLL report.
-// Returns false when no complete file was written.
-bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path);
+// Writes the view's song to path in format (BMP whatever the extension,
+// unless a caller asks for another). The title strip follows the settings'
+// title-band switch. A song of no measures gives the strip alone, or,
+// without the strip, no file and a GNLL report. Returns false when no
+// complete file was written.
+bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path,
+                      ImageFormat format = ImageFormat::kBmp);
 
 }  // namespace kumoito

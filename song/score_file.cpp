@@ -231,7 +231,8 @@ bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIn
   std::vector<unsigned char> image(L::kFileSize);
   BuildScoreImage(image.data(), song, beatsPerMeasure, keyIndex, headerWord);
   const bool written =
-      WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(), image.size());
+      WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(), image.size(),
+                     WriteDurability::kDurable);
   song.ClearFreeLabels();
   return written;
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -145,6 +147,79 @@ TEST_F(FileUtilTest, WriteFailingPartWayKeepsPreviousFile) {
   EXPECT_EQ(LastWriteError(), std::errc::file_too_large);
   EXPECT_EQ(ReadAll(Path("keep")), "previous");
   EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileUtilTest, OnlyRegularFilesAreReadAndNothingWaitsForAFifo) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  fs::create_symlink(Path("fifo"), Path("setup.ini"));
+  ScopedReportCapture capture;
+  unsigned char buffer[24] = {};
+  std::size_t count = 99;
+  // Each of these waited for ever in open() for a writer to come.
+  EXPECT_FALSE(FileExists(Path("fifo")));
+  EXPECT_FALSE(ReadFileExact(Path("setup.ini"), buffer, sizeof buffer));
+  EXPECT_FALSE(ReadFileBytes(Path("fifo"), buffer, sizeof buffer, count));
+  EXPECT_EQ(count, 0u);
+  EXPECT_NE(capture.Text().find("GENE01000007"), std::string::npos);
+}
+
+TEST_F(FileUtilTest, WritingThroughALinkReplacesOnlyARegularFile) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  fs::create_symlink(Path("fifo"), Path("temp.mwd"));
+  ScopedReportCapture capture;
+  EXPECT_FALSE(WriteFileBytes(Path("temp.mwd"), "score", 5));
+  EXPECT_EQ(LastWriteError().message(), "not a regular file");
+  EXPECT_TRUE(fs::is_fifo(Path("fifo")));
+  EXPECT_TRUE(fs::is_symlink(Path("temp.mwd")));
+  if (::geteuid() == 0) {
+    // A device node of our own, as a link to /dev/zero would lead to one.
+    ASSERT_EQ(::mknod(Path("zero").c_str(), S_IFCHR | 0666, ::makedev(1, 5)), 0);
+    fs::create_symlink(Path("zero"), Path("setup.ini"));
+    EXPECT_FALSE(WriteFileBytes(Path("setup.ini"), "x", 1, WriteDurability::kDurable));
+    EXPECT_TRUE(fs::is_character_file(Path("zero")));
+  }
+  // A link to nothing yet creates its target and stays a link.
+  fs::create_symlink("made.bmp", Path("link.bmp"));
+  EXPECT_TRUE(WriteFileBytes(Path("link.bmp"), "new", 3));
+  EXPECT_TRUE(fs::is_symlink(Path("link.bmp")));
+  EXPECT_EQ(ReadAll(Path("made.bmp")), "new");
+  // Links in a circle lead nowhere.
+  fs::create_symlink(Path("b"), Path("a"));
+  fs::create_symlink(Path("a"), Path("b"));
+  EXPECT_FALSE(WriteFileBytes(Path("a"), "x", 1));
+  EXPECT_EQ(LastWriteError(), std::errc::too_many_symbolic_link_levels);
+}
+
+TEST_F(FileUtilTest, StaleTemporaryFilesOfEndedWritersAreRemoved) {
+  // A process that has ended: its id names no process any more.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::_exit(0);
+  }
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  const std::string mine = std::to_string(::getpid());
+  for (const std::string& name :
+       {"out.png.tmp-" + dead + "-3", "setup.ini.tmp-" + dead + "-0", "temp.mwd.tmp-" + mine + "-1",
+        std::string("notes.tmp-x-1"), "notes.tmp-" + dead + "-", std::string("out.png")}) {
+    Write(name, "x");
+  }
+  EXPECT_EQ(RemoveStaleTempFiles(m_dir.string()), 2);
+  EXPECT_FALSE(fs::exists(Path("out.png.tmp-" + dead + "-3")));
+  EXPECT_TRUE(fs::exists(Path("temp.mwd.tmp-" + mine + "-1")));  // a writer still running
+  EXPECT_TRUE(fs::exists(Path("notes.tmp-x-1")));
+  EXPECT_TRUE(fs::exists(Path("out.png")));
+  EXPECT_EQ(RemoveStaleTempFiles(Path("no-such-folder")), 0);
+}
+
+TEST_F(FileUtilTest, WritesLeaveNoTemporaryFileBehind) {
+  for (WriteDurability d : {WriteDurability::kOrdinary, WriteDurability::kDurable}) {
+    EXPECT_TRUE(WriteFileBytes(Path("new"), "a", 1, d));
+    EXPECT_TRUE(WriteFileBytes(Path("new"), "bb", 2, d));
+  }
+  EXPECT_EQ(ReadAll(Path("new")), "bb");
   EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 }
 

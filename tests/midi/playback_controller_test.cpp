@@ -13,7 +13,10 @@
 
 #include "common/bytes.h"
 #include "common/file_util.h"
+#include "common/report.h"
+#include "midi/performance.h"
 #include "tests/midi/player_test_util.h"
+#include "tests/song/song_test_util.h"
 
 namespace kumoito::midi {
 namespace {
@@ -30,12 +33,13 @@ class ControllerTest : public ::testing::Test {
  protected:
   ControllerTest()
       : m_folder(TempPath("startup")),
+        m_fallback(TempPath("cache")),
         m_log(std::make_shared<RecordingLog>([this] { return m_timer.NowUs(); })),
         m_system(std::make_shared<RecordingSystem>(m_log)) {
     std::filesystem::create_directories(m_folder);
     SetMidiOutSystem(m_system);
     m_controller = std::make_unique<PlaybackController>(
-        m_folder, m_timer,
+        m_folder, m_fallback, m_timer,
         PlaybackController::Callbacks{
             [this](std::string_view c) { m_captions.emplace_back(c); },
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
@@ -49,6 +53,7 @@ class ControllerTest : public ::testing::Test {
     m_controller.reset();
     SetMidiOutSystem(nullptr);
     std::filesystem::remove_all(m_folder);
+    std::filesystem::remove_all(m_fallback);
   }
 
   std::vector<Posted> TakeQueue() {
@@ -71,6 +76,7 @@ class ControllerTest : public ::testing::Test {
   }
 
   std::string m_folder;
+  std::string m_fallback;
   ManualTimerService m_timer;
   std::shared_ptr<RecordingLog> m_log;
   std::shared_ptr<RecordingSystem> m_system;
@@ -228,13 +234,14 @@ class HeldPause {
 TEST_F(ControllerTest, StopAndTheEndNeverWaitForThePlayer) {
   auto pause = std::make_shared<HeldPause>();
   m_controller = std::make_unique<PlaybackController>(
-      m_folder, m_timer,
+      m_folder, m_fallback, m_timer,
       PlaybackController::Callbacks{
           [this](std::string_view c) { m_captions.emplace_back(c); },
           [this](std::function<void()> task, std::chrono::milliseconds d) {
             std::lock_guard lock(m_queueMutex);
             m_queue.push_back({std::move(task), d});
-          }},
+          },
+          nullptr},
       [pause](std::chrono::milliseconds ms) { (*pause)(ms); });
   auto song = ShortSong();
   m_controller->Play(song.get());
@@ -259,6 +266,59 @@ TEST_F(ControllerTest, StopAndTheEndNeverWaitForThePlayer) {
   ASSERT_EQ(ended.size(), 1u);
   ended[0].task();
   EXPECT_EQ(m_captions.back(), "   再　生");
+}
+
+TEST_F(ControllerTest, PlaysTheSongItWasGivenWhenPlayDatCannotBeReplaced) {
+  // Another song's play.dat that may not be written, in a folder that takes
+  // no new file.
+  auto other = SongOf(1);
+  SetCell(*other, 0, 40, SLOT_HOLD);
+  ASSERT_TRUE(BuildPerformance(m_controller->PlayDataPath(), 60, *other));
+  const test::Bytes stale = test::ReadFile(m_controller->PlayDataPath());
+  test::LockedFolder lockedFile(m_controller->PlayDataPath());
+  test::LockedFolder lockedFolder(m_folder);
+  if (!lockedFile.Locked() || !lockedFolder.Locked()) {
+    GTEST_SKIP() << "this file system cannot lock a file for us";
+  }
+  ScopedReportCapture reports;
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  ASSERT_TRUE(m_controller->IsPlaying());
+  EXPECT_EQ(test::ReadFile(m_controller->PlayDataPath()), stale);
+  // The performance is the song's own, written to the fallback folder.
+  const test::Bytes written = test::ReadFile(m_controller->FallbackPlayDataPath());
+  ASSERT_GT(written.size(), 14u);
+  EXPECT_NE(written, stale);
+  ASSERT_NE(m_controller->CurrentPerformance(), nullptr);
+  int notes = 0;
+  for (const auto& e : m_controller->CurrentPerformance()->track->events) {
+    if (e->kind == EV_NOTE) {
+      EXPECT_GE(e->note, 60);
+      ++notes;
+    }
+  }
+  EXPECT_EQ(notes, 4);
+  // The start-up folder's failure is still reported as before.
+  EXPECT_NE(reports.Text().find("GENE01000007"), std::string::npos);
+}
+
+TEST_F(ControllerTest, WithoutAnyPlaceForPlayDatNothingPlays) {
+  auto other = SongOf(1);
+  SetCell(*other, 0, 40, SLOT_HOLD);
+  ASSERT_TRUE(BuildPerformance(m_controller->PlayDataPath(), 60, *other));
+  std::filesystem::create_directories(m_fallback);
+  test::LockedFolder lockedFile(m_controller->PlayDataPath());
+  test::LockedFolder lockedFolder(m_folder);
+  test::LockedFolder lockedFallback(m_fallback);
+  if (!lockedFile.Locked() || !lockedFolder.Locked() || !lockedFallback.Locked()) {
+    GTEST_SKIP() << "this file system cannot lock a file for us";
+  }
+  ScopedReportCapture reports;
+  auto song = ShortSong();
+  m_controller->Play(song.get());
+  EXPECT_FALSE(m_controller->IsPlaying());
+  EXPECT_EQ(m_controller->CurrentPerformance(), nullptr);
+  EXPECT_TRUE(m_captions.empty());
 }
 
 TEST_F(ControllerTest, ClosingWhilePlayingStopsFirst) {

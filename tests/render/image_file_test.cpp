@@ -96,7 +96,7 @@ TEST(ImageFile, FormatFollowsTheExtension) {
   EXPECT_EQ(ImageFormatForPath("png"), ImageFormat::kBmp);
 }
 
-TEST(ImageFile, ConvertedFilesReadBackWithAnIndependentReader) {
+TEST(ImageFile, WrittenFilesReadBackWithAnIndependentReader) {
   if (!HaveImageMagick()) {
     GTEST_SKIP() << "ImageMagick is not installed";
   }
@@ -104,8 +104,7 @@ TEST(ImageFile, ConvertedFilesReadBackWithAnIndependentReader) {
   const RasterSurface page = Sample(512, 200);
   for (const char* name : {"page.png", "page.jpg", "page.bmp", "page.other"}) {
     const std::string path = dir.Path(name);
-    ASSERT_TRUE(WriteBitmapFile(page, path));
-    ASSERT_TRUE(ConvertImageFile(path)) << name;
+    ASSERT_TRUE(WriteImageFile(page, path, ImageFormatForPath(path))) << name;
   }
   EXPECT_EQ(RunCommand("identify -format '%m %w %h' " + dir.Path("page.png")), "PNG 512 200");
   EXPECT_EQ(RunCommand("identify -format '%m %w %h' " + dir.Path("page.jpg")), "JPEG 512 200");
@@ -120,12 +119,17 @@ TEST(ImageFile, ConvertedFilesReadBackWithAnIndependentReader) {
   EXPECT_NEAR(std::atoi(jpegGrey.c_str()), 230, 2);
 }
 
-TEST(ImageFile, ConvertingAMissingOrForeignFileFails) {
+TEST(ImageFile, AFailedWriteKeepsThePreviousImage) {
   TempDir dir;
-  EXPECT_FALSE(ConvertImageFile(dir.Path("missing.png")));
-  test::WriteFile(dir.Path("text.png"), {'h', 'e', 'l', 'l', 'o'});
-  EXPECT_FALSE(ConvertImageFile(dir.Path("text.png")));
-  EXPECT_EQ(ReadFile(dir.Path("text.png")).size(), 5u);
+  const std::string path = dir.Path("page.png");
+  test::WriteFile(path, {'o', 'l', 'd'});
+  // A folder of that name beside it cannot be written into.
+  EXPECT_FALSE(WriteImageFile(Sample(8, 8), dir.Path("page.png/x.png"), ImageFormat::kPng));
+  EXPECT_EQ(ReadFile(path), (test::Bytes{'o', 'l', 'd'}));
+  ASSERT_TRUE(WriteImageFile(Sample(8, 8), path, ImageFormat::kPng));
+  const auto png = ReadFile(path);
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TempDir::~TempDir() {
 namespace {
 
 bool SetImmutable(const fs::path& folder, bool on) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return false;
   }
@@ -48,23 +48,26 @@ bool SetImmutable(const fs::path& folder, bool on) {
 
 }  // namespace
 
-LockedFolder::LockedFolder(fs::path folder) : m_folder(std::move(folder)) {
+LockedFolder::LockedFolder(fs::path path) : m_folder(std::move(path)) {
   std::error_code ec;
+  m_isFolder = fs::is_directory(m_folder, ec);
   if (::geteuid() == 0) {
     m_immutable = SetImmutable(m_folder, true);
   } else {
     fs::permissions(m_folder,
-                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                        fs::perms::group_exec,
-                    ec);
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove, ec);
   }
-  // Believe only a creation that fails.
-  const fs::path probe = m_folder / "lock-probe";
-  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  // Believe only a write that fails.
+  const fs::path probe = m_isFolder ? m_folder / "lock-probe" : m_folder;
+  const int fd = m_isFolder ? ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
+                            : ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd >= 0) {
     ::close(fd);
     Unlock();
-    fs::remove(probe, ec);
+    if (m_isFolder) {
+      fs::remove(probe, ec);
+    }
   } else {
     m_locked = true;
   }
@@ -80,7 +83,8 @@ void LockedFolder::Unlock() {
     SetImmutable(m_folder, false);
     m_immutable = false;
   }
-  fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::permissions(m_folder, m_isFolder ? fs::perms::owner_all : fs::perms::owner_write,
+                  fs::perm_options::add, ec);
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {

@@ -24,13 +24,14 @@ class TempDir {
   std::filesystem::path m_path;
 };
 
-// Locks a folder so that no file may be created in it, while the files
-// already there stay writable: by its permission bits for an ordinary user,
-// by the immutable attribute for root, whom permission bits do not stop.
-// Locked() is false where neither works (a file system without attributes).
+// Write-protects a folder (no file may be created in it, while the files
+// already there stay writable) or a file (it may not be written): by the
+// permission bits for an ordinary user, by the immutable attribute for root,
+// whom permission bits do not stop. Locked() is false where neither works
+// (a file system without attributes). The lock goes with the object.
 class LockedFolder {
  public:
-  explicit LockedFolder(std::filesystem::path folder);
+  explicit LockedFolder(std::filesystem::path path);
   ~LockedFolder();
   LockedFolder(const LockedFolder&) = delete;
   LockedFolder& operator=(const LockedFolder&) = delete;
@@ -39,6 +40,7 @@ class LockedFolder {
  private:
   void Unlock();
   std::filesystem::path m_folder;
+  bool m_isFolder = true;
   bool m_immutable = false;
   bool m_locked = false;
 };
