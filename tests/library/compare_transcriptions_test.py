@@ -135,6 +135,27 @@ class ReadersAgreeOnOneTune(Folder):
         self.assertEqual(self.compare(song, ly).measure, 1)
         self.assertIsNone(self.compare(song, ly, "scale=2"))
 
+    def test_lilypond_english_names_bare_lengths_and_slurred_holds(self):
+        # "4" alone repeats the last note; a slur between two notes of one
+        # pitch holds it; \language english writes fs for F sharp.
+        song = self.song("tune.txt", 4, "G", "notes: | D4q D4 F#4h~ | F#4h G4h |\n")
+        ly = write(self.dir, "english.ly", """\
+            \\language "english"
+            melody = \\relative c' { d4 4 fs2( | fs2) g }
+            """)
+        self.assertIsNone(self.compare(song, ly))
+        dutch = write(self.dir, "dutch.ly", "melody = \\relative c' { d4 4 fs2( | fs2) g }\n")
+        self.assertIsNotNone(self.compare(song, dutch))  # fs is F flat in Dutch
+
+    def test_refrain_after_a_verse_and_a_short_transcription(self):
+        song = self.song("tune.txt", 4, "C", "notes: | G4q A4 B4 C5 | D5w |\n")
+        abc = write(self.dir, "verse.abc", "X:1\nL:1/4\nK:C\nE D C D | E4 | G A B c | d4 |]\n")
+        self.assertEqual(self.compare(song, abc).measure, 1)
+        self.assertIsNone(self.compare(song, abc, "from=6"))
+        self.assertIsNone(self.compare(song, abc, "from=6 notes=3"))
+        wrong = write(self.dir, "wrong.abc", "X:1\nL:1/4\nK:C\nG A c c | d4 |]\n")
+        self.assertEqual(self.compare(song, wrong, "notes=3").measure, 1)
+
     def test_broken_rhythm_tuplet_and_lengths(self):
         song = self.song("tune.txt", 2, "C", "notes: | C4q. D4e | E4e F4s G4s A4q |\n")
         abc = write(self.dir, "rhythm.abc", "X:1\nM:2/4\nL:1/4\nK:C\nC>D | E/ F/4G/4 A |]\n")
