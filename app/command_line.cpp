@@ -6,10 +6,16 @@
 namespace kumoito {
 namespace {
 
-void AppendLimited(std::string& to, char c, std::size_t limit) {
+// A path can outgrow its buffer only in a line over its own limit, which is
+// marked already.
+static_assert(kPathLength >= kCommandLineLength);
+
+bool AppendLimited(std::string& to, char c, std::size_t limit) {
   if (to.size() < limit) {
     to.push_back(c);
+    return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -41,9 +47,25 @@ std::int32_t AsciiToInt(std::string_view text) {
 CommandLine ParseCommandLine(std::string_view text) {
   const std::string_view line = text.substr(0, kCommandLineLength);
   CommandLine result;
+  auto fault = [&](CommandLineFault f) {
+    if (result.fault == CommandLineFault::kNone) {
+      result.fault = f;
+    }
+  };
+  if (text.size() > kCommandLineLength) {
+    fault(CommandLineFault::kLineTooLong);
+  }
+  // Each path is followed by a space or the end of the line; anything else
+  // right after its closing quote means that the quote was inside it.
+  auto closePath = [&](std::size_t at) {
+    if (at + 1 < line.size() && line[at + 1] != ' ') {
+      fault(CommandLineFault::kQuoteInPath);
+    }
+  };
   std::string tokens[3];
   int state = 0;
-  for (char c : line) {
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
     switch (state) {
       case 0:
         if (c == '"') {
@@ -53,6 +75,7 @@ CommandLine ParseCommandLine(std::string_view text) {
       case 1:
         result.batch = true;
         if (c == '"') {
+          closePath(i);
           state = 2;
         } else {
           AppendLimited(result.scorePath, c, kPathLength);
@@ -65,6 +88,7 @@ CommandLine ParseCommandLine(std::string_view text) {
         break;
       case 3:
         if (c == '"') {
+          closePath(i);
           state = 4;
         } else {
           AppendLimited(result.imagePath, c, kPathLength);
@@ -78,8 +102,8 @@ CommandLine ParseCommandLine(std::string_view text) {
           if (!token.empty()) {
             ++state;
           }
-        } else {
-          AppendLimited(token, c, kTokenLength);
+        } else if (!AppendLimited(token, c, kTokenLength)) {
+          fault(CommandLineFault::kTokenTooLong);
         }
         break;
       }
@@ -101,7 +125,12 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
     }
     if (i <= 2) {
       line += '"';
-      line += argv[i];
+      for (const char* c = argv[i]; *c != '\0'; ++c) {
+        line += *c;
+        if (*c == '"') {
+          line += '"';
+        }
+      }
       line += '"';
     } else {
       line += argv[i];

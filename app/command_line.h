@@ -2,7 +2,8 @@
 // The command line of a batch conversion: two quoted paths (score, image)
 // and three tokens (first string, tuning word, key). The text is read by a
 // small state machine, one character at a time, with the lengths of the
-// buffers it was designed for: longer input is cut, never overrun.
+// buffers it was designed for: longer input is cut, never overrun, and the
+// cut is marked so that a conversion can refuse what it would get wrong.
 //
 // Thread-safety: pure functions.
 
@@ -16,8 +17,17 @@ inline constexpr std::size_t kCommandLineLength = 255;
 inline constexpr std::size_t kTokenLength = 31;
 inline constexpr std::size_t kPathLength = 259;
 
+// Why the parse does not hold the command line as given.
+enum class CommandLineFault {
+  kNone,
+  kLineTooLong,   // over kCommandLineLength: the end was cut off
+  kTokenTooLong,  // a token over kTokenLength was cut
+  kQuoteInPath,   // a double quote inside a path ended it early
+};
+
 struct CommandLine {
   bool batch = false;  // a character followed the first double quote
+  CommandLineFault fault = CommandLineFault::kNone;
   std::string scorePath;
   std::string imagePath;
   std::int32_t firstString = 0;  // atoi of token 1
@@ -29,7 +39,8 @@ CommandLine ParseCommandLine(std::string_view text);
 
 // The text the parser expects, from argv: the first two arguments each in
 // double quotes, then the others joined by single spaces. Empty without
-// arguments.
+// arguments. A double quote inside one of the two is written doubled, so
+// that the parser sees that the path goes on.
 std::string RebuildCommandLine(int argc, const char* const* argv);
 
 // "hon" 0, "futa" 1, "san" 2, compared exactly; anything else 0.

@@ -59,6 +59,24 @@ std::string ScoreReadProblem(const std::string& path) {
   return "not a score file (" + std::to_string(st.st_size) + " bytes)";
 }
 
+// What a conversion would get wrong with a command line its parser cannot
+// hold as given.
+std::string CommandLineFaultText(CommandLineFault fault) {
+  switch (fault) {
+    case CommandLineFault::kLineTooLong:
+      return "the command line is longer than " + std::to_string(kCommandLineLength) +
+             " characters, so its end would be cut off";
+    case CommandLineFault::kTokenTooLong:
+      return "a value after the two paths is longer than " + std::to_string(kTokenLength) +
+             " characters";
+    case CommandLineFault::kQuoteInPath:
+      return "a path holds a double quote, which the command line cannot carry";
+    case CommandLineFault::kNone:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
 
 const std::array<ButtonLayout, kButtonCount> kMainButtons = {{
@@ -202,6 +220,13 @@ void CKumoitoDlg::FillCombos() {
 }
 
 CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
+  // What the parser cut off or ended early is not what was asked for: the
+  // image would go to some other file, or be drawn with other values.
+  if (line.fault != CommandLineFault::kNone) {
+    std::fprintf(stderr, "kumoito: %s; no image written\n",
+                 CommandLineFaultText(line.fault).c_str());
+    return StartResult::kBatchRefused;
+  }
   // Values no list holds would index the tables: refuse them before
   // anything is written.
   if (line.firstString < 0 || line.firstString >= kFirstStringCount || line.key < -1 ||

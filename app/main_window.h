@@ -133,7 +133,7 @@ class CKumoitoDlg {
     kInteractive,   // the window goes on
     kBatchDone,     // the score was converted; the program ends with status 0
     kBatchFailed,   // the score could not be read or the image not written; status 1
-    kBatchRefused,  // bad values on the command line; status 2, no image
+    kBatchRefused,  // bad values, or a command line the parser cannot hold; status 2, no image
   };
 
   CKumoitoDlg(MainWindowFace& face, Options options);

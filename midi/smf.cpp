@@ -455,6 +455,9 @@ void ParseTrackChunk(const unsigned char* bytes, std::size_t capacity, MidiTrack
     CheckLargeEvent(*e);
     track.events.push_back(std::move(e));
   }
+  // Reading goes on past an end of track, so a damaged chunk may hold
+  // several, or events after its end.
+  KeepOneEndOfTrackLast(track);
   track.form = FORM_ON_OFF;
 }
 
@@ -710,7 +713,7 @@ std::unique_ptr<MidiTrack> MergeFormat1Tracks(Format1File& file) {
         auto name = std::move(first[i]);
         first.erase(first.begin() + static_cast<std::ptrdiff_t>(i));
         if (i < first.size()) {
-          first[i]->delta += name->delta;
+          first[i]->delta = ClampTicks(std::int64_t{first[i]->delta} + name->delta);
         }
         name->delta = 0;
         AppendEvent(*merged, std::move(name));
@@ -745,13 +748,13 @@ std::unique_ptr<MidiTrack> MergeFormat1Tracks(Format1File& file) {
     if (!e || IsEndOfTrack(*e) || e->kind == EV_DELETED) {
       continue;
     }
-    e->delta = static_cast<std::int32_t>(t - now);
+    e->delta = ClampTicks(t - now);
     now = t;
     if (!AppendEvent(*merged, std::move(e))) {
       break;
     }
   }
-  auto eot = NewEvent(EV_META, static_cast<std::int32_t>(end - now), kNoChannel);
+  auto eot = NewEvent(EV_META, ClampTicks(end - now), kNoChannel);
   eot->subtype = META_END_OF_TRACK;
   const unsigned char bytes[] = {0xFF, 0x2F, 0x00};
   SetEventData(*eot, bytes, 3);

@@ -105,11 +105,35 @@ void CompactTrack(MidiTrack& track) {
       carry += e->delta;
       continue;
     }
-    e->delta = static_cast<std::int32_t>(e->delta + carry);
+    e->delta = ClampTicks(e->delta + carry);
     carry = 0;
     track.events[out++] = std::move(e);
   }
   track.events.resize(out);
+}
+
+void KeepOneEndOfTrackLast(MidiTrack& track) {
+  auto& ev = track.events;
+  std::unique_ptr<MidiEvent> end;
+  std::int64_t carry = 0;
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < ev.size(); ++i) {
+    if (IsEndOfTrack(*ev[i]) && i + 1 < ev.size()) {
+      carry += ev[i]->delta;
+      if (!end) {
+        end = std::move(ev[i]);
+      }
+      continue;
+    }
+    ev[i]->delta = ClampTicks(ev[i]->delta + carry);
+    carry = 0;
+    ev[out++] = std::move(ev[i]);
+  }
+  ev.resize(out);
+  if (end && !IsEndOfTrack(*ev.back())) {
+    end->delta = 0;
+    ev.push_back(std::move(end));
+  }
 }
 
 void ExpandNotes(MidiTrack& track) {
@@ -162,23 +186,15 @@ void ExpandNotes(MidiTrack& track) {
       off->delta = static_cast<std::int32_t>((*next)->delta - (s - d));
       (*next)->delta = static_cast<std::int32_t>(s - d);
     } else {
-      off->delta = static_cast<std::int32_t>(d - s);
+      off->delta = ClampTicks(d - s);
     }
     list.insert(next, std::move(off));
     ++count;
   }
 
-  // An end of track must stay last; its delta passes to the next event.
-  for (auto it = list.begin(); it != list.end();) {
-    auto next = std::next(it);
-    if (IsEndOfTrack(**it) && next != list.end()) {
-      (*next)->delta += (*it)->delta;
-      (*it)->delta = 0;
-      list.splice(list.end(), list, it);
-    }
-    it = next;
-  }
   PutEvents(track, list);
+  // Note offs past the end were put after it.
+  KeepOneEndOfTrackLast(track);
   track.form = FORM_ON_OFF;
 
   NoteOffFirst(track);
@@ -206,10 +222,10 @@ void CollapseNotes(MidiTrack& track) {
       MidiEvent& e = **next;
       s += e.delta;
       if (e.kind == EV_NOTE_OFF && e.channel == on.channel && e.note == on.note) {
-        on.duration = static_cast<std::int32_t>(s);
+        on.duration = ClampTicks(s);
         auto after = std::next(next);
         if (after != list.end()) {
-          (*after)->delta += e.delta;
+          (*after)->delta = ClampTicks(std::int64_t{(*after)->delta} + e.delta);
         }
         list.erase(next);
         break;
@@ -253,10 +269,9 @@ bool RescaleTrack(MidiTrack& track, std::int32_t division) {
     const std::int64_t t = remainder + e->delta;
     const std::int64_t scaled = t * kPlayerDivision / division;
     remainder = t - scaled * division / kPlayerDivision;
-    e->delta = static_cast<std::int32_t>(scaled);
+    e->delta = ClampTicks(scaled);
     if (e->kind == EV_NOTE) {
-      e->duration =
-          static_cast<std::int32_t>(std::int64_t{e->duration} * kPlayerDivision / division);
+      e->duration = ClampTicks(std::int64_t{e->duration} * kPlayerDivision / division);
       if (e->duration == 0) {
         e->duration = 1;
         lengthened = true;
@@ -293,7 +308,8 @@ void RemoveEvent(MidiTrack& track, std::int32_t index) {
   }
   const auto i = static_cast<std::size_t>(index);
   if (i + 1 < track.events.size()) {
-    track.events[i + 1]->delta += track.events[i]->delta;
+    track.events[i + 1]->delta =
+        ClampTicks(std::int64_t{track.events[i + 1]->delta} + track.events[i]->delta);
   }
   track.events.erase(track.events.begin() + index);
 }

@@ -7,7 +7,9 @@
 //
 // Thread-safety: none; one thread works on a track at a time.
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 #include "midi/midi_event.h"
@@ -16,12 +18,25 @@ namespace kumoito::midi {
 
 inline constexpr std::int32_t kPlayerDivision = 96;
 
+// Deltas and durations are 32-bit in the records, but a damaged file can
+// make their sums or a rescale longer than that: such values are taken in 64
+// bits and stored through this, so a time stops at the limit instead of
+// wrapping to a negative one.
+inline std::int32_t ClampTicks(std::int64_t ticks) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      ticks, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
 // Form 2 to form 1: notes become note on / note off pairs.
 void ExpandNotes(MidiTrack& track);
 // Form 1 to form 2: each note on takes the first matching note off as its end.
 void CollapseNotes(MidiTrack& track);
 // Removes EV_DELETED events, handing their deltas to the next event.
 void CompactTrack(MidiTrack& track);
+// Leaves at most one end of track, as the last event: an end with events
+// after it hands its delta to the next event and, when no end is last
+// already, goes to the end at the time of the last event.
+void KeepOneEndOfTrackLast(MidiTrack& track);
 // Rescales deltas and durations from division to 96 ticks per quarter with a
 // carried remainder. Returns true when a duration had to be lengthened to 1.
 bool RescaleTrack(MidiTrack& track, std::int32_t division);

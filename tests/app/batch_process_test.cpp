@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "render/image_file.h"
 #include "song/score_file.h"
@@ -112,6 +114,43 @@ TEST_F(BatchProcess, RefusesValuesOutsideTheLists) {
   EXPECT_TRUE(ReadFile(m_dir.Path("bad.png")).empty());
   EXPECT_NE(Capture("cat '" + m_dir.Path("stderr.txt") + "'").find("no image written"),
             std::string::npos);
+}
+
+TEST_F(BatchProcess, RefusesCommandLinesItCannotHoldWhole) {
+  WriteFifthTooHigh();
+  ASSERT_EQ(Run("fifth.mwd first.bmp 9 san 3"), 0);
+  const auto settings = ReadFile(m_dir.Path("config/Kumoito/setup.ini"));
+  // Cut at 255 characters, this path would still name a file in a folder
+  // that exists.
+  const std::string folder(150, 'd');
+  std::filesystem::create_directory(m_dir.Path(folder));
+  const std::string longImage = folder + "/" + std::string(145, 'f') + ".png";
+  ASSERT_EQ(longImage.size(), 300u);
+  const struct {
+    std::string image;
+    const char* why;
+  } cases[] = {
+      {longImage, "longer than 255 characters"},
+      {"out\"q.png", "double quote"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.image);
+    EXPECT_EQ(Run("fifth.mwd '" + c.image + "' 5 futa 1"), 2);
+    const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+    EXPECT_EQ(err.rfind("kumoito: ", 0), 0u) << err;
+    EXPECT_NE(err.find(c.why), std::string::npos) << err;
+    EXPECT_NE(err.find("; no image written\n"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    // As after any refusal, the settings stay those of the last conversion.
+    EXPECT_EQ(ReadFile(m_dir.Path("config/Kumoito/setup.ini")), settings);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path(folder)));
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"config", "fifth.mwd", "first.bmp", folder, "stderr.txt",
+                                          "stdout.txt"}));
 }
 
 TEST_F(BatchProcess, AnUnreadableScoreFailsAndSaysWhy) {

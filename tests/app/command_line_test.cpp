@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace kumoito {
 namespace {
 
@@ -72,6 +75,46 @@ TEST(CommandLine, OverlongInputIsCutAtItsBuffers) {
   const std::string longToken(50, '1');
   const CommandLine t = ParseCommandLine("\"a\" \"b\" 2 " + longToken + " 3");
   EXPECT_EQ(t.tuningWord.size(), kTokenLength);
+}
+
+TEST(CommandLine, WhatTheBuffersCannotHoldIsMarked) {
+  const std::string fits =
+      "\"s.mwd\" \"" + std::string(kCommandLineLength - 18, 'i') + "\" 0 hon 1";
+  ASSERT_EQ(fits.size(), kCommandLineLength);
+  EXPECT_EQ(ParseCommandLine(fits).fault, CommandLineFault::kNone);
+  EXPECT_EQ(ParseCommandLine(fits + "0").fault, CommandLineFault::kLineTooLong);
+
+  const std::string image(300, 'i');
+  const char* argv[] = {"kumoito", "s.mwd", image.c_str(), "0", "hon", "-1"};
+  const CommandLine cut = ParseCommandLine(RebuildCommandLine(6, argv));
+  EXPECT_TRUE(cut.batch);
+  EXPECT_EQ(cut.fault, CommandLineFault::kLineTooLong);
+
+  const std::string token(kTokenLength, 'h');
+  EXPECT_EQ(ParseCommandLine("\"a\" \"b\" 0 " + token + " 1").fault, CommandLineFault::kNone);
+  EXPECT_EQ(ParseCommandLine("\"a\" \"b\" 0 " + token + "h 1").fault,
+            CommandLineFault::kTokenTooLong);
+  EXPECT_EQ(ParseCommandLine("\"a\" \"b\" 0 hon 1 " + token + "h").fault, CommandLineFault::kNone)
+      << "words after the third token are not read";
+}
+
+TEST(CommandLine, AQuoteInsideAPathIsMarked) {
+  const std::vector<std::vector<const char*>> quoted = {
+      {"kumoito", "s.mwd", "out\"q.png", "0", "hon", "-1"},
+      {"kumoito", "s\"q.mwd", "out.png", "0", "hon", "-1"},
+      {"kumoito", "s.mwd", "out.png\""},
+      {"kumoito", "\"s.mwd", "out.png"},
+      {"kumoito", "s\" \"out.png"},  // one argument that would read as two paths
+  };
+  for (const auto& argv : quoted) {
+    const std::string line = RebuildCommandLine(static_cast<int>(argv.size()), argv.data());
+    const CommandLine c = ParseCommandLine(line);
+    EXPECT_TRUE(c.batch) << line;
+    EXPECT_EQ(c.fault, CommandLineFault::kQuoteInPath) << line;
+  }
+  const char* value[] = {"kumoito", "s.mwd", "out.png", "\"7\"", "hon", "-1"};
+  EXPECT_EQ(ParseCommandLine(RebuildCommandLine(6, value)).fault, CommandLineFault::kNone)
+      << "a quote in a value is part of it";
 }
 
 TEST(CommandLine, RebuildQuotesTheTwoPaths) {

@@ -13,46 +13,13 @@
 #include "midi/midi_event.h"
 #include "midi/track_ops.h"
 #include "tests/midi/midi_test_util.h"
+#include "tests/midi/smf_test_util.h"
 
 namespace kumoito::midi {
 namespace {
 
 using namespace kumoito::midi::testing;
-using Bytes = std::vector<unsigned char>;
 using V = std::vector<std::int32_t>;
-
-Bytes Chunk(const char* id, const Bytes& body) {
-  Bytes out(id, id + 4);
-  const auto n = static_cast<std::uint32_t>(body.size());
-  out.insert(out.end(), {static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
-                         static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)});
-  out.insert(out.end(), body.begin(), body.end());
-  return out;
-}
-
-Bytes Header(int format, int tracks, int division) {
-  return {'M',
-          'T',
-          'h',
-          'd',
-          0,
-          0,
-          0,
-          6,
-          0,
-          static_cast<unsigned char>(format),
-          0,
-          static_cast<unsigned char>(tracks),
-          static_cast<unsigned char>(division >> 8),
-          static_cast<unsigned char>(division)};
-}
-
-Bytes File0(const Bytes& trackBody, int division = 96) {
-  Bytes out = Header(0, 1, division);
-  Bytes chunk = Chunk("MTrk", trackBody);
-  out.insert(out.end(), chunk.begin(), chunk.end());
-  return out;
-}
 
 MidiSequence Read(const Bytes& image) {
   MidiSequence s;
@@ -66,19 +33,6 @@ MidiTrack Parse(const Bytes& body) {
   ParseTrackChunk(chunk.data(), chunk.size(), t, chunk.size(), 0);
   return t;
 }
-
-class TempFile {
- public:
-  explicit TempFile(const char* name)
-      : m_path((std::filesystem::temp_directory_path() /
-                (std::string("kumoito_smf_") + std::to_string(::getpid()) + name))
-                   .string()) {}
-  ~TempFile() { std::remove(m_path.c_str()); }
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 Bytes ReadAll(const std::string& path) {
   Bytes b(kBufferCapacity);

@@ -226,6 +226,17 @@ TEST(TrackOps, RemoveHandsDeltaToNext) {
   EXPECT_EQ(Deltas(t), (V{0}));
 }
 
+TEST(TrackOps, HandedOnDeltasStopAtTheLimitInsteadOfWrapping) {
+  constexpr std::int32_t kMax = 2147483647;
+  auto t = MakeTrack(FORM_NOTES, Events(Note(kMax, 60, 1), Note(kMax, 61, 1)));
+  RemoveEvent(t, 0);
+  EXPECT_EQ(Deltas(t), (V{kMax}));
+  auto u =
+      MakeTrack(FORM_NOTES, Events(Ev(EV_DELETED, kMax), Ev(EV_DELETED, kMax), Note(5, 60, 1)));
+  CompactTrack(u);
+  EXPECT_EQ(Deltas(u), (V{kMax}));
+}
+
 TEST(TrackOps, CopyIsDeepAndNeedsFormTwo) {
   ScopedReportCapture capture;
   auto t = MakeTrack(FORM_NOTES, Events(Note(0, 60, 40), EndOfTrack(10)));
