@@ -4,8 +4,6 @@
 // an image and ends, without touching any window system, so that it runs on
 // servers with no display. Otherwise it opens the main window.
 
-#include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,10 +11,9 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/qt/main_window_widget.h"
-#include "app/qt/translations.h"
+#include "app/window_module.h"
 #include "common/file_util.h"
-#include "common/message_box.h"
+#include "common/module_loader.h"
 
 int main(int argc, char** argv) {
   using namespace kumoito;
@@ -60,20 +57,13 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
-  QApplication app(argc, argv);
-  InstallQtJapanese(app);
-  SetMessageBoxSink([](std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, "Kumoito",
-                    QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
-  });
-  KumoitoWindow window(options);
-  window.show();
-  if (window.Start() != CKumoitoDlg::StartResult::kInteractive) {
-    return 0;
+  // The window and Qt are loaded only now: a conversion never maps them.
+  std::string why;
+  auto run =
+      reinterpret_cast<RunWindowEntry>(LoadModuleEntry(kWindowModule, kWindowModuleEntry, why));
+  if (run == nullptr) {
+    std::fprintf(stderr, "kumoito: cannot open the window: %s\n", why.c_str());
+    return 1;
   }
-  window.exec();
-  SetMessageBoxSink(nullptr);
-  return 0;
+  return run(kWindowModuleAbi, argc, argv, options);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/module_loader.h"
 #include "midi/midi_out_backends.h"
 #include "midi/midi_report.h"
 
@@ -58,35 +59,44 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
  public:
   std::uint32_t GetNumDevs() override {
     const Choice c = ReadChoice();
+    if (c.kind == Choice::kNone) {
+      return 0;
+    }
+    const SoundBackends* b = SoundModule();
+    if (b == nullptr) {
+      return 0;
+    }
     const std::uint32_t synth = FileExists(SoundFont()) ? 1 : 0;
     switch (c.kind) {
-      case Choice::kNone:
-        return 0;
       case Choice::kSynth:
       case Choice::kWav:
         return synth;
       case Choice::kAlsa:
-        return static_cast<std::uint32_t>(CountAlsaOutputPorts());
+        return static_cast<std::uint32_t>(b->countAlsaOutputPorts());
       default:
-        return synth + static_cast<std::uint32_t>(CountAlsaOutputPorts());
+        return synth + static_cast<std::uint32_t>(b->countAlsaOutputPorts());
     }
   }
 
   std::unique_ptr<MidiOutPort> Open(std::uint32_t deviceId) override {
     const Choice c = ReadChoice();
+    const SoundBackends* b = c.kind == Choice::kNone ? nullptr : SoundModule();
+    if (b == nullptr) {
+      return nullptr;
+    }
     if (deviceId == kMidiMapper) {
       switch (c.kind) {
         case Choice::kDefault:
         case Choice::kSynth:
-          return OpenSynthAudioPort(SoundFont());
+          return b->openSynthAudioPort(SoundFont());
         case Choice::kWav:
-          return OpenSynthWavPort(SoundFont(), c.wavPath);
+          return b->openSynthWavPort(SoundFont(), c.wavPath);
         default:
           return nullptr;
       }
     }
     if (deviceId == 0 && (c.kind == Choice::kDefault || c.kind == Choice::kAlsa)) {
-      return OpenAlsaPort(c.client, c.port);
+      return b->openAlsaPort(c.client, c.port);
     }
     return nullptr;
   }
@@ -95,6 +105,10 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
     const Choice c = ReadChoice();
     if (c.kind == Choice::kNone) {
       return "KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。";
+    }
+    std::string missing;
+    if (SoundModule(&missing) == nullptr) {
+      return "音を出す部品を読み込めませんでした（" + missing + "）。";
     }
     const std::string font = SoundFont();
     const bool fontMissing = !FileExists(font);
@@ -132,6 +146,25 @@ std::uint32_t Pack(std::int32_t status, std::int32_t d1, std::int32_t d2) {
 }
 
 }  // namespace
+
+const SoundBackends* SoundModule(std::string* why) {
+  // Loaded on the first question about sound, so that a run that plays
+  // nothing never maps the synthesizer, its audio chain or ALSA.
+  static std::string failure;
+  static const SoundBackends* const backends = [] {
+    using Entry = const SoundBackends* (*)(int);
+    auto entry = reinterpret_cast<Entry>(LoadModuleEntry(kSoundModule, kSoundModuleEntry, failure));
+    const SoundBackends* b = entry != nullptr ? entry(kSoundBackendsAbi) : nullptr;
+    if (entry != nullptr && b == nullptr) {
+      failure = std::string(kSoundModule) + " is of another build";
+    }
+    return b;
+  }();
+  if (why != nullptr) {
+    *why = failure;
+  }
+  return backends;
+}
 
 std::shared_ptr<MidiOutSystem> MakePlatformMidiOutSystem() {
   return std::make_shared<PlatformMidiOutSystem>();

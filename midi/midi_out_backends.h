@@ -1,6 +1,8 @@
 #pragma once
-// Factories of the real output ports, one per backend file. No third-party
-// type appears here.
+// Factories of the real output ports, one per backend file, built into the
+// sound module (kumoito-sound.so) with the libraries they need; the rest of
+// the program reaches them through SoundModule(). No third-party type
+// appears here.
 //
 // Thread-safety: any thread; each port is then used by one thread at a time.
 
@@ -40,5 +42,24 @@ std::unique_ptr<MidiOutPort> OpenSynthWavPort(const std::string& soundFont,
 int CountAlsaOutputPorts();
 // client < 0: the first such port.
 std::unique_ptr<MidiOutPort> OpenAlsaPort(int client, int port);
+
+// What the sound module hands over. The ports it makes are deleted through
+// MidiOutPort's virtual destructor; the module is never unloaded.
+struct SoundBackends {
+  std::unique_ptr<MidiOutPort> (*openSynthAudioPort)(const std::string& soundFont);
+  std::unique_ptr<MidiOutPort> (*openSynthWavPort)(const std::string& soundFont,
+                                                   const std::string& path);
+  int (*countAlsaOutputPorts)();
+  std::unique_ptr<MidiOutPort> (*openAlsaPort)(int client, int port);
+};
+// Raised whenever SoundBackends or MidiOutPort changes, so that a module of
+// another build is refused instead of called wrongly.
+inline constexpr int kSoundBackendsAbi = 1;
+inline constexpr const char* kSoundModule = "kumoito-sound.so";
+inline constexpr const char* kSoundModuleEntry = "kumoito_sound_backends";
+
+// The sound module's backends, loaded on first use; null when the module is
+// missing or unusable, with why saying so.
+const SoundBackends* SoundModule(std::string* why = nullptr);
 
 }  // namespace kumoito::midi

@@ -291,5 +291,30 @@ TEST_F(BatchProcess, ScoresAndSettingsReachTheDiskBeforeTheirRename) {
   EXPECT_EQ(fsyncs, 4) << trace;
 }
 
+TEST_F(BatchProcess, AConversionLoadsNoWindowSystemAndNoSound) {
+  const std::string song = WriteFifthTooHigh();
+  // The dynamic loader names every object it maps.
+  ASSERT_EQ(Run("'" + song + "' out.png 0 hon 0", "export LD_DEBUG=files; "), 0);
+  const std::string loaded = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
+  ASSERT_NE(loaded.find("libpng"), std::string::npos) << "LD_DEBUG said nothing";
+  for (const char* library : {"libQt6", "libfluidsynth", "libpulse", "libasound", "libX11",
+                              "libxcb", "libGL", "kumoito-window", "kumoito-sound"}) {
+    EXPECT_EQ(loaded.find(library), std::string::npos) << library;
+  }
+}
+
+TEST_F(BatchProcess, AMissingWindowModuleIsSaidClearly) {
+  // The program alone, without the modules folder of its build.
+  std::filesystem::copy_file(KUMOITO_BINARY, m_dir.Path("kumoito"));
+  const std::string command = "cd '" + m_dir.path().string() +
+                              "' && env -u KUMOITO_MODULE_DIR QT_QPA_PLATFORM=offscreen "
+                              "XDG_CONFIG_HOME=config ./kumoito >stdout.txt 2>stderr.txt";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stderr.txt") + "'")
+                .find("kumoito: cannot open the window: the module kumoito-window.so is missing"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace kumoito

@@ -1,0 +1,67 @@
+#include "common/module_loader.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "common/file_util.h"
+
+namespace kumoito {
+namespace {
+
+std::string ProgramFolder() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n <= 0) {
+    return {};
+  }
+  path.resize(static_cast<std::size_t>(n));
+  const std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::mutex g_loadMutex;
+
+}  // namespace
+
+std::vector<std::string> ModuleFolders() {
+  std::vector<std::string> folders;
+  if (const char* dir = std::getenv("KUMOITO_MODULE_DIR"); dir != nullptr && *dir != '\0') {
+    folders.emplace_back(dir);
+  }
+  if (const std::string program = ProgramFolder(); !program.empty()) {
+    folders.push_back(JoinPath(program, "modules"));
+    folders.push_back(JoinPath(program, "../lib/kumoito/modules"));
+  }
+  return folders;
+}
+
+void* LoadModuleEntry(std::string_view name, const char* entry, std::string& why) {
+  const std::lock_guard lock(g_loadMutex);
+  std::string searched;
+  for (const std::string& folder : ModuleFolders()) {
+    const std::string path = JoinPath(folder, name);
+    if (::access(path.c_str(), F_OK) != 0) {
+      searched += (searched.empty() ? "" : ", ") + folder;
+      continue;
+    }
+    // Loaded for good: the ports and windows it makes outlive any handle.
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (module == nullptr) {
+      const char* error = ::dlerror();
+      why = error != nullptr ? error : path + ": cannot be loaded";
+      return nullptr;
+    }
+    void* symbol = ::dlsym(module, entry);
+    if (symbol == nullptr) {
+      why = path + " has no " + entry;
+    }
+    return symbol;
+  }
+  why = "the module " + std::string(name) + " is missing (looked in " + searched + ")";
+  return nullptr;
+}
+
+}  // namespace kumoito
