@@ -4,12 +4,14 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "common/config_control.h"
 #include "render/glyph_source.h"
+#include "render/image_file.h"
 #include "render/score_export.h"
 #include "render/score_view.h"
 #include "song/song_data.h"
@@ -72,6 +74,48 @@ void BM_ExportScoreImage256Measures(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_ExportScoreImage256Measures)->Unit(benchmark::kMillisecond);
+
+// PNG settings on a real page of 32 measures: palette or RGB, zlib level,
+// filter (0x08 none, 0x10 sub, 0xF8 all, libpng's adaptive choice). The
+// label gives the file size.
+void BM_EncodePng(benchmark::State& state) {
+  Window w;
+  auto song = FullSong(32);
+  w.view.SetSong(song.get());
+  w.view.RefreshScoreView();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-png-bench-" + std::to_string(::getpid()) + ".bmp");
+  ExportScoreImage(w.view, *w.controls[kScoreCellCount], path.string());
+  std::vector<unsigned char> bmp(std::filesystem::file_size(path));
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  const bool read = f != nullptr && std::fread(bmp.data(), 1, bmp.size(), f) == bmp.size();
+  if (f != nullptr) {
+    std::fclose(f);
+  }
+  std::filesystem::remove(path);
+  const auto page = read ? DecodeBitmap(bmp) : std::nullopt;
+  if (!page) {
+    state.SkipWithError("no page");
+    return;
+  }
+  const PngSettings settings{state.range(0) != 0, static_cast<int>(state.range(1)),
+                             static_cast<int>(state.range(2))};
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = EncodePng(*page, settings)->size();
+  }
+  state.SetLabel(std::to_string(bytes) + " bytes");
+}
+BENCHMARK(BM_EncodePng)
+    ->ArgNames({"palette", "level", "filter"})
+    ->Args({0, 6, 0xF8})
+    ->Args({0, 1, 0x10})
+    ->Args({1, 6, 0xF8})
+    ->Args({1, 9, 0x08})
+    ->Args({1, 6, 0x08})
+    ->Args({1, 3, 0x08})
+    ->Args({1, 1, 0x08})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kumoito

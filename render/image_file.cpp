@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <csetjmp>
 #include <cstdio>
@@ -125,7 +126,53 @@ RgbImage ToRgbImage(const RasterSurface& surface) {
   return image;
 }
 
-std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image) {
+namespace {
+
+// The colours of an image in first-seen order, with each pixel's index;
+// nullopt once a 257th colour turns up.
+struct Indexed {
+  std::vector<std::uint32_t> palette;
+  std::vector<unsigned char> indices;
+};
+
+std::optional<Indexed> IndexColours(const RgbImage& image) {
+  constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
+  std::array<std::uint32_t, kSlots> keys;
+  std::array<unsigned char, kSlots> values{};
+  keys.fill(0xFFFFFFFFu);  // no pixel is this: colours have 24 bits
+  Indexed out;
+  const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
+  out.indices.resize(pixels);
+  std::uint32_t lastColour = 0xFFFFFFFFu;
+  unsigned char lastIndex = 0;
+  const unsigned char* p = image.rgb.data();
+  for (std::size_t i = 0; i < pixels; ++i, p += 3) {
+    const std::uint32_t c = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+    if (c != lastColour) {
+      std::size_t slot = (c * 2654435761u >> 22) & (kSlots - 1);
+      while (keys[slot] != c && keys[slot] != 0xFFFFFFFFu) {
+        slot = (slot + 1) & (kSlots - 1);
+      }
+      if (keys[slot] != c) {
+        if (out.palette.size() == 256) {
+          return std::nullopt;
+        }
+        keys[slot] = c;
+        values[slot] = static_cast<unsigned char>(out.palette.size());
+        out.palette.push_back(c);
+      }
+      lastColour = c;
+      lastIndex = values[slot];
+    }
+    out.indices[i] = lastIndex;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
+                                                    const PngSettings& settings) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {
     return std::nullopt;
@@ -133,17 +180,40 @@ std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image) {
   png_infop info = png_create_info_struct(png);
   std::vector<unsigned char> out;
   std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+  std::optional<Indexed> indexed;
+  if (settings.palette) {
+    indexed = IndexColours(image);
+  }
+  std::vector<png_color> colours;
   if (info == nullptr || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return std::nullopt;
   }
   png_set_write_fn(png, &out, PngWrite, PngFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  for (int y = 0; y < image.height; ++y) {
-    rows[static_cast<std::size_t>(y)] =
-        const_cast<png_bytep>(image.rgb.data() + static_cast<std::size_t>(y) * image.width * 3);
+  png_set_compression_level(png, settings.level);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, settings.filters);
+  const auto width = static_cast<std::size_t>(image.width);
+  if (indexed) {
+    for (std::uint32_t c : indexed->palette) {
+      colours.push_back(png_color{static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8),
+                                  static_cast<png_byte>(c)});
+    }
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_PALETTE,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
+    for (int y = 0; y < image.height; ++y) {
+      rows[static_cast<std::size_t>(y)] =
+          indexed->indices.data() + static_cast<std::size_t>(y) * width;
+    }
+  } else {
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    for (int y = 0; y < image.height; ++y) {
+      rows[static_cast<std::size_t>(y)] =
+          const_cast<png_bytep>(image.rgb.data() + static_cast<std::size_t>(y) * width * 3);
+    }
   }
   png_set_rows(png, info, rows.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);

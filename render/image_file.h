@@ -29,7 +29,18 @@ struct RgbImage {
 std::optional<RgbImage> DecodeBitmap(const std::vector<unsigned char>& file);
 RgbImage ToRgbImage(const RasterSurface& surface);
 
-std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image);
+// How a PNG is written. The default is chosen by measurement on score pages
+// (bench/render_bench.cpp, BM_EncodePng): mostly white with the few greys of
+// anti-aliased text, so they fit a palette, which is a third of the data to
+// compress and needs no filter; zlib level 3 writes a 32-measure page in a
+// ninth of the time of libpng's defaults, and still smaller.
+struct PngSettings {
+  bool palette = true;  // indexed colour when at most 256 colours are used
+  int level = 3;        // zlib level
+  int filters = 0x08;   // PNG_FILTER_NONE
+};
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
+                                                    const PngSettings& settings = {});
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality);
 
 enum class ImageFormat { kBmp, kPng, kJpeg };

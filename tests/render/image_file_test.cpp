@@ -119,6 +119,30 @@ TEST(ImageFile, WrittenFilesReadBackWithAnIndependentReader) {
   EXPECT_NEAR(std::atoi(jpegGrey.c_str()), 230, 2);
 }
 
+// Whatever the encoding chosen (palette or not), every pixel is the BMP's.
+TEST(ImageFile, PngPagesKeepEveryPixelWithOrWithoutAPalette) {
+  if (!HaveImageMagick()) {
+    GTEST_SKIP() << "ImageMagick is not installed";
+  }
+  TempDir dir;
+  RasterSurface few = Sample(300, 60);
+  RasterSurface many = Sample(300, 60);
+  for (int i = 0; i < 600; ++i) {  // more colours than a palette holds
+    many.SetPixel(i % 300, 10 + i / 300, Rgb(i & 0xFF, (i >> 8) * 40, 7));
+  }
+  for (const auto& [name, page] : {std::pair{"few", &few}, std::pair{"many", &many}}) {
+    const std::string bmp = dir.Path(std::string(name) + ".bmp");
+    const std::string png = dir.Path(std::string(name) + ".png");
+    ASSERT_TRUE(WriteBitmapFile(*page, bmp));
+    ASSERT_TRUE(WriteImageFile(*page, png, ImageFormat::kPng));
+    EXPECT_EQ(RunCommand("compare -metric AE " + bmp + " " + png + " null: 2>&1"), "0") << name;
+  }
+  EXPECT_EQ(RunCommand("identify -format '%[png:IHDR.color-type-orig]' " + dir.Path("few.png")),
+            "3");  // indexed
+  EXPECT_EQ(RunCommand("identify -format '%[png:IHDR.color-type-orig]' " + dir.Path("many.png")),
+            "2");  // RGB
+}
+
 TEST(ImageFile, AFailedWriteKeepsThePreviousImage) {
   TempDir dir;
   const std::string path = dir.Path("page.png");
