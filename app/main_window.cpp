@@ -141,6 +141,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
                                               &m_settings);
   CreateButtons();
   CreateCells();
+  // A conversion draws its pages from the cells' pictures; no screen shows them.
+  m_view.SetShownOnScreen(!line.batch);
 
   StartResult result = StartResult::kInteractive;
   if (line.batch) {

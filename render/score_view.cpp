@@ -201,7 +201,9 @@ void CScoreView::RefreshScoreView() {
   for (int i = 0; i < m_count; ++i) {
     RenderScoreCell(i);
   }
-  PresentAllCells();
+  if (m_shownOnScreen) {
+    PresentAllCells();
+  }
 }
 
 void CScoreView::RenderScoreCell(int index) {

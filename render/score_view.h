@@ -72,6 +72,9 @@ class CScoreView {
   void AddScoreCell(COffScreenControl& control, const Rect& rect);
   void PresentAllCells();
   void ReleaseAllCells();
+  // Off (a conversion, with no window to show them in), a refresh draws the
+  // cells but does not copy them to their controls' screens.
+  void SetShownOnScreen(bool shown) { m_shownOnScreen = shown; }
 
   // New open strings (tuning or first string changed): the table follows.
   void SetOpenStrings(const OpenStrings& open);
@@ -110,6 +113,7 @@ class CScoreView {
 
   std::array<Cell, kScoreCellCount> m_cells;
   int m_count = 0;
+  bool m_shownOnScreen = true;
   OpenStrings m_open{};
   PitchPlaceTable m_places{};
   CellClickCallback m_onClick;

@@ -321,6 +321,8 @@ TEST_F(MainWindowTest, BatchConvertsAndKeepsValidSettings) {
   EXPECT_EQ(png[1], 'P');
   EXPECT_TRUE(m_face.combos.empty());
   EXPECT_EQ(logic->Playback(), nullptr);  // nothing is played in a conversion
+  // Nor is anything copied to a screen that no window shows.
+  EXPECT_FALSE(logic->Control(kFirstCellControl).Screen().has_value());
   logic->Destroy();
   const auto settings = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
   ASSERT_EQ(settings.size(), 24u);
