@@ -112,7 +112,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
       if (c == 0) {
         page.Flush();
         view.SetFirstShownMeasure(g);
-        view.RefreshScoreView();
+        view.RefreshScoreView(kMeasuresPerRow);
       }
       page.Add(cell.picture, x, y, cell.width, cell.height);
     }

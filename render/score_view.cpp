@@ -1,5 +1,6 @@
 #include "render/score_view.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/sjis.h"
@@ -187,18 +188,23 @@ void CScoreView::CollectEntries(int cellIndex, int measure) {
 }
 
 void CScoreView::RefreshScoreView() {
-  for (Cell& cell : m_cells) {
-    cell.entryCount = 0;
+  RefreshScoreView(m_count);
+}
+
+void CScoreView::RefreshScoreView(int cells) {
+  const int count = std::clamp(cells, 0, m_count);
+  for (int i = 0; i < count; ++i) {
+    m_cells[i].entryCount = 0;
   }
   if (m_song != nullptr) {
-    for (int i = 0; i < m_count; ++i) {
+    for (int i = 0; i < count; ++i) {
       const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
       if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
         CollectEntries(i, static_cast<int>(measure));
       }
     }
   }
-  for (int i = 0; i < m_count; ++i) {
+  for (int i = 0; i < count; ++i) {
     RenderScoreCell(i);
   }
   if (m_shownOnScreen) {

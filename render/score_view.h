@@ -93,6 +93,9 @@ class CScoreView {
 
   // Rebuilds every cell's entries from the song, renders and presents all.
   void RefreshScoreView();
+  // The same for the first `cells` cells only (an export needs one row of
+  // them); the others keep their pictures.
+  void RefreshScoreView(int cells);
   void RenderScoreCell(int cell);
 
   int CellCount() const { return m_count; }
