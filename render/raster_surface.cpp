@@ -59,6 +59,23 @@ void RasterSurface::LineTo(int x, int y) {
   // segment, as window systems draw polylines.
   int x0 = m_penX;
   int y0 = m_penY;
+  // The strings and bar lines: straight runs, filled as spans. The pixels
+  // are those the stepping below would set.
+  if (y0 == y || x0 == x) {
+    const bool across = y0 == y;
+    const int from = across ? x0 : y0;
+    const int to = across ? x : y;
+    const int low = from < to ? from : to + 1;
+    const int high = from < to ? to : from + 1;
+    if (across && y >= 0 && y < m_height) {
+      FillRect(Rect{low, y, high, y + 1}, m_pen);
+    } else if (!across && x >= 0 && x < m_width) {
+      FillRect(Rect{x, low, x + 1, high}, m_pen);
+    }
+    m_penX = x;
+    m_penY = y;
+    return;
+  }
   const int dx = std::abs(x - x0);
   const int dy = -std::abs(y - y0);
   const int sx = x0 < x ? 1 : -1;
@@ -94,11 +111,10 @@ int RasterSurface::MeasureText(std::string_view cp932) const {
   return width;
 }
 
-void RasterSurface::Blend(int x, int y, Color c, int coverage) {
-  if (coverage <= 0 || x < 0 || y < 0 || x >= m_width || y >= m_height) {
+void RasterSurface::BlendInto(std::uint32_t& dst, Color c, int coverage) {
+  if (coverage <= 0) {
     return;
   }
-  std::uint32_t& dst = m_pixels[static_cast<std::size_t>(y) * m_width + x];
   if (coverage >= 255) {
     dst = kOpaque | c;
     return;
@@ -139,17 +155,17 @@ void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box, Verti
     const Glyph& g = m_glyphs->GetGlyph(cp, cellHeight);
     const int x0 = penX + g.left;
     const int y0 = baseline - g.top;
-    for (int row = 0; row < g.rows; ++row) {
-      const int y = y0 + row;
-      if (y < clip.top || y >= clip.bottom) {
-        continue;
-      }
-      for (int col = 0; col < g.width; ++col) {
-        const int x = x0 + col;
-        if (x < clip.left || x >= clip.right) {
-          continue;
-        }
-        Blend(x, y, m_textColor, g.coverage[static_cast<std::size_t>(row) * g.width + col]);
+    // The glyph's part inside the clip, found once: the loops below touch
+    // only pixels of the surface.
+    const int firstRow = std::max(0, clip.top - y0);
+    const int endRow = std::min(g.rows, clip.bottom - y0);
+    const int firstCol = std::max(0, clip.left - x0);
+    const int endCol = std::min(g.width, clip.right - x0);
+    for (int row = firstRow; row < endRow; ++row) {
+      std::uint32_t* dst = &m_pixels[static_cast<std::size_t>(y0 + row) * m_width + x0];
+      const unsigned char* coverage = &g.coverage[static_cast<std::size_t>(row) * g.width];
+      for (int col = firstCol; col < endCol; ++col) {
+        BlendInto(dst[col], m_textColor, coverage[col]);
       }
     }
     penX += g.advance;

@@ -91,7 +91,7 @@ class RasterSurface {
   void BitBlt(int dx, int dy, int w, int h, const RasterSurface& src, int sx, int sy);
 
  private:
-  void Blend(int x, int y, Color c, int coverage);
+  static void BlendInto(std::uint32_t& dst, Color c, int coverage);
 
   int m_width;
   int m_height;
