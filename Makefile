@@ -31,8 +31,8 @@ bench: deps
 	for b in $(BUILD_DIR)/bench/*_bench; do $$b; done
 
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMOITO_BUILD_FUZZ=ON -DKUMOITO_BUILD_TESTS=OFF -DKUMOITO_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMOITO_BUILD_FUZZ=ON -DKUMOITO_BUILD_TESTS=OFF -DKUMOITO_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target kumoito_fuzz_targets
 
 format:
 	find common song render midi input library app tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i

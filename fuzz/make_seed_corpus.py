@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/.
+
+The seeds are small valid and nearly valid inputs, each meant to lead the
+fuzzer into one part of the reader it starts from. The score seeds are made
+from library songs, so the script needs kumoito_songc from any build:
+
+    python3 fuzz/make_seed_corpus.py BUILD/library/kumoito_songc
+"""
+
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+CORPUS = os.path.join(HERE, "corpus")
+
+
+def write(target, name, data):
+    folder = os.path.join(CORPUS, target)
+    os.makedirs(folder, exist_ok=True)
+    if isinstance(data, str):
+        data = data.encode("utf-8")
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+# --- Standard MIDI Files -----------------------------------------------------
+
+def vlq(value):
+    groups = [value & 0x7F]
+    value >>= 7
+    while value:
+        groups.append(0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(reversed(groups))
+
+
+def meta(delta, kind, payload):
+    return vlq(delta) + bytes([0xFF, kind]) + vlq(len(payload)) + payload
+
+
+def sysex(delta, body):
+    return vlq(delta) + bytes([0xF0]) + vlq(len(body)) + body
+
+
+END = meta(0, 0x2F, b"")
+
+
+def chunk(events, ident=b"MTrk"):
+    return ident + struct.pack(">I", len(events)) + events
+
+
+def header(fmt, tracks, division):
+    return b"MThd" + struct.pack(">IHHH", 6, fmt, tracks, division)
+
+
+def melody(channel=0):
+    on, off = 0x90 | channel, 0x80 | channel
+    body = bytes([0, 0xC0 | channel, 106])  # shamisen
+    body += bytes([0, on, 60, 100, 96, off, 60, 64])
+    # Running status, and a note on of velocity 0 as the note off.
+    body += bytes([0, on, 62, 90, 48, 62, 0, 0, 64, 80, 48, 64, 0])
+    body += bytes([0, on, 67, 100]) + vlq(192) + bytes([off, 67, 0])
+    return body
+
+
+def smf_seeds():
+    t = "smf_reader_fuzz"
+    conductor = (meta(0, 0x03, b"melody") + meta(0, 0x51, bytes([0x07, 0xA1, 0x20])) +
+                 meta(0, 0x58, bytes([4, 2, 24, 8])))
+    f0 = header(0, 1, 96) + chunk(conductor + melody() + END)
+    write(t, "format0_melody.mid", f0)
+    write(t, "format0_macbinary.mid", bytes(128) + f0)
+    controls = (sysex(0, bytes([0x7E, 0x7F, 0x09, 0x01, 0xF7])) +
+                sysex(0, bytes([0x7F, 0x7F, 0x04, 0x01, 0x00, 0x64, 0xF7])) +
+                vlq(0) + bytes([0xB1, 7, 100]) + vlq(0) + bytes([0xE1, 0x00, 0x40]) +
+                vlq(10) + bytes([0xD1, 50]) + vlq(0) + bytes([0xA1, 60, 30]) +
+                vlq(0) + bytes([0xF7]) + vlq(2) + bytes([0x43, 0xF7]) +
+                meta(0, 0x01, "さくら".encode("cp932")) + meta(0, 0x06, b"A") +
+                meta(0, 0x59, bytes([0, 0])) + meta(0, 0x7F, bytes([0x43, 0x7B, 0x00])) +
+                meta(0, 0x51, bytes([0, 0, 0])) + meta(0, 0x58, bytes([3, 0, 24, 8])) +
+                melody(1) + END)
+    write(t, "format0_controls.mid", header(0, 1, 480) + chunk(controls))
+    write(t, "format0_cut.mid", f0[:len(f0) - 9])
+    write(t, "format0_running_status.mid",
+          header(0, 1, 96) + chunk(bytes([0, 60, 100]) + melody() + END))
+    f1 = (header(1, 2, 96) + chunk(conductor + END) + chunk(melody(1) + END))
+    write(t, "format1_two_tracks.mid", f1)
+    xf = (header(1, 3, 120) + chunk(meta(0, 0x03, b"xf") + END) +
+          chunk(meta(0, 0x01, b"info") + END, b"XFIH") + chunk(melody(2) + END))
+    write(t, "format1_xf_chunks.mid", xf)
+    write(t, "format1_long_track.mid",
+          header(1, 2, 96) + chunk(conductor + END)[:4] + struct.pack(">I", 999) + melody())
+    write(t, "format2.mid", header(2, 1, 96) + chunk(melody() + END))
+
+
+# --- Score files -------------------------------------------------------------
+
+ORIGINAL, OLD_CHORD, INFO, FREE_TEXT, CURRENT = range(5)
+CHORD_BEATS, CELLS = 1024, 2048
+
+
+def old_layouts(image):
+    """The current image in the two layouts of the first versions."""
+    header = image[90432:90444]
+    chords = b"".join(image[b * 16:b * 16 + 8] for b in range(CHORD_BEATS))
+    cells = image[16384:16384 + CELLS * 36]
+    old_chord = chords + cells + header
+    # One slot per eighth note: a pitch and the lyric of its first slot.
+    oldest = chords
+    for c in range(CELLS):
+        cell = cells[c * 36:(c + 1) * 36]
+        oldest += cell[0:4] + cell[12:20]
+    return oldest + header, old_chord
+
+
+def score_seeds(songc):
+    t = "score_reader_fuzz"
+    images = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        for song in ("frere_jacques", "sakura"):
+            out = os.path.join(tmp, song + ".mwd")
+            subprocess.run([songc, os.path.join(ROOT, "library", "songs", song + ".txt"), out],
+                           check=True)
+            with open(out, "rb") as f:
+                images[song] = f.read()
+    prefix = lambda version: bytes([version, 0, 0, 0])
+    write(t, "current_frere_jacques", prefix(CURRENT) + images["frere_jacques"])
+    write(t, "current_sakura", prefix(CURRENT) + images["sakura"])
+    oldest, old_chord = old_layouts(images["frere_jacques"])
+    write(t, "oldest_frere_jacques", prefix(ORIGINAL) + oldest)
+    write(t, "old_chords_frere_jacques", prefix(OLD_CHORD) + old_chord)
+    # The head of a current file told as an older version, and no file at all.
+    write(t, "info_sakura_head", prefix(INFO) + images["sakura"][:4096])
+    write(t, "free_text_empty", prefix(FREE_TEXT))
+    # Sizes told by the input: one too small, one odd.
+    write(t, "told_too_small", prefix(9) + images["frere_jacques"][:512])
+    write(t, "told_odd_size", prefix(9) + images["frere_jacques"][:2048] + bytes(8))
+
+
+# --- Song sources --------------------------------------------------------------
+
+SONG_SOURCES = ("london_bridge", "sakura", "frere_jacques")
+
+FEATURES = """\
+# Every kind of note, chord and lyric once.
+title: 試し 歌
+composer: Traditional
+source: written for the fuzzer
+tempo: 96
+beats: 3
+key: F#m
+region: 3
+fame: 60
+
+notes:  | rh F#4q~ | F#4e. G#4s Ab4q Bb3q | C#5s D5s E5e F5q~ F5q |
+chords: | F#m . .  | .,C#7 . G,G7        | A#m7b5 Cmaj7 Dsus4   |
+lyrics:   か     _ ら  す  ab ki ん ね  # a comment from here
+notes:  | C4h.~ |
+lyrics:   sa
+notes:  | C4h. | # the tie carries over the line
+"""
+
+
+def song_source_seeds():
+    t = "song_source_fuzz"
+    for name in SONG_SOURCES:
+        with open(os.path.join(ROOT, "library", "songs", name + ".txt"), "rb") as f:
+            write(t, name + ".txt", f.read())
+    write(t, "features.txt", FEATURES)
+    with open(os.path.join(ROOT, "library", "songs", "london_bridge.txt")) as f:
+        london = f.read()
+    write(t, "measure_too_long.txt", london.replace("| G4q. A4e G4q F4 |", "| G4q. A4e G4q F4 F4 |", 1))
+    write(t, "no_title.txt", london.replace("title: London Bridge\n", ""))
+    write(t, "bad_tie.txt", london.replace("G4h |", "G4h~ | ", 1))
+
+
+# --- Settings ---------------------------------------------------------------
+
+def settings_seeds():
+    t = "settings_fuzz"
+    pack = lambda *fields: struct.pack("<6i", *fields)
+    write(t, "defaults.ini", pack(0, 0, 0, 1, 1, 0))
+    write(t, "chosen.ini", pack(5, 2, 3, 0, 0, 7))
+    write(t, "batch.ini", pack(-1, -1, 0, 1, 1, -1))
+    write(t, "out_of_range.ini", pack(12, 3, 0x7FFFFFFF, 2, -5, 12))
+    write(t, "short_20.ini", pack(3, 1, 2, 0, 1, 4)[:20])
+    write(t, "short_7.ini", pack(3, 1, 2, 0, 1, 4)[:7])
+    write(t, "empty.ini", b"")
+
+
+# --- Command lines ----------------------------------------------------------
+
+def command_line_seeds():
+    t = "command_line_fuzz"
+    write(t, "batch.txt", '"song.mwd" "song.png" 0 hon -1')
+    write(t, "blanks.txt", '"My Songs/さくら.mwd" "out dir/さくら.bmp" 3 futa 5')
+    write(t, "arguments.bin", b"song.mwd\0song.png\x000\0san\0-1")
+    write(t, "arguments_blanks.bin", "a b.mwd\0c d.jpg\0+12\0hon\0  -7\0extra".encode())
+    write(t, "one_path.txt", '"song.mwd"')
+    write(t, "open_quote.txt", '"song.mwd')
+    write(t, "long_tokens.txt",
+          '"a.mwd" "b.png" 99999999999 ' + "futa" * 9 + " -2147483649")
+    write(t, "long_path.bin", b"x" * 300 + b"\0y.png\x001\0futa\x002")
+
+
+# --- CP932 texts ------------------------------------------------------------
+
+def sjis_seeds():
+    t = "sjis_fuzz"
+    write(t, "kana.sjis", "さくらさくら".encode("cp932"))
+    write(t, "mixed_blanks.sjis", "Frere ｶﾅ 日本古謡　 ".encode("cp932"))
+    write(t, "nec_ibm.sjis", b"\x87\x40\xed\x40\xfa\x40\x81\x5f")
+    write(t, "trail_40.sjis", b"\x81\x40\x82\x40 \x83\x40")
+    write(t, "lone_lead.sjis", b"abc\x82")
+    write(t, "nul_inside.sjis", b"\x82\xa0\x00abc")
+    write(t, "text.utf8", "さくら 日本古謡 ♪ è")
+    write(t, "broken.utf8", b"\xe3\x81 \xff\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80")
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    smf_seeds()
+    score_seeds(sys.argv[1])
+    song_source_seeds()
+    settings_seeds()
+    command_line_seeds()
+    sjis_seeds()
+
+
+if __name__ == "__main__":
+    main()
