@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/.
+"""Writes the fuzz targets' starting corpora into fuzz/corpus/<target>/.
 
-The seeds are small valid and nearly valid inputs, each meant to lead the
-fuzzer into one part of the reader it starts from. The score seeds are made
+The inputs are small valid and nearly valid inputs, each meant to lead the
+fuzzer into one part of the reader it starts from. The score inputs are made
 from library songs, so the script needs kumoito_songc from any build:
 
-    python3 fuzz/make_seed_corpus.py BUILD/library/kumoito_songc
+    python3 fuzz/make_corpus.py BUILD/library/kumoito_songc
 """
 
 import os
@@ -68,7 +68,7 @@ def melody(channel=0):
     return body
 
 
-def smf_seeds():
+def smf_inputs():
     t = "smf_reader_fuzz"
     conductor = (meta(0, 0x03, b"melody") + meta(0, 0x51, bytes([0x07, 0xA1, 0x20])) +
                  meta(0, 0x58, bytes([4, 2, 24, 8])))
@@ -118,7 +118,7 @@ def old_layouts(image):
     return oldest + header, old_chord
 
 
-def score_seeds(songc):
+def score_inputs(songc):
     t = "score_reader_fuzz"
     images = {}
     with tempfile.TemporaryDirectory() as tmp:
@@ -166,7 +166,7 @@ notes:  | C4h. | # the tie carries over the line
 """
 
 
-def song_source_seeds():
+def song_source_inputs():
     t = "song_source_fuzz"
     for name in SONG_SOURCES:
         with open(os.path.join(ROOT, "library", "songs", name + ".txt"), "rb") as f:
@@ -181,7 +181,7 @@ def song_source_seeds():
 
 # --- Settings ---------------------------------------------------------------
 
-def settings_seeds():
+def settings_inputs():
     t = "settings_fuzz"
     pack = lambda *fields: struct.pack("<6i", *fields)
     write(t, "defaults.ini", pack(0, 0, 0, 1, 1, 0))
@@ -195,7 +195,7 @@ def settings_seeds():
 
 # --- Command lines ----------------------------------------------------------
 
-def command_line_seeds():
+def command_line_inputs():
     t = "command_line_fuzz"
     write(t, "batch.txt", '"song.mwd" "song.png" 0 hon -1')
     write(t, "blanks.txt", '"My Songs/さくら.mwd" "out dir/さくら.bmp" 3 futa 5')
@@ -210,7 +210,7 @@ def command_line_seeds():
 
 # --- CP932 texts ------------------------------------------------------------
 
-def sjis_seeds():
+def sjis_inputs():
     t = "sjis_fuzz"
     write(t, "kana.sjis", "さくらさくら".encode("cp932"))
     write(t, "mixed_blanks.sjis", "Frere ｶﾅ 日本古謡　 ".encode("cp932"))
@@ -225,12 +225,12 @@ def sjis_seeds():
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    smf_seeds()
-    score_seeds(sys.argv[1])
-    song_source_seeds()
-    settings_seeds()
-    command_line_seeds()
-    sjis_seeds()
+    smf_inputs()
+    score_inputs(sys.argv[1])
+    song_source_inputs()
+    settings_inputs()
+    command_line_inputs()
+    sjis_inputs()
 
 
 if __name__ == "__main__":
