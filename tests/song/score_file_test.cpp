@@ -49,10 +49,10 @@ std::vector<std::size_t> Differences(const Bytes& a, const Bytes& b) {
 }
 
 // Letters only: no blank for trimming to remove, no '9' for the add9 spelling.
-std::string Letters(std::size_t n, std::size_t seed) {
+std::string Letters(std::size_t n, std::size_t offset) {
   std::string s;
   for (std::size_t i = 0; i < n; ++i) {
-    s.push_back(static_cast<char>('A' + (seed + i) % 26));
+    s.push_back(static_cast<char>('A' + (offset + i) % 26));
   }
   return s;
 }
