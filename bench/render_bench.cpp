@@ -61,19 +61,27 @@ void BM_RefreshScoreView(benchmark::State& state) {
 }
 BENCHMARK(BM_RefreshScoreView)->Unit(benchmark::kMicrosecond);
 
+// A whole export to a file: 0 BMP, 1 PNG.
 void BM_ExportScoreImage256Measures(benchmark::State& state) {
   Window w;
   auto song = FullSong(256);
   w.view.SetSong(song.get());
   w.view.RefreshScoreView();
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("kumoito-export-bench-" + std::to_string(::getpid()) + ".bmp");
+  const bool png = state.range(0) == 1;
+  const auto path =
+      std::filesystem::temp_directory_path() /
+      ("kumoito-export-bench-" + std::to_string(::getpid()) + (png ? ".png" : ".bmp"));
   for (auto _ : state) {
-    ExportScoreImage(w.view, *w.controls[kScoreCellCount], path.string());
+    ExportScoreImage(w.view, *w.controls[kScoreCellCount], path.string(),
+                     png ? ImageFormat::kPng : ImageFormat::kBmp);
   }
   std::filesystem::remove(path);
 }
-BENCHMARK(BM_ExportScoreImage256Measures)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportScoreImage256Measures)
+    ->ArgName("png")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 // PNG settings on a real page of 32 measures: palette or RGB, zlib level,
 // filter (0x08 none, 0x10 sub, 0xF8 all, libpng's adaptive choice). The

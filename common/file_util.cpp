@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "common/report.h"
 
@@ -269,6 +270,23 @@ bool WriteInPlace(const std::string& target, const unsigned char* data, std::siz
   return (::close(fd.release()) == 0) && ok;
 }
 
+// True when the regular file at target (whose stat is st) already holds
+// exactly these n bytes.
+bool HoldsBytes(const std::string& target, const struct stat& st, const unsigned char* data,
+                std::size_t n) {
+  if (static_cast<std::uintmax_t>(st.st_size) != n) {
+    return false;
+  }
+  const int fd = OpenForReading(target);
+  if (fd < 0) {
+    return false;
+  }
+  std::vector<unsigned char> held(n);
+  const bool same = ReadFully(fd, held.data(), n) == n && std::memcmp(held.data(), data, n) == 0;
+  ::close(fd);
+  return same;
+}
+
 bool IsStaleTempName(const std::string& name) {
   // NAME.tmp-PID-N, left by a process that no longer runs.
   const std::string::size_type mark = name.rfind(".tmp-");
@@ -364,6 +382,12 @@ bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
   // FIFO a link points at would put a file in its place.
   if (replacing && !S_ISREG(st.st_mode)) {
     return fail(NotARegularFile());
+  }
+  // The scratch score and the settings are rewritten at every start, mostly
+  // unchanged; the two flushes of a durable write cost more than the rest of
+  // a conversion, and bytes already on disk need neither.
+  if (durability == WriteDurability::kDurable && replacing && HoldsBytes(target, st, bytes, n)) {
+    return true;
   }
   const struct stat* replaced = replacing ? &st : nullptr;
   int done = WriteUnnamed(target, bytes, n, replaced, durability);

@@ -43,7 +43,8 @@ enum class WriteDurability {
 // is complete. Where no file may be created in the folder but the target
 // itself may be written, the target is overwritten in place. A symbolic link
 // is followed (a dangling one creates its target); only a regular file is
-// ever replaced. False (with a report) when the file cannot be written;
+// ever replaced. A durable write of the very bytes the file holds leaves it
+// untouched (no flush, same inode). False (with a report) when the file cannot be written;
 // LastWriteError then says why.
 bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
                     WriteDurability durability = WriteDurability::kOrdinary);

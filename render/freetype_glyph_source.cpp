@@ -1,4 +1,5 @@
-// FreeType glyphs for the face fontconfig picks. Sizes follow the window
+// FreeType glyphs for the face fontconfig picks (remembered between
+// processes by the font match cache). Sizes follow the window
 // system's convention that a requested height is the cell height (ascent +
 // descent), so a 12-pixel label font is smaller than a 12-pixel em.
 
@@ -8,25 +9,28 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 
+#include "common/file_util.h"
+#include "render/font_match_cache.h"
 #include "render/glyph_source.h"
 
 namespace kumoito {
 namespace {
 
-std::string MatchFontFile(const std::string& pattern, int& index) {
-  std::string file;
+std::optional<FontLocation> MatchFontFile(const std::string& pattern) {
+  std::optional<FontLocation> found;
   // A configuration of our own, destroyed after the match: the library's
   // global one would stay allocated until the process ends.
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (config == nullptr) {
-    return file;
+    return found;
   }
   FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
   if (pat == nullptr) {
     FcConfigDestroy(config);
-    return file;
+    return found;
   }
   FcConfigSubstitute(config, pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
@@ -35,15 +39,15 @@ std::string MatchFontFile(const std::string& pattern, int& index) {
   if (match != nullptr) {
     FcChar8* path = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
-      file = reinterpret_cast<const char*>(path);
+      int i = 0;
+      found = FontLocation{reinterpret_cast<const char*>(path),
+                           FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch ? i : 0};
     }
-    int i = 0;
-    index = FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch ? i : 0;
     FcPatternDestroy(match);
   }
   FcPatternDestroy(pat);
   FcConfigDestroy(config);
-  return file;
+  return found;
 }
 
 class FreeTypeGlyphSource final : public GlyphSource {
@@ -130,22 +134,31 @@ class FreeTypeGlyphSource final : public GlyphSource {
 }  // namespace
 
 std::unique_ptr<GlyphSource> CreateFreeTypeGlyphSource(const std::string& pattern) {
-  int index = 0;
-  const std::string file = MatchFontFile(pattern, index);
-  if (file.empty()) {
-    return nullptr;
-  }
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library) != 0) {
     return nullptr;
   }
-  FT_Face face = nullptr;
-  if (FT_New_Face(library, file.c_str(), index, &face) != 0) {
+  const auto open = [library](const FontLocation& at) {
+    FT_Face face = nullptr;
+    return FT_New_Face(library, at.file.c_str(), at.index, &face) == 0 ? face : nullptr;
+  };
+  const std::string cacheFile = JoinPath(GetCacheFolder(), "font-match");
+  const FontWatchList watched = FontconfigWatchList();
+  std::optional<FontLocation> at = LoadFontMatch(cacheFile, pattern, watched);
+  FT_Face face = at ? open(*at) : nullptr;
+  if (face == nullptr) {
+    at = MatchFontFile(pattern);
+    face = at ? open(*at) : nullptr;
+    if (face != nullptr) {
+      StoreFontMatch(cacheFile, pattern, *at, watched);
+    }
+  }
+  if (face == nullptr) {
     FT_Done_FreeType(library);
     return nullptr;
   }
-  std::string name = face->family_name != nullptr ? face->family_name : file;
-  return std::make_unique<FreeTypeGlyphSource>(library, face, name + " (" + file + ")");
+  std::string name = face->family_name != nullptr ? face->family_name : at->file;
+  return std::make_unique<FreeTypeGlyphSource>(library, face, name + " (" + at->file + ")");
 }
 
 }  // namespace kumoito

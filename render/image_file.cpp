@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "common/bytes.h"
 #include "common/file_util.h"
@@ -57,11 +58,13 @@ std::vector<unsigned char> EncodeBitmap(const RasterSurface& surface) {
   StoreLE16(h + 26, 1);
   StoreLE16(h + 28, 24);
   StoreLE32(h + 34, static_cast<std::uint32_t>(imageSize));
+  const std::uint32_t* pixels = surface.Bits();
   for (int y = 0; y < height; ++y) {
     unsigned char* row =
         file.data() + kBmpHeaderSize + stride * static_cast<std::size_t>(height - 1 - y);
+    const std::uint32_t* in = pixels + static_cast<std::size_t>(y) * width;
     for (int x = 0; x < width; ++x) {
-      const Color c = surface.PixelAt(x, y);
+      const std::uint32_t c = in[x];
       row[3 * x] = static_cast<unsigned char>(c);
       row[3 * x + 1] = static_cast<unsigned char>(c >> 8);
       row[3 * x + 2] = static_cast<unsigned char>(c >> 16);
@@ -114,14 +117,14 @@ RgbImage ToRgbImage(const RasterSurface& surface) {
   RgbImage image;
   image.width = surface.Width();
   image.height = surface.Height();
-  image.rgb.reserve(static_cast<std::size_t>(image.width) * image.height * 3);
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const Color c = surface.PixelAt(x, y);
-      image.rgb.push_back(static_cast<unsigned char>(c >> 16));
-      image.rgb.push_back(static_cast<unsigned char>(c >> 8));
-      image.rgb.push_back(static_cast<unsigned char>(c));
-    }
+  const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
+  image.rgb.resize(pixels * 3);
+  const std::uint32_t* in = surface.Bits();
+  unsigned char* out = image.rgb.data();
+  for (std::size_t i = 0; i < pixels; ++i, out += 3) {
+    out[0] = static_cast<unsigned char>(in[i] >> 16);
+    out[1] = static_cast<unsigned char>(in[i] >> 8);
+    out[2] = static_cast<unsigned char>(in[i]);
   }
   return image;
 }
@@ -135,19 +138,19 @@ struct Indexed {
   std::vector<unsigned char> indices;
 };
 
-std::optional<Indexed> IndexColours(const RgbImage& image) {
+// colourAt(i) is pixel i's 0xRRGGBB.
+template <typename ColourAt>
+std::optional<Indexed> IndexColours(std::size_t pixels, ColourAt colourAt) {
   constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
   std::array<std::uint32_t, kSlots> keys;
   std::array<unsigned char, kSlots> values{};
   keys.fill(0xFFFFFFFFu);  // no pixel is this: colours have 24 bits
   Indexed out;
-  const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
   out.indices.resize(pixels);
   std::uint32_t lastColour = 0xFFFFFFFFu;
   unsigned char lastIndex = 0;
-  const unsigned char* p = image.rgb.data();
-  for (std::size_t i = 0; i < pixels; ++i, p += 3) {
-    const std::uint32_t c = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const std::uint32_t c = colourAt(i);
     if (c != lastColour) {
       std::size_t slot = (c * 2654435761u >> 22) & (kSlots - 1);
       while (keys[slot] != c && keys[slot] != 0xFFFFFFFFu) {
@@ -169,9 +172,15 @@ std::optional<Indexed> IndexColours(const RgbImage& image) {
   return out;
 }
 
-}  // namespace
+std::optional<Indexed> IndexColours(const RgbImage& image) {
+  const unsigned char* p = image.rgb.data();
+  return IndexColours(static_cast<std::size_t>(image.width) * image.height, [p](std::size_t i) {
+    return (std::uint32_t{p[3 * i]} << 16) | (std::uint32_t{p[3 * i + 1]} << 8) | p[3 * i + 2];
+  });
+}
 
 std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
+                                                    std::optional<Indexed> indexed,
                                                     const PngSettings& settings) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {
@@ -180,10 +189,6 @@ std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
   png_infop info = png_create_info_struct(png);
   std::vector<unsigned char> out;
   std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-  std::optional<Indexed> indexed;
-  if (settings.palette) {
-    indexed = IndexColours(image);
-  }
   std::vector<png_color> colours;
   if (info == nullptr || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
@@ -219,6 +224,31 @@ std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
+                                                    const PngSettings& settings) {
+  return EncodePng(image, settings.palette ? IndexColours(image) : std::nullopt, settings);
+}
+
+std::optional<std::vector<unsigned char>> EncodePng(const RasterSurface& surface,
+                                                    const PngSettings& settings) {
+  RgbImage shape;
+  shape.width = surface.Width();
+  shape.height = surface.Height();
+  if (settings.palette) {
+    // Straight from the surface: a page of few colours never needs its RGB copy.
+    const std::uint32_t* bits = surface.Bits();
+    std::optional<Indexed> indexed =
+        IndexColours(static_cast<std::size_t>(shape.width) * shape.height,
+                     [bits](std::size_t i) { return bits[i] & 0x00FFFFFFu; });
+    if (indexed) {
+      return EncodePng(shape, std::move(indexed), settings);
+    }
+  }
+  return EncodePng(ToRgbImage(surface), std::nullopt, settings);
 }
 
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality) {
@@ -271,8 +301,8 @@ bool WriteImageFile(const RasterSurface& surface, const std::string& path, Image
   if (format == ImageFormat::kBmp) {
     return WriteBitmapFile(surface, path);
   }
-  const RgbImage image = ToRgbImage(surface);
-  const auto encoded = format == ImageFormat::kPng ? EncodePng(image) : EncodeJpeg(image, 100);
+  const auto encoded =
+      format == ImageFormat::kPng ? EncodePng(surface) : EncodeJpeg(ToRgbImage(surface), 100);
   return encoded && WriteFileBytes(path, encoded->data(), encoded->size());
 }
 

@@ -41,6 +41,9 @@ struct PngSettings {
 };
 std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
                                                     const PngSettings& settings = {});
+// The same file, indexed straight from the surface's pixels.
+std::optional<std::vector<unsigned char>> EncodePng(const RasterSurface& surface,
+                                                    const PngSettings& settings = {});
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality);
 
 enum class ImageFormat { kBmp, kPng, kJpeg };

@@ -24,6 +24,16 @@ RasterSurface::RasterSurface(int width, int height, GlyphSource* glyphs)
                kOpaque | kWhite),
       m_glyphs(glyphs != nullptr ? glyphs : &DefaultGlyphSource()) {}
 
+RasterSurface RasterSurface::Filled(int width, int height, Color fill, GlyphSource* glyphs) {
+  RasterSurface surface(0, 0, glyphs);
+  surface.m_width = std::max(width, 0);
+  surface.m_height = std::max(height, 0);
+  surface.m_pixels.assign(
+      static_cast<std::size_t>(surface.m_width) * static_cast<std::size_t>(surface.m_height),
+      kOpaque | fill);
+  return surface;
+}
+
 Color RasterSurface::PixelAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= m_width || y >= m_height) {
     return 0;

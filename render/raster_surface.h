@@ -52,6 +52,8 @@ class RasterSurface {
   // A white surface. Text uses glyphs, which default to the process-wide
   // font (DefaultGlyphSource()).
   RasterSurface(int width, int height, GlyphSource* glyphs = nullptr);
+  // A surface of one colour: a large page filled once, not twice.
+  static RasterSurface Filled(int width, int height, Color fill, GlyphSource* glyphs = nullptr);
 
   int Width() const { return m_width; }
   int Height() const { return m_height; }

@@ -57,8 +57,8 @@ void TitleLayer::ReleaseTitleLayer() {
   m_items.clear();
 }
 
-PageImage::PageImage(int width, int height) : m_page(width, height) {
-  m_page.FillRect(Rect{0, 0, width, height}, kPageBackground);
+PageImage::PageImage(int width, int height)
+    : m_page(RasterSurface::Filled(width, height, kPageBackground)) {
   m_items.reserve(kMaxItems);
 }
 
@@ -98,6 +98,10 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   title.RenderTitleLayer();
   const int remembered = view.FirstShownMeasure();
 
+  // The rows drawn for the page never reach a screen: an export runs between
+  // two paints of the window, and the view is redrawn as it was at the end.
+  const bool shown = view.ShownOnScreen();
+  view.SetShownOnScreen(false);
   bool written = false;
   if (height <= 0) {
     // Nothing to draw and no strip: a picture of no rows is no image file.
@@ -123,6 +127,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
     written = WriteImageFile(page.Picture(), path, format);
   }
 
+  view.SetShownOnScreen(shown);
   view.SetFirstShownMeasure(remembered);
   view.RefreshScoreView();
   title.ReleaseTitleLayer();

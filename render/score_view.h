@@ -75,6 +75,7 @@ class CScoreView {
   // Off (a conversion, with no window to show them in), a refresh draws the
   // cells but does not copy them to their controls' screens.
   void SetShownOnScreen(bool shown) { m_shownOnScreen = shown; }
+  bool ShownOnScreen() const { return m_shownOnScreen; }
 
   // New open strings (tuning or first string changed): the table follows.
   void SetOpenStrings(const OpenStrings& open);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -190,12 +191,9 @@ TEST_F(BatchProcess, AnImageThatCannotBeWrittenFailsAndSaysWhy) {
     const std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
     const std::string line = std::string("kumoito: cannot write \"") + c.image + "\": ";
     EXPECT_NE(err.find(line + c.cause + "\n"), std::string::npos) << err;
-    if (*c.shellSetup == '\0') {
-      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    } else {
-      // The full disk takes the scratch score as well, which says so too.
-      EXPECT_NE(err.find("temp.mwd\": File too large\n"), std::string::npos) << err;
-    }
+    // The scratch score and the settings are unchanged, so not written again:
+    // even a full disk has only the image to say.
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     // The writer's report lines stay on standard output.
     EXPECT_NE(Capture("cat '" + m_dir.Path("stdout.txt") + "'").find("GENE01000007"),
               std::string::npos);
@@ -270,25 +268,62 @@ TEST_F(BatchProcess, ScoresAndSettingsReachTheDiskBeforeTheirRename) {
     GTEST_SKIP() << "strace is not installed";
   }
   const std::string song = WriteFifthTooHigh();
-  ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0);
-  const std::string command = "cd '" + m_dir.path().string() +
-                              "' && env -u DISPLAY ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" +
-                              m_dir.Path("config") +
-                              "' strace -f -qq -e trace=fsync -o trace.txt '" +
-                              KUMOITO_BINARY "' '" + song + "' out.bmp 0 hon 0 >/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const std::string trace = Capture("cat '" + m_dir.Path("trace.txt") + "'");
-  // temp.mwd and setup.ini, each file and then its folder; the image is not
-  // worth a wait.
-  const auto fsyncs = [&trace] {
+  const auto tracedFsyncs = [&](const char* key) {
+    const std::string command =
+        "cd '" + m_dir.path().string() +
+        "' && env -u DISPLAY ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" + m_dir.Path("config") +
+        "' strace -f -qq -e trace=fsync -o trace.txt '" + KUMOITO_BINARY "' '" + song +
+        "' out.bmp 0 hon " + key + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    const std::string trace = Capture("cat '" + m_dir.Path("trace.txt") + "'");
     int n = 0;
     for (std::size_t at = trace.find("fsync("); at != std::string::npos;
          at = trace.find("fsync(", at + 1)) {
       ++n;
     }
     return n;
-  }();
-  EXPECT_EQ(fsyncs, 4) << trace;
+  };
+  // The first start writes temp.mwd and setup.ini, each file and then its
+  // folder; the image is not worth a wait.
+  EXPECT_EQ(tracedFsyncs("0"), 4);
+  const auto inode = [&](const char* name) {
+    struct stat st {};
+    ::stat(m_dir.Path(std::string("config/Kumoito/") + name).c_str(), &st);
+    return st.st_ino;
+  };
+  const ino_t scoreBefore = inode("temp.mwd"), settingsBefore = inode("setup.ini");
+  // Unchanged files are left as they are; changed settings are written again.
+  EXPECT_EQ(tracedFsyncs("0"), 0);
+  EXPECT_EQ(inode("temp.mwd"), scoreBefore);
+  EXPECT_EQ(inode("setup.ini"), settingsBefore);
+  EXPECT_EQ(tracedFsyncs("3"), 2);
+  EXPECT_NE(inode("setup.ini"), settingsBefore);
+}
+
+TEST_F(BatchProcess, LaterConversionsFindTheFaceWithoutFontconfig) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "strace is not installed";
+  }
+  const std::string song = WriteFifthTooHigh();
+  const auto traced = [&](const char* image) {
+    const std::string command =
+        "cd '" + m_dir.path().string() +
+        "' && env -u DISPLAY ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" + m_dir.Path("config") +
+        "' XDG_CACHE_HOME='" + m_dir.Path("cache") +
+        "' strace -f -qq -e trace=openat -o opened.txt '" + KUMOITO_BINARY "' '" + song + "' " +
+        image + " 0 hon 0 >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    return Capture("cat '" + m_dir.Path("opened.txt") + "'");
+  };
+  const std::string first = traced("first.png");
+  ASSERT_NE(first.find("/etc/fonts/"), std::string::npos) << "fontconfig was not asked";
+  const std::string second = traced("second.png");
+  // Its folders are looked at, but no configuration file is read.
+  for (const char* file : {"/etc/fonts/fonts.conf", "/conf.avail/", ".conf\", O_RDONLY"}) {
+    EXPECT_EQ(second.find(file), std::string::npos) << file << "\n" << second;
+  }
+  EXPECT_NE(second.find("Kumoito/font-match"), std::string::npos) << second;
+  EXPECT_EQ(ReadFile(m_dir.Path("first.png")), ReadFile(m_dir.Path("second.png")));
 }
 
 TEST_F(BatchProcess, AConversionLoadsNoWindowSystemAndNoSound) {

@@ -136,6 +136,8 @@ TEST(ImageFile, PngPagesKeepEveryPixelWithOrWithoutAPalette) {
     ASSERT_TRUE(WriteBitmapFile(*page, bmp));
     ASSERT_TRUE(WriteImageFile(*page, png, ImageFormat::kPng));
     EXPECT_EQ(RunCommand("compare -metric AE " + bmp + " " + png + " null: 2>&1"), "0") << name;
+    // Indexed straight from the surface or through its RGB copy: one file.
+    EXPECT_EQ(EncodePng(*page), EncodePng(ToRgbImage(*page))) << name;
   }
   EXPECT_EQ(RunCommand("identify -format '%[png:IHDR.color-type-orig]' " + dir.Path("few.png")),
             "3");  // indexed
