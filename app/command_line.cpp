@@ -139,6 +139,58 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+StartRequest ClassifyArguments(int argc, const char* const* argv) {
+  if (argc < 2) {
+    return {};
+  }
+  const std::string_view first = argv[1];
+  if (first == "--help" || first == "-h") {
+    return {StartKind::kHelp, {}};
+  }
+  if (first == "--version") {
+    return {StartKind::kVersion, {}};
+  }
+  if (argc > 2) {
+    return {StartKind::kBatch, {}};
+  }
+  // A file whose name starts with a dash is still reached as ./-name.
+  if (first.size() > 1 && first[0] == '-') {
+    return {StartKind::kUnknownOption, std::string(first)};
+  }
+  return {StartKind::kOpenFile, std::string(first)};
+}
+
+std::string UsageText() {
+  return "使い方: kumoito [譜面ファイル]\n"
+         "        kumoito \"譜面.mwd\" \"画像.png\" [一の糸 調子 調]\n"
+         "\n"
+         "譜面ファイルを一つ渡すと、それを開いた画面で起動します。\n"
+         "二つのパスを渡すと、画面を出さずに譜面を画像に変換して終わります。\n"
+         "  一の糸  0..11 (0 = C, 9 = A, 11 = B)\n"
+         "  調子    hon 本調子, futa 二上り, san 三下り\n"
+         "  調      0..11 (C, G, D, A, E, B, F#, C#, F, Bb, Eb, Ab)\n"
+         "          -1 なら調と調子を自動で選びます\n"
+         "画像の形式は拡張子で決まります: .png は PNG、.jpg/.jpeg は JPEG、その他は BMP。\n"
+         "\n"
+         "Usage: kumoito [SCORE]\n"
+         "       kumoito \"SCORE.mwd\" \"IMAGE.png\" [FIRST-STRING TUNING KEY]\n"
+         "\n"
+         "With one score file the window opens with that score.\n"
+         "With two paths the score is converted to an image without a window.\n"
+         "  FIRST-STRING  0..11 (0 = C, 9 = A, 11 = B)\n"
+         "  TUNING        hon, futa or san\n"
+         "  KEY           0..11 (C, G, D, A, E, B, F#, C#, F, Bb, Eb, Ab)\n"
+         "                -1 lets the program choose key and tuning\n"
+         "The image is PNG for .png, JPEG for .jpg/.jpeg and BMP otherwise.\n"
+         "\n"
+         "  -h, --help     この説明 / this text\n"
+         "  --version      版 / the version\n";
+}
+
+std::string VersionText() {
+  return std::string("kumoito ") + KUMOITO_VERSION + "\n";
+}
+
 std::int32_t TuningFromWord(std::string_view word) {
   if (word == "hon") {
     return 0;

@@ -43,6 +43,27 @@ CommandLine ParseCommandLine(std::string_view text);
 // that the parser sees that the path goes on.
 std::string RebuildCommandLine(int argc, const char* const* argv);
 
+// What the arguments ask for, before any of them is parsed as a conversion.
+enum class StartKind {
+  kWindow,         // no arguments
+  kOpenFile,       // one path: the window with that file open
+  kBatch,          // two paths or more: the conversion of ParseCommandLine
+  kHelp,           // --help or -h first
+  kVersion,        // --version first
+  kUnknownOption,  // one argument that looks like an option and is none
+};
+
+struct StartRequest {
+  StartKind kind = StartKind::kWindow;
+  std::string argument;  // the file of kOpenFile, the option of kUnknownOption
+};
+
+StartRequest ClassifyArguments(int argc, const char* const* argv);
+
+// What --help and --version print, in Japanese and English.
+std::string UsageText();
+std::string VersionText();
+
 // "hon" 0, "futa" 1, "san" 2, compared exactly; anything else 0.
 std::int32_t TuningFromWord(std::string_view word);
 

@@ -2,7 +2,8 @@
 //
 // With two quoted paths on the command line the program converts a score to
 // an image and ends, without touching any window system, so that it runs on
-// servers with no display. Otherwise it opens the main window.
+// servers with no display. Otherwise it opens the main window, with the file
+// of a single path open in it.
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +15,39 @@
 #include "app/window_module.h"
 #include "common/file_util.h"
 #include "common/module_loader.h"
+#include "common/startup_folder.h"
 
 int main(int argc, char** argv) {
   using namespace kumoito;
+  const StartRequest request = ClassifyArguments(argc, argv);
+  switch (request.kind) {
+    case StartKind::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case StartKind::kVersion:
+      std::fputs(VersionText().c_str(), stdout);
+      return 0;
+    case StartKind::kUnknownOption:
+      std::fprintf(stderr, "kumoito: unknown option %s\n\n%s", request.argument.c_str(),
+                   UsageText().c_str());
+      return 2;
+    default:
+      break;
+  }
+
   std::error_code ec;
   CKumoitoDlg::Options options;
-  options.startupFolder = std::filesystem::current_path(ec).string();
+  const StartupFolder startup =
+      FindStartupFolder(std::filesystem::current_path(ec).string(), ProgramFolder());
+  options.startupFolder = startup.folder;
+  options.installedStartupFolder = startup.installed;
   options.dataFolder = GetDataFolder();
   options.cacheFolder = GetCacheFolder();
-  options.commandLine = RebuildCommandLine(argc, argv);
+  if (request.kind == StartKind::kOpenFile) {
+    options.startFile = request.argument;
+  } else {
+    options.commandLine = RebuildCommandLine(argc, argv);
+  }
 
   if (ParseCommandLine(options.commandLine).batch) {
     // The reports on standard output keep their fixed texts; the cause of a

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,10 @@ constexpr const char* kNoSoundTitle = "音を出せません。";
 constexpr const char* kNoSoundAdvice =
     "音の出ない機械では KUMOITO_MIDI_OUT=wav:/tmp/play.wav として起動すると、"
     "演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。";
+// A start file that is not there, or that the window cannot open.
+constexpr const char* kStartFileMissing = "ファイルが開けませんでした。";
+constexpr const char* kStartFileUnsupported =
+    "このファイルは開けません。開けるのは譜面ファイル (.mwd) です。";
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
 
@@ -59,6 +64,15 @@ std::string ScoreReadProblem(const std::string& path) {
   return "not a score file (" + std::to_string(st.st_size) + " bytes)";
 }
 
+// The folder a file of path is written in; "." for a bare name.
+std::string ParentFolder(const std::string& path) {
+  const std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 // What a conversion would get wrong with a command line its parser cannot
 // hold as given.
 std::string CommandLineFaultText(CommandLineFault fault) {
@@ -78,6 +92,28 @@ std::string CommandLineFaultText(CommandLineFault fault) {
 }
 
 }  // namespace
+
+StartFileType StartFileTypeOf(std::string_view path) {
+  const std::string_view::size_type slash = path.rfind('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::string_view::size_type dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) {
+    return StartFileType::kOther;
+  }
+  std::string extension(name.substr(dot + 1));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension == "mwd") {
+    return StartFileType::kScore;
+  }
+  if (extension == "musicxml" || extension == "mxl" || extension == "xml") {
+    return StartFileType::kMusicXml;
+  }
+  if (extension == "mid" || extension == "midi" || extension == "smf") {
+    return StartFileType::kMidi;
+  }
+  return StartFileType::kOther;
+}
 
 const std::array<ButtonLayout, kButtonCount> kMainButtons = {{
     {1000, "   終  了", kCommandQuit, {960, 622, 1048, 652}, true},
@@ -120,7 +156,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   // A conversion plays nothing: the output is opened only for a window.
   if (!line.batch && m_options.timer != nullptr) {
     m_playback = std::make_unique<midi::PlaybackController>(
-        m_options.startupFolder, m_options.cacheFolder, *m_options.timer,
+        m_options.installedStartupFolder ? m_options.cacheFolder : m_options.startupFolder,
+        m_options.cacheFolder, *m_options.timer,
         midi::PlaybackController::Callbacks{
             [this](std::string_view caption) { SetPlayCaption(caption); },
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
@@ -134,9 +171,15 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   }
 
   MakeDirectories(m_options.dataFolder);
-  // What writers killed part-way left behind in our own folders.
+  // What writers killed part-way left behind in our own folders (a
+  // conversion's image is written beside its target).
   RemoveStaleTempFiles(m_options.dataFolder);
-  RemoveStaleTempFiles(m_options.startupFolder);
+  if (!m_options.installedStartupFolder) {
+    RemoveStaleTempFiles(m_options.startupFolder);
+  }
+  if (line.batch) {
+    RemoveStaleTempFiles(ParentFolder(line.imagePath));
+  }
   m_config = std::make_unique<CConfigControl>(JoinPath(m_options.dataFolder, kSettingsFileName),
                                               &m_settings);
   CreateButtons();
@@ -157,7 +200,31 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   m_inputTool->Initialize();
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
+  if (result == StartResult::kInteractive && !m_options.startFile.empty()) {
+    OpenStartFile(m_options.startFile);
+  }
   return result;
+}
+
+void CKumoitoDlg::OpenStartFile(const std::string& path) {
+  // Checked first: the reader would replace the scratch song by an empty
+  // one, which a user who double-clicked a file cannot tell from a blank score.
+  if (!FileExists(path)) {
+    std::fprintf(stderr, "kumoito: cannot open \"%s\": %s\n", path.c_str(),
+                 ScoreReadProblem(path).c_str());
+    ShowMessageBox(std::string(kStartFileMissing) + "\n" + path);
+    return;
+  }
+  switch (StartFileTypeOf(path)) {
+    case StartFileType::kScore:
+      OpenScore(path, false);
+      return;
+    case StartFileType::kMusicXml:
+    case StartFileType::kMidi:
+    case StartFileType::kOther:
+      break;
+  }
+  ShowMessageBox(std::string(kStartFileUnsupported) + "\n" + path);
 }
 
 void CKumoitoDlg::CreateButtons() {

@@ -119,13 +119,21 @@ class HeadlessFace final : public MainWindowFace {
   void Post(std::function<void()>, std::chrono::milliseconds) override {}
 };
 
+// The kinds of file a start with one path may name, told by extension.
+enum class StartFileType { kScore, kMusicXml, kMidi, kOther };
+StartFileType StartFileTypeOf(std::string_view path);
+
 class CKumoitoDlg {
  public:
   struct Options {
-    std::string startupFolder;            // holds Archive, help/ and play.dat
+    std::string startupFolder;  // holds Archive, help/ and play.dat
+    // The start-up folder is the installed one: play.dat goes straight to
+    // cacheFolder, and no stale files are looked for there.
+    bool installedStartupFolder = false;
     std::string dataFolder;               // holds setup.ini and temp.mwd
     std::string cacheFolder;              // play.dat when the start-up folder takes none
     std::string commandLine;              // as RebuildCommandLine gives it
+    std::string startFile;                // opened after an interactive start-up; may be empty
     midi::TimerService* timer = nullptr;  // not owned; required unless batch
   };
 
@@ -148,6 +156,11 @@ class CKumoitoDlg {
   void Destroy();
 
   void OpenScore(const std::string& path, bool automatic);
+  // A file named at start (the file manager's "open with"): a score opens
+  // as the open command opens it; a file that cannot be read, or of a type
+  // the window cannot open, is said in a message box and the current song
+  // stays. The one place that decides by the file's type.
+  void OpenStartFile(const std::string& path);
   void RunCommand(int command);
   void OnFirstStringChanged(int index);
   void OnTuningChanged(int index);

@@ -7,20 +7,10 @@
 #include <mutex>
 
 #include "common/file_util.h"
+#include "common/startup_folder.h"
 
 namespace kumoito {
 namespace {
-
-std::string ProgramFolder() {
-  std::string path(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (n <= 0) {
-    return {};
-  }
-  path.resize(static_cast<std::size_t>(n));
-  const std::string::size_type slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 std::mutex g_loadMutex;
 

@@ -92,6 +92,25 @@ TEST_F(BatchProcess, PngJpegAndBmpByExtension) {
   EXPECT_EQ(ReadFile(m_dir.Path("config/Kumoito/temp.mwd")).size(), 94540u);
 }
 
+TEST_F(BatchProcess, HelpVersionAndOnePathNeedNoScore) {
+  ASSERT_EQ(Run("--help"), 0);
+  const std::string usage = Capture("cat '" + m_dir.Path("stdout.txt") + "'");
+  EXPECT_NE(usage.find("使い方"), std::string::npos);
+  EXPECT_NE(usage.find("Usage"), std::string::npos);
+  ASSERT_EQ(Run("--version"), 0);
+  EXPECT_EQ(Capture("cat '" + m_dir.Path("stdout.txt") + "'").rfind("kumoito ", 0), 0u);
+  EXPECT_EQ(Run("--frobnicate"), 2);
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stderr.txt") + "'").find("--frobnicate"),
+            std::string::npos);
+  // One path asks for the window, which needs a display: said, not a
+  // conversion to an empty image path that ends with status 0.
+  const std::string song = WriteFifthTooHigh();
+  EXPECT_EQ(Run("'" + song + "'"), 1);
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stderr.txt") + "'").find("no display"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path("config/Kumoito/setup.ini")));
+}
+
 TEST_F(BatchProcess, AutomaticArrangementChangesTheTablature) {
   const std::string song = WriteFifthTooHigh();
   ASSERT_EQ(Run("'" + song + "' fixed.bmp 0 hon 0"), 0);

@@ -125,5 +125,36 @@ TEST(CommandLine, RebuildQuotesTheTwoPaths) {
   EXPECT_FALSE(ParseCommandLine(RebuildCommandLine(1, alone)).batch);
 }
 
+TEST(CommandLine, OnePathOpensTheWindowTwoConvert) {
+  const auto classify = [](std::vector<const char*> args) {
+    args.insert(args.begin(), "kumoito");
+    return ClassifyArguments(static_cast<int>(args.size()), args.data());
+  };
+  EXPECT_EQ(classify({}).kind, StartKind::kWindow);
+  const StartRequest one = classify({"dir/my song.mwd"});
+  EXPECT_EQ(one.kind, StartKind::kOpenFile);
+  EXPECT_EQ(one.argument, "dir/my song.mwd");
+  EXPECT_EQ(classify({"./-odd.mwd"}).kind, StartKind::kOpenFile);
+  EXPECT_EQ(classify({"in.mwd", "out.png"}).kind, StartKind::kBatch);
+  EXPECT_EQ(classify({"in.mwd", "out.png", "0", "hon", "-1"}).kind, StartKind::kBatch);
+  // Paths that start with a dash still convert.
+  EXPECT_EQ(classify({"-in.mwd", "out.png"}).kind, StartKind::kBatch);
+  EXPECT_EQ(classify({"--help"}).kind, StartKind::kHelp);
+  EXPECT_EQ(classify({"-h", "x", "y"}).kind, StartKind::kHelp);
+  EXPECT_EQ(classify({"--version"}).kind, StartKind::kVersion);
+  const StartRequest odd = classify({"--open"});
+  EXPECT_EQ(odd.kind, StartKind::kUnknownOption);
+  EXPECT_EQ(odd.argument, "--open");
+}
+
+TEST(CommandLine, UsageInBothLanguagesAndTheVersion) {
+  const std::string usage = UsageText();
+  EXPECT_NE(usage.find("使い方: kumoito"), std::string::npos);
+  EXPECT_NE(usage.find("Usage: kumoito"), std::string::npos);
+  EXPECT_NE(usage.find("hon"), std::string::npos);
+  EXPECT_EQ(usage.back(), '\n');
+  EXPECT_EQ(VersionText(), std::string("kumoito ") + KUMOITO_VERSION + "\n");
+}
+
 }  // namespace
 }  // namespace kumoito

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -108,11 +109,15 @@ class MainWindowTest : public ::testing::Test {
     midi::SetMidiOutSystem(midi::MakePlatformMidiOutSystem());
   }
   ~MainWindowTest() override { midi::SetMidiOutSystem(nullptr); }
-  std::unique_ptr<CKumoitoDlg> Start(const std::string& commandLine = "") {
+  std::unique_ptr<CKumoitoDlg> Start(const std::string& commandLine = "",
+                                     const std::string& startFile = "", bool installed = false) {
     CKumoitoDlg::Options options;
     options.startupFolder = m_startup.path().string();
+    options.installedStartupFolder = installed;
     options.dataFolder = m_data.Path("deep/Kumoito");
+    options.cacheFolder = m_data.Path("cache/Kumoito");
     options.commandLine = commandLine;
+    options.startFile = startFile;
     options.timer = &m_timer;
     auto logic = std::make_unique<CKumoitoDlg>(m_face, options);
     m_result = logic->Initialize();
@@ -278,6 +283,65 @@ TEST_F(MainWindowTest, PlayButtonTogglesItsCaption) {
   const auto playData = ReadFile(m_startup.Path("play.dat"));
   ASSERT_GE(playData.size(), 4u);
   EXPECT_EQ(test::Bytes(playData.begin(), playData.begin() + 4), (test::Bytes{'M', 'T', 'h', 'd'}));
+}
+
+TEST_F(MainWindowTest, AnInstalledStartupFolderTakesNoPlayData) {
+  auto logic = Start("", "", true);
+  logic->RunCommand(kCommandPlay);
+  logic->RunCommand(kCommandPlay);
+  EXPECT_FALSE(std::filesystem::exists(m_startup.Path("play.dat")));
+  EXPECT_GE(ReadFile(m_data.Path("cache/Kumoito/play.dat")).size(), 4u);
+}
+
+TEST_F(MainWindowTest, AStartFileOpensAsTheOpenCommandOpensIt) {
+  const std::string path = WriteSong(16, "Upper.MWD", 72);
+  auto logic = Start("", path);
+  EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kInteractive);
+  ASSERT_NE(logic->Song(), nullptr);
+  EXPECT_EQ(logic->Song()->m_measureCount, 16);
+  EXPECT_STREQ(logic->Song()->m_info.title, "T");
+  // No automatic arrangement: key C and 本調子 from the settings stay.
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], 48);
+  EXPECT_EQ(m_face.selection[kTuningCombo], 0);
+  EXPECT_TRUE(m_boxes.Messages().empty());
+}
+
+TEST_F(MainWindowTest, StartFilesTheWindowCannotOpenAreSaidAndTheScratchSongStays) {
+  const std::string xml = m_startup.Path("song.musicxml");
+  const std::string midi = m_startup.Path("song.mid");
+  for (const std::string& p : {xml, midi}) {
+    std::FILE* f = std::fopen(p.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("<score-partwise/>", f);
+    std::fclose(f);
+  }
+  for (const std::string& p : {xml, midi, m_startup.Path("missing.mwd")}) {
+    auto logic = Start("", p);
+    ASSERT_NE(logic->Song(), nullptr) << p;
+    EXPECT_EQ(logic->Song()->m_measureCount, 8) << p;  // the scratch song
+    const auto boxes = m_boxes.Messages();
+    ASSERT_FALSE(boxes.empty()) << p;
+    EXPECT_NE(boxes.back().find(p), std::string::npos);
+    logic->Destroy();
+  }
+  const auto boxes = m_boxes.Messages();
+  ASSERT_EQ(boxes.size(), 3u);
+  const auto firstLine = [](const std::string& m) { return m.substr(0, m.find('\n')); };
+  EXPECT_EQ(firstLine(boxes[0]), firstLine(boxes[1]));  // not a score, whatever it is
+  EXPECT_NE(firstLine(boxes[0]), firstLine(boxes[2]));  // a missing file says so instead
+}
+
+TEST(StartFileType, ToldByExtensionInAnyCase) {
+  EXPECT_EQ(StartFileTypeOf("a/b.mwd"), StartFileType::kScore);
+  EXPECT_EQ(StartFileTypeOf("B.MWD"), StartFileType::kScore);
+  EXPECT_EQ(StartFileTypeOf("x.musicxml"), StartFileType::kMusicXml);
+  EXPECT_EQ(StartFileTypeOf("x.mxl"), StartFileType::kMusicXml);
+  EXPECT_EQ(StartFileTypeOf("x.xml"), StartFileType::kMusicXml);
+  EXPECT_EQ(StartFileTypeOf("x.MID"), StartFileType::kMidi);
+  EXPECT_EQ(StartFileTypeOf("x.midi"), StartFileType::kMidi);
+  EXPECT_EQ(StartFileTypeOf("dir.mwd/score"), StartFileType::kOther);
+  EXPECT_EQ(StartFileTypeOf(".mwd"), StartFileType::kOther);
+  EXPECT_EQ(StartFileTypeOf("song.txt"), StartFileType::kOther);
 }
 
 TEST_F(MainWindowTest, PlayWithoutSoundSaysWhyOnce) {

@@ -177,6 +177,31 @@ TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {
   EXPECT_EQ(settings[20], 3);
 }
 
+TEST(WindowStartFile, AScoreNamedAtStartIsShownAndScrolls) {
+  ::setenv("KUMOITO_MIDI_OUT", "none", 1);
+  ScopedReportCapture reports;
+  ScopedMessageBoxCapture boxes;
+  test::TempDir startup, data;
+  std::int32_t beats = 4, key = 0, measures = 48;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_cells[0].pitch[0] = 62;
+  const std::string path = startup.Path("long.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+
+  CKumoitoDlg::Options options;
+  options.startupFolder = startup.path().string();
+  options.dataFolder = data.Path("Kumoito");
+  options.startFile = path;
+  KumoitoWindow window(options);
+  window.show();
+  ASSERT_EQ(window.Start(), CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(window.Logic().Song()->m_measureCount, 48);
+  EXPECT_GE(window.Logic().Song()->m_cells[0].pitch[0], 0);  // the note, not the scratch rest
+  // 48 measures are six rows: one more than the window shows.
+  EXPECT_EQ(window.findChild<QScrollBar*>(QString::number(kScrollBarControl))->maximum(), 1);
+  EXPECT_TRUE(boxes.Messages().empty());
+}
+
 TEST(QtTranslations, StandardDialogsSpeakJapanese) {
   ASSERT_TRUE(InstallQtJapanese(*QCoreApplication::instance()))
       << "qtbase_ja.qm is missing (qt6-translations-l10n)";
