@@ -31,6 +31,22 @@ inline constexpr std::array<OutputFormatEntry, 9> kOutputFormats = {{
     {".wav", OutputFormat::kWav},
 }};
 
+// The types 出力's save dialog offers, in its order (the first is the
+// default), with the suffix a name typed without one gets.
+struct ExportFilter {
+  std::string_view filter;  // UTF-8, with its patterns
+  std::string_view suffix;
+};
+inline constexpr std::array<ExportFilter, 7> kExportFilters = {{
+    {"BMP 画像 (*.bmp)", "bmp"},
+    {"PNG 画像 (*.png)", "png"},
+    {"JPEG 画像 (*.jpg *.jpeg)", "jpg"},
+    {"PDF (*.pdf)", "pdf"},
+    {"SVG (*.svg)", "svg"},
+    {"MIDI (*.mid)", "mid"},
+    {"WAV 音声 (*.wav)", "wav"},
+}};
+
 // By the extension of the path's file name, in any letter case; no
 // extension, or one of no other format, is the BMP it always was.
 OutputFormat OutputFormatForPath(std::string_view path);
