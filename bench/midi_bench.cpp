@@ -3,11 +3,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <memory>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "midi/offline_render.h"
 #include "midi/performance.h"
 #include "midi/player.h"
 #include "midi/smf.h"
@@ -82,6 +87,34 @@ void BM_BuildWriteRead(benchmark::State& state) {
 BENCHMARK(BM_BuildWriteRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+// A 60-second song (30 measures of quarter notes at 120) rendered to WAV;
+// x_real_time is the song's length over the time it took.
+void BM_ExportWav60Seconds(benchmark::State& state) {
+  ::setenv("KUMOITO_MODULE_DIR", KUMOITO_MODULES, 0);
+  std::int32_t beats = 4, key = 0, measures = 30;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  for (int n = 0; n < 120; ++n) {
+    song->m_cells[n * 2].pitch[0] = 60 + (n * 5) % 12;
+    song->m_cells[n * 2].pitch[1] = SLOT_HOLD;
+    song->m_cells[n * 2 + 1].pitch[0] = SLOT_HOLD;
+    song->m_cells[n * 2 + 1].pitch[1] = SLOT_HOLD;
+  }
+  song->m_info.tempo = 120;
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-wav-bench-" + std::to_string(::getpid()) + ".wav");
+  std::string why;
+  for (auto _ : state) {
+    if (!midi::ExportPerformanceWav(*song, path.string(), why)) {
+      state.SkipWithError(why.c_str());
+      break;
+    }
+  }
+  state.counters["x_real_time"] =
+      benchmark::Counter(60.0, benchmark::Counter::kIsIterationInvariantRate);
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportWav60Seconds)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace kumoito::midi
 
 BENCHMARK_MAIN();
