@@ -1,13 +1,13 @@
 // Timing of the player against the real timer service (recording output) and
 // the cost of building, writing and reading back the largest performance.
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>

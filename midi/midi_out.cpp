@@ -50,7 +50,6 @@ Choice ReadChoice() {
   return c;
 }
 
-
 class PlatformMidiOutSystem final : public MidiOutSystem {
  public:
   std::uint32_t GetNumDevs() override {

@@ -57,8 +57,8 @@ inline constexpr int kMaxReleaseFrames = 2 * kSynthSampleRate;
 // 16-bit stereo WAV file; the file ends when the sound after the last
 // message has died away, at most kMaxReleaseFrames later. False with why
 // when the soundfont cannot be loaded.
-bool RenderOfflineWav(const std::string& soundFont, const TimedMessage* messages,
-                      std::size_t count, std::vector<unsigned char>& wav, std::string& why);
+bool RenderOfflineWav(const std::string& soundFont, const TimedMessage* messages, std::size_t count,
+                      std::vector<unsigned char>& wav, std::string& why);
 
 // What the sound module hands over. The ports it makes are deleted through
 // MidiOutPort's virtual destructor; the module is never unloaded.

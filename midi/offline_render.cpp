@@ -17,7 +17,8 @@ namespace {
 constexpr std::int32_t kDefaultBpm = 120;
 
 std::uint32_t Pack(std::int32_t status, std::int32_t d1, std::int32_t d2) {
-  return (static_cast<std::uint32_t>(status) & 0xFF) | ((static_cast<std::uint32_t>(d1) & 0x7F) << 8) |
+  return (static_cast<std::uint32_t>(status) & 0xFF) |
+         ((static_cast<std::uint32_t>(d1) & 0x7F) << 8) |
          ((static_cast<std::uint32_t>(d2) & 0x7F) << 16);
 }
 
@@ -47,8 +48,8 @@ std::vector<TimedMessage> ScheduleMessages(const unsigned char* bytes, std::size
         break;
       case EV_CONTROL:
         if (e->subtype < 128) {
-          out.push_back({frame, Pack(0xB0 | channel, static_cast<std::int32_t>(e->subtype),
-                                     e->value)});
+          out.push_back(
+              {frame, Pack(0xB0 | channel, static_cast<std::int32_t>(e->subtype), e->value)});
         }
         break;
       case EV_PROGRAM:

@@ -22,8 +22,8 @@ constexpr int kBlockFrames = 1024;
 constexpr int kSilence = 8;
 
 void StoreWavHeader(unsigned char* h, std::uint32_t dataBytes) {
-  const unsigned char start[] = {'R', 'I', 'F', 'F', 0,   0,   0,   0,  'W', 'A', 'V', 'E',
-                                 'f', 'm', 't', ' ', 16,  0,   0,   0,  1,   0};
+  const unsigned char start[] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
+                                 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
   std::copy(std::begin(start), std::end(start), h);
   StoreLE32(h + 4, 36 + dataBytes);
   StoreLE16(h + 22, kChannels);
@@ -40,8 +40,8 @@ void StoreWavHeader(unsigned char* h, std::uint32_t dataBytes) {
 
 }  // namespace
 
-bool RenderOfflineWav(const std::string& soundFont, const TimedMessage* messages,
-                      std::size_t count, std::vector<unsigned char>& wav, std::string& why) {
+bool RenderOfflineWav(const std::string& soundFont, const TimedMessage* messages, std::size_t count,
+                      std::vector<unsigned char>& wav, std::string& why) {
   FluidSynthCorePtr core = CreateFluidSynthCore(soundFont);
   if (!core) {
     why = "the soundfont " + soundFont + " cannot be loaded";

@@ -98,8 +98,7 @@ cairo_font_face_t* LoadFace(const FaceInfo& info, FT_Face* ftFace) {
     return nullptr;
   }
   cairo_font_face_t* face = cairo_ft_font_face_create_for_ft_face(holder->face, 0);
-  if (cairo_font_face_set_user_data(face, &kFaceKey, holder, ReleaseFace) !=
-      CAIRO_STATUS_SUCCESS) {
+  if (cairo_font_face_set_user_data(face, &kFaceKey, holder, ReleaseFace) != CAIRO_STATUS_SUCCESS) {
     cairo_font_face_destroy(face);
     ReleaseFace(holder);
     return nullptr;
@@ -200,11 +199,10 @@ class CairoPdfSurface final : public PdfSurface {
     std::vector<Run> runs;
     cairo_set_font_size(m_cr, em);
     for (char32_t cp : DecodeUtf8(utf8)) {
-      cairo_font_face_t* face =
-          FT_Get_Char_Index(m_textFt, cp) == 0 && m_symbolFace != nullptr &&
-                  FT_Get_Char_Index(m_symbolFt, cp) != 0
-              ? m_symbolFace
-              : m_textFace;
+      cairo_font_face_t* face = FT_Get_Char_Index(m_textFt, cp) == 0 && m_symbolFace != nullptr &&
+                                        FT_Get_Char_Index(m_symbolFt, cp) != 0
+                                    ? m_symbolFace
+                                    : m_textFace;
       if (runs.empty() || runs.back().face != face) {
         runs.push_back(Run{face, {}, 0});
       }

@@ -26,8 +26,8 @@ class PdfSurface {
   virtual void FillArea(const PageRect& r, Color c) = 0;
   virtual void StrokeLine(double x0, double y0, double x1, double y1, double width, Color c) = 0;
   // As VectorCanvas::ShowText: the i-th character's left end at xs[i].
-  virtual void ShowText(const std::u32string& text, const std::vector<double>& xs,
-                        double baseline, double em, Color c, const PageRect& clip) = 0;
+  virtual void ShowText(const std::u32string& text, const std::vector<double>& xs, double baseline,
+                        double em, Color c, const PageRect& clip) = 0;
   // A line of the page's own UTF-8 text, in black, its left end, middle or
   // right end at x; characters the text face lacks come from the symbol
   // face. Returns its width.

@@ -76,8 +76,8 @@ SvgCanvas::SvgCanvas(int width, int height, GlyphSource* glyphs)
 }
 
 void SvgCanvas::FillArea(const PageRect& r, Color c) {
-  m_body += "<path d=\"M" + Num(r.x) + ' ' + Num(r.y) + 'h' + Num(r.width) + 'v' +
-            Num(r.height) + 'h' + Num(-r.width) + "z\" fill=\"" + HexColor(c) + "\"/>\n";
+  m_body += "<path d=\"M" + Num(r.x) + ' ' + Num(r.y) + 'h' + Num(r.width) + 'v' + Num(r.height) +
+            'h' + Num(-r.width) + "z\" fill=\"" + HexColor(c) + "\"/>\n";
 }
 
 void SvgCanvas::StrokeLine(double x0, double y0, double x1, double y1, double width, Color c) {
@@ -85,8 +85,8 @@ void SvgCanvas::StrokeLine(double x0, double y0, double x1, double y1, double wi
             "\" stroke=\"" + HexColor(c) + "\" stroke-width=\"" + Num(width) + "\"/>\n";
 }
 
-void SvgCanvas::ShowText(const std::u32string& text, const std::vector<double>& xs,
-                         double baseline, double em, Color c, const PageRect& clip) {
+void SvgCanvas::ShowText(const std::u32string& text, const std::vector<double>& xs, double baseline,
+                         double em, Color c, const PageRect& clip) {
   const std::string id = "t" + std::to_string(m_clipCount++);
   m_defs += "<clipPath id=\"" + id + "\"><rect x=\"" + Num(clip.x) + "\" y=\"" + Num(clip.y) +
             "\" width=\"" + Num(clip.width) + "\" height=\"" + Num(clip.height) +
@@ -107,8 +107,8 @@ std::string SvgCanvas::Finish() {
   const std::string family = EscapedText(Face().family);
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-         std::to_string(m_width) + "\" height=\"" + std::to_string(m_height) +
-         "\" viewBox=\"0 0 " + std::to_string(m_width) + ' ' + std::to_string(m_height) + "\">\n";
+         std::to_string(m_width) + "\" height=\"" + std::to_string(m_height) + "\" viewBox=\"0 0 " +
+         std::to_string(m_width) + ' ' + std::to_string(m_height) + "\">\n";
   out += "<defs>\n" + m_defs + "</defs>\n";
   // The lines are one pixel wide and sit on pixel centres: crisp edges keep
   // them as sharp as the raster page.

@@ -110,9 +110,9 @@ void VectorCanvas::DrawTextInBox(std::string_view cp932, const Rect& box, Vertic
     for (char32_t cp : decoded) {
       width += m_glyphs->GetGlyph(cp, cellHeight).advance;
     }
-    const PageRect cells = ToPage(std::max(box.left, 0), std::max(top, box.top),
-                                  std::min(box.left + width, box.right),
-                                  std::min(top + cellHeight, box.bottom));
+    const PageRect cells =
+        ToPage(std::max(box.left, 0), std::max(top, box.top), std::min(box.left + width, box.right),
+               std::min(top + cellHeight, box.bottom));
     if (cells.width > 0 && cells.height > 0) {
       FillArea(cells, m_backgroundColor);
     }

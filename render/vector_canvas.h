@@ -58,8 +58,8 @@ class VectorCanvas : public Canvas {
   virtual void StrokeLine(double x0, double y0, double x1, double y1, double width, Color c) = 0;
   // Characters of text, the i-th with its left end at xs[i], on one
   // baseline, at em size `em`, clipped to clip.
-  virtual void ShowText(const std::u32string& text, const std::vector<double>& xs,
-                        double baseline, double em, Color c, const PageRect& clip) = 0;
+  virtual void ShowText(const std::u32string& text, const std::vector<double>& xs, double baseline,
+                        double em, Color c, const PageRect& clip) = 0;
 
  private:
   PageRect ToPage(double left, double top, double right, double bottom) const;

@@ -166,10 +166,10 @@ PdfLayout LayOutPdf(int measures) {
   layout.rowsPerPage = std::max(1, static_cast<int>(rowsArea / rowHeight));
   layout.firstPageRows = std::max(1, static_cast<int>((rowsArea - kHeaderHeight) / rowHeight));
   const int rows = (std::max(measures, 0) + kMeasuresPerRow - 1) / kMeasuresPerRow;
-  layout.pages = rows <= layout.firstPageRows
-                     ? 1
-                     : 1 + (rows - layout.firstPageRows + layout.rowsPerPage - 1) /
-                               layout.rowsPerPage;
+  layout.pages =
+      rows <= layout.firstPageRows
+          ? 1
+          : 1 + (rows - layout.firstPageRows + layout.rowsPerPage - 1) / layout.rowsPerPage;
   return layout;
 }
 
@@ -217,7 +217,7 @@ bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
     }
     const std::string number = std::to_string(page + 1) + " / " + std::to_string(layout.pages);
     pdf->DrawPageText(number, kA4Width / 2, kA4Height - kPageNumberRaise, 9,
-                     PageTextAlign::kCenter);
+                      PageTextAlign::kCenter);
     if (page + 1 < layout.pages) {
       pdf->NextPage();
     }

@@ -268,8 +268,9 @@ std::optional<std::string> KumoitoWindow::AskExportPath() {
   connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& f) {
     const auto i = static_cast<std::size_t>(filters.indexOf(f));
     if (i < kExportFilters.size()) {
-      dialog.setDefaultSuffix(QString::fromUtf8(
-          kExportFilters[i].suffix.data(), static_cast<qsizetype>(kExportFilters[i].suffix.size())));
+      dialog.setDefaultSuffix(
+          QString::fromUtf8(kExportFilters[i].suffix.data(),
+                            static_cast<qsizetype>(kExportFilters[i].suffix.size())));
     }
   });
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);

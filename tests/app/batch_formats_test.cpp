@@ -136,26 +136,26 @@ TEST_F(BatchFormats, SvgIsThePageAsVectors) {
   ASSERT_EQ(Run("'" + song + "' out.svg 0 hon 0"), 0) << Err();
   ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0) << Err();
   // The same size as the image page, drawn by another program's renderer.
-  ASSERT_EQ(std::system(("rsvg-convert '" + Path("out.svg") + "' -o '" + Path("svg.png") + "'")
-                            .c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(("rsvg-convert '" + Path("out.svg") + "' -o '" + Path("svg.png") + "'").c_str()),
+      0);
   EXPECT_EQ(Capture("identify -format '%w %h' '" + Path("svg.png") + "'"),
             Capture("identify -format '%w %h' '" + Path("out.bmp") + "'"));
   // 32 kandokoro and 32 lyrics, the title; texts in the Japanese face.
-  const std::string ns = "xmllint --xpath \"count(//*[local-name()='text'])\" '" +
-                         Path("out.svg") + "' 2>&1";
+  const std::string ns =
+      "xmllint --xpath \"count(//*[local-name()='text'])\" '" + Path("out.svg") + "' 2>&1";
   EXPECT_EQ(Capture(ns), "65\n");
-  const std::string family = Capture(
-      "xmllint --xpath \"string(//*[local-name()='g']/@font-family)\" '" + Path("out.svg") +
-      "' 2>&1");
+  const std::string family =
+      Capture("xmllint --xpath \"string(//*[local-name()='g']/@font-family)\" '" + Path("out.svg") +
+              "' 2>&1");
   EXPECT_NE(family.find("IPAGothic"), std::string::npos) << family;
   EXPECT_EQ(Capture("xmllint --xpath \"count(//*[local-name()='image'])\" '" + Path("out.svg") +
                     "' 2>&1"),
             "0\n");
   // The raster page and the vector one agree where nothing is anti-aliased:
   // the bar line and the strings left of the first note.
-  const std::string compare = "compare -metric AE -extract 10x81+0+60 '" + Path("svg.png") +
-                              "' '" + Path("out.bmp") + "' null: 2>&1";
+  const std::string compare = "compare -metric AE -extract 10x81+0+60 '" + Path("svg.png") + "' '" +
+                              Path("out.bmp") + "' null: 2>&1";
   if (Have("compare")) {
     EXPECT_EQ(Capture(compare), "0");
   }
@@ -247,8 +247,11 @@ TEST_F(BatchFormats, OnlyThePdfMapsCairoAndOnlyTheWavTheSynthesizer) {
     const char* out;
     bool cairo;
     bool sound;
-  } cases[] = {{"o.svg", false, false}, {"o.mid", false, false}, {"o.png", false, false},
-               {"o.pdf", true, false},  {"o.wav", false, true}};
+  } cases[] = {{"o.svg", false, false},
+               {"o.mid", false, false},
+               {"o.png", false, false},
+               {"o.pdf", true, false},
+               {"o.wav", false, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.out);
     ASSERT_EQ(Run("'" + song + "' " + c.out + " 0 hon 0", "export LD_DEBUG=files; "), 0);
