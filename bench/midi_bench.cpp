@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -103,14 +104,20 @@ void BM_ExportWav60Seconds(benchmark::State& state) {
   const auto path = std::filesystem::temp_directory_path() /
                     ("kumoito-wav-bench-" + std::to_string(::getpid()) + ".wav");
   std::string why;
+  double seconds = 0;
+  std::int64_t runs = 0;
   for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
     if (!midi::ExportPerformanceWav(*song, path.string(), why)) {
       state.SkipWithError(why.c_str());
       break;
     }
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++runs;
   }
-  state.counters["x_real_time"] =
-      benchmark::Counter(60.0, benchmark::Counter::kIsIterationInvariantRate);
+  if (runs > 0) {
+    state.counters["x_real_time"] = 60.0 * static_cast<double>(runs) / seconds;
+  }
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_ExportWav60Seconds)->Unit(benchmark::kMillisecond)->UseRealTime();

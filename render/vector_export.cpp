@@ -147,6 +147,12 @@ bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string
     why = "no song is loaded";
     return false;
   }
+  // As for the image: a page of no rows and no strip is no picture.
+  const bool titleBand = view.Settings() != nullptr && view.Settings()->titleBand == 1;
+  if (view.Song()->m_measureCount <= 0 && !titleBand) {
+    why = "the song has nothing to draw";
+    return false;
+  }
   const std::string document = ScoreSvgDocument(view);
   if (!WriteFileBytes(path, document.data(), document.size())) {
     why = LastWriteError().message();
