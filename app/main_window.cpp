@@ -10,14 +10,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/output_format.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
 #include "input/input_tool.h"
+#include "midi/offline_render.h"
 #include "midi/playback_controller.h"
 #include "render/image_file.h"
 #include "render/score_export.h"
+#include "render/vector_export.h"
 #include "song/arrangement.h"
+#include "song/key_table.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
 #include "song/tuning.h"
@@ -314,8 +318,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   // The empty song made in place of an unreadable score is still drawn, as
   // it always was; the status and one line say that it was not the score.
   const bool scoreRead = m_song->m_readFromFile;
-  const bool written =
-      ExportScoreImage(m_view, m_exportLayer, line.imagePath, ImageFormatForPath(line.imagePath));
+  std::string why;
+  const bool written = WriteOutput(line.imagePath, why);
   if (!scoreRead) {
     std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", line.scorePath.c_str(),
                  ScoreReadProblem(line.scorePath).c_str());
@@ -324,12 +328,50 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   if (!written) {
     // A failed write has said its cause already (SetWriteFailureNotice).
     if (!LastWriteError()) {
-      std::fprintf(stderr, "kumoito: no image written to \"%s\": the song has nothing to draw\n",
-                   line.imagePath.c_str());
+      std::fprintf(stderr, "kumoito: nothing written to \"%s\": %s\n", line.imagePath.c_str(),
+                   why.empty() ? "the song has nothing to draw" : why.c_str());
     }
     return StartResult::kBatchFailed;
   }
   return StartResult::kBatchDone;
+}
+
+PrintHeader CKumoitoDlg::MakePrintHeader() const {
+  PrintHeader header;
+  const auto utf8 = [](std::string_view cp932) { return Cp932ToUtf8Lenient(cp932); };
+  header.title = utf8(FieldText(m_song->m_info.title));
+  header.lyricist = utf8(FieldText(m_song->m_info.lyricist));
+  header.composer = utf8(FieldText(m_song->m_info.composer));
+  header.tuning = std::string(kTuningTable[ValidTuningIndex(m_tuning)].name);
+  header.firstString = std::string(kNoteNames[((m_basePitch % 12) + 12) % 12]);
+  header.key = std::string(kKeyTable[ValidKeyIndex(m_song->m_keyIndex)].name);
+  header.tempo = m_song->m_info.tempo;
+  return header;
+}
+
+bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
+  why.clear();
+  switch (OutputFormatForPath(path)) {
+    case OutputFormat::kBmp:
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp);
+    case OutputFormat::kPng:
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng);
+    case OutputFormat::kJpeg:
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg);
+    case OutputFormat::kPdf:
+      return ExportScorePdf(m_view, MakePrintHeader(), path, why);
+    case OutputFormat::kSvg:
+      return ExportScoreSvg(m_view, path, why);
+    case OutputFormat::kMidi:
+      if (!midi::ExportPerformanceMidi(*m_song, path)) {
+        why = "the performance cannot be written";
+        return false;
+      }
+      return true;
+    case OutputFormat::kWav:
+      return midi::ExportPerformanceWav(*m_song, path, why);
+  }
+  return false;
 }
 
 void CKumoitoDlg::RewriteScratchScore() {
@@ -505,7 +547,11 @@ void CKumoitoDlg::RunCommand(int command) {
       break;
     case kCommandExport:
       if (auto path = m_face.AskExportPath(); path && !path->empty() && m_song) {
-        ExportScoreImage(m_view, m_exportLayer, *path);
+        std::string why;
+        // The image formats report their own faults; the others say why here.
+        if (!WriteOutput(*path, why) && !why.empty()) {
+          ShowMessageBox(std::string(kOutputFailed) + "\n" + *path + "\n" + why);
+        }
       }
       break;
     case kCommandSave:

@@ -24,6 +24,7 @@
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
 #include "render/score_view.h"
+#include "render/vector_export.h"
 
 namespace kumoito {
 
@@ -68,6 +69,9 @@ struct ButtonLayout {
   bool shown;
 };
 extern const std::array<ButtonLayout, kButtonCount> kMainButtons;
+
+// Said when 出力 could not write its file, before the path and the cause.
+inline constexpr const char* kOutputFailed = "ファイルを書き出せませんでした。";
 
 enum class ScrollAction { kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kTop, kBottom };
 
@@ -188,6 +192,10 @@ class CKumoitoDlg {
   void FillCombos();
   void RebuildOpenStrings();
   StartResult RunBatch(const CommandLine& line);
+  // Writes the current song to path in the format of its extension; false
+  // with why (empty when the fault was reported already) when it cannot.
+  bool WriteOutput(const std::string& path, std::string& why);
+  PrintHeader MakePrintHeader() const;
   void RewriteScratchScore();
   void SetPlayCaption(std::string_view utf8);
 

@@ -1,13 +1,19 @@
 // Timing of the player against the real timer service (recording output) and
 // the cost of building, writing and reading back the largest performance.
 
+#include <unistd.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "midi/offline_render.h"
 #include "midi/performance.h"
 #include "midi/player.h"
 #include "midi/smf.h"
@@ -82,6 +88,40 @@ void BM_BuildWriteRead(benchmark::State& state) {
 BENCHMARK(BM_BuildWriteRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+// A 60-second song (30 measures of quarter notes at 120) rendered to WAV;
+// x_real_time is the song's length over the time it took.
+void BM_ExportWav60Seconds(benchmark::State& state) {
+  ::setenv("KUMOITO_MODULE_DIR", KUMOITO_MODULES, 0);
+  std::int32_t beats = 4, key = 0, measures = 30;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  for (int n = 0; n < 120; ++n) {
+    song->m_cells[n * 2].pitch[0] = 60 + (n * 5) % 12;
+    song->m_cells[n * 2].pitch[1] = SLOT_HOLD;
+    song->m_cells[n * 2 + 1].pitch[0] = SLOT_HOLD;
+    song->m_cells[n * 2 + 1].pitch[1] = SLOT_HOLD;
+  }
+  song->m_info.tempo = 120;
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-wav-bench-" + std::to_string(::getpid()) + ".wav");
+  std::string why;
+  double seconds = 0;
+  std::int64_t runs = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!midi::ExportPerformanceWav(*song, path.string(), why)) {
+      state.SkipWithError(why.c_str());
+      break;
+    }
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++runs;
+  }
+  if (runs > 0) {
+    state.counters["x_real_time"] = 60.0 * static_cast<double>(runs) / seconds;
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportWav60Seconds)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace kumoito::midi
 
 BENCHMARK_MAIN();

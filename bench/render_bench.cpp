@@ -1,10 +1,12 @@
 // The two pictures users wait for: a refresh of the 48 score cells (every
-// scroll, key or tuning change) and the export of a long song to a file.
+// scroll, key or tuning change) and the export of a long song to a file, as
+// an image, as SVG and as PDF.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "render/image_file.h"
 #include "render/score_export.h"
 #include "render/score_view.h"
+#include "render/vector_export.h"
 #include "song/song_data.h"
 
 namespace kumoito {
@@ -82,6 +85,47 @@ BENCHMARK(BM_ExportScoreImage256Measures)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond);
+
+void BM_ExportSvg256Measures(benchmark::State& state) {
+  Window w;
+  auto song = FullSong(256);
+  w.view.SetSong(song.get());
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-export-bench-" + std::to_string(::getpid()) + ".svg");
+  std::string why;
+  for (auto _ : state) {
+    if (!ExportScoreSvg(w.view, path.string(), why)) {
+      state.SkipWithError(why.c_str());
+      break;
+    }
+  }
+  state.SetLabel(std::to_string(std::filesystem::file_size(path)) + " bytes");
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_ExportSvg256Measures)->Unit(benchmark::kMillisecond);
+
+void BM_ExportPdf256Measures(benchmark::State& state) {
+  // The print module of this build.
+  ::setenv("KUMOITO_MODULE_DIR", KUMOITO_MODULES, 0);
+  Window w;
+  auto song = FullSong(256);
+  w.view.SetSong(song.get());
+  const PrintHeader header{"Bench", "", "", "本調子", "C", "C", 120};
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kumoito-export-bench-" + std::to_string(::getpid()) + ".pdf");
+  std::string why;
+  for (auto _ : state) {
+    if (!ExportScorePdf(w.view, header, path.string(), why)) {
+      state.SkipWithError(why.c_str());
+      break;
+    }
+  }
+  if (std::filesystem::exists(path)) {
+    state.SetLabel(std::to_string(std::filesystem::file_size(path)) + " bytes");
+    std::filesystem::remove(path);
+  }
+}
+BENCHMARK(BM_ExportPdf256Measures)->Unit(benchmark::kMillisecond);
 
 // PNG settings on a real page of 32 measures: palette or RGB, zlib level,
 // filter (0x08 none, 0x10 sub, 0xF8 all, libpng's adaptive choice). The

@@ -50,11 +50,6 @@ Choice ReadChoice() {
   return c;
 }
 
-std::string SoundFont() {
-  const char* env = std::getenv("KUMOITO_SOUNDFONT");
-  return env != nullptr && *env != '\0' ? env : kDefaultSoundFont;
-}
-
 class PlatformMidiOutSystem final : public MidiOutSystem {
  public:
   std::uint32_t GetNumDevs() override {
@@ -66,7 +61,7 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
     if (b == nullptr) {
       return 0;
     }
-    const std::uint32_t synth = FileExists(SoundFont()) ? 1 : 0;
+    const std::uint32_t synth = FileExists(SoundFontPath()) ? 1 : 0;
     switch (c.kind) {
       case Choice::kSynth:
       case Choice::kWav:
@@ -88,9 +83,9 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
       switch (c.kind) {
         case Choice::kDefault:
         case Choice::kSynth:
-          return b->openSynthAudioPort(SoundFont());
+          return b->openSynthAudioPort(SoundFontPath());
         case Choice::kWav:
-          return b->openSynthWavPort(SoundFont(), c.wavPath);
+          return b->openSynthWavPort(SoundFontPath(), c.wavPath);
         default:
           return nullptr;
       }
@@ -110,7 +105,7 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
     if (SoundModule(&missing) == nullptr) {
       return "音を出す部品を読み込めませんでした（" + missing + "）。";
     }
-    const std::string font = SoundFont();
+    const std::string font = SoundFontPath();
     const bool fontMissing = !FileExists(font);
     const std::string noFont = "音色ファイル「" + font +
                                "」がありません。timgm6mb-soundfont を入れるか、"
@@ -146,6 +141,11 @@ std::uint32_t Pack(std::int32_t status, std::int32_t d1, std::int32_t d2) {
 }
 
 }  // namespace
+
+std::string SoundFontPath() {
+  const char* env = std::getenv("KUMOITO_SOUNDFONT");
+  return env != nullptr && *env != '\0' ? env : kDefaultSoundFont;
+}
 
 const SoundBackends* SoundModule(std::string* why) {
   // Loaded on the first question about sound, so that a run that plays

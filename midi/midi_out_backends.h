@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "midi/midi_out.h"
 
@@ -43,6 +44,22 @@ int CountAlsaOutputPorts();
 // client < 0: the first such port.
 std::unique_ptr<MidiOutPort> OpenAlsaPort(int client, int port);
 
+// One message for the offline synthesizer: packed as MidiOutPort::SendShort
+// takes it, applied at a sample frame (44.1 kHz) counted from the start.
+struct TimedMessage {
+  std::uint64_t frame = 0;
+  std::uint32_t packed = 0;
+};
+// The longest tail rendered after the last message, while notes ring out.
+inline constexpr int kMaxReleaseFrames = 2 * kSynthSampleRate;
+// Renders messages (in frame order) through a synthesizer of its own, as
+// fast as it can and without any audio driver, into the image of a 44.1 kHz
+// 16-bit stereo WAV file; the file ends when the sound after the last
+// message has died away, at most kMaxReleaseFrames later. False with why
+// when the soundfont cannot be loaded.
+bool RenderOfflineWav(const std::string& soundFont, const TimedMessage* messages, std::size_t count,
+                      std::vector<unsigned char>& wav, std::string& why);
+
 // What the sound module hands over. The ports it makes are deleted through
 // MidiOutPort's virtual destructor; the module is never unloaded.
 struct SoundBackends {
@@ -51,15 +68,19 @@ struct SoundBackends {
                                                    const std::string& path);
   int (*countAlsaOutputPorts)();
   std::unique_ptr<MidiOutPort> (*openAlsaPort)(int client, int port);
+  bool (*renderOfflineWav)(const std::string& soundFont, const TimedMessage* messages,
+                           std::size_t count, std::vector<unsigned char>& wav, std::string& why);
 };
 // Raised whenever SoundBackends or MidiOutPort changes, so that a module of
 // another build is refused instead of called wrongly.
-inline constexpr int kSoundBackendsAbi = 1;
+inline constexpr int kSoundBackendsAbi = 2;
 inline constexpr const char* kSoundModule = "kumoito-sound.so";
 inline constexpr const char* kSoundModuleEntry = "kumoito_sound_backends";
 
 // The sound module's backends, loaded on first use; null when the module is
 // missing or unusable, with why saying so.
 const SoundBackends* SoundModule(std::string* why = nullptr);
+// The soundfont the synthesizer loads: $KUMOITO_SOUNDFONT, else kDefaultSoundFont.
+std::string SoundFontPath();
 
 }  // namespace kumoito::midi

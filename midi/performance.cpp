@@ -41,7 +41,9 @@ std::int32_t MicrosecondsToBpm(std::int32_t microseconds) {
   return 60000 / (microseconds / 1000);
 }
 
-bool BuildPerformance(const std::string& path, std::int32_t tempo, const CSongData& song) {
+namespace {
+
+MidiSequence BuildPerformanceSequence(std::int32_t tempo, const CSongData& song) {
   MidiSequence sequence;
   sequence.form = FORM_NOTES;
   sequence.division = kPerformanceDivision;
@@ -133,7 +135,25 @@ bool BuildPerformance(const std::string& path, std::int32_t tempo, const CSongDa
     }
     AppendEvent(track, std::move(eot));
   }
+  return sequence;
+}
+
+}  // namespace
+
+bool BuildPerformance(const std::string& path, std::int32_t tempo, const CSongData& song) {
+  MidiSequence sequence = BuildPerformanceSequence(tempo, song);
   return WriteSequenceFile(sequence, path);
+}
+
+std::optional<std::vector<unsigned char>> BuildPerformanceImage(std::int32_t tempo,
+                                                                const CSongData& song) {
+  MidiSequence sequence = BuildPerformanceSequence(tempo, song);
+  ConvertToOnOff(sequence);
+  if (!MakeByteImage(sequence)) {
+    return std::nullopt;
+  }
+  sequence.buffer.resize(static_cast<std::size_t>(sequence.dataLength));
+  return std::move(sequence.buffer);
 }
 
 }  // namespace kumoito::midi

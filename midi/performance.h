@@ -7,7 +7,9 @@
 // that owns it; the conversions may be called from any thread.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kumoito {
 class CSongData;
@@ -28,5 +30,9 @@ std::int32_t MicrosecondsToBpm(std::int32_t microseconds);
 // Builds the performance of song at tempo (beats per minute) and writes it to
 // path. Returns whether the file was written.
 bool BuildPerformance(const std::string& path, std::int32_t tempo, const CSongData& song);
+// The bytes BuildPerformance writes, in memory; nullopt when the track
+// cannot be serialized.
+std::optional<std::vector<unsigned char>> BuildPerformanceImage(std::int32_t tempo,
+                                                                const CSongData& song);
 
 }  // namespace kumoito::midi

@@ -52,8 +52,8 @@ std::optional<FontLocation> MatchFontFile(const std::string& pattern) {
 
 class FreeTypeGlyphSource final : public GlyphSource {
  public:
-  FreeTypeGlyphSource(FT_Library library, FT_Face face, std::string name)
-      : m_library(library), m_face(face), m_name(std::move(name)) {
+  FreeTypeGlyphSource(FT_Library library, FT_Face face, std::string name, FaceInfo info)
+      : m_library(library), m_face(face), m_name(std::move(name)), m_info(std::move(info)) {
     // The cell is the face's Windows ascent + descent when it has them.
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     if (os2 != nullptr && os2->usWinAscent + os2->usWinDescent > 0) {
@@ -67,6 +67,7 @@ class FreeTypeGlyphSource final : public GlyphSource {
       m_ascentUnits = face->units_per_EM * 4 / 5;
       m_cellUnits = face->units_per_EM;
     }
+    m_info.emPerCell = static_cast<double>(face->units_per_EM) / m_cellUnits;
   }
   ~FreeTypeGlyphSource() override {
     FT_Done_Face(m_face);
@@ -109,6 +110,7 @@ class FreeTypeGlyphSource final : public GlyphSource {
   }
 
   std::string Name() const override { return m_name; }
+  FaceInfo Face() const override { return m_info; }
 
  private:
   void SetCellHeight(int cellHeight) {
@@ -125,6 +127,7 @@ class FreeTypeGlyphSource final : public GlyphSource {
   FT_Library m_library;
   FT_Face m_face;
   std::string m_name;
+  FaceInfo m_info;
   long m_ascentUnits = 0;
   long m_cellUnits = 0;
   int m_currentHeight = -1;
@@ -132,6 +135,27 @@ class FreeTypeGlyphSource final : public GlyphSource {
 };
 
 }  // namespace
+
+FaceInfo MatchFontFace(const std::string& pattern) {
+  FaceInfo info;
+  const std::optional<FontLocation> at = MatchFontFile(pattern);
+  if (!at) {
+    return info;
+  }
+  info.file = at->file;
+  info.index = at->index;
+  FT_Library library = nullptr;
+  if (FT_Init_FreeType(&library) != 0) {
+    return info;
+  }
+  FT_Face face = nullptr;
+  if (FT_New_Face(library, info.file.c_str(), info.index, &face) == 0) {
+    info.family = face->family_name != nullptr ? face->family_name : "";
+    FT_Done_Face(face);
+  }
+  FT_Done_FreeType(library);
+  return info;
+}
 
 std::unique_ptr<GlyphSource> CreateFreeTypeGlyphSource(const std::string& pattern) {
   FT_Library library = nullptr;
@@ -158,7 +182,9 @@ std::unique_ptr<GlyphSource> CreateFreeTypeGlyphSource(const std::string& patter
     return nullptr;
   }
   std::string name = face->family_name != nullptr ? face->family_name : at->file;
-  return std::make_unique<FreeTypeGlyphSource>(library, face, name + " (" + at->file + ")");
+  FaceInfo info{name, at->file, at->index, 1.0};
+  return std::make_unique<FreeTypeGlyphSource>(library, face, name + " (" + at->file + ")",
+                                               std::move(info));
 }
 
 }  // namespace kumoito

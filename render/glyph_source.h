@@ -25,6 +25,16 @@ struct Glyph {
   std::vector<std::uint8_t> coverage;
 };
 
+// Where a source's glyphs come from, for back ends that draw text with the
+// font file itself (PDF, SVG): its family, file and face index, and the em
+// size of a cell height (the cell is ascent + descent, not the em).
+struct FaceInfo {
+  std::string family;
+  std::string file;
+  int index = 0;
+  double emPerCell = 1.0;
+};
+
 class GlyphSource {
  public:
   virtual ~GlyphSource() = default;
@@ -35,7 +45,13 @@ class GlyphSource {
   virtual int Ascent(int cellHeight) = 0;
   // A short name of the face, for logs and notes.
   virtual std::string Name() const = 0;
+  // The face as a file; an empty file when the glyphs are made in code.
+  virtual FaceInfo Face() const { return FaceInfo{"sans-serif", {}, 0, 1.0}; }
 };
+
+// The file fontconfig picks for a pattern such as "sans-serif:lang=ja" or
+// ":charset=2669"; empty file when none matches.
+FaceInfo MatchFontFace(const std::string& pattern);
 
 // The process-wide default: the font fontconfig picks for
 // "sans-serif:lang=ja", or FixedGlyphSource when no font can be loaded.

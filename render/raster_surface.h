@@ -11,43 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "render/canvas.h"
+
 namespace kumoito {
 
 class GlyphSource;
 
-using Color = std::uint32_t;  // 0x00RRGGBB
-constexpr Color Rgb(int r, int g, int b) {
-  return (static_cast<Color>(r & 0xFF) << 16) | (static_cast<Color>(g & 0xFF) << 8) |
-         static_cast<Color>(b & 0xFF);
-}
-inline constexpr Color kWhite = Rgb(255, 255, 255);
-inline constexpr Color kBlack = Rgb(0, 0, 0);
-
-// Left/top inclusive, right/bottom exclusive, as window rectangles are.
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-  bool operator==(const Rect&) const = default;
-};
-
-// A font is a face (the glyph source) at a cell height in pixels.
-struct Font {
-  int height = 12;
-  bool operator==(const Font&) const = default;
-};
-inline constexpr Font kDefaultFont{12};
-
-enum class BackgroundMode { kOpaque, kTransparent };
-
-// Where one line of text sits in the height of its box.
-enum class VerticalAlign { kCenter, kTop };
-
-class RasterSurface {
+class RasterSurface final : public Canvas {
  public:
   // A white surface. Text uses glyphs, which default to the process-wide
   // font (DefaultGlyphSource()).
@@ -64,28 +34,25 @@ class RasterSurface {
   std::uint32_t* Bits() { return m_pixels.data(); }
   int BytesPerLine() const { return 4 * m_width; }
 
-  void FillRect(const Rect& r, Color c);
+  void FillRect(const Rect& r, Color c) override;
 
   // One-pixel lines in the pen colour; LineTo paints from the current
   // position up to, but not including, the end point, then moves there.
-  void SetPen(Color c) { m_pen = c; }
-  Color Pen() const { return m_pen; }
-  void MoveTo(int x, int y);
-  void LineTo(int x, int y);
+  void SetPen(Color c) override { m_pen = c; }
+  Color Pen() const override { return m_pen; }
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
 
-  void SetTextColor(Color c) { m_textColor = c; }
-  void SetBackgroundColor(Color c) { m_backgroundColor = c; }
-  void SetBackgroundMode(BackgroundMode m) { m_backgroundMode = m; }
+  void SetTextColor(Color c) override { m_textColor = c; }
+  void SetBackgroundColor(Color c) override { m_backgroundColor = c; }
+  void SetBackgroundMode(BackgroundMode m) override { m_backgroundMode = m; }
   // Selects a font and hands back the one selected before.
-  Font SelectFont(Font f);
+  Font SelectFont(Font f) override;
   Font CurrentFont() const { return m_font; }
   GlyphSource& Glyphs() const { return *m_glyphs; }
 
-  // Draws CP932 text on one line, left-aligned and vertically centred in box
-  // (or at its top), clipped to box. With an opaque background the text's own
-  // cells (advance x font height) are filled with the background colour first.
-  void DrawTextInBox(std::string_view cp932, const Rect& box,
-                     VerticalAlign align = VerticalAlign::kCenter);
+  using Canvas::DrawTextInBox;
+  void DrawTextInBox(std::string_view cp932, const Rect& box, VerticalAlign align) override;
   // Pixel width of the text in the current font.
   int MeasureText(std::string_view cp932) const;
 

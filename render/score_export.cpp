@@ -40,12 +40,15 @@ void TitleLayer::RenderTitleLayer() {
   s.SetBackgroundColor(kWhite);
   s.SetBackgroundMode(BackgroundMode::kOpaque);
   for (const TextItem& item : m_items) {
-    const int width = kCharacterWidth * static_cast<int>(item.text.size());
-    // Format 0 is a left- and top-aligned line: the title starts at (15, 15).
-    const VerticalAlign align = item.format == 0 ? VerticalAlign::kTop : VerticalAlign::kCenter;
-    s.DrawTextInBox(item.text, Rect{item.x, item.y, item.x + width, item.y + kCharacterWidth},
-                    align);
+    DrawTitleText(s, item.text, item.x, item.y, item.format);
   }
+}
+
+void DrawTitleText(Canvas& canvas, std::string_view cp932, int x, int y, int format) {
+  const int width = TitleLayer::kCharacterWidth * static_cast<int>(cp932.size());
+  // Format 0 is a left- and top-aligned line: the title starts at (15, 15).
+  const VerticalAlign align = format == 0 ? VerticalAlign::kTop : VerticalAlign::kCenter;
+  canvas.DrawTextInBox(cp932, Rect{x, y, x + width, y + TitleLayer::kCharacterWidth}, align);
 }
 
 void TitleLayer::ReleaseTitleLayer() {

@@ -46,6 +46,10 @@ class TitleLayer {
   std::vector<TextItem> m_items;
 };
 
+// Draws one text item of a title strip: black on white, in the canvas's
+// current font, in a box of 30 pixels per byte by 30 from (x, y).
+void DrawTitleText(Canvas& canvas, std::string_view cp932, int x, int y, int format);
+
 // The page being composed: pictures wait in a list and are copied onto the
 // page in list order.
 class PageImage {

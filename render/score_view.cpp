@@ -152,16 +152,16 @@ double CScoreView::SlotLength(int noteCell, int slot) const {
   return length;
 }
 
-void CScoreView::CollectEntries(int cellIndex, int measure) {
+int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
   const CSongData& song = *m_song;
   const int beats = song.m_beatsPerMeasure;
-  Cell& cell = m_cells[cellIndex];
+  int count = 0;
   const bool lyrics = m_settings != nullptr && m_settings->lyricsShown == 1;
   for (int j = 0; j < beats; ++j) {
     for (int h = 0; h < 2; ++h) {
       const int noteCell = 2 * (measure * beats + j) + h;
       if (noteCell >= kMaxCells) {
-        return;
+        return count;
       }
       for (int s = 0; s < kSlotsPerCell; ++s) {
         const std::int32_t v = song.m_cells[noteCell].pitch[s];
@@ -170,10 +170,10 @@ void CScoreView::CollectEntries(int cellIndex, int measure) {
         }
         // A measure can hold more drawable slots than a cell keeps (eight
         // beats, or cells divided in three); the later ones are not drawn.
-        if (cell.entryCount >= kMaxCellEntries) {
-          return;
+        if (count >= kMaxCellEntries) {
+          return count;
         }
-        CellEntry& e = cell.entries[cell.entryCount];
+        CellEntry& e = entries[count];
         e = CellEntry{};
         e.eighth = 2.0 * j + h;
         e.length = SlotLength(noteCell, s);
@@ -181,10 +181,11 @@ void CScoreView::CollectEntries(int cellIndex, int measure) {
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
         }
-        ++cell.entryCount;
+        ++count;
       }
     }
   }
+  return count;
 }
 
 void CScoreView::RefreshScoreView() {
@@ -200,7 +201,7 @@ void CScoreView::RefreshScoreView(int cells) {
     for (int i = 0; i < count; ++i) {
       const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
       if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
-        CollectEntries(i, static_cast<int>(measure));
+        m_cells[i].entryCount = CollectMeasure(static_cast<int>(measure), m_cells[i].entries);
       }
     }
   }
@@ -217,9 +218,12 @@ void CScoreView::RenderScoreCell(int index) {
     return;
   }
   Cell& cell = m_cells[index];
-  RasterSurface& s = cell.surface->picture;
-  const int w = cell.surface->width;
-  s.FillRect(Rect{0, 0, w, cell.surface->height}, kWhite);
+  DrawScoreCell(cell.surface->picture, cell.surface->width, cell.surface->height,
+                cell.entries.data(), cell.entryCount);
+}
+
+void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count) {
+  s.FillRect(Rect{0, 0, w, h}, kWhite);
   const Color previousPen = s.Pen();
   s.SetPen(kBlack);
   s.SetTextColor(kBlack);
@@ -236,8 +240,8 @@ void CScoreView::RenderScoreCell(int index) {
   }
 
   const int step = w / 10;
-  for (int k = 0; k < cell.entryCount; ++k) {
-    const CellEntry& e = cell.entries[k];
+  for (int k = 0; k < count; ++k) {
+    const CellEntry& e = entries[k];
     const int x = static_cast<int>((e.eighth + 1) * step);
     const int kandokoro =
         (e.kandokoro >= 0 && e.kandokoro < kKandokoroLabelCount) ? e.kandokoro : 0;
@@ -249,7 +253,7 @@ void CScoreView::RenderScoreCell(int index) {
       t += kLongMark;
     }
     const Rect box{x, 50 - 20 * e.string, x + 8 * static_cast<int>(t.size()), 66 - 20 * e.string};
-    const Font previous = SelectLabelFont(s, e.length <= 1 ? 12 : 14);
+    const Font previous = s.SelectFont(Font{e.length <= 1 ? 12 : 14});
     s.DrawTextInBox(t, box);
     s.SelectFont(previous);
 
@@ -267,7 +271,7 @@ void CScoreView::RenderScoreCell(int index) {
     }
 
     if (e.lyric[0] != '\0') {
-      const Font before = SelectLabelFont(s, 12);
+      const Font before = s.SelectFont(Font{12});
       s.DrawTextInBox(FieldText(e.lyric), Rect{x, kLyricTop, box.right, kLyricBottom});
       s.SelectFont(before);
     }

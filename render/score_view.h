@@ -56,6 +56,10 @@ void ConvertToHalfWidth(std::string& cp932);
 // to select again after drawing.
 Font SelectLabelFont(RasterSurface& surface, int height);
 
+// Draws one measure as a score cell of width w and height h: string and bar
+// lines, then every entry's kandokoro, note-value marks and lyric.
+void DrawScoreCell(Canvas& canvas, int w, int h, const CellEntry* entries, int count);
+
 class CScoreView {
  public:
   // (cell number, sixteenth column 0..15)
@@ -98,6 +102,9 @@ class CScoreView {
   // them); the others keep their pictures.
   void RefreshScoreView(int cells);
   void RenderScoreCell(int cell);
+  // The drawable entries of a measure of the song (which must be set), as a
+  // refresh gives them to the cell that shows it; returns their count.
+  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
 
   int CellCount() const { return m_count; }
   int EntryCount(int cell) const { return m_cells[cell].entryCount; }
@@ -112,7 +119,6 @@ class CScoreView {
   };
 
   void OnCellPress(int x, int y, int id);
-  void CollectEntries(int cell, int measure);
   double SlotLength(int noteCell, int slot) const;
 
   std::array<Cell, kScoreCellCount> m_cells;

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "app/output_format.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
 #include "app/window_placement.h"
@@ -252,7 +253,31 @@ std::optional<std::string> KumoitoWindow::AskSaveScorePath() {
 }
 
 std::optional<std::string> KumoitoWindow::AskExportPath() {
-  return AskPath(this, true, "bitmap files (*.bmp)", "bmp");
+  QFileDialog dialog(this);
+  dialog.setObjectName("exportDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList filters;
+  for (const ExportFilter& f : kExportFilters) {
+    filters << QString::fromUtf8(f.filter.data(), static_cast<qsizetype>(f.filter.size()));
+  }
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filters.first());
+  dialog.setDefaultSuffix(QString::fromUtf8(kExportFilters[0].suffix.data()));
+  // A name typed without extension gets the one of the type shown.
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& f) {
+    const auto i = static_cast<std::size_t>(filters.indexOf(f));
+    if (i < kExportFilters.size()) {
+      dialog.setDefaultSuffix(
+          QString::fromUtf8(kExportFilters[i].suffix.data(),
+                            static_cast<qsizetype>(kExportFilters[i].suffix.size())));
+    }
+  });
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().first().toStdString();
 }
 
 std::string KumoitoWindow::RunLibraryDialog(const std::string& startupFolder,

@@ -270,6 +270,42 @@ TEST_F(MainWindowTest, SaveExportSettingsInfoHelpAboutQuit) {
   EXPECT_EQ(m_face.quits, 1);
 }
 
+TEST_F(MainWindowTest, ExportWritesWhatTheExtensionNames) {
+  auto logic = Start();
+  const struct {
+    const char* name;
+    std::string start;
+  } cases[] = {{"page.svg", "<?xml"},
+               {"page.mid", "MThd"},
+               {"page.PDF", "%PDF"},
+               {"page.png", "\x89PNG"},
+               {"page", "BM"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_face.exportReply = m_startup.Path(c.name);
+    logic->RunCommand(kCommandExport);
+    const auto bytes = ReadFile(m_startup.Path(c.name));
+    ASSERT_GE(bytes.size(), c.start.size());
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start);
+  }
+  EXPECT_TRUE(m_boxes.Messages().empty());
+}
+
+TEST_F(MainWindowTest, AnExportThatFailsSaysWhy) {
+  auto logic = Start();
+  m_face.exportReply = m_startup.Path("no/such/folder/page.svg");
+  logic->RunCommand(kCommandExport);
+  ::setenv("KUMOITO_SOUNDFONT", "/nowhere.sf2", 1);
+  m_face.exportReply = m_startup.Path("page.wav");
+  logic->RunCommand(kCommandExport);
+  ::unsetenv("KUMOITO_SOUNDFONT");
+  const auto boxes = m_boxes.Messages();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].rfind(std::string(kOutputFailed) + "\n" + m_startup.Path("no/"), 0), 0u);
+  EXPECT_NE(boxes[1].find("soundfont"), std::string::npos) << boxes[1];
+  EXPECT_TRUE(ReadFile(m_startup.Path("page.wav")).empty());
+}
+
 TEST_F(MainWindowTest, PlayButtonTogglesItsCaption) {
   auto logic = Start();
   logic->Control(1003).OnLeftButtonDown(1, 1);

@@ -128,6 +128,40 @@ void AnswerNextFileDialog(const std::string& path) {
   poll->start(10);
 }
 
+TEST_F(WindowTest, ExportOffersEveryTypeBmpFirstAndSuffixesTheChosenOne) {
+  QStringList filters;
+  QString shownFirst;
+  auto* poll = new QTimer;
+  const std::string typed = m_startup.Path("page");
+  QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      return;
+    }
+    poll->deleteLater();
+    filters = dialog->nameFilters();
+    shownFirst = dialog->selectedNameFilter();
+    // The user picks the PDF type and types a name without extension.
+    // (the signals the type list sends when a user picks from it)
+    if (auto* types = dialog->findChild<QComboBox*>("fileTypeCombo")) {
+      types->setCurrentIndex(3);
+      emit types->activated(3);
+      emit types->textActivated(types->currentText());
+    }
+    dialog->selectFile(QString::fromStdString(typed));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  poll->start(10);
+  QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_EQ(filters,
+            (QStringList{"BMP 画像 (*.bmp)", "PNG 画像 (*.png)", "JPEG 画像 (*.jpg *.jpeg)",
+                         "PDF (*.pdf)", "SVG (*.svg)", "MIDI (*.mid)", "WAV 音声 (*.wav)"}));
+  EXPECT_EQ(shownFirst, "BMP 画像 (*.bmp)");
+  const auto pdf = test::ReadFile(typed + ".pdf");
+  ASSERT_GE(pdf.size(), 4u);
+  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 4), "%PDF");
+}
+
 TEST_F(WindowTest, InputToolEditsTheNewSongRightAfterStart) {
   auto* tool = m_window->findChild<InputToolWindow*>();
   ASSERT_NE(tool, nullptr);

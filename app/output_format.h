@@ -1,0 +1,54 @@
+#pragma once
+// What a file written by 出力 or by a batch conversion holds, chosen by the
+// file's extension: the page image (BMP, PNG, JPEG), the printable page
+// (PDF), the page as vectors (SVG), the performance (MIDI) or its sound
+// (WAV). One table, so that the window and batch mode agree.
+//
+// Thread-safety: pure functions.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kumoito {
+
+enum class OutputFormat { kBmp, kPng, kJpeg, kPdf, kSvg, kMidi, kWav };
+
+struct OutputFormatEntry {
+  std::string_view extension;  // lower case, with the dot
+  OutputFormat format;
+};
+
+inline constexpr std::array<OutputFormatEntry, 9> kOutputFormats = {{
+    {".bmp", OutputFormat::kBmp},
+    {".png", OutputFormat::kPng},
+    {".jpg", OutputFormat::kJpeg},
+    {".jpeg", OutputFormat::kJpeg},
+    {".pdf", OutputFormat::kPdf},
+    {".svg", OutputFormat::kSvg},
+    {".mid", OutputFormat::kMidi},
+    {".midi", OutputFormat::kMidi},
+    {".wav", OutputFormat::kWav},
+}};
+
+// The types 出力's save dialog offers, in its order (the first is the
+// default), with the suffix a name typed without one gets.
+struct ExportFilter {
+  std::string_view filter;  // UTF-8, with its patterns
+  std::string_view suffix;
+};
+inline constexpr std::array<ExportFilter, 7> kExportFilters = {{
+    {"BMP 画像 (*.bmp)", "bmp"},
+    {"PNG 画像 (*.png)", "png"},
+    {"JPEG 画像 (*.jpg *.jpeg)", "jpg"},
+    {"PDF (*.pdf)", "pdf"},
+    {"SVG (*.svg)", "svg"},
+    {"MIDI (*.mid)", "mid"},
+    {"WAV 音声 (*.wav)", "wav"},
+}};
+
+// By the extension of the path's file name, in any letter case; no
+// extension, or one of no other format, is the BMP it always was.
+OutputFormat OutputFormatForPath(std::string_view path);
+
+}  // namespace kumoito

@@ -1,0 +1,272 @@
+// PDF, SVG, MIDI and WAV written by batch conversions, read back by tools
+// of other people: poppler, librsvg, an XML parser, sox, the fluidsynth
+// command, and our own Standard MIDI File reader.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "common/sjis.h"
+#include "midi/midi_event.h"
+#include "midi/performance.h"
+#include "midi/smf.h"
+#include "render/vector_export.h"
+#include "song/score_file.h"
+#include "song/song_data.h"
+#include "tests/song/song_test_util.h"
+
+namespace kumoito {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+      out += buffer;
+    }
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+bool Have(const char* tool) {
+  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+constexpr int kTempo = 120;
+// One note a beat: C, D, E, F, G, A, B, C, and so on up.
+constexpr int kScale[] = {60, 62, 64, 65, 67, 69, 71, 72};
+
+class BatchFormats : public ::testing::Test {
+ protected:
+  int Run(const std::string& args, const std::string& shellSetup = "") {
+    const std::string command = shellSetup + "cd '" + m_dir.path().string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+                                m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
+                                " >stdout.txt 2>stderr.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Path(const std::string& name) { return m_dir.Path(name); }
+  std::string Err() { return Capture("cat '" + Path("stderr.txt") + "'"); }
+
+  // measures measures of quarter notes with a lyric each, in C.
+  std::string WriteSong(int measures) {
+    std::int32_t beats = 4, key = 0, count = measures;
+    m_song = CSongData::LoadOrCreate("", beats, key, count);
+    for (int n = 0; n < measures * 4; ++n) {
+      NoteCell& cell = m_song->m_cells[static_cast<std::size_t>(n) * 2];
+      cell.pitch[0] = kScale[n % 8];
+      m_song->m_cells[static_cast<std::size_t>(n) * 2].pitch[1] = SLOT_HOLD;
+      m_song->m_cells[static_cast<std::size_t>(n) * 2 + 1].pitch[0] = SLOT_HOLD;
+      m_song->m_cells[static_cast<std::size_t>(n) * 2 + 1].pitch[1] = SLOT_HOLD;
+      SetFieldText(cell.lyric[0], "\x82\xB3");  // さ
+    }
+    std::strcpy(m_song->m_info.title, "Scale");
+    std::strcpy(m_song->m_info.composer, "Someone");
+    m_song->m_info.tempo = kTempo;
+    const std::string path = Path("scale.mwd");
+    SaveScore(*m_song, 4, 0, path, 1);
+    return path;
+  }
+
+  TempDir m_dir;
+  std::unique_ptr<CSongData> m_song;
+};
+
+TEST_F(BatchFormats, PdfIsVectorA4WithFontHeaderAndPages) {
+  if (!Have("pdfinfo") || !Have("pdftotext") || !Have("pdffonts") || !Have("pdfimages")) {
+    GTEST_SKIP() << "poppler-utils missing";
+  }
+  const std::string song = WriteSong(96);
+  ASSERT_EQ(Run("'" + song + "' out.pdf 0 san 0"), 0) << Err();
+  const std::string info = Capture("pdfinfo '" + Path("out.pdf") + "'");
+  EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
+  // 24 rows of four: six under the header, then seven a page.
+  const int pages = LayOutPdf(96).pages;
+  EXPECT_EQ(pages, 4);
+  EXPECT_NE(info.find("Pages:           4\n"), std::string::npos) << info;
+
+  const std::string fonts = Capture("pdffonts '" + Path("out.pdf") + "'");
+  EXPECT_NE(fonts.find("IPAGothic"), std::string::npos) << fonts;
+  EXPECT_EQ(fonts.find(" no "), std::string::npos) << "every font embedded: " << fonts;
+  // Header line and one image row only: no picture of the page.
+  const std::string images = Capture("pdfimages -list '" + Path("out.pdf") + "'");
+  EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 2) << images;
+
+  const std::string text = Capture("pdftotext '" + Path("out.pdf") + "' -");
+  for (const char* expected : {"Scale", "作曲 Someone", "調子 三下り", "一の糸 C", "調 C",
+                               "♩ = 120", "さ", "1 / 4", "4 / 4"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected;
+  }
+  EXPECT_EQ(text.find("作詞"), std::string::npos) << "no lyricist given";
+}
+
+TEST_F(BatchFormats, PdfFollowsTheLyricsSwitch) {
+  if (!Have("pdftotext")) {
+    GTEST_SKIP() << "poppler-utils missing";
+  }
+  const std::string song = WriteSong(4);
+  ASSERT_EQ(Run("'" + song + "' with.pdf 0 hon 0"), 0) << Err();
+  // Byte 16 of the settings file is the lyrics switch.
+  auto settings = ReadFile(Path("config/Kumoito/setup.ini"));
+  ASSERT_EQ(settings.size(), 24u);
+  settings[16] = 0;
+  test::WriteFile(Path("config/Kumoito/setup.ini"), settings);
+  ASSERT_EQ(Run("'" + song + "' without.pdf 0 hon 0"), 0) << Err();
+  EXPECT_NE(Capture("pdftotext '" + Path("with.pdf") + "' -").find("さ"), std::string::npos);
+  EXPECT_EQ(Capture("pdftotext '" + Path("without.pdf") + "' -").find("さ"), std::string::npos);
+}
+
+TEST_F(BatchFormats, SvgIsThePageAsVectors) {
+  if (!Have("rsvg-convert") || !Have("identify") || !Have("xmllint")) {
+    GTEST_SKIP() << "librsvg2-bin, imagemagick or xmllint missing";
+  }
+  const std::string song = WriteSong(8);
+  ASSERT_EQ(Run("'" + song + "' out.svg 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0) << Err();
+  // The same size as the image page, drawn by another program's renderer.
+  ASSERT_EQ(
+      std::system(("rsvg-convert '" + Path("out.svg") + "' -o '" + Path("svg.png") + "'").c_str()),
+      0);
+  EXPECT_EQ(Capture("identify -format '%w %h' '" + Path("svg.png") + "'"),
+            Capture("identify -format '%w %h' '" + Path("out.bmp") + "'"));
+  // 32 kandokoro and 32 lyrics, the title; texts in the Japanese face.
+  const std::string ns =
+      "xmllint --xpath \"count(//*[local-name()='text'])\" '" + Path("out.svg") + "' 2>&1";
+  EXPECT_EQ(Capture(ns), "65\n");
+  const std::string family =
+      Capture("xmllint --xpath \"string(//*[local-name()='g']/@font-family)\" '" + Path("out.svg") +
+              "' 2>&1");
+  EXPECT_NE(family.find("IPAGothic"), std::string::npos) << family;
+  EXPECT_EQ(Capture("xmllint --xpath \"count(//*[local-name()='image'])\" '" + Path("out.svg") +
+                    "' 2>&1"),
+            "0\n");
+  // The raster page and the vector one agree where nothing is anti-aliased:
+  // the bar line and the strings left of the first note.
+  const std::string compare = "compare -metric AE -extract 10x81+0+60 '" + Path("svg.png") + "' '" +
+                              Path("out.bmp") + "' null: 2>&1";
+  if (Have("compare")) {
+    EXPECT_EQ(Capture(compare), "0");
+  }
+}
+
+TEST_F(BatchFormats, MidiIsThePerformancePlayWouldWrite) {
+  const std::string song = WriteSong(2);
+  ASSERT_EQ(Run("'" + song + "' out.mid 0 hon 0"), 0) << Err();
+  midi::MidiSequence sequence;
+  midi::ReadSequenceFile(sequence, Path("out.mid"));
+  ASSERT_EQ(sequence.form, midi::FORM_NOTES);
+  std::vector<int> notes;
+  for (const auto& e : sequence.track->events) {
+    if (e->kind == midi::EV_NOTE && e->velocity > 0) {
+      notes.push_back(e->note);
+    }
+  }
+  ASSERT_EQ(notes.size(), 8u);
+  // Opened in C, the melody may still be moved by octaves into the
+  // shamisen's range; the performance is then that of the moved song.
+  const int shift = notes[0] - kScale[0];
+  EXPECT_EQ(shift % 12, 0);
+  for (int n = 0; n < 8; ++n) {
+    EXPECT_EQ(notes[n], kScale[n] + shift);
+    m_song->m_cells[static_cast<std::size_t>(n) * 2].pitch[0] += shift;
+  }
+  const auto expected = midi::BuildPerformanceImage(kTempo, *m_song);
+  ASSERT_TRUE(expected.has_value());
+  EXPECT_EQ(ReadFile(Path("out.mid")), *expected);
+
+  if (Have("fluidsynth")) {
+    // The synthesizer's own player takes the file as it is.
+    const std::string render = "fluidsynth -ni -g 0.5 -F '" + Path("fs.wav") +
+                               "' /usr/share/sounds/sf2/default-GM.sf2 '" + Path("out.mid") +
+                               "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(render.c_str()), 0);
+    EXPECT_GT(ReadFile(Path("fs.wav")).size(), 44100u * 4);
+  }
+}
+
+double Rms(const std::string& wav, double from, double length) {
+  const std::string out = Capture("sox '" + wav + "' -n trim " + std::to_string(from) + " " +
+                                  std::to_string(length) + " stat 2>&1");
+  const std::size_t at = out.find("RMS     amplitude:");
+  return at == std::string::npos ? -1 : std::atof(out.c_str() + at + 18);
+}
+
+TEST_F(BatchFormats, WavIsThePerformanceRendered) {
+  if (!Have("soxi") || !Have("sox")) {
+    GTEST_SKIP() << "sox missing";
+  }
+  const std::string song = WriteSong(2);  // 8 quarter notes at 120: 4 seconds
+  ASSERT_EQ(Run("'" + song + "' out.wav 0 hon 0"), 0) << Err();
+  const std::string wav = Path("out.wav");
+  EXPECT_EQ(Capture("soxi -r '" + wav + "'"), "44100\n");
+  EXPECT_EQ(Capture("soxi -c '" + wav + "'"), "2\n");
+  EXPECT_EQ(Capture("soxi -b '" + wav + "'"), "16\n");
+  const double seconds = std::atof(Capture("soxi -D '" + wav + "'").c_str());
+  EXPECT_GE(seconds, 4.0 - 0.125 * 0.5);
+  EXPECT_LE(seconds, 4.0 + 2.0);
+  EXPECT_GT(Rms(wav, 0, seconds), 0.001);
+  // Each note starts on its beat: its first 50 ms are louder than the
+  // last 50 ms of the note before, which has been let go by then.
+  for (int beat = 1; beat < 8; ++beat) {
+    SCOPED_TRACE(beat);
+    const double t = beat * 0.5;
+    EXPECT_GT(Rms(wav, t + 0.005, 0.05), 1.5 * Rms(wav, t - 0.05, 0.045));
+  }
+}
+
+TEST_F(BatchFormats, FailuresSayWhyOnOneLine) {
+  const std::string song = WriteSong(2);
+  EXPECT_EQ(Run("'" + song + "' out.wav 0 hon 0", "export KUMOITO_SOUNDFONT=/nowhere.sf2; "), 1);
+  std::string err = Err();
+  EXPECT_NE(err.find("soundfont"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_TRUE(ReadFile(Path("out.wav")).empty());
+  for (const char* name : {"no/such/out.pdf", "no/such/out.svg", "no/such/out.mid"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Run("'" + song + "' '" + name + "' 0 hon 0"), 1);
+    err = Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  }
+}
+
+TEST_F(BatchFormats, OnlyThePdfMapsCairoAndOnlyTheWavTheSynthesizer) {
+  const std::string song = WriteSong(2);
+  const struct {
+    const char* out;
+    bool cairo;
+    bool sound;
+  } cases[] = {{"o.svg", false, false},
+               {"o.mid", false, false},
+               {"o.png", false, false},
+               {"o.pdf", true, false},
+               {"o.wav", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.out);
+    ASSERT_EQ(Run("'" + song + "' " + c.out + " 0 hon 0", "export LD_DEBUG=files; "), 0);
+    const std::string loaded = Err();
+    EXPECT_EQ(loaded.find("libcairo") != std::string::npos, c.cairo);
+    EXPECT_EQ(loaded.find("libfluidsynth") != std::string::npos, c.sound);
+    for (const char* library : {"libQt6", "libX11", "kumoito-window"}) {
+      if ((c.cairo || c.sound) && std::string(library) == "libX11") {
+        continue;  // brought by Cairo and by FluidSynth's SDL, in their modules
+      }
+      const std::size_t at = loaded.find(library);
+      EXPECT_EQ(at, std::string::npos) << loaded.substr(at == std::string::npos ? 0 : at, 200);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kumoito
