@@ -46,7 +46,7 @@ class ControllerTest : public ::testing::Test {
               std::lock_guard lock(m_queueMutex);
               m_queue.push_back({std::move(task), delay});
             },
-            [this](std::string_view why) { m_noSound.emplace_back(why); }},
+            [this](std::string_view why) { m_noSound.emplace_back(why); }, nullptr},
         FastSleep);
   }
   ~ControllerTest() override {
@@ -241,7 +241,7 @@ TEST_F(ControllerTest, StopAndTheEndNeverWaitForThePlayer) {
             std::lock_guard lock(m_queueMutex);
             m_queue.push_back({std::move(task), d});
           },
-          nullptr},
+          nullptr, nullptr},
       [pause](std::chrono::milliseconds ms) { (*pause)(ms); });
   auto song = ShortSong();
   m_controller->Play(song.get());
@@ -327,6 +327,75 @@ TEST_F(ControllerTest, ClosingWhilePlayingStopsFirst) {
   m_timer.RunNext();
   m_controller.reset();  // no timer or thread may touch the freed copy (ASan)
   EXPECT_EQ(m_timer.PendingCount(), 0u);
+}
+
+TEST(PracticeOptions, StartLoopAndCountInInPlayerTicks) {
+  auto song = SongOf(6);  // 4/4: 384 ticks a measure, 48 a half-beat cell
+  PracticeSettings practice;
+  EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).startTick, 0);
+  // Beat position 6 (sixteenths) of measure 3: third cell, second slot.
+  EXPECT_EQ(PracticeOptions(*song, practice, 3, 6).startTick, 2 * 384 + 2 * 48 + 16);
+  EXPECT_EQ(PracticeOptions(*song, practice, 99, 1).startTick, 5 * 384);  // kept in the song
+  practice.loop = true;
+  practice.loopFirstMeasure = 2;
+  practice.loopLastMeasure = 3;
+  practice.countIn = true;
+  practice.speed = 70;
+  const PlayOptions o = PracticeOptions(*song, practice, 5, 1);
+  EXPECT_EQ(o.startTick, 384);  // a loop starts at its own first measure
+  EXPECT_EQ(o.loopEndTick, 3 * 384);
+  EXPECT_EQ(o.countInBeats, 4);
+  EXPECT_EQ(o.speed, 70);
+  practice.loopFirstMeasure = 5;
+  practice.loopLastMeasure = 2;  // turned round: one measure
+  EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).loopEndTick, 5 * 384);
+}
+
+TEST_F(ControllerTest, PracticeCursorIsPostedAndClearedAtTheStop) {
+  std::vector<std::int64_t> cursor;
+  m_controller.reset();
+  m_controller = std::make_unique<PlaybackController>(
+      m_folder, m_fallback, m_timer,
+      PlaybackController::Callbacks{
+          [this](std::string_view c) { m_captions.emplace_back(c); },
+          [this](std::function<void()> task, std::chrono::milliseconds delay) {
+            std::lock_guard lock(m_queueMutex);
+            m_queue.push_back({std::move(task), delay});
+          },
+          nullptr, [&cursor](std::int64_t slot) { cursor.push_back(slot); }},
+      FastSleep);
+  auto song = SongOf(2);
+  for (int c = 0; c < 8; ++c)
+    SetCell(*song, 8 + c, 60 + c, SLOT_HOLD);
+  PracticeSettings practice;
+  practice.loop = true;
+  practice.loopFirstMeasure = 2;
+  practice.loopLastMeasure = 2;
+  m_controller->Play(song.get(), practice, 1, 1);
+  m_controller->WaitForOutput();
+  // Twelve notes: the measure and half of it again; only the GUI thread's
+  // run of the posted tasks tells the cursor.
+  std::vector<Posted> posted;
+  for (int i = 0; i < 20000 && posted.size() < 12; ++i) {
+    if (!m_timer.RunNext())
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (auto& p : TakeQueue())
+      posted.push_back(std::move(p));
+  }
+  ASSERT_EQ(posted.size(), 12u);
+  EXPECT_TRUE(cursor.empty());
+  for (auto& p : posted)
+    p.task();
+  ASSERT_EQ(cursor.size(), 12u);
+  for (std::size_t i = 0; i < 12; ++i)
+    EXPECT_EQ(cursor[i], 24 + 3 * static_cast<std::int64_t>(i % 8)) << i;
+  m_controller->Play(song.get());  // stops
+  EXPECT_EQ(cursor.back(), kNoCursor);
+  // A slot posted before the stop but run after it does not bring it back.
+  m_timer.RunNext();
+  for (auto& p : TakeQueue())
+    p.task();
+  EXPECT_EQ(cursor.back(), kNoCursor);
 }
 
 // The whole road with the real synthesizer writing a WAV file in real time:
