@@ -177,6 +177,7 @@ void CScoreView::CollectEntries(int cellIndex, int measure) {
         e = CellEntry{};
         e.eighth = 2.0 * j + h;
         e.length = SlotLength(noteCell, s);
+        e.slot = static_cast<std::int64_t>(noteCell) * kSlotsPerCell + s;
         LookUpPosition(m_places, v, e.string, e.kandokoro);
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
@@ -249,9 +250,17 @@ void CScoreView::RenderScoreCell(int index) {
       t += kLongMark;
     }
     const Rect box{x, 50 - 20 * e.string, x + 8 * static_cast<int>(t.size()), 66 - 20 * e.string};
+    const bool cursor = m_cursorSlot >= 0 && e.slot == m_cursorSlot;
+    if (cursor) {
+      s.FillRect(box, kCursorColor);
+      s.SetBackgroundColor(kCursorColor);
+    }
     const Font previous = SelectLabelFont(s, e.length <= 1 ? 12 : 14);
     s.DrawTextInBox(t, box);
     s.SelectFont(previous);
+    if (cursor) {
+      s.SetBackgroundColor(kWhite);
+    }
 
     const int left = x + 2;
     const int right = box.right - 2;
@@ -273,6 +282,33 @@ void CScoreView::RenderScoreCell(int index) {
     }
   }
   s.SetPen(previousPen);
+}
+
+int CScoreView::MeasureOfSlot(std::int64_t slot) const {
+  if (m_song == nullptr || m_song->m_beatsPerMeasure <= 0 || slot < 0) {
+    return -1;
+  }
+  const std::int64_t slotsPerMeasure =
+      static_cast<std::int64_t>(m_song->m_beatsPerMeasure) * 2 * kSlotsPerCell;
+  return static_cast<int>(std::min<std::int64_t>(slot / slotsPerMeasure, kMaxCells));
+}
+
+void CScoreView::SetCursorSlot(std::int64_t slot) {
+  if (slot == m_cursorSlot) {
+    return;
+  }
+  const int before = MeasureOfSlot(m_cursorSlot);
+  m_cursorSlot = slot < 0 ? kNoCursorSlot : slot;
+  const int after = MeasureOfSlot(m_cursorSlot);
+  for (const int measure : {before, after}) {
+    const int cell = measure - m_firstShownMeasure;
+    if (measure >= 0 && cell >= 0 && cell < m_count) {
+      RenderScoreCell(cell);
+      if (m_shownOnScreen && m_cells[cell].surface) {
+        PresentSurface(*m_cells[cell].surface);
+      }
+    }
+  }
 }
 
 }  // namespace kumoito
