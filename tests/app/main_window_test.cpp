@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -310,14 +309,6 @@ TEST_F(MainWindowTest, PracticeSettingsAreKeptInAFileOfTheirOwn) {
   EXPECT_TRUE(m_face.practice->loop);
   EXPECT_EQ(m_face.practice->loopLastMeasure, 3);
   EXPECT_TRUE(again->Practice().countIn);
-}
-
-TEST_F(MainWindowTest, BatchRunLeavesThePracticeFileAlone) {
-  const std::string song = WriteSong(4);
-  auto logic = Start("\"" + song + "\" \"" + m_startup.Path("out.bmp") + "\" 0 hon 0");
-  EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kBatchDone);
-  logic.reset();
-  EXPECT_FALSE(std::filesystem::exists(m_data.Path("deep/Kumoito/practice.ini")));
 }
 
 TEST_F(MainWindowTest, CursorMarksTheSoundingNoteAndTurnsToItsRow) {

@@ -18,20 +18,5 @@ TEST(PracticeFile, ReadsWhatItKnowsAndBringsValuesInRange) {
   EXPECT_EQ(ParsePracticeSettings("").speed, 100);
 }
 
-TEST(PracticeFile, WrittenTextReadsBackTheSame) {
-  midi::PracticeSettings p;
-  p.speed = 65;
-  p.loop = true;
-  p.loopFirstMeasure = 3;
-  p.loopLastMeasure = 9;
-  p.countIn = true;
-  const midi::PracticeSettings back = ParsePracticeSettings(FormatPracticeSettings(p));
-  EXPECT_EQ(back.speed, 65);
-  EXPECT_TRUE(back.loop);
-  EXPECT_EQ(back.loopFirstMeasure, 3);
-  EXPECT_EQ(back.loopLastMeasure, 9);
-  EXPECT_TRUE(back.countIn);
-}
-
 }  // namespace
 }  // namespace kumoito
