@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "app/output_format.h"
+#include "app/practice_file.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
@@ -170,7 +171,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
             [](std::string_view why) {
               ShowMessageBox(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
                              kNoSoundAdvice);
-            }});
+            },
+            [this](std::int64_t slot) { OnCursor(slot); }});
     m_playback->ResetMidiOut();
   }
 
@@ -186,6 +188,10 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   }
   m_config = std::make_unique<CConfigControl>(JoinPath(m_options.dataFolder, kSettingsFileName),
                                               &m_settings);
+  m_interactive = !line.batch;
+  if (m_interactive) {
+    m_practice = LoadPracticeSettings(JoinPath(m_options.dataFolder, kPracticeFileName));
+  }
   CreateButtons();
   CreateCells();
   // A conversion draws its pages from the cells' pictures; no screen shows them.
@@ -410,6 +416,10 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
   m_view.SetSong(m_song.get());
   m_view.RefreshScoreView();
   m_face.SetScrollRange(HighestScrollPosition());
+  m_view.SetCursorSlot(kNoCursorSlot);
+  if (m_interactive) {
+    m_face.ShowPractice(m_practice, m_song->m_measureCount);
+  }
   if (m_inputTool) {
     m_inputTool->SetSong(m_song.get());
     m_inputTool->SetMeasureRange(1, m_song->m_measureCount + 1);
@@ -516,6 +526,48 @@ void CKumoitoDlg::OnSystemCommand(int command) {
   }
 }
 
+void CKumoitoDlg::OnSpeedChanged(int percent) {
+  m_practice.speed = percent;
+  m_practice = ValidPracticeSettings(m_practice);
+  if (m_playback) {
+    m_playback->SetSpeed(m_practice.speed);
+  }
+}
+
+void CKumoitoDlg::OnLoopChanged(bool on) {
+  m_practice.loop = on;
+}
+
+void CKumoitoDlg::OnLoopRangeChanged(int firstMeasure, int lastMeasure) {
+  m_practice.loopFirstMeasure = firstMeasure;
+  m_practice.loopLastMeasure = lastMeasure;
+  m_practice = ValidPracticeSettings(m_practice);
+}
+
+void CKumoitoDlg::OnCountInChanged(bool on) {
+  m_practice.countIn = on;
+}
+
+void CKumoitoDlg::OnCursor(std::int64_t slot) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  const int measure = m_view.MeasureOfSlot(slot);
+  const int first = m_view.FirstShownMeasure();
+  if (measure >= 0 && measure < m_song->m_measureCount &&
+      (measure < first || measure >= first + kScoreCellCount)) {
+    // The music left the rows shown: its row comes to the top (or as near
+    // as the scroll range allows), and the whole view is drawn once.
+    const int position = std::clamp(measure / kScoreCellColumns, 0, HighestScrollPosition());
+    m_face.SetScrollPosition(position);
+    m_view.SetFirstShownMeasure(position * kScoreCellColumns);
+    m_view.SetCursorSlot(slot);
+    m_view.RefreshScoreView();
+    return;
+  }
+  m_view.SetCursorSlot(slot);
+}
+
 void CKumoitoDlg::SetPlayCaption(std::string_view utf8) {
   m_buttons.SetPlayCaption(Utf8ToCp932(utf8).value_or(""));
   m_buttons.PresentAllButtons();
@@ -542,7 +594,11 @@ void CKumoitoDlg::RunCommand(int command) {
     }
     case kCommandPlay:
       if (m_song && m_playback) {
-        m_playback->Play(m_song.get());
+        // From where the note input tool stands; measure 1, beat 1 is the
+        // whole song as before.
+        const int measure = m_inputTool ? m_inputTool->Measure() : 1;
+        const int beat = m_inputTool ? m_inputTool->Beat() : 1;
+        m_playback->Play(m_song.get(), m_practice, measure, beat);
       }
       break;
     case kCommandExport:
@@ -595,6 +651,9 @@ void CKumoitoDlg::Destroy() {
     m_settings.firstStringValue = kFirstStringList[f].value;
   }
   m_config.reset();
+  if (m_interactive) {
+    SavePracticeSettings(JoinPath(m_options.dataFolder, kPracticeFileName), m_practice);
+  }
   for (int i = m_buttons.Count() - 1; i >= 0; --i) {
     m_buttons.RemoveButton(i);
   }

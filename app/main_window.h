@@ -21,6 +21,7 @@
 
 #include "app/command_line.h"
 #include "common/config_control.h"
+#include "midi/playback_controller.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
 #include "render/score_view.h"
@@ -31,7 +32,6 @@ namespace kumoito {
 class CSongData;
 class CInputDlg;
 namespace midi {
-class PlaybackController;
 class TimerService;
 }  // namespace midi
 
@@ -98,6 +98,9 @@ class MainWindowFace {
   virtual void Quit() = 0;
   // Runs task on the GUI thread after delay; callable from any thread.
   virtual void Post(std::function<void()> task, std::chrono::milliseconds delay) = 0;
+  // The practice row shows these settings; its measure boxes go up to
+  // measureCount. A face without that row ignores it.
+  virtual void ShowPractice(const midi::PracticeSettings&, int /*measureCount*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -173,6 +176,16 @@ class CKumoitoDlg {
   void OnCellClick(int cell, int column);
   void OnRedrawScore();
   void OnSystemCommand(int command);
+  // The practice row. The speed also changes a playback under way; the rest
+  // counts from the next Play.
+  void OnSpeedChanged(int percent);
+  void OnLoopChanged(bool on);
+  void OnLoopRangeChanged(int firstMeasure, int lastMeasure);
+  void OnCountInChanged(bool on);
+  // The slot that sounds now (midi::kNoCursor: playback stopped): the view
+  // marks it and turns to its row when it is not shown.
+  void OnCursor(std::int64_t slot);
+  const midi::PracticeSettings& Practice() const { return m_practice; }
 
   // For the window that shows the controls, and for tests.
   COffScreenControl& Control(int controlNumber);
@@ -211,6 +224,8 @@ class CKumoitoDlg {
   std::unique_ptr<CSongData> m_song;
   std::unique_ptr<CInputDlg> m_inputTool;
   std::unique_ptr<midi::PlaybackController> m_playback;
+  midi::PracticeSettings m_practice;
+  bool m_interactive = false;  // practice.ini is read and written only then
   std::int32_t m_basePitch = 48;
   std::int32_t m_tuning = 0;
   bool m_destroyed = false;

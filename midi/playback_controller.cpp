@@ -1,5 +1,6 @@
 #include "midi/playback_controller.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/file_util.h"
@@ -56,35 +57,66 @@ bool PlaybackController::OutputBusy() const {
   return m_output.Busy();
 }
 
+PlayOptions PracticeOptions(const CSongData& song, const PracticeSettings& practice,
+                            int startMeasure, int startBeat) {
+  PlayOptions o;
+  o.speed = std::clamp(practice.speed, kMinSpeed, kMaxSpeed);
+  const std::int64_t beats = std::max<std::int64_t>(song.m_beatsPerMeasure, 1);
+  const std::int64_t measureTicks = beats * kPlayerDivision;
+  const int lastMeasure = std::max(song.m_measureCount, 1);
+  if (practice.loop) {
+    const int first = std::clamp(practice.loopFirstMeasure, 1, lastMeasure);
+    const int last = std::clamp(practice.loopLastMeasure, first, lastMeasure);
+    o.startTick = (first - 1) * measureTicks;
+    o.loopEndTick = last * measureTicks;
+  } else {
+    // Two beat positions to a half-beat cell of three slots, as the tool
+    // writes them.
+    const int measure = std::clamp(startMeasure, 1, lastMeasure);
+    const int beat = std::clamp(startBeat, 1, 16);
+    const std::int64_t cell = (measure - 1) * beats * 2 + (beat - 1) / 2;
+    o.startTick =
+        std::min((cell * kSlotsPerCell + (beat - 1) % 2) * kSlotTicks, lastMeasure * measureTicks);
+  }
+  if (practice.countIn) {
+    o.countInBeats = static_cast<std::int32_t>(beats);
+    o.beatTicks = kPlayerDivision;
+  }
+  return o;
+}
+
 void PlaybackController::Play(const CSongData* song) {
+  Play(song, PracticeSettings{}, 1, 1);
+}
+
+void PlaybackController::SetSpeed(std::int32_t percent) {
+  m_speed = std::clamp(percent, kMinSpeed, kMaxSpeed);
+  // The player takes it at once (its lock is never held across a send), so
+  // the GUI thread does not wait for the output thread's queue.
+  m_player.SetSpeed(percent);
+}
+
+void PlaybackController::OnCursor(std::uint64_t generation, std::int64_t slot) {
+  if (!m_callbacks.post || !m_callbacks.cursor) {
+    return;
+  }
+  std::weak_ptr<bool> alive = m_alive;
+  m_callbacks.post(
+      [this, alive, generation, slot] {
+        if (auto a = alive.lock(); a && *a && generation == m_generation && m_playing) {
+          m_callbacks.cursor(slot);
+        }
+      },
+      std::chrono::milliseconds(0));
+}
+
+void PlaybackController::Play(const CSongData* song, const PracticeSettings& practice,
+                              int startMeasure, int startBeat) {
   if (!m_playing) {
     if (song == nullptr) {
       return;
     }
-    // The song is read here, on the GUI thread that edits it; the output
-    // thread gets a performance of its own. Only what this Play wrote is
-    // read back: a play.dat that could not be replaced holds another song.
-    std::string path = PlayDataPath();
-    if (!BuildPerformance(path, song->m_info.tempo, *song)) {
-      path = FallbackPlayDataPath();
-      if (path.empty() || !MakeDirectories(m_fallbackFolder) ||
-          !BuildPerformance(path, song->m_info.tempo, *song)) {
-        return;
-      }
-    }
-    m_playing = true;
-    if (m_callbacks.setCaption) {
-      m_callbacks.setCaption(kStopCaption);
-    }
-    auto performance = std::make_shared<MidiSequence>(kBufferCapacity);
-    ReadSequenceFile(*performance, path, kBufferCapacity);
-    m_performance = performance;
-    const std::uint64_t generation = ++m_generation;
-    m_output.Post([this, performance, generation] {
-      CloseMidiOut(m_idleOut);
-      m_player.SetEndNotification([this, generation] { OnPlaybackEnded(generation); });
-      m_player.StartPlayback(*performance);
-    });
+    Start(*song, PracticeOptions(*song, practice, startMeasure, startBeat));
     return;
   }
   StopAndRestoreCaption();
@@ -92,9 +124,44 @@ void PlaybackController::Play(const CSongData* song) {
   ResetMidiOut();
 }
 
+void PlaybackController::Start(const CSongData& song, const PlayOptions& options) {
+  // The song is read here, on the GUI thread that edits it; the output
+  // thread gets a performance of its own. Only what this Play wrote is
+  // read back: a play.dat that could not be replaced holds another song.
+  std::string path = PlayDataPath();
+  if (!BuildPerformance(path, song.m_info.tempo, song)) {
+    path = FallbackPlayDataPath();
+    if (path.empty() || !MakeDirectories(m_fallbackFolder) ||
+        !BuildPerformance(path, song.m_info.tempo, song)) {
+      return;
+    }
+  }
+  m_playing = true;
+  if (m_callbacks.setCaption) {
+    m_callbacks.setCaption(kStopCaption);
+  }
+  auto performance = std::make_shared<MidiSequence>(kBufferCapacity);
+  ReadSequenceFile(*performance, path, kBufferCapacity);
+  m_performance = performance;
+  m_speed = options.speed;
+  const std::uint64_t generation = ++m_generation;
+  m_output.Post([this, performance, generation, start = options]() mutable {
+    CloseMidiOut(m_idleOut);
+    m_player.SetEndNotification([this, generation] { OnPlaybackEnded(generation); });
+    m_player.SetCursorCallback(
+        [this, generation](std::int64_t slot) { OnCursor(generation, slot); });
+    // A speed chosen while this task waited counts too.
+    start.speed = m_speed.load();
+    m_player.StartPlayback(*performance, start);
+  });
+}
+
 void PlaybackController::StopAndRestoreCaption() {
   if (m_callbacks.setCaption) {
     m_callbacks.setCaption(kPlayCaption);
+  }
+  if (m_callbacks.cursor) {
+    m_callbacks.cursor(kNoCursor);
   }
   // Stopping waits for the player (polls, then a pause of a second): it runs
   // on the output thread, and the task keeps the performance alive until then.

@@ -2,8 +2,9 @@
 // The Play command without a window: builds play.dat from the song, reads it
 // back, hands it to the player and restores everything at the end. Holds the
 // playing flag, the idle output (open while nothing plays) and the current
-// performance. The window supplies two callbacks: the Play button's caption,
-// and a queue that runs a task on the GUI thread after a delay.
+// performance. The window supplies callbacks: the Play button's caption, a
+// queue that runs a task on the GUI thread after a delay, and the cursor,
+// told on the GUI thread which slot of the song sounds.
 //
 // Thread-safety: every public member runs on the GUI thread, and none of
 // them waits for the player: starting, stopping (with its polls and pause)
@@ -36,6 +37,23 @@ inline constexpr std::string_view kPlayCaption = "   再　生";
 inline constexpr std::string_view kStopCaption = "   停　止";
 inline constexpr std::chrono::milliseconds kReopenDelay{3000};
 inline constexpr std::int32_t kIdleProgram = 107;
+// The cursor's "nothing plays".
+inline constexpr std::int64_t kNoCursor = -1;
+
+// How the learner wants the song played; measures are 1-based.
+struct PracticeSettings {
+  std::int32_t speed = 100;  // kMinSpeed..kMaxSpeed in kSpeedStep steps
+  bool loop = false;
+  std::int32_t loopFirstMeasure = 1;
+  std::int32_t loopLastMeasure = 1;
+  bool countIn = false;  // one measure of clicks first
+};
+
+// The player's options for song from measure number and beat position
+// (sixteenths, 1-based, as the note input tool counts them); a loop starts
+// at its own first measure. Measures outside the song are brought inside.
+PlayOptions PracticeOptions(const CSongData& song, const PracticeSettings& practice,
+                            int startMeasure, int startBeat);
 
 class PlaybackController {
  public:
@@ -47,6 +65,9 @@ class PlaybackController {
     // Tells the user why Play made no sound (GUI thread); called at most once
     // per controller, the first time a playback finds no output. Optional.
     std::function<void(std::string_view why)> noSound;
+    // The slot of the song that sounds now, or kNoCursor once playback has
+    // stopped (GUI thread). Optional.
+    std::function<void(std::int64_t slot)> cursor;
   };
 
   // play.dat goes to startupFolder, or to fallbackFolder (created when
@@ -60,6 +81,12 @@ class PlaybackController {
 
   // The Play button: starts when nothing plays (and a song is loaded), else stops.
   void Play(const CSongData* song);
+  // The same, starting a stopped song at startMeasure and startBeat with the
+  // practice settings.
+  void Play(const CSongData* song, const PracticeSettings& practice, int startMeasure,
+            int startBeat);
+  // The speed of the playback under way, at once, and of the next ones.
+  void SetSpeed(std::int32_t percent);
   // Frees the performance and reopens the idle output with program 107.
   void ResetMidiOut();
 
@@ -78,8 +105,10 @@ class PlaybackController {
  private:
   // The Play caption back, the player stopped, the flag cleared.
   void StopAndRestoreCaption();
-  void OnPlaybackEnded(std::uint64_t generation);      // player thread
-  void HandlePlaybackEnded(std::uint64_t generation);  // GUI thread
+  void OnPlaybackEnded(std::uint64_t generation);              // player thread
+  void HandlePlaybackEnded(std::uint64_t generation);          // GUI thread
+  void OnCursor(std::uint64_t generation, std::int64_t slot);  // timer thread
+  void Start(const CSongData& song, const PlayOptions& options);
 
   std::string m_startupFolder;
   std::string m_fallbackFolder;
@@ -91,6 +120,7 @@ class PlaybackController {
   // Counts playbacks, so an end notice of an earlier one is ignored.
   std::atomic<std::uint64_t> m_generation{0};
   bool m_toldNoSound = false;
+  std::atomic<std::int32_t> m_speed{100};  // of the next start
   // Cleared by the destructor, so tasks still queued do nothing.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
   // Last, so that it ends before anything its tasks use.

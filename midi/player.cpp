@@ -22,6 +22,128 @@ std::uint64_t TicksPerMinute(std::int32_t division, std::uint32_t tempo, std::in
   return t > 0 ? static_cast<std::uint64_t>(t) : 0;
 }
 
+struct PracticeTrack {
+  std::vector<std::int64_t> songTicks;
+  std::int32_t loopFirst = -1;
+  std::int64_t loopLeadIn = 0;
+};
+
+std::unique_ptr<MidiEvent> Click(bool on) {
+  auto e = std::make_unique<MidiEvent>();
+  e->kind = on ? EV_NOTE_ON : EV_NOTE_OFF;
+  e->channel = kClickChannel;
+  e->note = kClickNote;
+  e->velocity = on ? kClickVelocity : 0;
+  return e;
+}
+
+// Rebuilds a form-1 track for practice: the state before the start (every
+// event but the notes, at tick 0, in order), a measure of clicks, then the
+// events from the start on. A loop keeps only its range, ends the notes it
+// started at its end, and puts the end of track there: the seam.
+PracticeTrack BuildPracticeTrack(MidiTrack& track, const PlayOptions& o) {
+  struct Timed {
+    std::int64_t tick;
+    std::unique_ptr<MidiEvent> event;
+    std::int64_t songTick;
+  };
+  const std::int64_t start = std::max<std::int64_t>(o.startTick, 0);
+  const bool loop = o.loopEndTick > start;
+  const std::int64_t beatTicks = std::max<std::int64_t>(o.beatTicks, 1);
+  const std::int64_t countIn = std::max<std::int64_t>(o.countInBeats, 0) * beatTicks;
+  std::vector<Timed> out;
+  for (std::int64_t b = 0; b < countIn / beatTicks; ++b) {
+    out.push_back({b * beatTicks, Click(true), -1});
+    out.push_back({b * beatTicks + beatTicks / 2, Click(false), -1});
+  }
+  std::vector<Timed> chased;
+  std::vector<Timed> range;
+  std::vector<bool> sounding(static_cast<std::size_t>(kChannelCount) * 128, false);
+  std::int64_t t = 0;
+  std::int64_t last = countIn;
+  for (auto& e : track.events) {
+    t += e->delta;
+    if (IsEndOfTrack(*e)) {
+      continue;
+    }
+    const bool note = e->kind == EV_NOTE_ON || e->kind == EV_NOTE_OFF;
+    const bool keyed =
+        note && e->channel >= 0 && e->channel < kChannelCount && e->note >= 0 && e->note < 128;
+    const std::size_t key = keyed ? static_cast<std::size_t>(e->channel * 128 + e->note) : 0;
+    // What sets the state at the start itself (the song's tempo and program
+    // at tick 0) goes before the clicks too, so they play at the song's tempo.
+    if (t < start || (t == start && !note)) {
+      if (!note) {
+        chased.push_back({0, std::move(e), -1});
+      }
+      continue;
+    }
+    if (loop && t >= o.loopEndTick) {
+      // Only the ends of notes the range started, cut to the seam.
+      if (keyed && e->kind == EV_NOTE_OFF && sounding[key]) {
+        sounding[key] = false;
+        range.push_back({countIn + o.loopEndTick - start, std::move(e), -1});
+      }
+      continue;
+    }
+    if (keyed && e->kind == EV_NOTE_ON && e->velocity > 0) {
+      sounding[key] = true;
+    } else if (keyed) {
+      if (!sounding[key]) {
+        continue;  // the end of a note that began before the start
+      }
+      sounding[key] = false;
+    }
+    const std::int64_t at = countIn + t - start;
+    last = std::max(last, at);
+    range.push_back({at, std::move(e), t});
+  }
+  const std::int64_t endTick = loop ? countIn + o.loopEndTick - start : last;
+
+  std::vector<Timed> all = std::move(chased);
+  for (auto& x : out) {
+    all.push_back(std::move(x));
+  }
+  const std::size_t firstRange = all.size();
+  for (auto& x : range) {
+    all.push_back(std::move(x));
+  }
+  std::stable_sort(all.begin(), all.end(),
+                   [](const Timed& a, const Timed& b) { return a.tick < b.tick; });
+  auto eot = std::make_unique<MidiEvent>();
+  eot->kind = EV_META;
+  eot->subtype = META_END_OF_TRACK;
+  const unsigned char eotBytes[] = {0xFF, 0x2F, 0x00};
+  SetEventData(*eot, eotBytes, 3);
+  all.push_back({endTick, std::move(eot), -1});
+
+  PracticeTrack built;
+  track.events.clear();
+  std::int64_t previous = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    all[i].event->delta = ClampTicks(all[i].tick - previous);
+    previous = all[i].tick;
+    built.songTicks.push_back(all[i].songTick);
+    track.events.push_back(std::move(all[i].event));
+  }
+  // The sort keeps the range after what stands at tick 0 before it, so its
+  // first event keeps its place; a range without a note does not repeat.
+  if (loop && firstRange < all.size() - 1) {
+    bool hasNote = false;
+    for (std::size_t i = firstRange; i + 1 < track.events.size(); ++i) {
+      if (track.events[i]->kind == EV_NOTE_ON) {
+        hasNote = true;
+        break;
+      }
+    }
+    if (hasNote) {
+      built.loopFirst = static_cast<std::int32_t>(firstRange);
+      built.loopLeadIn = all[firstRange].tick - countIn;
+    }
+  }
+  return built;
+}
+
 }  // namespace
 
 Player::Player(TimerService& timer, SleepFunction sleep)
@@ -40,6 +162,9 @@ void Player::SetEndNotification(EndNotification notification) {
 }
 void Player::SetEventObserver(EventObserver observer) {
   m_observer = std::move(observer);
+}
+void Player::SetCursorCallback(CursorCallback cursor) {
+  m_cursor = std::move(cursor);
 }
 
 bool Player::OnPlayerThread() const {
@@ -60,9 +185,11 @@ std::uint32_t Player::TimerPeriod(std::int32_t division, std::uint32_t tempo, st
   return static_cast<std::uint32_t>(std::max<std::uint64_t>(period, TimerService::kMinPeriodMs));
 }
 
-std::int64_t Player::TicksToUs(std::int64_t ticks) const {
+std::int64_t Player::TicksToUs(double ticks) const {
   const std::uint64_t t = TicksPerMinute(m_current->division, m_tempo.load(), m_scale);
-  return t == 0 ? 0 : ticks * 60'000'000 / static_cast<std::int64_t>(t);
+  // Whole ticks from a whole anchor give exact products in a double; only a
+  // speed change brings fractions, and those are truncated once, not summed.
+  return t == 0 ? 0 : static_cast<std::int64_t>(ticks * 60'000'000.0 / static_cast<double>(t));
 }
 
 std::int32_t Player::SkipLeadingSilence(MidiSequence& sequence) {
@@ -205,28 +332,32 @@ void Player::SendEvent(const MidiEvent& e) {
       break;
     case EV_META:
       if (e.subtype == META_TEMPO) {
-        std::uint32_t bpm = 0;
-        if (e.value / 1000 == 0) {
-          ReportPlayerError(kPlayerBadTempo);
-          bpm = 60;
-        } else {
-          bpm = static_cast<std::uint32_t>(MicrosecondsToBpm(e.value));
-          if (bpm < 10) {
-            ReportPlayerError(kPlayerTooSlow);
-            bpm = 10;
-          }
-        }
-        // Later due times count from this tick at the new tempo.
-        if (m_anchored) {
-          m_anchorUs = m_sendingDueUs;
-          m_anchorTick = m_tick;
-        }
-        m_tempo = bpm;
+        ApplyTempo(e);
       }
       break;
     default:
       break;
   }
+}
+
+void Player::ApplyTempo(const MidiEvent& e) {
+  std::uint32_t bpm = 0;
+  if (e.value / 1000 == 0) {
+    ReportPlayerError(kPlayerBadTempo);
+    bpm = 60;
+  } else {
+    bpm = static_cast<std::uint32_t>(MicrosecondsToBpm(e.value));
+    if (bpm < 10) {
+      ReportPlayerError(kPlayerTooSlow);
+      bpm = 10;
+    }
+  }
+  // Later due times count from this tick at the new tempo.
+  if (m_anchored && m_current != nullptr) {
+    m_anchorUs += TicksToUs(static_cast<double>(m_tick) - m_anchorTick);
+    m_anchorTick = static_cast<double>(m_tick);
+  }
+  m_tempo = bpm;
 }
 
 bool Player::Prepare(MidiSequence& q, std::int64_t start, std::int64_t& offset) {
@@ -247,6 +378,12 @@ bool Player::Prepare(MidiSequence& q, std::int64_t start, std::int64_t& offset) 
     const MidiEvent& e = *track.events[static_cast<std::size_t>(i)];
     if (e.kind == EV_SYSEX && e.subtype == SYSEX_GM_SYSTEM_ON) {
       RemoveEvent(track, i);
+      if (static_cast<std::size_t>(i) < m_songTicks.size()) {
+        m_songTicks.erase(m_songTicks.begin() + i);
+      }
+      if (m_loopFirst > i) {
+        --m_loopFirst;
+      }
       break;
     }
   }
@@ -262,8 +399,9 @@ bool Player::Prepare(MidiSequence& q, std::int64_t start, std::int64_t& offset) 
   m_stopRequest = false;
   m_playing = true;
   m_tempo = kStartTempo;
-  m_scale = 100;
+  m_scale = m_speed.load();
   m_tick = 0;
+  m_wrapped = false;
   m_anchored = false;
   offset = 0;
   m_index = 0;
@@ -290,9 +428,21 @@ bool Player::Prepare(MidiSequence& q, std::int64_t start, std::int64_t& offset) 
   return true;
 }
 
-void Player::CallBackPlayer() {
+bool Player::ArmChain(std::int64_t dueUs) {
+  const std::uint64_t generation = ++m_generation;
+  const std::uint32_t id = m_timer.ArmAt(dueUs, [this, generation] { CallBackPlayer(generation); });
+  if (id == 0) {
+    return false;
+  }
+  m_timerId = id;
+  m_dueUs = dueUs;
+  return true;
+}
+
+void Player::CallBackPlayer(std::uint64_t generation) {
   std::unique_lock lock(m_chainMutex);
-  if (m_chainDead || m_current == nullptr || !m_current->track) {
+  // A timer replaced by a speed change may still fire: it does nothing.
+  if (generation != m_generation || m_chainDead || m_current == nullptr || !m_current->track) {
     return;
   }
   auto setPlaying = [this](bool v) {
@@ -301,15 +451,21 @@ void Player::CallBackPlayer() {
     m_stateCv.notify_all();
   };
   if (m_stopRequest) {
-    AllNotesOff(m_out);
     m_chainDead = true;
+    m_sending = true;
+    lock.unlock();
+    AllNotesOff(m_out);
+    lock.lock();
+    m_sending = false;
+    lock.unlock();
+    m_chainCv.notify_all();
     setPlaying(false);
     return;
   }
   const auto& events = m_current->track->events;
   const auto count = static_cast<std::int32_t>(events.size());
-  const std::int32_t first = m_index;
   const std::int64_t runDue = m_dueUs;
+  std::vector<std::int32_t> batch;
   bool end = false;
   std::int64_t nextDue = 0;
   for (;;) {
@@ -317,15 +473,32 @@ void Player::CallBackPlayer() {
       end = true;
       break;
     }
-    m_tick += events[static_cast<std::size_t>(m_index)]->delta;
+    const MidiEvent* e = events[static_cast<std::size_t>(m_index)].get();
+    m_tick += m_wrapped ? m_loopLeadIn : (e != nullptr ? e->delta : 0);
+    m_wrapped = false;
+    batch.push_back(m_index);
     ++m_index;
     if (!m_anchored) {
       m_anchored = true;
-      m_anchorTick = m_tick;
+      m_anchorTick = static_cast<double>(m_tick);
       m_anchorUs = runDue;
     }
-    const std::int64_t nextDelta =
-        m_index >= count ? -1 : events[static_cast<std::size_t>(m_index)]->delta;
+    // Tempo changes take effect here, so the next due time already uses them.
+    if (e != nullptr && e->kind == EV_META && e->subtype == META_TEMPO) {
+      ApplyTempo(*e);
+    }
+    // The end of a loop's track is its seam: the range starts again at once.
+    if (m_index >= count && m_loopFirst >= 0 && m_loopFirst < count) {
+      m_index = m_loopFirst;
+      m_wrapped = true;
+    }
+    std::int64_t nextDelta = -1;
+    if (m_wrapped) {
+      nextDelta = m_loopLeadIn;
+    } else if (m_index < count) {
+      const MidiEvent* next = events[static_cast<std::size_t>(m_index)].get();
+      nextDelta = next != nullptr ? next->delta : 0;
+    }
     if (nextDelta < 0) {
       if (m_index < count) {
         ReportPlayerError(kPlayerBadDelta);
@@ -335,27 +508,31 @@ void Player::CallBackPlayer() {
     }
     if (TicksPerMinute(m_current->division, m_tempo, m_scale) == 0) {
       m_chainDead = true;
+      lock.unlock();
       setPlaying(false);
       ReportPlayerError(kPlayerBadTempo);
       return;
     }
-    nextDue = m_anchorUs + TicksToUs(m_tick + nextDelta - m_anchorTick);
+    m_pendingTick = m_tick + nextDelta;
+    nextDue = m_anchorUs + TicksToUs(static_cast<double>(m_pendingTick) - m_anchorTick);
     if (nextDue - runDue >= kSameRunUs) {
       break;
     }
   }
-  if (!end) {
-    const std::uint32_t id = m_timer.ArmAt(nextDue, [this] { CallBackPlayer(); });
-    if (id == 0) {
-      ReportPlayerError(kPlayerTimer);
-      end = true;
-    } else {
-      m_timerId = id;
-      m_dueUs = nextDue;
-    }
+  if (!end && !ArmChain(nextDue)) {
+    ReportPlayerError(kPlayerTimer);
+    end = true;
   }
-  m_sendingDueUs = runDue;
-  for (std::int32_t i = first; i < m_index; ++i) {
+  const std::int64_t tick = m_tick;
+  if (end) {
+    // The last events are still sent at their own time; the chain ends here.
+    m_chainDead = true;
+  }
+  // The events and song ticks do not change while the chain runs, and the
+  // output is closed only after EndChain has seen this run finish.
+  m_sending = true;
+  lock.unlock();
+  for (const std::int32_t i : batch) {
     const MidiEvent* source = events[static_cast<std::size_t>(i)].get();
     if (source == nullptr) {
       ReportEventError(0);
@@ -363,23 +540,71 @@ void Player::CallBackPlayer() {
     }
     const MidiEvent copy(*source);
     if (m_observer) {
-      m_observer(i, m_tick, copy);
+      m_observer(i, tick, copy);
     }
-    SendEvent(copy);
+    // A tempo was applied while gathering; a meta event sends nothing else.
+    if (copy.kind != EV_META) {
+      SendEvent(copy);
+    }
+    if (m_cursor && copy.kind == EV_NOTE_ON && copy.velocity > 0 &&
+        static_cast<std::size_t>(i) < m_songTicks.size() &&
+        m_songTicks[static_cast<std::size_t>(i)] >= 0) {
+      m_cursor(m_songTicks[static_cast<std::size_t>(i)] / kSlotTicks);
+    }
   }
+  lock.lock();
+  m_sending = false;
+  lock.unlock();
+  m_chainCv.notify_all();
   if (end) {
-    // The last events were sent at their own time; the chain ends here.
-    m_chainDead = true;
     setPlaying(false);
   }
+}
+
+void Player::SetSpeed(std::int32_t percent) {
+  percent = std::clamp(percent, kMinSpeed, kMaxSpeed);
+  m_speed = percent;
+  std::uint32_t replaced = 0;
+  {
+    std::lock_guard lock(m_chainMutex);
+    if (m_chainDead || m_current == nullptr || percent == m_scale) {
+      return;
+    }
+    if (!m_anchored) {
+      // The first timer counts only the start's period: nothing to move.
+      m_scale = percent;
+      return;
+    }
+    // Where the music is now stays put; only the time left to the next
+    // event is stretched or shrunk.
+    const std::int64_t now = m_timer.NowUs();
+    const std::uint64_t t = TicksPerMinute(m_current->division, m_tempo, m_scale);
+    double position = m_anchorTick +
+                      static_cast<double>(now - m_anchorUs) * static_cast<double>(t) / 60'000'000.0;
+    position = std::min(position, static_cast<double>(m_pendingTick));
+    m_anchorTick = position;
+    m_anchorUs = now;
+    m_scale = percent;
+    replaced = m_timerId.load();
+    const std::int64_t due =
+        m_anchorUs + TicksToUs(static_cast<double>(m_pendingTick) - m_anchorTick);
+    if (!ArmChain(due)) {
+      ReportPlayerError(kPlayerTimer);
+    }
+  }
+  // Outside the lock: Kill waits for a run of the old timer, which takes it.
+  m_timer.Kill(replaced);
 }
 
 void Player::EndChain() {
   std::uint32_t id = 0;
   {
-    std::lock_guard lock(m_chainMutex);
+    std::unique_lock lock(m_chainMutex);
     m_chainDead = true;
+    ++m_generation;
     id = m_timerId.load();
+    // A run that is sending still uses the output.
+    m_chainCv.wait(lock, [this] { return !m_sending; });
   }
   m_timer.Kill(id);
   m_playing = false;
@@ -391,27 +616,28 @@ void Player::ThreadMain(MidiSequence* q, std::int64_t start) {
   if (q->form != FORM_ON_OFF) {
     ReportPlaybackError(kPlaybackInternal);
   }
-  bool prepared = false;
-  {
+  // Prepared without the chain's lock: the chain is dead until armed below,
+  // so nothing else reads the play state, and the sends hold up no one.
+  std::int64_t offset = 0;
+  const bool prepared = Prepare(*q, start, offset);
+  if (prepared) {
     std::lock_guard lock(m_chainMutex);
-    std::int64_t offset = 0;
-    prepared = Prepare(*q, start, offset);
-    if (prepared) {
-      m_tick += offset;
-      if (m_index < q->track->EventCount()) {
-        m_chainDead = false;
-        m_dueUs = m_timer.NowUs() + std::int64_t{m_period} * 1000;
-        const std::uint32_t id = m_timer.ArmAt(m_dueUs, [this] { CallBackPlayer(); });
-        if (id == 0) {
-          ReportPlayerError(kPlayerTimer);
-          m_chainDead = true;
-          m_playing = false;
-        } else {
-          m_timerId = id;
-        }
-      } else {
+    m_tick += offset;
+    if (m_index < q->track->EventCount()) {
+      m_chainDead = false;
+      std::int64_t due = m_timer.NowUs() + std::int64_t{m_period} * 1000;
+      if (m_waitFirst) {
+        // A start on a rest keeps the rest, so the first note comes in time.
+        due += TicksToUs(
+            static_cast<double>(q->track->events[static_cast<std::size_t>(m_index)]->delta));
+      }
+      if (!ArmChain(due)) {
+        ReportPlayerError(kPlayerTimer);
+        m_chainDead = true;
         m_playing = false;
       }
+    } else {
+      m_playing = false;
     }
   }
   {
@@ -466,6 +692,10 @@ void Player::WaitForPreviousPlayer() {
 }
 
 void Player::StartPlayback(MidiSequence& p) {
+  StartPlayback(p, PlayOptions{});
+}
+
+void Player::StartPlayback(MidiSequence& p, const PlayOptions& options) {
   WaitForPreviousPlayer();
   p.playCopy.reset();
   auto q = std::make_unique<MidiSequence>(kBufferCapacity);
@@ -476,7 +706,28 @@ void Player::StartPlayback(MidiSequence& p) {
   RescaleTrack(*q->track, q->division);
   q->division = kPlayerDivision;
   ConvertToOnOff(*q);
-  SkipLeadingSilence(*q);
+  const bool practice =
+      options.startTick > 0 || options.loopEndTick > options.startTick || options.countInBeats > 0;
+  if (practice && q->track) {
+    const PracticeTrack built = BuildPracticeTrack(*q->track, options);
+    m_songTicks = built.songTicks;
+    m_loopFirst = built.loopFirst;
+    m_loopLeadIn = built.loopLeadIn;
+  } else {
+    const std::int64_t shift = SkipLeadingSilence(*q);
+    m_songTicks.clear();
+    std::int64_t t = shift;
+    if (q->track) {
+      for (const auto& e : q->track->events) {
+        t += e->delta;
+        m_songTicks.push_back(t);
+      }
+    }
+    m_loopFirst = -1;
+    m_loopLeadIn = 0;
+  }
+  m_waitFirst = practice;
+  m_speed = std::clamp(options.speed, kMinSpeed, kMaxSpeed);
   MidiSequence* copy = q.get();
   p.playCopy = std::move(q);
 
@@ -484,8 +735,8 @@ void Player::StartPlayback(MidiSequence& p) {
   m_registered = false;
   m_stopRequest = false;
   m_outputMissing = false;
-  // The thread starts at 0 on the shifted track, so no note of the block that
-  // held the first one is skipped.
+  // The thread starts at 0 on the shifted (or rebuilt) track, so no note of
+  // the block that held the first one is skipped.
   m_thread = std::thread([this, copy] { ThreadMain(copy, 0); });
   std::unique_lock l(m_stateMutex);
   while (!m_registered) {

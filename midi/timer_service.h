@@ -34,6 +34,9 @@ class TimerService {
 
 class RealTimerService final : public TimerService {
  public:
+  // Below the priorities audio threads ask for (FluidSynth: 60), so sound
+  // is never held up by the timer.
+  static constexpr int kRealTimePriority = 20;
   RealTimerService();
   ~RealTimerService() override;
   RealTimerService(const RealTimerService&) = delete;
@@ -42,6 +45,8 @@ class RealTimerService final : public TimerService {
   std::int64_t NowUs() override;
   std::uint32_t ArmAt(std::int64_t dueUs, Callback callback) override;
   void Kill(std::uint32_t id) override;
+  // Whether the system granted the timer thread real-time scheduling.
+  bool RealTime() const { return m_realTime; }
 
  private:
   void Run();
@@ -54,6 +59,7 @@ class RealTimerService final : public TimerService {
   std::uint32_t m_running = 0;
   bool m_stop = false;
   std::thread m_thread;
+  bool m_realTime = false;
 };
 
 class ManualTimerService final : public TimerService {

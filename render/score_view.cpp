@@ -177,6 +177,7 @@ int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntrie
         e = CellEntry{};
         e.eighth = 2.0 * j + h;
         e.length = SlotLength(noteCell, s);
+        e.slot = static_cast<std::int64_t>(noteCell) * kSlotsPerCell + s;
         LookUpPosition(m_places, v, e.string, e.kandokoro);
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
@@ -219,10 +220,11 @@ void CScoreView::RenderScoreCell(int index) {
   }
   Cell& cell = m_cells[index];
   DrawScoreCell(cell.surface->picture, cell.surface->width, cell.surface->height,
-                cell.entries.data(), cell.entryCount);
+                cell.entries.data(), cell.entryCount, m_cursorSlot);
 }
 
-void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count) {
+void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
+                   std::int64_t cursorSlot) {
   s.FillRect(Rect{0, 0, w, h}, kWhite);
   const Color previousPen = s.Pen();
   s.SetPen(kBlack);
@@ -253,9 +255,17 @@ void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count)
       t += kLongMark;
     }
     const Rect box{x, 50 - 20 * e.string, x + 8 * static_cast<int>(t.size()), 66 - 20 * e.string};
+    const bool cursor = cursorSlot >= 0 && e.slot == cursorSlot;
+    if (cursor) {
+      s.FillRect(box, kCursorColor);
+      s.SetBackgroundColor(kCursorColor);
+    }
     const Font previous = s.SelectFont(Font{e.length <= 1 ? 12 : 14});
     s.DrawTextInBox(t, box);
     s.SelectFont(previous);
+    if (cursor) {
+      s.SetBackgroundColor(kWhite);
+    }
 
     const int left = x + 2;
     const int right = box.right - 2;
@@ -277,6 +287,33 @@ void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count)
     }
   }
   s.SetPen(previousPen);
+}
+
+int CScoreView::MeasureOfSlot(std::int64_t slot) const {
+  if (m_song == nullptr || m_song->m_beatsPerMeasure <= 0 || slot < 0) {
+    return -1;
+  }
+  const std::int64_t slotsPerMeasure =
+      static_cast<std::int64_t>(m_song->m_beatsPerMeasure) * 2 * kSlotsPerCell;
+  return static_cast<int>(std::min<std::int64_t>(slot / slotsPerMeasure, kMaxCells));
+}
+
+void CScoreView::SetCursorSlot(std::int64_t slot) {
+  if (slot == m_cursorSlot) {
+    return;
+  }
+  const int before = MeasureOfSlot(m_cursorSlot);
+  m_cursorSlot = slot < 0 ? kNoCursorSlot : slot;
+  const int after = MeasureOfSlot(m_cursorSlot);
+  for (const int measure : {before, after}) {
+    const int cell = measure - m_firstShownMeasure;
+    if (measure >= 0 && cell >= 0 && cell < m_count) {
+      RenderScoreCell(cell);
+      if (m_shownOnScreen && m_cells[cell].surface) {
+        PresentSurface(*m_cells[cell].surface);
+      }
+    }
+  }
 }
 
 }  // namespace kumoito

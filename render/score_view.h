@@ -27,6 +27,9 @@ inline constexpr int kScoreCellCount = 48;
 inline constexpr int kScoreCellColumns = 8;
 inline constexpr int kMaxCellEntries = 32;
 inline constexpr int kKandokoroLabelCount = kKandokoroCount;
+// Behind the kandokoro of the note that sounds while a song plays.
+inline constexpr Color kCursorColor = Rgb(255, 196, 64);
+inline constexpr std::int64_t kNoCursorSlot = -1;
 
 // Where score cell i sits in the main window: 8 cells of 128 x 100 to a
 // row, rows 102 pixels apart, from (10, 10).
@@ -42,6 +45,7 @@ struct CellEntry {
   std::int32_t kandokoro = 0;  // row of kKandokoroLabels
   double length = 0;           // in eighth notes, a multiple of 0.5
   char lyric[16] = {};
+  std::int64_t slot = -1;  // of the song: 3 x note cell + slot, as playback counts them
 };
 
 // String and kandokoro of a slot value: a pitch's place, (1, 0) for a rest;
@@ -57,8 +61,10 @@ void ConvertToHalfWidth(std::string& cp932);
 Font SelectLabelFont(RasterSurface& surface, int height);
 
 // Draws one measure as a score cell of width w and height h: string and bar
-// lines, then every entry's kandokoro, note-value marks and lyric.
-void DrawScoreCell(Canvas& canvas, int w, int h, const CellEntry* entries, int count);
+// lines, then every entry's kandokoro, note-value marks and lyric; the entry
+// of cursorSlot on the cursor colour.
+void DrawScoreCell(Canvas& canvas, int w, int h, const CellEntry* entries, int count,
+                   std::int64_t cursorSlot = kNoCursorSlot);
 
 class CScoreView {
  public:
@@ -106,6 +112,13 @@ class CScoreView {
   // refresh gives them to the cell that shows it; returns their count.
   int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
 
+  // The note at the song's slot is drawn on the cursor colour (kNoCursorSlot:
+  // none). Only the cells that change are drawn again and presented.
+  void SetCursorSlot(std::int64_t slot);
+  std::int64_t CursorSlot() const { return m_cursorSlot; }
+  // The measure (from 0) that holds the slot; -1 without a song.
+  int MeasureOfSlot(std::int64_t slot) const;
+
   int CellCount() const { return m_count; }
   int EntryCount(int cell) const { return m_cells[cell].entryCount; }
   const CellEntry& Entry(int cell, int index) const { return m_cells[cell].entries[index]; }
@@ -130,6 +143,7 @@ class CScoreView {
   const CSongData* m_song = nullptr;
   const SettingsBlock* m_settings = nullptr;
   int m_firstShownMeasure = 0;
+  std::int64_t m_cursorSlot = kNoCursorSlot;
 };
 
 }  // namespace kumoito

@@ -1,13 +1,17 @@
 #include "app/qt/main_window_widget.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSpinBox>
 #include <QTimer>
 
 #include "app/output_format.h"
@@ -115,6 +119,108 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   connect(m_scrollBar, &QScrollBar::sliderReleased, this, [this] {
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
+  CreatePracticeRow();
+}
+
+void KumoitoWindow::CreatePracticeRow() {
+  const int top = kPracticeRowTop + 3;
+  auto addLabel = [this, top](const char* text, int x, int width) {
+    auto* label = new QLabel(QString::fromUtf8(text), this);
+    label->setGeometry(x, top + 4, width, 18);
+  };
+  auto addSpin = [this, top](const char* name, int x, int low, int high) {
+    auto* box = new QSpinBox(this);
+    box->setObjectName(name);
+    box->setGeometry(x, top, 76, 26);
+    box->setRange(low, high);
+    box->installEventFilter(this);
+    return box;
+  };
+  addLabel("速度", 10, 36);
+  m_speed = addSpin("practiceSpeed", 46, midi::kMinSpeed, midi::kMaxSpeed);
+  m_speed->setSingleStep(midi::kSpeedStep);
+  m_speed->setSuffix(" %");
+  m_speed->setValue(100);
+  m_loop = new QCheckBox(QString::fromUtf8("繰り返し"), this);
+  m_loop->setObjectName("practiceLoop");
+  m_loop->setGeometry(150, top, 90, 26);
+  addLabel("開始小節", 246, 60);
+  m_loopFirst = addSpin("practiceLoopFirst", 306, 1, 1);
+  addLabel("終了小節", 392, 60);
+  m_loopLast = addSpin("practiceLoopLast", 452, 1, 1);
+  addLabel("カウント", 560, 60);
+  m_countIn = new QComboBox(this);
+  m_countIn->setObjectName("practiceCountIn");
+  m_countIn->setGeometry(620, top, 90, 26);
+  m_countIn->addItem(QString::fromUtf8("なし"));
+  m_countIn->addItem(QString::fromUtf8("1小節"));
+
+  // A value typed between steps goes to the nearest step.
+  connect(m_speed, &QSpinBox::valueChanged, this, [this](int v) {
+    if (m_filling) {
+      return;
+    }
+    m_logic->OnSpeedChanged(v);
+    if (m_logic->Practice().speed != v) {
+      const QSignalBlocker block(m_speed);
+      m_speed->setValue(m_logic->Practice().speed);
+    }
+  });
+  connect(m_loop, &QCheckBox::toggled, this, [this](bool on) {
+    if (!m_filling) {
+      m_logic->OnLoopChanged(on);
+    }
+  });
+  auto rangeChanged = [this](QSpinBox* moved) {
+    if (m_filling) {
+      return;
+    }
+    // The other end follows, so the range never turns round.
+    const QSignalBlocker a(m_loopFirst), b(m_loopLast);
+    if (m_loopFirst->value() > m_loopLast->value()) {
+      (moved == m_loopFirst ? m_loopLast : m_loopFirst)->setValue(moved->value());
+    }
+    m_logic->OnLoopRangeChanged(m_loopFirst->value(), m_loopLast->value());
+  };
+  connect(m_loopFirst, &QSpinBox::valueChanged, this,
+          [this, rangeChanged] { rangeChanged(m_loopFirst); });
+  connect(m_loopLast, &QSpinBox::valueChanged, this,
+          [this, rangeChanged] { rangeChanged(m_loopLast); });
+  connect(m_countIn, &QComboBox::currentIndexChanged, this, [this](int i) {
+    if (!m_filling) {
+      m_logic->OnCountInChanged(i == 1);
+    }
+  });
+
+  auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+  space->setContext(Qt::WindowShortcut);
+  connect(space, &QShortcut::activated, this, [this] { m_logic->RunCommand(kCommandPlay); });
+}
+
+bool KumoitoWindow::eventFilter(QObject* watched, QEvent* event) {
+  // A number box would take Space as typing; in this window it plays.
+  if (event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+    event->ignore();
+    return true;
+  }
+  return KumoitoDialog::eventFilter(watched, event);
+}
+
+void KumoitoWindow::ShowPractice(const midi::PracticeSettings& practice, int measureCount) {
+  if (m_speed == nullptr) {
+    return;
+  }
+  m_filling = true;
+  const int highest = std::max(measureCount, 1);
+  m_speed->setValue(practice.speed);
+  m_loop->setChecked(practice.loop);
+  m_loopFirst->setRange(1, highest);
+  m_loopLast->setRange(1, highest);
+  m_loopFirst->setValue(std::min(practice.loopFirstMeasure, highest));
+  m_loopLast->setValue(std::min(practice.loopLastMeasure, highest));
+  m_countIn->setCurrentIndex(practice.countIn ? 1 : 0);
+  m_filling = false;
 }
 
 KumoitoWindow::~KumoitoWindow() {

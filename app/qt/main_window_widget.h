@@ -1,8 +1,9 @@
 #pragma once
 // KumoitoWindow: the main window on screen. It lays out the picture buttons,
 // the 48 score cells, the three combo boxes and the scroll bar at their
-// client-pixel places, and forwards every input to CKumoitoDlg, which it
-// owns. It is the logic's MainWindowFace.
+// client-pixel places, with the practice row (speed, loop, count-in) below
+// them, and forwards every input to CKumoitoDlg, which it owns. It is the
+// logic's MainWindowFace. Space plays and stops.
 //
 // Thread-safety: GUI thread only, except Post, which any thread may call.
 
@@ -13,8 +14,10 @@
 #include "app/main_window.h"
 #include "render/qt/dialog_style.h"
 
+class QCheckBox;
 class QComboBox;
 class QScrollBar;
+class QSpinBox;
 class QLabel;
 
 namespace kumoito {
@@ -29,7 +32,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   Q_OBJECT
  public:
   static constexpr int kClientWidth = 1064;
-  static constexpr int kClientHeight = 692;
+  // The practice row adds its 32 pixels below the 692 of the controls above.
+  static constexpr int kPracticeRowTop = 692;
+  static constexpr int kClientHeight = 724;
 
   KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent = nullptr);
   ~KumoitoWindow() override;
@@ -55,16 +60,19 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void ShowAbout() override;
   void Quit() override;
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
+  void ShowPractice(const midi::PracticeSettings& practice, int measureCount) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void done(int result) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QComboBox* Combo(int combo) const;
   void OnScrollAction(int action);
   void PlaceInputWindow();
+  void CreatePracticeRow();
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;
@@ -73,6 +81,11 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QComboBox* m_firstString = nullptr;
   QComboBox* m_key = nullptr;
   QScrollBar* m_scrollBar = nullptr;
+  QSpinBox* m_speed = nullptr;
+  QCheckBox* m_loop = nullptr;
+  QSpinBox* m_loopFirst = nullptr;
+  QSpinBox* m_loopLast = nullptr;
+  QComboBox* m_countIn = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
   bool m_filling = false;
 };

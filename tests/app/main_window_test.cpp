@@ -60,6 +60,10 @@ class FakeFace final : public MainWindowFace {
   void ShowHelp(const std::string& path) override { helpPath = path; }
   void ShowAbout() override { ++aboutRuns; }
   void Quit() override { ++quits; }
+  void ShowPractice(const midi::PracticeSettings& p, int measureCount) override {
+    practice = p;
+    practiceMeasures = measureCount;
+  }
   // The player thread posts too.
   void Post(std::function<void()> task, std::chrono::milliseconds) override {
     std::lock_guard lock(postMutex);
@@ -96,6 +100,8 @@ class FakeFace final : public MainWindowFace {
   std::string libraryReply, libraryRoot, helpPath;
   std::int32_t libraryCategoryReply = 0;
   int songInfoRuns = 0, aboutRuns = 0, quits = 0;
+  std::optional<midi::PracticeSettings> practice;
+  int practiceMeasures = 0;
   std::mutex postMutex;
   std::vector<std::function<void()>> posted;
 };
@@ -378,6 +384,69 @@ TEST(StartFileType, ToldByExtensionInAnyCase) {
   EXPECT_EQ(StartFileTypeOf("dir.mwd/score"), StartFileType::kOther);
   EXPECT_EQ(StartFileTypeOf(".mwd"), StartFileType::kOther);
   EXPECT_EQ(StartFileTypeOf("song.txt"), StartFileType::kOther);
+}
+
+TEST_F(MainWindowTest, PracticeSettingsAreKeptInAFileOfTheirOwn) {
+  {
+    auto logic = Start();
+    ASSERT_TRUE(m_face.practice.has_value());
+    EXPECT_EQ(m_face.practice->speed, 100);
+    EXPECT_EQ(m_face.practiceMeasures, 8);
+    logic->OnSpeedChanged(72);  // between steps: the nearest one
+    logic->OnLoopChanged(true);
+    logic->OnLoopRangeChanged(2, 3);
+    logic->OnCountInChanged(true);
+    EXPECT_EQ(logic->Practice().speed, 70);
+  }
+  EXPECT_EQ(ReadFile(m_data.Path("deep/Kumoito/setup.ini")).size(), 24u);
+  const auto file = ReadFile(m_data.Path("deep/Kumoito/practice.ini"));
+  EXPECT_EQ(std::string(file.begin(), file.end()),
+            "speed=70\nloop=1\nloop_first=2\nloop_last=3\ncount_in=1\n");
+  m_face.practice.reset();
+  auto again = Start();
+  ASSERT_TRUE(m_face.practice.has_value());
+  EXPECT_EQ(m_face.practice->speed, 70);
+  EXPECT_TRUE(m_face.practice->loop);
+  EXPECT_EQ(m_face.practice->loopLastMeasure, 3);
+  EXPECT_TRUE(again->Practice().countIn);
+}
+
+TEST_F(MainWindowTest, CursorMarksTheSoundingNoteAndTurnsToItsRow) {
+  std::int32_t beats = 4, key = 0, m = 100;
+  auto song = CSongData::LoadOrCreate("", beats, key, m);
+  const int cell = 2 * (4 * 60 + 1);  // measure 61, beat 2
+  song->m_cells[cell].pitch[0] = 60;
+  const std::string path = m_startup.Path("long.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  auto logic = Start();
+  logic->OpenScore(path, false);
+  const std::int64_t slot = std::int64_t{cell} * 3;
+  logic->OnCursor(slot);
+  // Measure 61 (from 0: 60) is in row 7, the last the scroll range reaches.
+  EXPECT_EQ(m_face.scrollPosition, 7);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  EXPECT_EQ(logic->ScoreView().CursorSlot(), slot);
+  const Surface* shown = logic->ScoreView().CellSurface(60 - 56);
+  ASSERT_NE(shown, nullptr);
+  // The kandokoro box of beat 2 (eighth 2: x = 36) on its string's line.
+  int found = -1;
+  for (int k = 0; k < logic->ScoreView().EntryCount(60 - 56); ++k) {
+    if (logic->ScoreView().Entry(60 - 56, k).slot == slot) {
+      found = k;
+    }
+  }
+  ASSERT_GE(found, 0);
+  const CellEntry& entry = logic->ScoreView().Entry(60 - 56, found);
+  EXPECT_EQ(entry.eighth, 2);
+  const int top = 50 - 20 * entry.string;
+  EXPECT_EQ(shown->picture.PixelAt(36, top + 1), kCursorColor);
+  // Inside the shown rows nothing scrolls; at the stop the mark goes.
+  logic->OnCursor(slot + 3);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  EXPECT_NE(shown->picture.PixelAt(36, top + 1), kCursorColor);
+  logic->OnCursor(slot);
+  logic->OnCursor(midi::kNoCursor);
+  EXPECT_EQ(shown->picture.PixelAt(36, top + 1), kWhite);
 }
 
 TEST_F(MainWindowTest, PlayWithoutSoundSaysWhyOnce) {

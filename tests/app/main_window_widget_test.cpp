@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -200,6 +202,63 @@ TEST_F(WindowTest, InputToolOpensWhollyOnTheScreen) {
   const QRect available = m_window->screen()->availableGeometry();
   EXPECT_TRUE(available.contains(tool->frameGeometry()))
       << tool->frameGeometry().x() << "," << tool->frameGeometry().y();
+}
+
+TEST_F(WindowTest, PracticeRowSitsBelowTheControlsWithJapaneseLabels) {
+  EXPECT_EQ(m_window->height(), KumoitoWindow::kClientHeight);
+  QStringList labels;
+  for (const QLabel* label : m_window->findChildren<QLabel*>()) {
+    if (label->geometry().top() >= KumoitoWindow::kPracticeRowTop) {
+      labels << label->text();
+    }
+  }
+  EXPECT_EQ(labels, (QStringList{QString::fromUtf8("速度"), QString::fromUtf8("開始小節"),
+                                 QString::fromUtf8("終了小節"), QString::fromUtf8("カウント")}));
+  auto* speed = m_window->findChild<QSpinBox*>("practiceSpeed");
+  auto* loop = m_window->findChild<QCheckBox*>("practiceLoop");
+  auto* first = m_window->findChild<QSpinBox*>("practiceLoopFirst");
+  auto* last = m_window->findChild<QSpinBox*>("practiceLoopLast");
+  auto* countIn = m_window->findChild<QComboBox*>("practiceCountIn");
+  ASSERT_TRUE(speed && loop && first && last && countIn);
+  for (const QWidget* w :
+       {static_cast<QWidget*>(speed), static_cast<QWidget*>(loop), static_cast<QWidget*>(first),
+        static_cast<QWidget*>(last), static_cast<QWidget*>(countIn)}) {
+    EXPECT_GE(w->geometry().top(), KumoitoWindow::kPracticeRowTop);
+    EXPECT_LE(w->geometry().bottom(), KumoitoWindow::kClientHeight);
+  }
+  EXPECT_EQ(loop->text(), QString::fromUtf8("繰り返し"));
+  EXPECT_EQ(speed->value(), 100);
+  EXPECT_EQ(speed->minimum(), 50);
+  EXPECT_EQ(speed->maximum(), 150);
+  EXPECT_EQ(speed->singleStep(), 5);
+  EXPECT_EQ(first->maximum(), 8);  // the scratch song's measures
+  EXPECT_EQ(countIn->itemText(1), QString::fromUtf8("1小節"));
+
+  speed->setValue(70);
+  loop->setChecked(true);
+  last->setValue(4);
+  first->setValue(6);  // past the last: the last follows
+  countIn->setCurrentIndex(1);
+  const midi::PracticeSettings& p = m_window->Logic().Practice();
+  EXPECT_EQ(p.speed, 70);
+  EXPECT_TRUE(p.loop);
+  EXPECT_EQ(p.loopFirstMeasure, 6);
+  EXPECT_EQ(p.loopLastMeasure, 6);
+  EXPECT_EQ(last->value(), 6);
+  EXPECT_TRUE(p.countIn);
+}
+
+TEST_F(WindowTest, SpacePlaysAndStopsEvenFromANumberBox) {
+  m_window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  auto* speed = m_window->findChild<QSpinBox*>("practiceSpeed");
+  speed->setFocus();
+  QTest::keyClick(speed, Qt::Key_Space);
+  ASSERT_NE(m_window->Logic().Playback(), nullptr);
+  EXPECT_TRUE(m_window->Logic().Playback()->IsPlaying());
+  QTest::keyClick(speed, Qt::Key_Space);
+  EXPECT_FALSE(m_window->Logic().Playback()->IsPlaying());
+  EXPECT_EQ(speed->value(), 100);
 }
 
 TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {

@@ -5,9 +5,9 @@
 namespace kumoito {
 namespace {
 
-// The main window's frame: 1064 x 692 client pixels with a title bar.
+// The main window's frame: 1064 x 724 client pixels with a title bar.
 constexpr int kMainWidth = 1066;
-constexpr int kMainHeight = 720;
+constexpr int kMainHeight = 752;
 constexpr int kToolWidth = 226;
 constexpr int kToolHeight = 254;
 

@@ -1,6 +1,8 @@
 #include "midi/player.h"
 
+#include <algorithm>
 #include <future>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -254,6 +256,197 @@ TEST(ChaseTo, RecordsStateBeforeTheStart) {
   EXPECT_EQ(chase.bendHigh[2], 0x40);
   EXPECT_EQ(chase.controller[0][7], 90);
   EXPECT_EQ(chase.tempo, -1);
+}
+
+// Practice playback: speed, start position, loop, count-in and cursor.
+
+struct NoteOn {
+  std::int64_t timeUs;
+  int channel;
+  int note;
+};
+
+std::vector<NoteOn> NoteOns(const RecordingLog& log) {
+  std::vector<NoteOn> out;
+  for (const auto& m : log.Messages()) {
+    if ((m.bytes[0] & 0xF0) == 0x90 && m.bytes.size() == 3 && m.bytes[2] != 0) {
+      out.push_back({m.timeUs, m.bytes[0] & 0x0F, m.bytes[1]});
+    }
+  }
+  return out;
+}
+
+// Four measures of 4/4 at 120 bpm, a quarter note on every beat, pitch 60 +
+// the beat's number in the song (so each note tells where it came from).
+std::unique_ptr<MidiSequence> QuarterNotes(int measures = 4) {
+  auto song = SongOf(measures);
+  for (int beat = 0; beat < 4 * measures; ++beat) {
+    SetCell(*song, 2 * beat, 40 + beat, SLOT_HOLD);
+    SetCell(*song, 2 * beat + 1, SLOT_HOLD, SLOT_HOLD);
+  }
+  return PerformanceOf(*song, 120);
+}
+
+constexpr std::int64_t kMeasure = 4 * kPlayerDivision;
+constexpr std::int64_t kBeatUs = 500'000;  // a quarter at 120 bpm
+
+// Stops a playback that would go on for ever, running its timers meanwhile.
+void StopWhileRunning(PlayerRig& rig, MidiSequence& performance) {
+  auto stopped =
+      std::async(std::launch::async, [&] { return rig.player.StopPlayback(performance); });
+  while (stopped.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+    rig.timer.RunNext();
+  }
+}
+
+// Runs timers until `count` notes have been sent (or nothing is left).
+void RunUntilNotes(PlayerRig& rig, std::size_t count) {
+  for (int i = 0; i < 100000 && NoteOns(*rig.log).size() < count; ++i) {
+    if (!rig.timer.RunNext()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
+
+TEST(PlayerPractice, HalfSpeedDoublesEveryInterval) {
+  auto performance = QuarterNotes();
+  std::vector<NoteOn> at[2];
+  for (int speed : {100, 50}) {
+    PlayerRig rig;
+    PlayOptions options;
+    options.speed = speed;
+    rig.player.StartPlayback(*performance, options);
+    ASSERT_TRUE(rig.RunToEnd());
+    at[speed == 50] = NoteOns(*rig.log);
+    rig.player.StopPlayback(*performance);
+  }
+  ASSERT_EQ(at[0].size(), 16u);
+  ASSERT_EQ(at[1].size(), 16u);
+  for (std::size_t i = 1; i < 16; ++i) {
+    EXPECT_EQ(at[0][i].timeUs - at[0][i - 1].timeUs, kBeatUs) << i;
+    EXPECT_EQ(at[1][i].timeUs - at[1][i - 1].timeUs, 2 * kBeatUs) << i;
+    EXPECT_EQ(at[1][i].note, at[0][i].note);
+  }
+}
+
+TEST(PlayerPractice, SpeedChangedMidNoteMovesOnlyWhatFollows) {
+  auto performance = QuarterNotes();
+  PlayerRig rig;
+  rig.player.StartPlayback(*performance);
+  RunUntilNotes(rig, 3);
+  const std::int64_t third = NoteOns(*rig.log)[2].timeUs;
+  ASSERT_TRUE(rig.timer.RunNext());  // the third note's end
+  // A fifth of the way to the fourth note, the speed halves: the rest of
+  // that beat takes twice as long, and so does every beat after it.
+  rig.timer.AdvanceTo(third + kBeatUs / 5);
+  rig.player.SetSpeed(50);
+  RunUntilNotes(rig, 6);
+  const auto notes = NoteOns(*rig.log);
+  ASSERT_GE(notes.size(), 6u);
+  // Fractions of a tick are truncated once per due time: 1 us at most.
+  EXPECT_NEAR(static_cast<double>(notes[3].timeUs), third + kBeatUs / 5 + 2 * (kBeatUs * 4 / 5), 1);
+  EXPECT_NEAR(static_cast<double>(notes[4].timeUs - notes[3].timeUs), 2 * kBeatUs, 1);
+  EXPECT_NEAR(static_cast<double>(notes[5].timeUs - notes[4].timeUs), 2 * kBeatUs, 1);
+  rig.player.SetSpeed(150);
+  RunUntilNotes(rig, 8);
+  const auto faster = NoteOns(*rig.log);
+  ASSERT_GE(faster.size(), 8u);
+  EXPECT_NEAR(static_cast<double>(faster[7].timeUs - faster[6].timeUs), kBeatUs / 1.5, 1);
+  StopWhileRunning(rig, *performance);
+  EXPECT_EQ(rig.player.Speed(), 150);
+}
+
+TEST(PlayerPractice, StartAtAMeasureChasesTheStateAndKeepsTheTempo) {
+  auto performance = QuarterNotes();
+  PlayerRig rig;
+  PlayOptions options;
+  options.startTick = 2 * kMeasure + kPlayerDivision;  // measure 3, beat 2
+  rig.player.StartPlayback(*performance, options);
+  ASSERT_TRUE(rig.RunToEnd());
+  const auto notes = NoteOns(*rig.log);
+  ASSERT_EQ(notes.size(), 7u);
+  EXPECT_EQ(notes[0].note, 40 + 9);
+  EXPECT_EQ(notes[1].timeUs - notes[0].timeUs, kBeatUs);  // the song's 120, not 240
+  const auto m = rig.log->Messages();
+  const auto program = std::find_if(m.begin(), m.end(), [](const RecordedMessage& r) {
+    return r.bytes == Bytes{0xC0, 106};
+  });
+  ASSERT_NE(program, m.end());
+  EXPECT_LE(program->timeUs, notes[0].timeUs);
+  EXPECT_EQ(rig.ended, 1);
+  rig.player.StopPlayback(*performance);
+}
+
+TEST(PlayerPractice, TwoMeasureLoopRepeatsWithExactSeams) {
+  auto performance = QuarterNotes();
+  PlayerRig rig;
+  std::mutex cursorMutex;
+  std::vector<std::int64_t> cursor;
+  rig.player.SetCursorCallback([&](std::int64_t slot) {
+    std::lock_guard lock(cursorMutex);
+    cursor.push_back(slot);
+  });
+  PlayOptions options;
+  options.startTick = kMeasure;  // measures 2 and 3
+  options.loopEndTick = 3 * kMeasure;
+  rig.player.StartPlayback(*performance, options);
+  RunUntilNotes(rig, 3 * 8 + 1);
+  StopWhileRunning(rig, *performance);
+  const auto notes = NoteOns(*rig.log);
+  ASSERT_GE(notes.size(), 25u);
+  for (std::size_t i = 0; i < 25; ++i) {
+    EXPECT_EQ(notes[i].note, 40 + 4 + static_cast<int>(i % 8)) << i;
+    EXPECT_EQ(notes[i].timeUs - notes[0].timeUs, static_cast<std::int64_t>(i) * kBeatUs) << i;
+  }
+  EXPECT_EQ(rig.ended, 0);
+  std::lock_guard lock(cursorMutex);
+  ASSERT_GE(cursor.size(), 25u);
+  for (std::size_t i = 0; i < 25; ++i) {
+    // A beat is six slots; the range starts at beat 4.
+    EXPECT_EQ(cursor[i], (4 + static_cast<std::int64_t>(i % 8)) * 6) << i;
+  }
+}
+
+TEST(PlayerPractice, CountInClicksOneMeasureAtThePlaybackSpeed) {
+  auto performance = QuarterNotes(1);
+  PlayerRig rig;
+  std::vector<std::int64_t> cursor;
+  rig.player.SetCursorCallback([&](std::int64_t slot) { cursor.push_back(slot); });
+  PlayOptions options;
+  options.speed = 50;
+  options.countInBeats = 4;
+  rig.player.StartPlayback(*performance, options);
+  ASSERT_TRUE(rig.RunToEnd());
+  const auto notes = NoteOns(*rig.log);
+  ASSERT_EQ(notes.size(), 8u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(notes[i].channel, kClickChannel);
+    EXPECT_EQ(notes[i].note, kClickNote);
+    EXPECT_EQ(notes[i + 4].channel, 0);
+    EXPECT_EQ(notes[i + 4].note, 40 + static_cast<int>(i));
+  }
+  for (std::size_t i = 1; i < 8; ++i) {
+    EXPECT_EQ(notes[i].timeUs - notes[i - 1].timeUs, 2 * kBeatUs) << i;
+  }
+  // The clicks are not the song's: the cursor sees the four notes only.
+  EXPECT_EQ(cursor, (std::vector<std::int64_t>{0, 6, 12, 18}));
+  rig.player.StopPlayback(*performance);
+}
+
+TEST(PlayerPractice, CursorFollowsTheNotesOfAPlainPlayback) {
+  auto song = SongOf(3);
+  // A rest in measure 1, then notes at slots 24 (measure 2) and 25, 27, 36.
+  SetCell(*song, 8, 60, 61, 62);
+  SetCell(*song, 9, SLOT_REST, 63);
+  SetCell(*song, 12, 64, SLOT_HOLD);
+  auto performance = PerformanceOf(*song, 120);
+  PlayerRig rig;
+  std::vector<std::int64_t> cursor;
+  rig.player.SetCursorCallback([&](std::int64_t slot) { cursor.push_back(slot); });
+  rig.player.StartPlayback(*performance);
+  ASSERT_TRUE(rig.RunToEnd());
+  EXPECT_EQ(cursor, (std::vector<std::int64_t>{24, 25, 26, 28, 36}));
+  rig.player.StopPlayback(*performance);
 }
 
 }  // namespace
