@@ -190,6 +190,8 @@ std::string LyricText(const pugi::xml_node& note) {
   return {};
 }
 
+// Grace notes take no time; cue notes take their time but are another
+// instrument's, so they count as rests.
 bool IsPlayedNote(const pugi::xml_node& note) {
   return note.child("grace").empty() && note.child("cue").empty();
 }
@@ -297,9 +299,13 @@ class PartReader {
     }
     const Rational nominal = MeasureLength();
     Rational length = std::max(reached, nominal);
-    if (first && std::string_view(measure.attribute("implicit").value()) == "yes" &&
-        reached > Rational(0) && reached < nominal) {
-      m_melody.pickup = reached;
+    // An uncounted measure is a pick-up at the start and the part of a
+    // split measure later: either way it lasts as long as its notes.
+    if (std::string_view(measure.attribute("implicit").value()) == "yes" && reached > Rational(0) &&
+        reached < nominal) {
+      if (first) {
+        m_melody.pickup = reached;
+      }
       length = reached;
     }
     m_measureStart += length;
@@ -355,7 +361,7 @@ class PartReader {
   }
 
   std::optional<ImportError> ReadNote(const pugi::xml_node& note, Rational& cursor) {
-    if (!IsPlayedNote(note)) {
+    if (note.child("grace")) {
       return std::nullopt;
     }
     const bool chord = !note.child("chord").empty();
@@ -378,7 +384,7 @@ class PartReader {
     if (!m_voice) {
       m_voice = voice;
     }
-    if (voice != *m_voice || duration == Rational(0) || note.child("rest")) {
+    if (voice != *m_voice || duration == Rational(0) || note.child("rest") || note.child("cue")) {
       return std::nullopt;
     }
     const std::optional<int> pitch = PitchOf(note.child("pitch"));
@@ -393,8 +399,10 @@ class PartReader {
     std::vector<MelodyNote>& notes = m_melody.notes;
     if (!notes.empty()) {
       MelodyNote& last = notes.back();
-      if (chord && last.onset == at) {
-        last.pitch = std::max(last.pitch, *pitch);  // the top note of a chord
+      // The top note of a chord, also of one written as notes of one voice
+      // at the same place.
+      if (last.onset == at) {
+        last.pitch = std::max(last.pitch, *pitch);
         return std::nullopt;
       }
       if (tieStop && last.pitch == *pitch && last.onset + last.duration == at) {

@@ -12,8 +12,6 @@
 namespace kumoito::import {
 namespace {
 
-constexpr int kFallbackBeats = 4;
-
 // A place on the song's grid: cell and slot, as one index that orders them.
 int SlotIndex(int cell, int slot) {
   return cell * kSlotsPerCell + slot;

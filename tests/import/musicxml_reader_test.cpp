@@ -130,9 +130,10 @@ TEST(MusicXmlReader, DropsGraceNotesOtherVoicesAndOtherStaves) {
       Note("G", 3, 2, "").replace(0, 6, "<note><staff>2</staff>") + Note("E", 5, 2) +
       "<backup><duration>2</duration></backup><note><pitch><step>A</step><octave>3</octave></pitch>"
       "<duration>2</duration><voice>2</voice></note>" +
-      "<note><rest/><duration>4</duration></note>"));
+      Note("B", 4, 2, "<cue/>") + Note("F", 5, 2)));
   ASSERT_TRUE(read.melody) << read.error->message;
-  ASSERT_EQ(read.melody->notes.size(), 2u);
+  ASSERT_EQ(read.melody->notes.size(), 3u);
+  EXPECT_EQ(read.melody->notes[2].onset, Rational(3));  // after the cue note's time
   EXPECT_EQ(read.melody->notes[0].pitch, 74);
   EXPECT_EQ(read.melody->notes[1].pitch, 76);
   EXPECT_EQ(read.melody->notes[1].onset, Rational(1));
