@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/batch_score_output.h"
+#include "app/foreign_score.h"
 #include "app/output_format.h"
 #include "app/practice_file.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
+#include "import/song_writer.h"
 #include "input/input_tool.h"
 #include "midi/offline_render.h"
 #include "midi/playback_controller.h"
@@ -42,7 +45,7 @@ constexpr const char* kNoSoundAdvice =
 // A start file that is not there, or that the window cannot open.
 constexpr const char* kStartFileMissing = "ファイルが開けませんでした。";
 constexpr const char* kStartFileUnsupported =
-    "このファイルは開けません。開けるのは譜面ファイル (.mwd) です。";
+    "このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。";
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
 
@@ -114,7 +117,7 @@ StartFileType StartFileTypeOf(std::string_view path) {
   if (extension == "musicxml" || extension == "mxl" || extension == "xml") {
     return StartFileType::kMusicXml;
   }
-  if (extension == "mid" || extension == "midi" || extension == "smf") {
+  if (extension == "mid" || extension == "midi" || extension == "kar" || extension == "smf") {
     return StartFileType::kMidi;
   }
   return StartFileType::kOther;
@@ -158,6 +161,7 @@ COffScreenControl& CKumoitoDlg::Control(int controlNumber) {
 
 CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   const CommandLine line = ParseCommandLine(m_options.commandLine);
+  m_batch = line.batch;
   // A conversion plays nothing: the output is opened only for a window.
   if (!line.batch && m_options.timer != nullptr) {
     m_playback = std::make_unique<midi::PlaybackController>(
@@ -231,7 +235,15 @@ void CKumoitoDlg::OpenStartFile(const std::string& path) {
       return;
     case StartFileType::kMusicXml:
     case StartFileType::kMidi:
+      // Imported as 読込 imports it; a file that is none says why itself.
+      OpenScore(path, true);
+      return;
     case StartFileType::kOther:
+      // A melody under a name that does not say so is still one.
+      if (IsForeignScoreFile(path)) {
+        OpenScore(path, true);
+        return;
+      }
       break;
   }
   ShowMessageBox(std::string(kStartFileUnsupported) + "\n" + path);
@@ -321,11 +333,16 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   // Automatic arrangement replaces the key; until then a valid row stands.
   m_settings.key = line.key == -1 ? 0 : line.key;
   OpenScore(line.scorePath, line.key == -1);
+  if (m_openRefused) {
+    return StartResult::kBatchFailed;  // the reader's message is on standard error
+  }
   // The empty song made in place of an unreadable score is still drawn, as
   // it always was; the status and one line say that it was not the score.
   const bool scoreRead = m_song->m_readFromFile;
   std::string why;
-  const bool written = WriteOutput(line.imagePath, why);
+  // An unread score is still drawn, but never written as a score file.
+  const bool written = (OutputFormatForPath(line.imagePath) != OutputFormat::kScore || scoreRead) &&
+                       WriteOutput(line.imagePath, why);
   if (!scoreRead) {
     std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", line.scorePath.c_str(),
                  ScoreReadProblem(line.scorePath).c_str());
@@ -376,6 +393,8 @@ bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
       return true;
     case OutputFormat::kWav:
       return midi::ExportPerformanceWav(*m_song, path, why);
+    case OutputFormat::kScore:
+      return WriteBatchScore(*m_song, path);
   }
   return false;
 }
@@ -392,13 +411,37 @@ void CKumoitoDlg::RebuildOpenStrings() {
 }
 
 void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
+  m_openRefused = false;
+  const bool foreign = IsForeignScoreFile(path);
+  ForeignSong loaded;
+  if (foreign) {
+    loaded =
+        LoadForeignSong(path, [this](const std::vector<import::PartSummary>& parts, int suggested) {
+          return m_face.AskImportPart(parts, suggested);
+        });
+    if (!loaded.song) {
+      m_openRefused = true;
+      if (loaded.error) {
+        if (m_batch) {
+          std::fprintf(stderr, "kumoito: %s\n", loaded.error->c_str());
+        } else {
+          ShowMessageBox(*loaded.error);
+        }
+      }
+      return;
+    }
+  }
   m_view.SetSong(nullptr);
   if (m_inputTool) {
     m_inputTool->SetSong(nullptr);
   }
   m_song.reset();
-  std::int32_t beats = 0, key = 0, measures = 0;
-  m_song = CSongData::LoadOrCreate(path, beats, key, measures);
+  if (foreign) {
+    m_song = std::move(loaded.song);
+  } else {
+    std::int32_t beats = 0, key = 0, measures = 0;
+    m_song = CSongData::LoadOrCreate(path, beats, key, measures);
+  }
 
   if (automatic) {
     const KeyAndTuning chosen = ChooseKeyAndTuning(*m_song, m_settings.firstStringValue);
@@ -413,6 +456,15 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
   RebuildOpenStrings();
   ChangeKey(*m_song, m_song->m_keyIndex, targetKey);
   FitOctave(*m_song, m_basePitch);
+  if (foreign) {
+    // What the octave fitting leaves above the third string's reach.
+    const int moved = import::FitIntoPlayableRange(
+        *m_song, OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning));
+    if (moved > 0) {
+      loaded.notices.push_back("演奏できる音域に入れるため、" + std::to_string(moved) +
+                               " 個の音符をオクターブ移しました。");
+    }
+  }
   m_view.SetSong(m_song.get());
   m_view.RefreshScoreView();
   m_face.SetScrollRange(HighestScrollPosition());
@@ -425,6 +477,23 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
     m_inputTool->SetMeasureRange(1, m_song->m_measureCount + 1);
     m_inputTool->SetStringState(m_basePitch, m_tuning);
   }
+  if (!loaded.notices.empty()) {
+    if (m_batch) {
+      for (const std::string& notice : loaded.notices) {
+        std::fprintf(stderr, "kumoito: %s: %s\n", path.c_str(), notice.c_str());
+      }
+    } else {
+      std::string text;
+      for (const std::string& notice : loaded.notices) {
+        text += (text.empty() ? "" : "\n") + notice;
+      }
+      ShowMessageBox(text);
+    }
+  }
+}
+
+void CKumoitoDlg::OpenUserFile(const std::string& path) {
+  OpenScore(path, IsForeignScoreFile(path));
 }
 
 int CKumoitoDlg::HighestScrollPosition() const {
@@ -580,7 +649,7 @@ void CKumoitoDlg::RunCommand(int command) {
       break;
     case kCommandOpen:
       if (auto path = m_face.AskOpenScorePath(); path && !path->empty()) {
-        OpenScore(*path, false);
+        OpenUserFile(*path);
       }
       break;
     case kCommandLibrary: {

@@ -21,6 +21,7 @@
 
 #include "app/command_line.h"
 #include "common/config_control.h"
+#include "import/melody.h"
 #include "midi/playback_controller.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
@@ -94,6 +95,13 @@ class MainWindowFace {
   virtual void RunSongInfoDialog(CSongData& song) = 0;
   virtual void ShowHelp(const std::string& indexPath) = 0;
   virtual void ShowAbout() = 0;
+  // Which part of a score with several is the melody; nullopt when the
+  // user cancels. Without a window the reader's own choice stands.
+  virtual std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
+                                           int suggested) {
+    (void)parts;
+    return suggested;
+  }
   // Ends the program as the quit button does.
   virtual void Quit() = 0;
   // Runs task on the GUI thread after delay; callable from any thread.
@@ -162,12 +170,18 @@ class CKumoitoDlg {
   // Writes the settings and releases everything, in the window's order.
   void Destroy();
 
+  // A foreign file (MusicXML, MIDI) that cannot be read is said to the
+  // user and the current song stays; OpenRefused() then is true.
   void OpenScore(const std::string& path, bool automatic);
   // A file named at start (the file manager's "open with"): a score opens
   // as the open command opens it; a file that cannot be read, or of a type
   // the window cannot open, is said in a message box and the current song
   // stays. The one place that decides by the file's type.
   void OpenStartFile(const std::string& path);
+  // A file the user chose or dropped: a score as the open command opens it,
+  // a foreign file with automatic arrangement.
+  void OpenUserFile(const std::string& path);
+  bool OpenRefused() const { return m_openRefused; }
   void RunCommand(int command);
   void OnFirstStringChanged(int index);
   void OnTuningChanged(int index);
@@ -229,6 +243,8 @@ class CKumoitoDlg {
   std::int32_t m_basePitch = 48;
   std::int32_t m_tuning = 0;
   bool m_destroyed = false;
+  bool m_batch = false;
+  bool m_openRefused = false;
 };
 
 }  // namespace kumoito

@@ -2,7 +2,7 @@
 // What a file written by 出力 or by a batch conversion holds, chosen by the
 // file's extension: the page image (BMP, PNG, JPEG), the printable page
 // (PDF), the page as vectors (SVG), the performance (MIDI) or its sound
-// (WAV). One table, so that the window and batch mode agree.
+// (WAV), or the song as arranged (a score file). One table, so that the window and batch mode agree.
 //
 // Thread-safety: pure functions.
 
@@ -12,14 +12,14 @@
 
 namespace kumoito {
 
-enum class OutputFormat { kBmp, kPng, kJpeg, kPdf, kSvg, kMidi, kWav };
+enum class OutputFormat { kBmp, kPng, kJpeg, kPdf, kSvg, kMidi, kWav, kScore };
 
 struct OutputFormatEntry {
   std::string_view extension;  // lower case, with the dot
   OutputFormat format;
 };
 
-inline constexpr std::array<OutputFormatEntry, 9> kOutputFormats = {{
+inline constexpr std::array<OutputFormatEntry, 10> kOutputFormats = {{
     {".bmp", OutputFormat::kBmp},
     {".png", OutputFormat::kPng},
     {".jpg", OutputFormat::kJpeg},
@@ -29,6 +29,7 @@ inline constexpr std::array<OutputFormatEntry, 9> kOutputFormats = {{
     {".mid", OutputFormat::kMidi},
     {".midi", OutputFormat::kMidi},
     {".wav", OutputFormat::kWav},
+    {".mwd", OutputFormat::kScore},
 }};
 
 // The types 出力's save dialog offers, in its order (the first is the

@@ -222,6 +222,94 @@ def sjis_inputs():
     write(t, "broken.utf8", b"\xe3\x81 \xff\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80")
 
 
+# --- Foreign files: MusicXML, compressed MusicXML, MIDI for the import --------
+
+IMPORT_DATA = os.path.join(ROOT, "tests", "data", "import")
+
+
+def fixture(name):
+    with open(os.path.join(IMPORT_DATA, name), "rb") as f:
+        return f.read()
+
+
+def small_score(measures, attributes="<divisions>2</divisions><key><fifths>-3</fifths>"
+                "<mode>minor</mode></key><time><beats>4</beats><beat-type>4</beat-type></time>"):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n<score-partwise version="4.0">'
+            "<work><work-title>t</work-title></work><part-list><score-part id=\"P1\">"
+            "<part-name>Voice</part-name></score-part></part-list><part id=\"P1\">"
+            '<measure number="1" implicit="yes"><attributes>' + attributes + "</attributes>"
+            + measures + "</measure></part></score-partwise>\n")
+
+
+def note(step, octave, duration, extra=""):
+    return ("<note>%s<pitch><step>%s</step><octave>%d</octave></pitch>"
+            "<duration>%d</duration><voice>1</voice></note>" % (extra, step, octave, duration))
+
+
+def musicxml_inputs():
+    t = "musicxml_reader_fuzz"
+    write(t, "notation_program.musicxml", fixture("ms_song.musicxml"))
+    write(t, "pickup_tie_lyric.musicxml", small_score(
+        note("E", 5, 1, "<lyric><text>さ</text></lyric>") + "</measure><measure>"
+        + note("A", 4, 8, '<tie type="start"/>') + "</measure><measure>"
+        + note("A", 4, 4, '<tie type="stop"/>') + note("C", 5, 4, "<chord/>")))
+    write(t, "triplet_harmony.musicxml", small_score(
+        '<harmony><root><root-step>F</root-step><root-alter>1</root-alter></root>'
+        "<kind>minor-seventh</kind><offset>1</offset></harmony>"
+        + note("C", 5, 2) + note("D", 5, 2) + note("E", 5, 2) + "<backup><duration>6</duration></backup>"
+        + note("G", 3, 6, "<staff>2</staff>"),
+        "<divisions>3</divisions><time><beats>3+2</beats><beat-type>8</beat-type></time>"))
+    write(t, "metre_change.musicxml", small_score(
+        note("C", 4, 8) + '<direction><direction-type><metronome><beat-unit>half</beat-unit>'
+        "<beat-unit-dot/><per-minute>40</per-minute></metronome></direction-type></direction>"
+        "</measure><measure><attributes><divisions>4</divisions><time><beats>7</beats>"
+        "<beat-type>8</beat-type></time></attributes>" + note("D", 4, 14)))
+    write(t, "broken.musicxml", "<score-partwise>\n<part id='P1'><measure>\n<note></measure>")
+    write(t, "timewise.musicxml", "<score-timewise><part-list/></score-timewise>")
+
+
+def mxl_inputs():
+    import io
+    import zipfile
+    t = "mxl_reader_fuzz"
+    write(t, "notation_program.mxl", fixture("ms_song.mxl"))
+    container = ('<?xml version="1.0"?><container><rootfiles><rootfile full-path="%s" '
+                 'media-type="application/vnd.recordare.musicxml+xml"/></rootfiles></container>')
+
+    def archive(entries, method=zipfile.ZIP_DEFLATED):
+        out = io.BytesIO()
+        with zipfile.ZipFile(out, "w", method) as z:
+            for name, data in entries:
+                z.writestr(zipfile.ZipInfo(name, (2024, 1, 1, 0, 0, 0)), data, method)
+        return out.getvalue()
+
+    score = small_score(note("G", 4, 4) + note("A", 4, 4))
+    write(t, "deflated.mxl", archive([("META-INF/container.xml", container % "s.xml"),
+                                      ("s.xml", score)]))
+    write(t, "stored_folder.mxl", archive([("META-INF/container.xml", container % "in/s.xml"),
+                                           ("in/s.xml", score)], zipfile.ZIP_STORED))
+    write(t, "no_container.mxl", archive([("s.xml", score)]))
+    write(t, "dense.mxl", archive([("META-INF/container.xml", container % "s.xml"),
+                                   ("s.xml", score + " " * 200000)]))
+
+
+def midi_import_inputs():
+    t = "midi_import_fuzz"
+    write(t, "abc2midi_chords.mid", fixture("abc_waltz_chords.mid"))
+    write(t, "abc2midi_jig.mid", fixture("abc_jig_6-8.mid"))
+    write(t, "notation_program.mid", fixture("ms_song.mid"))
+    words = (meta(0, 0x01, b"@KMIDI KARAOKE FILE") + meta(0, 0x01, "/さ".encode("cp932"))
+             + meta(480, 0x05, b"ku") + meta(0, 0x59, b"\xfd\x01"))
+    notes = b""
+    for i, pitch in enumerate([69, 71, 72, 76, 60, 67, 64]):
+        notes += vlq(0 if i else 0) + bytes([0x90 | (i % 3), pitch, 90])
+        notes += vlq(160 + i * 7) + bytes([0x80 | (i % 3), pitch, 0])
+    drums = vlq(0) + bytes([0x99, 36, 100]) + vlq(240) + bytes([0x89, 36, 0])
+    write(t, "karaoke_channels.mid", header(1, 3, 480) + chunk(words)
+          + chunk(meta(0, 0x03, b"Melody") + notes) + chunk(drums))
+    write(t, "format0_cut.mid", (header(0, 1, 96) + chunk(notes))[:-5])
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -231,6 +319,9 @@ def main():
     settings_inputs()
     command_line_inputs()
     sjis_inputs()
+    musicxml_inputs()
+    mxl_inputs()
+    midi_import_inputs()
 
 
 if __name__ == "__main__":

@@ -3,10 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -33,12 +37,20 @@ QString FromUtf8(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-std::optional<std::string> AskPath(QWidget* parent, bool save, const QString& filter,
+// What the open command offers; the first entry is everything we read.
+const QStringList kOpenFilters = {
+    "対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)",
+    "楽譜ファイル (*.mwd)",
+    "MusicXML (*.musicxml *.xml *.mxl)",
+    "MIDI (*.mid *.midi *.kar)",
+};
+
+std::optional<std::string> AskPath(QWidget* parent, bool save, const QStringList& filters,
                                    const QString& suffix) {
   QFileDialog dialog(parent);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilter(filter);
+  dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(suffix);
   // Asking before overwriting is the save dialogs' only question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -57,6 +69,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   setObjectName("102");
   ApplyDialogColors(*this, kDialogBackgroundColor);
   setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage())));
+  setAcceptDrops(true);
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();
@@ -351,11 +364,11 @@ void KumoitoWindow::SetControlVisible(int control, bool visible) {
 }
 
 std::optional<std::string> KumoitoWindow::AskOpenScorePath() {
-  return AskPath(this, false, "mwd files (*.mwd)", "mwd");
+  return AskPath(this, false, kOpenFilters, "mwd");
 }
 
 std::optional<std::string> KumoitoWindow::AskSaveScorePath() {
-  return AskPath(this, true, "mwd files (*.mwd)", "mwd");
+  return AskPath(this, true, {"mwd files (*.mwd)"}, "mwd");
 }
 
 std::optional<std::string> KumoitoWindow::AskExportPath() {
@@ -384,6 +397,51 @@ std::optional<std::string> KumoitoWindow::AskExportPath() {
     return std::nullopt;
   }
   return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<int> KumoitoWindow::AskImportPart(const std::vector<import::PartSummary>& parts,
+                                                int suggested) {
+  // Only parts with notes are offered; each keeps its place in the file.
+  QStringList items;
+  std::vector<int> indexes;
+  int current = 0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].noteCount == 0) {
+      continue;
+    }
+    if (static_cast<int>(i) == suggested) {
+      current = static_cast<int>(indexes.size());
+    }
+    const QString name =
+        parts[i].name.empty() ? QString("パート %1").arg(i + 1) : FromUtf8(parts[i].name);
+    items << QString("%1 (%2 音)").arg(name).arg(parts[i].noteCount);
+    indexes.push_back(static_cast<int>(i));
+  }
+  bool ok = false;
+  const QString chosen =
+      QInputDialog::getItem(this, "パートの選択", "旋律として読み込むパートを選んでください。",
+                            items, current, false, &ok);
+  if (!ok) {
+    return std::nullopt;
+  }
+  const auto at = items.indexOf(chosen);
+  return at < 0 ? std::nullopt : std::optional<int>(indexes[static_cast<std::size_t>(at)]);
+}
+
+void KumoitoWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
+    event->acceptProposedAction();
+  }
+}
+
+void KumoitoWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.first().isLocalFile()) {
+    return;
+  }
+  event->acceptProposedAction();
+  m_logic->OpenUserFile(urls.first().toLocalFile().toStdString());
 }
 
 std::string KumoitoWindow::RunLibraryDialog(const std::string& startupFolder,

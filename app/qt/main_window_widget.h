@@ -58,6 +58,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void RunSongInfoDialog(CSongData& song) override;
   void ShowHelp(const std::string& indexPath) override;
   void ShowAbout() override;
+  std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
+                                   int suggested) override;
   void Quit() override;
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
   void ShowPractice(const midi::PracticeSettings& practice, int measureCount) override;
@@ -67,6 +69,10 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A score or a MusicXML or MIDI file dropped on the window opens as from
+  // the open command.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QComboBox* Combo(int combo) const;

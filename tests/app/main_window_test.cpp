@@ -64,6 +64,11 @@ class FakeFace final : public MainWindowFace {
     practice = p;
     practiceMeasures = measureCount;
   }
+  std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
+                                   int suggested) override {
+    askedParts = parts;
+    return partReply ? *partReply : std::optional<int>(suggested);
+  }
   // The player thread posts too.
   void Post(std::function<void()> task, std::chrono::milliseconds) override {
     std::lock_guard lock(postMutex);
@@ -102,6 +107,8 @@ class FakeFace final : public MainWindowFace {
   int songInfoRuns = 0, aboutRuns = 0, quits = 0;
   std::optional<midi::PracticeSettings> practice;
   int practiceMeasures = 0;
+  std::vector<import::PartSummary> askedParts;
+  std::optional<std::optional<int>> partReply;  // unset: the suggested part
   std::mutex postMutex;
   std::vector<std::function<void()>> posted;
 };
@@ -350,27 +357,40 @@ TEST_F(MainWindowTest, AStartFileOpensAsTheOpenCommandOpensIt) {
 
 TEST_F(MainWindowTest, StartFilesTheWindowCannotOpenAreSaidAndTheScratchSongStays) {
   const std::string xml = m_startup.Path("song.musicxml");
-  const std::string midi = m_startup.Path("song.mid");
-  for (const std::string& p : {xml, midi}) {
+  const std::string text = m_startup.Path("song.txt");
+  for (const auto& [p, content] : {std::pair{xml, "<score-partwise/>"},
+                                   std::pair{text, "not a melody"}}) {
     std::FILE* f = std::fopen(p.c_str(), "w");
     ASSERT_NE(f, nullptr);
-    std::fputs("<score-partwise/>", f);
+    std::fputs(content, f);
     std::fclose(f);
   }
-  for (const std::string& p : {xml, midi, m_startup.Path("missing.mwd")}) {
+  for (const std::string& p : {xml, text, m_startup.Path("missing.mwd")}) {
     auto logic = Start("", p);
     ASSERT_NE(logic->Song(), nullptr) << p;
     EXPECT_EQ(logic->Song()->m_measureCount, 8) << p;  // the scratch song
     const auto boxes = m_boxes.Messages();
     ASSERT_FALSE(boxes.empty()) << p;
-    EXPECT_NE(boxes.back().find(p), std::string::npos);
+    EXPECT_NE(boxes.back().find(p), std::string::npos) << boxes.back();
     logic->Destroy();
   }
   const auto boxes = m_boxes.Messages();
   ASSERT_EQ(boxes.size(), 3u);
   const auto firstLine = [](const std::string& m) { return m.substr(0, m.find('\n')); };
-  EXPECT_EQ(firstLine(boxes[0]), firstLine(boxes[1]));  // not a score, whatever it is
-  EXPECT_NE(firstLine(boxes[0]), firstLine(boxes[2]));  // a missing file says so instead
+  // The importer says what is wrong with the melody; a text is no melody; a
+  // missing file says so.
+  EXPECT_NE(firstLine(boxes[0]), firstLine(boxes[1]));
+  EXPECT_NE(firstLine(boxes[1]), firstLine(boxes[2]));
+}
+
+TEST_F(MainWindowTest, AMelodyNamedAtStartIsImportedAndArranged) {
+  // A MIDI file under a name that does not say so.
+  const std::string path = m_startup.Path("waltz.dat");
+  std::filesystem::copy_file(std::string(KUMOITO_IMPORT_DATA_DIR) + "/abc_waltz_chords.mid", path);
+  auto logic = Start("", path);
+  ASSERT_NE(logic->Song(), nullptr);
+  EXPECT_EQ(logic->Song()->m_beatsPerMeasure, 3);
+  EXPECT_NE(logic->Song()->m_measureCount, 8);
 }
 
 TEST(StartFileType, ToldByExtensionInAnyCase) {
@@ -381,6 +401,7 @@ TEST(StartFileType, ToldByExtensionInAnyCase) {
   EXPECT_EQ(StartFileTypeOf("x.xml"), StartFileType::kMusicXml);
   EXPECT_EQ(StartFileTypeOf("x.MID"), StartFileType::kMidi);
   EXPECT_EQ(StartFileTypeOf("x.midi"), StartFileType::kMidi);
+  EXPECT_EQ(StartFileTypeOf("x.Kar"), StartFileType::kMidi);
   EXPECT_EQ(StartFileTypeOf("dir.mwd/score"), StartFileType::kOther);
   EXPECT_EQ(StartFileTypeOf(".mwd"), StartFileType::kOther);
   EXPECT_EQ(StartFileTypeOf("song.txt"), StartFileType::kOther);
@@ -509,6 +530,71 @@ TEST_F(MainWindowTest, BatchRefusesValuesNoListHolds) {
     EXPECT_EQ(m_result, CKumoitoDlg::StartResult::kBatchRefused) << tokens;
     EXPECT_TRUE(ReadFile(image).empty()) << tokens;
   }
+}
+
+std::string ImportFixture(const std::string& name) {
+  return std::string(KUMOITO_IMPORT_DATA_DIR) + "/" + name;
+}
+
+TEST_F(MainWindowTest, AForeignFileOpensWithArrangementAndSaysWhatMoved) {
+  auto logic = Start();
+  m_face.openReply = ImportFixture("abc_low_range.mid");
+  logic->RunCommand(kCommandOpen);
+  CSongData* song = logic->Song();
+  ASSERT_NE(song, nullptr);
+  EXPECT_TRUE(song->m_readFromFile);
+  EXPECT_EQ(m_face.selection[kKeyCombo], logic->Settings().key);
+  EXPECT_EQ(m_face.selection[kTuningCombo], logic->Settings().tuning);
+  ASSERT_EQ(m_boxes.Messages().size(), 1u);
+  EXPECT_NE(m_boxes.Messages()[0].find("個の音符をオクターブ"), std::string::npos);
+  // Every note on the neck: none below the first string, none above the
+  // third string's last stopping position.
+  const int base = 48 + logic->Settings().firstStringValue;
+  for (int c = 0; c < song->CellCount(); ++c) {
+    for (std::int32_t v : song->m_cells[c].pitch) {
+      if (v >= 0) {
+        EXPECT_GE(v, base);
+        EXPECT_LE(v, base + 12 + 24);
+      }
+    }
+  }
+}
+
+TEST_F(MainWindowTest, ABrokenForeignFileKeepsTheSongAndSaysWhere) {
+  auto logic = Start();
+  CSongData* before = logic->Song();
+  const std::string path = m_startup.Path("broken.musicxml");
+  {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs("<score-partwise>\n  <part id=\"P1\">\n</score-partwise>\n", f);
+    std::fclose(f);
+  }
+  m_face.openReply = path;
+  logic->RunCommand(kCommandOpen);
+  EXPECT_EQ(logic->Song(), before);
+  EXPECT_TRUE(logic->OpenRefused());
+  ASSERT_EQ(m_boxes.Messages().size(), 1u);
+  EXPECT_EQ(m_boxes.Messages()[0].rfind(path + ":3:3: ", 0), 0u) << m_boxes.Messages()[0];
+}
+
+TEST_F(MainWindowTest, AScoreWithSeveralPartsAsksWhichIsTheMelody) {
+  auto logic = Start();
+  CSongData* before = logic->Song();
+  m_face.openReply = ImportFixture("ms_song.musicxml");
+  m_face.partReply = std::optional<int>();  // cancelled
+  logic->RunCommand(kCommandOpen);
+  ASSERT_EQ(m_face.askedParts.size(), 2u);
+  EXPECT_EQ(m_face.askedParts[1].name, "Piano");
+  EXPECT_EQ(logic->Song(), before);
+  EXPECT_TRUE(m_boxes.Messages().empty());
+
+  m_face.partReply = 1;
+  logic->OpenUserFile(ImportFixture("ms_song.musicxml"));
+  ASSERT_NE(logic->Song(), before);
+  // The piano's first chord starts after the pick-up's rest: a whole
+  // measure of rest, then its chord's top note.
+  EXPECT_EQ(logic->Song()->m_cells[0].pitch[0], SLOT_REST);
+  EXPECT_GE(logic->Song()->m_cells[8].pitch[0], 0);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QInputDialog>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -293,6 +295,76 @@ TEST(WindowStartFile, AScoreNamedAtStartIsShownAndScrolls) {
   // 48 measures are six rows: one more than the window shows.
   EXPECT_EQ(window.findChild<QScrollBar*>(QString::number(kScrollBarControl))->maximum(), 1);
   EXPECT_TRUE(boxes.Messages().empty());
+}
+
+TEST_F(WindowTest, TheOpenDialogOffersScoresMusicXmlAndMidi) {
+  QStringList filters;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &filters] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      filters = dialog->nameFilters();
+      QMetaObject::invokeMethod(dialog, "reject");
+    }
+  });
+  poll->start(10);
+  QTest::mouseClick(Find<OffScreenWidget>(1001), Qt::LeftButton, {}, QPoint(40, 15));
+  ASSERT_EQ(filters.size(), 4);
+  EXPECT_TRUE(filters[0].startsWith(QString::fromUtf8("対応する全ての形式 (")));
+  for (const char* pattern :
+       {"*.mwd", "*.musicxml", "*.xml", "*.mxl", "*.mid", "*.midi", "*.kar"}) {
+    EXPECT_TRUE(filters[0].contains(pattern)) << pattern;
+  }
+  EXPECT_EQ(filters[1], QString::fromUtf8("楽譜ファイル (*.mwd)"));
+  EXPECT_EQ(filters[2], "MusicXML (*.musicxml *.xml *.mxl)");
+  EXPECT_EQ(filters[3], "MIDI (*.mid *.midi *.kar)");
+}
+
+// Drops a file on the window as a file manager would.
+bool Drop(QWidget& window, const std::string& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+  QDragEnterEvent enter(QPoint(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &enter);
+  if (!enter.isAccepted()) {
+    return false;
+  }
+  QDropEvent drop(QPointF(500, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window, &drop);
+  return true;
+}
+
+TEST_F(WindowTest, ADroppedMidiFileOpensArranged) {
+  CSongData* before = m_window->Logic().Song();
+  ASSERT_TRUE(Drop(*m_window, std::string(KUMOITO_IMPORT_DATA_DIR) + "/abc_waltz_chords.mid"));
+  CSongData* song = m_window->Logic().Song();
+  ASSERT_NE(song, before);
+  EXPECT_EQ(song->m_beatsPerMeasure, 3);
+  EXPECT_EQ(Find<QComboBox>(kKeyCombo)->currentIndex(), m_window->Logic().Settings().key);
+  EXPECT_EQ(Find<QComboBox>(kTuningCombo)->currentIndex(), m_window->Logic().Settings().tuning);
+}
+
+TEST_F(WindowTest, ADroppedScoreWithSeveralPartsAsksForTheMelody) {
+  QStringList items;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &items] {
+    if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      items = dialog->comboBoxItems();
+      dialog->setTextValue(items.value(1));
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  poll->start(10);
+  ASSERT_TRUE(Drop(*m_window, std::string(KUMOITO_IMPORT_DATA_DIR) + "/ms_song.musicxml"));
+  ASSERT_EQ(items.size(), 2);
+  EXPECT_TRUE(items[0].startsWith("Voice"));
+  EXPECT_TRUE(items[1].startsWith("Piano"));
+  // The piano's part: a measure of rest (the pick-up's), then its chords.
+  CSongData* song = m_window->Logic().Song();
+  EXPECT_EQ(song->m_cells[0].pitch[0], SLOT_REST);
+  EXPECT_GE(song->m_cells[8].pitch[0], 0);
+  EXPECT_EQ(song->m_cells[10].pitch[0], SLOT_HOLD);
 }
 
 TEST(QtTranslations, StandardDialogsSpeakJapanese) {

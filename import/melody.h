@@ -1,0 +1,60 @@
+#pragma once
+// Melody: what every reader of a foreign file makes and the song writer
+// takes, free of either format. One voice of notes with exact onsets in
+// quarter notes from the top of the piece, the chord symbols, the metre and
+// its changes, key, tempo and the texts. Texts are UTF-8.
+//
+// Thread-safety: a value type.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "import/rational.h"
+
+namespace kumoito::import {
+
+struct MelodyNote {
+  Rational onset;     // quarter notes from the top of the piece
+  Rational duration;  // quarter notes, > 0
+  int pitch = 60;     // MIDI note number
+  std::string lyric;  // UTF-8 syllable sung on the note; empty for none
+};
+
+struct ChordSymbol {
+  Rational onset;
+  std::string text;  // root, accidental and our suffix: "C", "F#m7", "Bbsus4"
+};
+
+struct MetreChange {
+  Rational onset;  // where the new time signature starts
+  int numerator = 4;
+  int denominator = 4;
+};
+
+struct Melody {
+  std::vector<MelodyNote> notes;  // in onset order, never overlapping
+  std::vector<ChordSymbol> chords;
+  std::vector<MetreChange> metres;  // in onset order; empty: 4/4 throughout
+  // Length of a shorter first measure (an upbeat); 0 when the first measure
+  // is whole.
+  Rational pickup;
+  // End of the last measure the file wrote, when it says (0: the end of the
+  // last note), so that closing rests are kept.
+  Rational length;
+  std::optional<int> fifths;  // key signature: sharps > 0, flats < 0
+  bool minor = false;
+  std::optional<double> tempo;  // quarter notes per minute as written
+  std::string title;
+  std::string composer;
+  std::string lyricist;
+};
+
+// A part or track a user may choose between, as a list shows it.
+struct PartSummary {
+  std::string name;  // UTF-8; may be empty
+  int noteCount = 0;
+};
+
+}  // namespace kumoito::import

@@ -1,0 +1,34 @@
+#pragma once
+// The MIDI reader: a Standard MIDI File of format 0 or 1 to a Melody,
+// through the engine's own track parser. The drum channel (10) is never
+// the melody. Of the other tracks and channels the melody is the first
+// whose track name says it is one (melody, vocal, voice, lead, solo, メロディ,
+// 歌, ...); without such a name it is the one with the highest mean pitch
+// among those that have at least a quarter as many notes as the busiest.
+// Of notes that sound together the top one is kept; times are put on the
+// grid from the ticks, a beat at a time, in sixteenths or, where they fit
+// clearly better, in triplets.
+//
+// Thread-safety: pure functions (the track parser's once-per-run report
+// flags are atomic).
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "import/import_error.h"
+#include "import/melody.h"
+
+namespace kumoito::import {
+
+struct MidiImportResult {
+  std::vector<PartSummary> parts;  // every track and channel with notes
+  int chosenPart = -1;
+  std::optional<Melody> melody;
+  std::optional<ImportError> error;
+};
+
+// part: index into parts, or -1 for the melody rule above.
+MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int part = -1);
+
+}  // namespace kumoito::import

@@ -1,0 +1,521 @@
+#include "import/musicxml_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <pugixml.hpp>
+
+namespace kumoito::import {
+namespace {
+
+// Counts and values beyond these are no music anyone wrote; they would only
+// overflow the fractions.
+constexpr long kMaxDivisions = 1 << 20;
+constexpr long kMaxDuration = 1 << 24;
+constexpr long kMaxMeasures = 100000;
+
+struct KindSuffix {
+  std::string_view kind;
+  std::string_view suffix;
+};
+
+constexpr std::array<KindSuffix, 23> kKindSuffixes = {{
+    {"major", ""},
+    {"minor", "m"},
+    {"augmented", "aug"},
+    {"diminished", "dim"},
+    {"dominant", "7"},
+    {"major-seventh", "M7"},
+    {"minor-seventh", "m7"},
+    {"diminished-seventh", "dim7"},
+    {"augmented-seventh", "aug7"},
+    {"half-diminished", "m7b5"},
+    {"major-minor", "mM7"},
+    {"major-sixth", "6"},
+    {"minor-sixth", "m6"},
+    {"dominant-ninth", "9"},
+    {"major-ninth", "M9"},
+    {"minor-ninth", "m9"},
+    {"dominant-11th", "11"},
+    {"dominant-13th", "13"},
+    {"suspended-second", "sus2"},
+    {"suspended-fourth", "sus4"},
+    {"power", "5"},
+    {"sixth", "6"},
+    {"ninth", "9"},
+}};
+
+long ToLong(const char* text, long fallback = 0) {
+  if (text == nullptr || *text == '\0') {
+    return fallback;
+  }
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  return end == text ? fallback : v;
+}
+
+long ChildLong(const pugi::xml_node& node, const char* name, long fallback = 0) {
+  return ToLong(node.child_value(name), fallback);
+}
+
+// "3+2" in <beats> is a metre of five.
+long SumOfBeats(const char* text) {
+  long sum = 0;
+  const char* p = text;
+  while (*p != '\0') {
+    char* end = nullptr;
+    const long v = std::strtol(p, &end, 10);
+    if (end == p) {
+      ++p;
+      continue;
+    }
+    sum += std::clamp(v, 0L, 1000L);
+    p = end;
+  }
+  return sum;
+}
+
+int StepSemitone(char step) {
+  switch (step) {
+    case 'C':
+      return 0;
+    case 'D':
+      return 2;
+    case 'E':
+      return 4;
+    case 'F':
+      return 5;
+    case 'G':
+      return 7;
+    case 'A':
+      return 9;
+    case 'B':
+      return 11;
+    default:
+      return -1;
+  }
+}
+
+std::optional<int> PitchOf(const pugi::xml_node& pitch) {
+  const std::string step = pitch.child_value("step");
+  if (step.size() != 1 || StepSemitone(step[0]) < 0) {
+    return std::nullopt;
+  }
+  const double alter = std::atof(pitch.child_value("alter"));
+  const long octave = ChildLong(pitch, "octave", 4);
+  const long value = (std::clamp(octave, -2L, 10L) + 1) * 12 + StepSemitone(step[0]) +
+                     static_cast<long>(alter >= 0 ? alter + 0.5 : alter - 0.5);
+  if (value < 0 || value > 127) {
+    return std::nullopt;
+  }
+  return static_cast<int>(value);
+}
+
+std::string RootName(const pugi::xml_node& harmony) {
+  const pugi::xml_node root = harmony.child("root");
+  const std::string step = root.child_value("root-step");
+  if (step.size() != 1 || StepSemitone(step[0]) < 0) {
+    return {};
+  }
+  std::string name = step;
+  const long alter = ToLong(root.child_value("root-alter"));
+  if (alter > 0) {
+    name += '#';
+  } else if (alter < 0) {
+    name += 'b';
+  }
+  return name;
+}
+
+std::string ChordText(const pugi::xml_node& harmony) {
+  const std::string root = RootName(harmony);
+  if (root.empty()) {
+    return {};
+  }
+  const pugi::xml_node kind = harmony.child("kind");
+  const std::string_view value = kind.child_value();
+  if (auto suffix = ChordSuffixForKind(value)) {
+    return root + std::string(*suffix);
+  }
+  // A kind we have no suffix for: what the file says it is written as.
+  return root + kind.attribute("text").value();
+}
+
+// Tempo in quarter notes per minute from a <metronome>.
+std::optional<double> MetronomeTempo(const pugi::xml_node& metronome) {
+  const double perMinute = std::atof(metronome.child_value("per-minute"));
+  if (perMinute <= 0) {
+    return std::nullopt;
+  }
+  const std::string unit = metronome.child_value("beat-unit");
+  double quarters = 1;
+  if (unit == "whole") {
+    quarters = 4;
+  } else if (unit == "half") {
+    quarters = 2;
+  } else if (unit == "eighth") {
+    quarters = 0.5;
+  } else if (unit == "16th") {
+    quarters = 0.25;
+  }
+  double dotted = quarters;
+  double add = quarters / 2;
+  for (pugi::xml_node dot = metronome.child("beat-unit-dot"); dot;
+       dot = dot.next_sibling("beat-unit-dot")) {
+    dotted += add;
+    add /= 2;
+  }
+  return perMinute * dotted;
+}
+
+bool IsLyricOfVerse1(const pugi::xml_node& lyric) {
+  const pugi::xml_attribute number = lyric.attribute("number");
+  return !number || std::string_view(number.value()) == "1";
+}
+
+std::string LyricText(const pugi::xml_node& note) {
+  for (pugi::xml_node lyric = note.child("lyric"); lyric; lyric = lyric.next_sibling("lyric")) {
+    if (!IsLyricOfVerse1(lyric)) {
+      continue;
+    }
+    std::string text;
+    for (pugi::xml_node t = lyric.child("text"); t; t = t.next_sibling("text")) {
+      text += t.child_value();
+    }
+    return text;
+  }
+  return {};
+}
+
+// Grace notes take no time; cue notes take their time but are another
+// instrument's, so they count as rests.
+bool IsPlayedNote(const pugi::xml_node& note) {
+  return note.child("grace").empty() && note.child("cue").empty();
+}
+
+int CountNotes(const pugi::xml_node& part) {
+  int count = 0;
+  for (pugi::xml_node measure : part.children("measure")) {
+    for (pugi::xml_node note : measure.children("note")) {
+      if (IsPlayedNote(note) && note.child("rest").empty() && note.child("chord").empty() &&
+          note.child("pitch")) {
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+// Line and column (from 1) of a byte offset into text; columns count
+// characters, not bytes.
+void PlaceOfOffset(std::string_view text, std::ptrdiff_t offset, ImportError& error) {
+  const auto end = static_cast<std::size_t>(
+      std::clamp<std::ptrdiff_t>(offset, 0, static_cast<std::ptrdiff_t>(text.size())));
+  error.line = 1;
+  error.column = 1;
+  for (std::size_t i = 0; i < end; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
+      ++error.line;
+      error.column = 1;
+    } else if ((c & 0xC0) != 0x80) {
+      ++error.column;
+    }
+  }
+}
+
+ImportError ErrorAt(std::string_view text, const pugi::xml_node& node, std::string message) {
+  ImportError error{std::move(message)};
+  if (node && node.offset_debug() >= 0) {
+    PlaceOfOffset(text, node.offset_debug(), error);
+  }
+  return error;
+}
+
+// Reads one part into a melody.
+class PartReader {
+ public:
+  PartReader(std::string_view text, Melody& melody) : m_text(text), m_melody(melody) {}
+
+  std::optional<ImportError> Read(const pugi::xml_node& part) {
+    bool first = true;
+    long measures = 0;
+    for (pugi::xml_node measure : part.children("measure")) {
+      if (++measures > kMaxMeasures) {
+        return ErrorAt(m_text, measure, "小節が多すぎます。");
+      }
+      if (auto error = ReadMeasure(measure, first)) {
+        return error;
+      }
+      first = false;
+    }
+    if (m_melody.notes.empty()) {
+      return ErrorAt(m_text, part, "選んだパートに音符がありません。");
+    }
+    m_melody.length = m_measureStart;
+    return std::nullopt;
+  }
+
+ private:
+  Rational Divisions(long value) const { return Rational(value, m_divisions); }
+
+  std::optional<ImportError> ReadMeasure(const pugi::xml_node& measure, bool first) {
+    Rational cursor;
+    Rational reached;
+    for (pugi::xml_node child : measure.children()) {
+      const std::string_view name = child.name();
+      if (name == "attributes") {
+        if (auto error = ReadAttributes(child)) {
+          return error;
+        }
+      } else if (name == "note") {
+        if (auto error = ReadNote(child, cursor)) {
+          return error;
+        }
+      } else if (name == "backup") {
+        cursor -= Divisions(std::clamp(ChildLong(child, "duration"), 0L, kMaxDuration));
+        if (cursor < Rational(0)) {
+          cursor = Rational(0);
+        }
+      } else if (name == "forward") {
+        cursor += Divisions(std::clamp(ChildLong(child, "duration"), 0L, kMaxDuration));
+      } else if (name == "harmony") {
+        const std::string text = ChordText(child);
+        const Rational offset =
+            Divisions(std::clamp(ChildLong(child, "offset"), -kMaxDuration, kMaxDuration));
+        const Rational at = m_measureStart + cursor + offset;
+        if (!text.empty() && at >= Rational(0)) {
+          m_melody.chords.push_back({at, text});
+        }
+      } else if (name == "direction") {
+        ReadTempo(child);
+      } else if (name == "sound") {
+        ReadSoundTempo(child);
+      }
+      reached = std::max(reached, cursor);
+    }
+    const Rational nominal = MeasureLength();
+    Rational length = std::max(reached, nominal);
+    // An uncounted measure is a pick-up at the start and the part of a
+    // split measure later: either way it lasts as long as its notes.
+    if (std::string_view(measure.attribute("implicit").value()) == "yes" && reached > Rational(0) &&
+        reached < nominal) {
+      if (first) {
+        m_melody.pickup = reached;
+      }
+      length = reached;
+    }
+    m_measureStart += length;
+    return std::nullopt;
+  }
+
+  Rational MeasureLength() const { return Rational(4L * m_beats, m_beatType); }
+
+  std::optional<ImportError> ReadAttributes(const pugi::xml_node& attributes) {
+    if (pugi::xml_node divisions = attributes.child("divisions")) {
+      const long value = ToLong(divisions.child_value());
+      if (value <= 0 || value > kMaxDivisions) {
+        return ErrorAt(m_text, divisions, "<divisions> の値が正しくありません。");
+      }
+      m_divisions = value;
+    }
+    if (pugi::xml_node key = attributes.child("key"); key && !m_melody.fifths) {
+      if (pugi::xml_node fifths = key.child("fifths")) {
+        m_melody.fifths = static_cast<int>(std::clamp(ToLong(fifths.child_value()), -7L, 7L));
+        m_melody.minor = std::string_view(key.child_value("mode")) == "minor";
+      }
+    }
+    if (pugi::xml_node time = attributes.child("time")) {
+      const long beats = SumOfBeats(time.child_value("beats"));
+      const long beatType = ToLong(time.child_value("beat-type"));
+      if (beats > 0 && beatType > 0 && beatType <= 64 && (beatType & (beatType - 1)) == 0) {
+        m_beats = beats;
+        m_beatType = beatType;
+        m_melody.metres.push_back(
+            {m_measureStart, static_cast<int>(beats), static_cast<int>(beatType)});
+      }
+    }
+    return std::nullopt;
+  }
+
+  void ReadTempo(const pugi::xml_node& direction) {
+    if (pugi::xml_node sound = direction.child("sound")) {
+      ReadSoundTempo(sound);
+    }
+    for (pugi::xml_node type : direction.children("direction-type")) {
+      if (pugi::xml_node metronome = type.child("metronome"); metronome && !m_melody.tempo) {
+        m_melody.tempo = MetronomeTempo(metronome);
+      }
+    }
+  }
+
+  void ReadSoundTempo(const pugi::xml_node& sound) {
+    const double tempo = sound.attribute("tempo").as_double(0);
+    if (tempo > 0 && !m_soundTempo) {
+      m_melody.tempo = tempo;  // <sound> is what is played; it wins over a metronome mark
+      m_soundTempo = true;
+    }
+  }
+
+  std::optional<ImportError> ReadNote(const pugi::xml_node& note, Rational& cursor) {
+    if (note.child("grace")) {
+      return std::nullopt;
+    }
+    const bool chord = !note.child("chord").empty();
+    const long ticks = ChildLong(note, "duration", -1);
+    if (ticks < 0 || ticks > kMaxDuration) {
+      return ErrorAt(m_text, note, "<note> に正しい <duration> がありません。");
+    }
+    const Rational duration = Divisions(ticks);
+    // A chord tone sounds with the note before it and moves nothing.
+    const Rational onset = chord ? m_lastOnset : cursor;
+    if (!chord) {
+      m_lastOnset = cursor;
+      cursor += duration;
+    }
+    const long staff = ChildLong(note, "staff", 1);
+    const std::string voice = note.child_value("voice");
+    if (staff != 1) {
+      return std::nullopt;
+    }
+    if (!m_voice) {
+      m_voice = voice;
+    }
+    if (voice != *m_voice || duration == Rational(0) || note.child("rest") || note.child("cue")) {
+      return std::nullopt;
+    }
+    const std::optional<int> pitch = PitchOf(note.child("pitch"));
+    if (!pitch) {
+      return std::nullopt;  // unpitched percussion
+    }
+    const Rational at = m_measureStart + onset;
+    bool tieStop = false;
+    for (pugi::xml_node tie : note.children("tie")) {
+      tieStop |= std::string_view(tie.attribute("type").value()) == "stop";
+    }
+    std::vector<MelodyNote>& notes = m_melody.notes;
+    if (!notes.empty()) {
+      MelodyNote& last = notes.back();
+      // The top note of a chord, also of one written as notes of one voice
+      // at the same place.
+      if (last.onset == at) {
+        last.pitch = std::max(last.pitch, *pitch);
+        return std::nullopt;
+      }
+      if (tieStop && last.pitch == *pitch && last.onset + last.duration == at) {
+        last.duration += duration;
+        return std::nullopt;
+      }
+      if (at < last.onset) {
+        return std::nullopt;  // written back in time over the melody: not ours
+      }
+      if (last.onset + last.duration > at) {
+        last.duration = at - last.onset;
+      }
+    }
+    notes.push_back({at, duration, *pitch, LyricText(note)});
+    return std::nullopt;
+  }
+
+  std::string_view m_text;
+  Melody& m_melody;
+  long m_divisions = 1;
+  long m_beats = 4;
+  long m_beatType = 4;
+  Rational m_measureStart;
+  Rational m_lastOnset;
+  std::optional<std::string> m_voice;
+  bool m_soundTempo = false;
+};
+
+void ReadTexts(const pugi::xml_node& score, Melody& melody) {
+  melody.title = score.child("work").child_value("work-title");
+  if (melody.title.empty()) {
+    melody.title = score.child_value("movement-title");
+  }
+  for (pugi::xml_node creator : score.child("identification").children("creator")) {
+    const std::string_view type = creator.attribute("type").value();
+    if (type == "composer" && melody.composer.empty()) {
+      melody.composer = creator.child_value();
+    } else if ((type == "lyricist" || type == "poet") && melody.lyricist.empty()) {
+      melody.lyricist = creator.child_value();
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<std::string_view> ChordSuffixForKind(std::string_view kind) {
+  for (const KindSuffix& entry : kKindSuffixes) {
+    if (entry.kind == kind) {
+      return entry.suffix;
+    }
+  }
+  if (kind.empty()) {
+    return std::string_view();
+  }
+  return std::nullopt;
+}
+
+MusicXmlResult ReadMusicXml(std::string_view text, int part) {
+  MusicXmlResult result;
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed =
+      document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_auto);
+  if (!parsed) {
+    ImportError error{std::string("XML の誤り: ") + parsed.description()};
+    PlaceOfOffset(text, parsed.offset, error);
+    result.error = error;
+    return result;
+  }
+  const pugi::xml_node score = document.child("score-partwise");
+  if (!score) {
+    const pugi::xml_node root = document.document_element();
+    result.error = ErrorAt(text, root,
+                           std::string_view(root.name()) == "score-timewise"
+                               ? "timewise 形式の MusicXML には対応していません。"
+                               : "MusicXML (score-partwise) ではありません。");
+    return result;
+  }
+  std::vector<pugi::xml_node> parts;
+  for (pugi::xml_node p : score.children("part")) {
+    const std::string id = p.attribute("id").value();
+    std::string name;
+    for (pugi::xml_node sp : score.child("part-list").children("score-part")) {
+      if (id == sp.attribute("id").value()) {
+        name = sp.child_value("part-name");
+      }
+    }
+    result.parts.push_back({name, CountNotes(p)});
+    parts.push_back(p);
+  }
+  if (part < 0) {
+    for (std::size_t i = 0; i < result.parts.size(); ++i) {
+      if (result.parts[i].noteCount > 0) {
+        part = static_cast<int>(i);
+        break;
+      }
+    }
+  }
+  if (part < 0 || part >= static_cast<int>(parts.size())) {
+    result.error = ErrorAt(text, score, "音符のあるパートがありません。");
+    return result;
+  }
+  Melody melody;
+  ReadTexts(score, melody);
+  PartReader reader(text, melody);
+  if (auto error = reader.Read(parts[static_cast<std::size_t>(part)])) {
+    result.error = error;
+    return result;
+  }
+  std::stable_sort(melody.chords.begin(), melody.chords.end(),
+                   [](const ChordSymbol& a, const ChordSymbol& b) { return a.onset < b.onset; });
+  result.chosenPart = part;
+  result.melody = std::move(melody);
+  return result;
+}
+
+}  // namespace kumoito::import

@@ -1,0 +1,329 @@
+#include "import/song_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+#include "common/sjis.h"
+#include "song/key_table.h"
+
+namespace kumoito::import {
+namespace {
+
+// A place on the song's grid: cell and slot, as one index that orders them.
+int SlotIndex(int cell, int slot) {
+  return cell * kSlotsPerCell + slot;
+}
+
+struct Event {
+  Rational at;  // song beats
+  int value;    // pitch or SLOT_REST
+  std::string lyric;
+};
+
+std::string MetreText(int numerator, int denominator) {
+  return std::to_string(numerator) + "/" + std::to_string(denominator);
+}
+
+template <std::size_t N>
+void PutText(char (&field)[N], const std::string& utf8) {
+  SetFieldText(field, Utf8ToCp932Lenient(utf8));
+}
+
+}  // namespace
+
+MetrePlan PlanMetre(int numerator, int denominator) {
+  MetrePlan plan;
+  if (numerator <= 0 || denominator <= 0) {
+    return plan;
+  }
+  const Rational quarters(4L * numerator, denominator);
+  static const std::array<Rational, 7> kScales = {Rational(1),    Rational(2),    Rational(4),
+                                                  Rational(2, 3), Rational(1, 2), Rational(4, 3),
+                                                  Rational(1, 4)};
+  for (const Rational& scale : kScales) {
+    const Rational beats = quarters * scale;
+    if (beats.Den() == 1 && beats.Num() >= kMinBeatsPerMeasure &&
+        beats.Num() <= kMaxBeatsPerMeasure) {
+      plan.beatsPerMeasure = static_cast<int>(beats.Num());
+      plan.scale = scale;
+      return plan;
+    }
+  }
+  plan.barsKept = false;
+  return plan;
+}
+
+int KeyRowFor(int fifths, bool minor) {
+  for (int row = 0; row < kKeyCount; ++row) {
+    if (kKeyTable[row].accidentals == fifths && (kKeyTable[row].minor != 0) == minor) {
+      return row;
+    }
+  }
+  return 0;
+}
+
+WrittenSong WriteSong(const Melody& melody) {
+  WrittenSong result;
+  std::vector<std::string>& notices = result.notices;
+
+  const MetreChange first = melody.metres.empty() ? MetreChange{} : melody.metres.front();
+  const MetrePlan plan = PlanMetre(first.numerator, first.denominator);
+  const Rational measureQuarters(4L * first.numerator, first.denominator);
+  const Rational k = plan.scale;
+  const int bpm = plan.beatsPerMeasure;
+  if (!plan.barsKept) {
+    notices.push_back(MetreText(first.numerator, first.denominator) +
+                      " 拍子は 1 小節を 1〜8 拍にできないため、4 拍ごとに小節を区切りました。");
+  } else if (!(k == Rational(1))) {
+    notices.push_back(MetreText(first.numerator, first.denominator) + " 拍子を " +
+                      std::to_string(bpm) +
+                      " 拍の小節にするため、音価と速さを同じ割合で変えて書きました。");
+  }
+  for (std::size_t i = 1; i < melody.metres.size(); ++i) {
+    const MetreChange& m = melody.metres[i];
+    if (!(Rational(4L * m.numerator, m.denominator) == measureQuarters)) {
+      const std::int64_t measure =
+          ((m.onset +
+            (melody.pickup > Rational(0) ? measureQuarters - melody.pickup : Rational(0))) /
+           measureQuarters)
+              .Floor() +
+          1;
+      notices.push_back(std::to_string(measure) + " 小節目で拍子が " +
+                        MetreText(m.numerator, m.denominator) +
+                        " に変わりますが、最初の拍子のまま小節を区切りました。");
+      break;
+    }
+  }
+
+  // Leading rests make the pick-up the end of a whole first measure.
+  const Rational pad = melody.pickup > Rational(0) && melody.pickup < measureQuarters
+                           ? measureQuarters - melody.pickup
+                           : Rational(0);
+  auto songBeats = [&](Rational quarters) { return (quarters + pad) * k; };
+
+  std::vector<Event> events;
+  for (std::size_t i = 0; i < melody.notes.size(); ++i) {
+    const MelodyNote& n = melody.notes[i];
+    const Rational start = songBeats(n.onset);
+    const Rational end = songBeats(n.onset + n.duration);
+    events.push_back({start, n.pitch, n.lyric});
+    if (i + 1 == melody.notes.size() || melody.notes[i + 1].onset > n.onset + n.duration) {
+      events.push_back({end, SLOT_REST, {}});
+    }
+  }
+  Rational last = events.empty() ? Rational(0) : events.back().at;
+  last = std::max(last, songBeats(melody.length));
+  for (const ChordSymbol& c : melody.chords) {
+    last = std::max(last, songBeats(c.onset) + Rational(1, 2));
+  }
+  // A song ends with its last note: the rest after it only fills the bar.
+  std::int64_t totalBeats = std::max<std::int64_t>(last.Floor() + (last.Den() == 1 ? 0 : 1), 1);
+  std::int64_t measures = (totalBeats + bpm - 1) / bpm;
+  const std::int64_t room = kMaxBeats / bpm;
+  if (measures > room) {
+    notices.push_back("曲が長すぎるため、" + std::to_string(room) + " 小節 (" +
+                      std::to_string(room * bpm) + " 拍) で切りました。");
+    measures = room;
+  }
+  const int beatCount = static_cast<int>(measures) * bpm;
+
+  std::int32_t beats = bpm;
+  std::int32_t key = melody.fifths ? KeyRowFor(*melody.fifths, melody.minor) : 0;
+  std::int32_t measureCount = static_cast<std::int32_t>(measures);
+  result.song = CSongData::LoadOrCreate("", beats, key, measureCount);
+  CSongData& song = *result.song;
+
+  // Which beats are written in thirds of a half beat.
+  std::vector<bool> triplet(static_cast<std::size_t>(beatCount), false);
+  {
+    std::vector<int> state(static_cast<std::size_t>(beatCount),
+                           0);  // bit 1: off sixths, bit 2: off 16ths
+    for (const Event& e : events) {
+      const std::int64_t b = e.at.Floor();
+      if (b < 0 || b >= beatCount) {
+        continue;
+      }
+      const Rational f = e.at - Rational(b);
+      int& s = state[static_cast<std::size_t>(b)];
+      if ((f * Rational(6)).Den() != 1) {
+        s |= 1;
+      }
+      if ((f * Rational(4)).Den() != 1) {
+        s |= 2;
+      }
+    }
+    for (int b = 0; b < beatCount; ++b) {
+      triplet[static_cast<std::size_t>(b)] = state[static_cast<std::size_t>(b)] == 2;
+    }
+  }
+  auto place = [&](Rational at) -> std::optional<int> {
+    if (at < Rational(0)) {
+      return std::nullopt;
+    }
+    std::int64_t b = at.Floor();
+    if (b >= beatCount) {
+      return std::nullopt;
+    }
+    const Rational f = at - Rational(b);
+    const bool thirds = triplet[static_cast<std::size_t>(b)];
+    std::int64_t s = f.RoundTo(thirds ? 6 : 4);
+    if (s >= (thirds ? 6 : 4)) {
+      ++b;
+      if (b >= beatCount) {
+        return std::nullopt;
+      }
+      return SlotIndex(static_cast<int>(2 * b), 0);
+    }
+    const int per = thirds ? 3 : 2;
+    return SlotIndex(static_cast<int>(2 * b + s / per), static_cast<int>(s % per));
+  };
+  auto usable = [&](int index) {
+    const int cell = index / kSlotsPerCell;
+    return index % kSlotsPerCell < 2 || triplet[static_cast<std::size_t>(cell / 2)];
+  };
+
+  const int cells = song.CellCount();
+  for (int c = 0; c < cells; ++c) {
+    NoteCell& cell = song.m_cells[static_cast<std::size_t>(c)];
+    cell.pitch[0] = SLOT_HOLD;
+    cell.pitch[1] = SLOT_HOLD;
+    cell.pitch[2] = triplet[static_cast<std::size_t>(c / 2)] ? SLOT_HOLD : SLOT_NONE;
+  }
+  // The places first, so that a note pushed on by one before it can see
+  // where the next one stands.
+  std::vector<std::optional<int>> places;
+  for (const Event& e : events) {
+    places.push_back(place(e.at));
+  }
+  int previous = -1;
+  int dropped = 0;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (!places[i]) {
+      continue;  // beyond the capacity cut, said above
+    }
+    int index = *places[i];
+    if (index <= previous) {
+      // A note shorter than a sixteenth keeps its onset; what follows it
+      // moves on by a slot when there is room before the event after it.
+      index = previous + 1;
+      while (index < cells * kSlotsPerCell && !usable(index)) {
+        ++index;
+      }
+      std::optional<int> next;
+      for (std::size_t j = i + 1; j < events.size() && !next; ++j) {
+        next = places[j];
+      }
+      if (index >= cells * kSlotsPerCell || (next && index >= *next)) {
+        // A rest with no room is the note before it holding on a little.
+        dropped += events[i].value != SLOT_REST;
+        continue;
+      }
+    }
+    NoteCell& cell = song.m_cells[static_cast<std::size_t>(index / kSlotsPerCell)];
+    const int slot = index % kSlotsPerCell;
+    cell.pitch[slot] = events[i].value;
+    std::memset(cell.lyric[slot], 0, kLyricFieldSize);
+    if (events[i].value >= 0 && !events[i].lyric.empty()) {
+      PutText(cell.lyric[slot], events[i].lyric);
+    }
+    previous = index;
+  }
+  if (dropped > 0) {
+    notices.push_back("前の音符と同じ位置になるほど短い音符 " + std::to_string(dropped) +
+                      " 個を省きました。");
+  }
+  // The song starts with a rest when the melody does not, and a rest goes on
+  // over a bar line by being written again, as the input tool writes it.
+  std::int32_t current = SLOT_REST;
+  for (int c = 0; c < cells; ++c) {
+    NoteCell& cell = song.m_cells[static_cast<std::size_t>(c)];
+    if (song.IsFirstCellOfMeasure(c) && cell.pitch[0] == SLOT_HOLD && current == SLOT_REST) {
+      cell.pitch[0] = SLOT_REST;
+    }
+    for (std::int32_t v : cell.pitch) {
+      if (v >= SLOT_REST) {
+        current = v;
+      }
+    }
+  }
+
+  // Chords: the one in force at each beat, and a change at its middle.
+  std::vector<std::string> atStart(static_cast<std::size_t>(beatCount));
+  std::vector<std::string> atMiddle(static_cast<std::size_t>(beatCount));
+  for (const ChordSymbol& c : melody.chords) {
+    const Rational at = songBeats(c.onset);
+    if (at < Rational(0)) {
+      continue;
+    }
+    const std::int64_t halves = at.RoundTo(2);
+    const std::int64_t b = halves / 2;
+    if (b >= beatCount) {
+      continue;
+    }
+    (halves % 2 == 0 ? atStart : atMiddle)[static_cast<std::size_t>(b)] =
+        Utf8ToCp932Lenient(c.text);
+  }
+  // Beats before the first symbol take it: an accompaniment starts with
+  // the chord its first bar names, pick-up or not.
+  std::string inForce;
+  for (int b = 0; b < beatCount && inForce.empty(); ++b) {
+    inForce = !atStart[static_cast<std::size_t>(b)].empty() ? atStart[static_cast<std::size_t>(b)]
+                                                            : atMiddle[static_cast<std::size_t>(b)];
+  }
+  for (int b = 0; b < beatCount; ++b) {
+    BeatChord& chord = song.m_beatChords[static_cast<std::size_t>(b)];
+    const std::string& start = atStart[static_cast<std::size_t>(b)];
+    const std::string& middle = atMiddle[static_cast<std::size_t>(b)];
+    if (!start.empty()) {
+      inForce = start;
+    }
+    if (!inForce.empty()) {
+      SetFieldText(chord.chord, inForce);
+    }
+    if (!middle.empty() && middle != inForce) {
+      SetFieldText(chord.chordMid, middle);
+      inForce = middle;
+    }
+  }
+
+  double tempo = melody.tempo.value_or(kDefaultTempo) * k.ToDouble();
+  song.m_info.tempo = static_cast<std::int32_t>(
+      std::clamp(std::lround(tempo), static_cast<long>(kMinTempo), static_cast<long>(kMaxTempo)));
+  PutText(song.m_info.title, melody.title);
+  PutText(song.m_info.composer, melody.composer);
+  PutText(song.m_info.lyricist, melody.lyricist);
+  song.UpdatePitchRange();
+  return result;
+}
+
+int FitIntoPlayableRange(CSongData& song, const OpenStrings& open) {
+  const std::int32_t lowest = open[0];
+  const std::int32_t highest = open[2] + kMaxPosition - 1;
+  int moved = 0;
+  const int cells = song.CellCount();
+  for (int c = 0; c < cells; ++c) {
+    for (std::int32_t& v : song.m_cells[static_cast<std::size_t>(c)].pitch) {
+      if (v < 0) {
+        continue;
+      }
+      std::int32_t p = v;
+      while (p < lowest && p + 12 <= kMaxPitch) {
+        p += 12;
+      }
+      while (p > highest && p - 12 >= 0) {
+        p -= 12;
+      }
+      if (p != v) {
+        v = p;
+        ++moved;
+      }
+    }
+  }
+  song.UpdatePitchRange();
+  return moved;
+}
+
+}  // namespace kumoito::import

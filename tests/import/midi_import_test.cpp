@@ -1,0 +1,228 @@
+// The MIDI reader on files abc2midi wrote (melody with accompaniment and
+// chord tracks) and on small files built byte by byte for the melody rule,
+// the grid and broken chunks.
+
+#include "import/midi_import.h"
+
+#include <gtest/gtest.h>
+
+#include "common/report.h"
+#include "common/sjis.h"
+#include "import/file_import.h"
+#include "import/song_writer.h"
+#include "song/arrangement.h"
+#include "song/tuning.h"
+#include "tests/import/import_test_util.h"
+
+namespace kumoito::import {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using test::CellsText;
+using test::ImportFixture;
+using test::MakeMidi;
+using test::ReadBytes;
+
+MidiImportResult Read(const Bytes& bytes, int part = -1) {
+  ScopedReportCapture reports;  // the track parser's own lines
+  return ReadMidiMelody(bytes.data(), bytes.size(), part);
+}
+
+// Note on at delta, off after length, on channel 0 unless given.
+void AddNote(Bytes& track, std::uint32_t delta, int pitch, std::uint32_t length, int channel = 0) {
+  auto vlq = [&](std::uint32_t v) {
+    Bytes out = {static_cast<unsigned char>(v & 0x7F)};
+    while (v >>= 7) {
+      out.insert(out.begin(), static_cast<unsigned char>(0x80 | (v & 0x7F)));
+    }
+    track.insert(track.end(), out.begin(), out.end());
+  };
+  vlq(delta);
+  track.insert(track.end(), {static_cast<unsigned char>(0x90 | channel),
+                             static_cast<unsigned char>(pitch), 100});
+  vlq(length);
+  track.insert(track.end(),
+               {static_cast<unsigned char>(0x80 | channel), static_cast<unsigned char>(pitch), 0});
+}
+
+Bytes Named(const std::string& name) {
+  Bytes t = {0x00, 0xFF, 0x03, static_cast<unsigned char>(name.size())};
+  t.insert(t.end(), name.begin(), name.end());
+  return t;
+}
+
+TEST(MidiImport, FindsTheMelodyBesideChordAndBassTracks) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("abc_waltz_chords.mid")));
+  ASSERT_TRUE(read.melody) << read.error->message;
+  EXPECT_GE(read.parts.size(), 2u);  // melody plus accompaniment
+  const Melody& m = *read.melody;
+  EXPECT_EQ(m.title, "Test Waltz");
+  ASSERT_FALSE(m.metres.empty());
+  EXPECT_EQ(m.metres[0].numerator, 3);
+  EXPECT_EQ(m.tempo.value_or(0), 100.0);
+  EXPECT_EQ(m.fifths.value_or(99), 1);
+  ASSERT_EQ(m.notes.size(), 14u);
+  EXPECT_EQ(m.notes[0].pitch, 71);
+  EXPECT_EQ(m.notes[0].lyric, "う");
+  EXPECT_EQ(m.notes[3].duration, Rational(3, 2));
+  EXPECT_EQ(m.notes[9].onset, Rational(25, 3));  // the triplet, from the ticks
+
+  const WrittenSong written = WriteSong(m);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(song.m_beatsPerMeasure, 3);
+  EXPECT_EQ(song.m_measureCount, 5);
+  EXPECT_EQ(song.m_keyIndex, 1);  // G
+  EXPECT_EQ(CellsText(song, 16, 2), "[69 - 71][- 72 -]");
+  EXPECT_EQ(CellsText(song, 6, 4), "[78 - .][- - .][- - .][76 - .]");
+}
+
+// The notation program names no track: the voice is found by its register
+// above the piano's chords and bass.
+TEST(MidiImport, ChoosesTheVoiceOfANotationProgramsFile) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("ms_song.mid")));
+  ASSERT_TRUE(read.melody);
+  EXPECT_GE(read.parts.size(), 3u);
+  ASSERT_EQ(read.melody->notes.size(), 13u);  // the tied note is one in MIDI
+  EXPECT_EQ(read.melody->notes[0].pitch, 67);
+  EXPECT_EQ(read.melody->notes[5].onset, Rational(19, 3));
+  EXPECT_EQ(read.melody->tempo.value_or(0), 96.0);
+}
+
+TEST(MidiImport, ReadsCompoundMetreTiesAndDottedRhythms) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("abc_jig_6-8.mid")));
+  ASSERT_TRUE(read.melody);
+  const WrittenSong written = WriteSong(*read.melody);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(song.m_beatsPerMeasure, 3);  // 6/8
+  EXPECT_EQ(song.m_measureCount, 5);
+  EXPECT_EQ(song.m_info.tempo, 120);  // 80 dotted quarters a minute
+  EXPECT_EQ(CellsText(song, 0, 6), "[69 - .][- 71 .][69 - .][66 - .][- - .][69 - .]");
+  // B3- B2: one note of five eighths over the bar line.
+  EXPECT_EQ(CellsText(song, 6, 6), "[71 - .][- - .][- - .][- - .][- - .][74 - .]");
+}
+
+TEST(MidiImport, MovesAMelodyOutOfRangeByOctavesAndCountsIt) {
+  ImportOutcome outcome = ImportFile(ImportFixture("abc_low_range.mid"));
+  ASSERT_TRUE(outcome.song);
+  CSongData& song = *outcome.song;
+  FitOctave(song, kFirstStringBasePitch);
+  const OpenStrings open = OpenStringPitches(0, 0);
+  EXPECT_EQ(FitIntoPlayableRange(song, open), 4);  // c'' d'' e'' f''
+  for (int c = 0; c < song.CellCount(); ++c) {
+    for (std::int32_t v : song.m_cells[c].pitch) {
+      if (v >= 0) {
+        EXPECT_GE(v, open[0]);
+        EXPECT_LE(v, open[2] + kMaxPosition - 1);
+      }
+    }
+  }
+  EXPECT_EQ(FitIntoPlayableRange(song, open), 0);
+}
+
+TEST(MidiImport, PrefersATrackNamedForTheMelodyOverHigherOnes) {
+  Bytes high = Named("Flute");
+  Bytes sung = Named("Vocal");
+  for (int i = 0; i < 8; ++i) {
+    AddNote(high, 0, 84, 480, 1);
+    AddNote(sung, 0, 60, 480, 2);
+  }
+  const MidiImportResult named = Read(MakeMidi(1, 480, {Named("Title"), high, sung}));
+  ASSERT_TRUE(named.melody);
+  EXPECT_EQ(named.melody->notes[0].pitch, 60);
+  EXPECT_EQ(named.melody->title, "Title");
+
+  // Without a name: the highest among the busy ones; a few high notes of a
+  // sparse track do not count as the melody.
+  Bytes busy, sparse, bass;
+  for (int i = 0; i < 8; ++i) {
+    AddNote(busy, 0, 72, 480, 0);
+    AddNote(bass, 0, 40, 480, 3);
+  }
+  AddNote(sparse, 0, 96, 480, 4);
+  const MidiImportResult unnamed = Read(MakeMidi(1, 480, {bass, sparse, busy}));
+  ASSERT_TRUE(unnamed.melody);
+  EXPECT_EQ(unnamed.melody->notes[0].pitch, 72);
+  EXPECT_EQ(unnamed.parts.size(), 3u);
+}
+
+TEST(MidiImport, LeavesTheDrumChannelOutAndKeepsTheTopOfChords) {
+  Bytes track;
+  for (int i = 0; i < 8; ++i) {
+    AddNote(track, 0, 90, 240, 9);  // drums, higher than anything
+  }
+  // A chord of three notes (delta 0 each), then one note.
+  track.insert(track.end(), {0x00, 0x90, 60, 90, 0x00, 0x90, 67, 90, 0x00, 0x90, 64, 90});
+  track.insert(track.end(), {0x83, 0x60, 0x80, 60, 0, 0x00, 0x80, 67, 0, 0x00, 0x80, 64, 0});
+  AddNote(track, 0, 62, 480);
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  ASSERT_EQ(read.melody->notes.size(), 2u);
+  EXPECT_EQ(read.melody->notes[0].pitch, 67);
+  EXPECT_EQ(read.melody->notes[1].pitch, 62);
+  // Drums alone are no melody.
+  Bytes drums;
+  AddNote(drums, 0, 36, 480, 9);
+  EXPECT_TRUE(Read(MakeMidi(0, 480, {drums})).error);
+}
+
+TEST(MidiImport, PutsHumanisedTimingOnSixteenthsAndClearTripletsOnThirds) {
+  Bytes track;
+  // Sixteenths played a little early and late: 0, 118, 245, 355.
+  AddNote(track, 0, 60, 100);
+  AddNote(track, 18, 62, 110);
+  AddNote(track, 17, 64, 100);
+  AddNote(track, 10, 65, 125);
+  // Then triplet eighths at 160 ticks, a few ticks off.
+  AddNote(track, 0, 67, 150);
+  AddNote(track, 12, 69, 150);
+  AddNote(track, 8, 71, 160);
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 7u);
+  EXPECT_EQ(n[1].onset, Rational(1, 4));
+  EXPECT_EQ(n[2].onset, Rational(1, 2));
+  EXPECT_EQ(n[3].onset, Rational(3, 4));
+  EXPECT_EQ(n[4].onset, Rational(1));
+  EXPECT_EQ(n[5].onset, Rational(4, 3));
+  EXPECT_EQ(n[6].onset, Rational(5, 3));
+  EXPECT_EQ(n[0].duration, Rational(1, 4));  // the short gap is the player's
+}
+
+TEST(MidiImport, TakesKaraokeTextsAsLyrics) {
+  Bytes words = {0x00, 0xFF, 0x01, 0x04, '@', 'K', 'M', 'I'};
+  const std::string sjis = *Utf8ToCp932("さ");
+  words.insert(words.end(), {0x00, 0xFF, 0x01, static_cast<unsigned char>(sjis.size() + 1), '/'});
+  words.insert(words.end(), sjis.begin(), sjis.end());
+  words.insert(words.end(), {0x83, 0x60, 0xFF, 0x01, 0x02, 'k', 'u'});
+  Bytes melody;
+  AddNote(melody, 0, 69, 480);
+  AddNote(melody, 0, 71, 480);
+  const MidiImportResult read = Read(MakeMidi(1, 480, {words, melody}));
+  ASSERT_TRUE(read.melody);
+  EXPECT_EQ(read.melody->notes[0].lyric, "さ");
+  EXPECT_EQ(read.melody->notes[1].lyric, "ku");
+}
+
+TEST(MidiImport, RefusesBrokenChunksAndFormatsItCannotRead) {
+  Bytes track;
+  AddNote(track, 0, 60, 480);
+  Bytes file = MakeMidi(0, 480, {track});
+  Bytes cut(file.begin(), file.end() - 3);
+  const MidiImportResult truncated = Read(cut);
+  ASSERT_TRUE(truncated.error);
+  EXPECT_NE(truncated.error->message.find("チャンク"), std::string::npos);
+
+  Bytes format2 = file;
+  format2[9] = 2;
+  EXPECT_TRUE(Read(format2).error);
+  Bytes smpte = file;
+  smpte[12] = 0xE7;
+  EXPECT_TRUE(Read(smpte).error);
+  EXPECT_TRUE(Read(Bytes{'M', 'T', 'h', 'd'}).error);
+  Bytes header(file.begin(), file.begin() + 14);
+  EXPECT_TRUE(Read(header).error);  // no track at all
+}
+
+}  // namespace
+}  // namespace kumoito::import
