@@ -358,8 +358,8 @@ TEST_F(MainWindowTest, AStartFileOpensAsTheOpenCommandOpensIt) {
 TEST_F(MainWindowTest, StartFilesTheWindowCannotOpenAreSaidAndTheScratchSongStays) {
   const std::string xml = m_startup.Path("song.musicxml");
   const std::string text = m_startup.Path("song.txt");
-  for (const auto& [p, content] : {std::pair{xml, "<score-partwise/>"},
-                                   std::pair{text, "not a melody"}}) {
+  for (const auto& [p, content] :
+       {std::pair{xml, "<score-partwise/>"}, std::pair{text, "not a melody"}}) {
     std::FILE* f = std::fopen(p.c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fputs(content, f);
