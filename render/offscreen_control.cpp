@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "render/scaled_canvas.h"
+
 namespace kumoito {
 
 void COffScreenControl::OnLeftButtonDown(int x, int y) {
@@ -64,6 +66,17 @@ void PresentSurface(const Surface& surface) {
   if (surface.control != nullptr && surface.width > 0 && surface.height > 0) {
     surface.control->Show(surface.picture);
   }
+}
+
+}  // namespace kumoito
+
+namespace kumoito {
+
+void SetSurfaceScale(Surface& surface, double scale) {
+  const double s = scale > 0 ? scale : 1.0;
+  surface.scale = s;
+  surface.picture = RasterSurface(ScaleEdge(surface.width, s), ScaleEdge(surface.height, s),
+                                  &surface.picture.Glyphs());
 }
 
 }  // namespace kumoito

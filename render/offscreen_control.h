@@ -56,13 +56,19 @@ class COffScreenControl {
 };
 
 // An off-screen picture of one control's size, presented to that control.
+// width and height are the control's layout pixels; the picture holds
+// scale times as many (ScaleEdge of each), for a screen of that pixel ratio.
 struct Surface {
   Surface(int w, int h, COffScreenControl* c) : width(w), height(h), picture(w, h), control(c) {}
   int width;
   int height;
   RasterSurface picture;
   COffScreenControl* control;  // not owned
+  double scale = 1.0;
 };
+
+// Gives the surface a white picture of its size at the scale (1: as made).
+void SetSurfaceScale(Surface& surface, double scale);
 
 // Sizes the control to rect (in its parent's pixels), gives it a surface of
 // that size and the two handlers.

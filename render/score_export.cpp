@@ -105,6 +105,9 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   // two paints of the window, and the view is redrawn as it was at the end.
   const bool shown = view.ShownOnScreen();
   view.SetShownOnScreen(false);
+  // The file is the 1x picture whatever the screen's pixel ratio.
+  const double screenScale = view.Scale();
+  view.SetScale(1.0);
   bool written = false;
   if (height <= 0) {
     // Nothing to draw and no strip: a picture of no rows is no image file.
@@ -130,6 +133,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
     written = WriteImageFile(page.Picture(), path, format);
   }
 
+  view.SetScale(screenScale);
   view.SetShownOnScreen(shown);
   view.SetFirstShownMeasure(remembered);
   view.RefreshScoreView();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/sjis.h"
+#include "render/scaled_canvas.h"
 #include "song/song_data.h"
 
 namespace kumoito {
@@ -98,6 +99,9 @@ void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
   cell.surface = AttachSurface(
       control, rect, [this](int x, int y, int id) { OnCellPress(x, y, id); }, nullptr);
   cell.entryCount = 0;
+  if (m_scale != 1.0) {
+    SetSurfaceScale(*cell.surface, m_scale);
+  }
   RenderScoreCell(m_count);
   ++m_count;
 }
@@ -219,8 +223,32 @@ void CScoreView::RenderScoreCell(int index) {
     return;
   }
   Cell& cell = m_cells[index];
-  DrawScoreCell(cell.surface->picture, cell.surface->width, cell.surface->height,
-                cell.entries.data(), cell.entryCount, m_cursorSlot);
+  Surface& surface = *cell.surface;
+  if (surface.scale == 1.0) {
+    DrawScoreCell(surface.picture, surface.width, surface.height, cell.entries.data(),
+                  cell.entryCount, m_cursorSlot);
+    return;
+  }
+  ScaledCanvas canvas(surface.picture, surface.scale);
+  DrawScoreCell(canvas, surface.width, surface.height, cell.entries.data(), cell.entryCount,
+                m_cursorSlot);
+}
+
+void CScoreView::SetScale(double scale) {
+  const double s = scale > 0 ? scale : 1.0;
+  if (s == m_scale) {
+    return;
+  }
+  m_scale = s;
+  for (int i = 0; i < m_count; ++i) {
+    if (m_cells[i].surface) {
+      SetSurfaceScale(*m_cells[i].surface, s);
+      RenderScoreCell(i);
+    }
+  }
+  if (m_shownOnScreen) {
+    PresentAllCells();
+  }
 }
 
 void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,

@@ -119,6 +119,11 @@ class CScoreView {
   // The measure (from 0) that holds the slot; -1 without a song.
   int MeasureOfSlot(std::int64_t slot) const;
 
+  // Pictures at this many pixels per layout pixel (a screen's device pixel
+  // ratio); clicks stay in layout pixels. The cells are drawn again.
+  void SetScale(double scale);
+  double Scale() const { return m_scale; }
+
   int CellCount() const { return m_count; }
   int EntryCount(int cell) const { return m_cells[cell].entryCount; }
   const CellEntry& Entry(int cell, int index) const { return m_cells[cell].entries[index]; }
@@ -137,6 +142,7 @@ class CScoreView {
   std::array<Cell, kScoreCellCount> m_cells;
   int m_count = 0;
   bool m_shownOnScreen = true;
+  double m_scale = 1.0;
   OpenStrings m_open{};
   PitchPlaceTable m_places{};
   CellClickCallback m_onClick;

@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/output_format.h"
 #include "app/qt/about_dialog.h"
@@ -485,6 +486,19 @@ void KumoitoWindow::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   // The pictures are finished; painting only copies them (the widgets paint
   // themselves from the controls' screens).
+}
+
+void KumoitoWindow::showEvent(QShowEvent* event) {
+  KumoitoDialog::showEvent(event);
+  if (!m_followingScreen && windowHandle() != nullptr) {
+    m_followingScreen = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] { FollowPixelRatio(); });
+  }
+  FollowPixelRatio();
+}
+
+void KumoitoWindow::FollowPixelRatio() {
+  m_logic->ScoreView().SetScale(devicePixelRatioF());
 }
 
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -67,6 +67,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A score or a MusicXML or MIDI file dropped on the window opens as from
@@ -79,6 +80,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void OnScrollAction(int action);
   void PlaceInputWindow();
   void CreatePracticeRow();
+  // Draws the score cells at the pixel ratio of the screen the window is on.
+  void FollowPixelRatio();
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;
@@ -94,6 +97,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QComboBox* m_countIn = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
   bool m_filling = false;
+  bool m_followingScreen = false;
 };
 
 }  // namespace kumoito

@@ -38,8 +38,14 @@ void OffScreenWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().window());
     return;
   }
-  const QImage image(reinterpret_cast<const uchar*>(screen->Bits()), screen->Width(),
-                     screen->Height(), screen->BytesPerLine(), QImage::Format_RGB32);
+  QImage image(reinterpret_cast<const uchar*>(screen->Bits()), screen->Width(), screen->Height(),
+               screen->BytesPerLine(), QImage::Format_RGB32);
+  // A picture drawn at the screen's pixel ratio says so, and Qt then puts
+  // its pixels on the screen's pixels without scaling them.
+  const int layoutWidth = m_control.Geometry().Width();
+  if (layoutWidth > 0 && screen->Width() != layoutWidth) {
+    image.setDevicePixelRatio(static_cast<double>(screen->Width()) / layoutWidth);
+  }
   painter.drawImage(0, 0, image);
 }
 

@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -102,6 +103,25 @@ TEST_F(WindowTest, ButtonsRunTheirCommandsOnThePress) {
   QTest::mouseClick(play, Qt::LeftButton, {}, QPoint(40, 15));
   EXPECT_FALSE(m_window->Logic().Playback()->IsPlaying());
   EXPECT_EQ(m_window->Logic().Buttons().Caption(4), *Utf8ToCp932("   再　生"));
+}
+
+// Run again by ctest at QT_SCALE_FACTOR=2 (test ScoreCellsAtPixelRatioTwo).
+TEST_F(WindowTest, ScoreCellsFollowThePixelRatioAndClicksKeepTheirColumn) {
+  const double ratio = m_window->devicePixelRatioF();
+  if (const char* factor = std::getenv("QT_SCALE_FACTOR"); factor != nullptr) {
+    EXPECT_EQ(ratio, std::atof(factor));
+  }
+  auto* cell = Find<OffScreenWidget>(1011 + 2);
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->size(), QSize(128, 100));
+  const auto& screen = cell->Control().Screen();
+  ASSERT_TRUE(screen.has_value());
+  EXPECT_EQ(screen->Width(), static_cast<int>(std::lround(128 * ratio)));
+  EXPECT_EQ(screen->Height(), static_cast<int>(std::lround(100 * ratio)));
+  // Logical column 4 of cell 2: measure 3, beat position 5.
+  QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(4 * 8 + 3, 50));
+  EXPECT_EQ(m_window->Logic().InputTool().Measure(), 3);
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
 }
 
 TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {

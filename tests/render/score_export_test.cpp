@@ -118,6 +118,22 @@ TEST(ScoreExport, TheViewComesBackToWhereItWas) {
   EXPECT_EQ(ReadFile(dir.Path("x.png"))[0], 'B');
 }
 
+TEST(ScoreExport, AScreenAtTwiceThePixelsExportsTheSameFile) {
+  ViewFixture f;
+  TempDir dir;
+  auto song = NewSong(6);
+  song->m_cells[0].pitch[0] = 60;
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("one.bmp")));
+  f.view.SetScale(2.0);
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("two.bmp")));
+  EXPECT_EQ(ReadFile(dir.Path("one.bmp")), ReadFile(dir.Path("two.bmp")));
+  // The screen keeps its scale after the export.
+  EXPECT_EQ(f.view.Scale(), 2.0);
+  EXPECT_EQ(f.controls[0]->Screen()->Width(), 256);
+}
+
 TEST(ScoreExport, EmptySongGivesTheStripOrNothing) {
   ViewFixture f;
   TempDir dir;

@@ -235,6 +235,27 @@ TEST(ScoreView, ClicksReportTheSixteenthColumn) {
   EXPECT_EQ(f.clicks, (std::vector<std::pair<int, int>>{{9, 0}, {10, 1}, {47, 15}}));
 }
 
+TEST(ScoreView, AtScaleTwoPicturesDoubleAndClicksKeepTheirColumns) {
+  ViewFixture f;
+  f.view.SetScale(2.0);
+  EXPECT_EQ(Cell(f, 3).Width(), 256);
+  EXPECT_EQ(Cell(f, 3).Height(), 200);
+  ASSERT_TRUE(f.controls[3]->Screen().has_value());
+  EXPECT_EQ(f.controls[3]->Screen()->Width(), 256);
+  // The middle string at twice its row, two pixels wide.
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 79), kWhite);
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 80), kBlack);
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 81), kBlack);
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 82), kWhite);
+  f.controls[10]->OnLeftButtonDown(8, 50);
+  f.controls[47]->OnLeftButtonDown(127, 0);
+  EXPECT_EQ(f.clicks, (std::vector<std::pair<int, int>>{{10, 1}, {47, 15}}));
+  f.view.SetScale(1.0);
+  EXPECT_EQ(Cell(f, 3).Width(), 128);
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 40), kBlack);
+  EXPECT_EQ(Cell(f, 3).PixelAt(100, 41), kWhite);
+}
+
 TEST(ScoreView, TuningChangesMoveTheNotes) {
   ViewFixture f(2, 57);  // 三下り on A: 57, 62, 67
   EXPECT_EQ(f.view.GetOpenStrings(), (OpenStrings{57, 62, 67}));

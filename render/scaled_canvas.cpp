@@ -1,0 +1,105 @@
+#include "render/scaled_canvas.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "render/raster_surface.h"
+
+namespace kumoito {
+
+int ScaleEdge(int v, double scale) {
+  return static_cast<int>(std::lround(v * scale));
+}
+
+Rect ScaleRect(const Rect& r, double scale) {
+  return Rect{ScaleEdge(r.left, scale), ScaleEdge(r.top, scale), ScaleEdge(r.right, scale),
+              ScaleEdge(r.bottom, scale)};
+}
+
+ScaledCanvas::ScaledCanvas(RasterSurface& target, double scale)
+    : m_target(target), m_scale(scale > 0 ? scale : 1.0) {
+  m_font = m_target.CurrentFont();
+  m_target.SelectFont(Font{ScaleEdge(m_font.height, m_scale)});
+}
+
+void ScaledCanvas::FillRect(const Rect& r, Color c) {
+  m_target.FillRect(ScaleRect(r, m_scale), c);
+}
+
+void ScaledCanvas::SetPen(Color c) {
+  m_target.SetPen(c);
+}
+
+Color ScaledCanvas::Pen() const {
+  return m_target.Pen();
+}
+
+void ScaledCanvas::MoveTo(int x, int y) {
+  m_penX = x;
+  m_penY = y;
+}
+
+void ScaledCanvas::FillSpan(int left, int top, int right, int bottom) {
+  m_target.FillRect(ScaleRect(Rect{left, top, right, bottom}, m_scale), m_target.Pen());
+}
+
+void ScaledCanvas::LineTo(int x, int y) {
+  // The pixels of the 1x line (end point left out, as on the surface), each
+  // grown to its scaled block.
+  int x0 = m_penX;
+  int y0 = m_penY;
+  if (y0 == y || x0 == x) {
+    if (y0 == y && x0 != x) {
+      FillSpan(x0 < x ? x0 : x + 1, y, x0 < x ? x : x0 + 1, y + 1);
+    } else if (x0 == x && y0 != y) {
+      FillSpan(x, y0 < y ? y0 : y + 1, x + 1, y0 < y ? y : y0 + 1);
+    }
+    m_penX = x;
+    m_penY = y;
+    return;
+  }
+  const int dx = std::abs(x - x0);
+  const int dy = -std::abs(y - y0);
+  const int sx = x0 < x ? 1 : -1;
+  const int sy = y0 < y ? 1 : -1;
+  int err = dx + dy;
+  while (x0 != x || y0 != y) {
+    FillSpan(x0, y0, x0 + 1, y0 + 1);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+  m_penX = x;
+  m_penY = y;
+}
+
+void ScaledCanvas::SetTextColor(Color c) {
+  m_target.SetTextColor(c);
+}
+
+void ScaledCanvas::SetBackgroundColor(Color c) {
+  m_target.SetBackgroundColor(c);
+}
+
+void ScaledCanvas::SetBackgroundMode(BackgroundMode m) {
+  m_target.SetBackgroundMode(m);
+}
+
+Font ScaledCanvas::SelectFont(Font f) {
+  const Font previous = m_font;
+  m_font = f;
+  m_target.SelectFont(Font{ScaleEdge(f.height, m_scale)});
+  return previous;
+}
+
+void ScaledCanvas::DrawTextInBox(std::string_view cp932, const Rect& box, VerticalAlign align) {
+  m_target.DrawTextInBox(cp932, ScaleRect(box, m_scale), align);
+}
+
+}  // namespace kumoito
