@@ -25,28 +25,17 @@
 
 #include "common/bytes.h"
 #include "midi/midi_out_backends.h"
+#include "midi/wav_header.h"
 
 namespace kumoito::midi {
 namespace {
 
 constexpr int kBlockFrames = 256;  // 5.8 ms at 44.1 kHz
-constexpr int kChannels = 2;
-constexpr std::size_t kWavHeaderSize = 44;
+constexpr int kChannels = kWavChannels;
 
 void WriteWavHeader(std::FILE* file, std::uint32_t dataBytes) {
-  unsigned char h[kWavHeaderSize] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
-                                     'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
-  StoreLE32(h + 4, 36 + dataBytes);
-  StoreLE16(h + 22, kChannels);
-  StoreLE32(h + 24, kSynthSampleRate);
-  StoreLE32(h + 28, kSynthSampleRate * kChannels * 2);
-  StoreLE16(h + 32, kChannels * 2);
-  StoreLE16(h + 34, 16);
-  h[36] = 'd';
-  h[37] = 'a';
-  h[38] = 't';
-  h[39] = 'a';
-  StoreLE32(h + 40, dataBytes);
+  unsigned char h[kWavHeaderSize];
+  StoreWavHeader(h, dataBytes);
   std::fseek(file, 0, SEEK_SET);
   std::fwrite(h, 1, kWavHeaderSize, file);
 }

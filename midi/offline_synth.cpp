@@ -10,33 +10,16 @@
 
 #include "common/bytes.h"
 #include "midi/midi_out_backends.h"
+#include "midi/wav_header.h"
 
 namespace kumoito::midi {
 namespace {
 
-constexpr int kChannels = 2;
-constexpr std::size_t kWavHeaderSize = 44;
+constexpr int kChannels = kWavChannels;
 constexpr int kBlockFrames = 1024;
 // A block whose loudest sample stays below this (about -72 dBFS) is taken
 // as the end of the last note's release.
 constexpr int kSilence = 8;
-
-void StoreWavHeader(unsigned char* h, std::uint32_t dataBytes) {
-  const unsigned char start[] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
-                                 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
-  std::copy(std::begin(start), std::end(start), h);
-  StoreLE32(h + 4, 36 + dataBytes);
-  StoreLE16(h + 22, kChannels);
-  StoreLE32(h + 24, kSynthSampleRate);
-  StoreLE32(h + 28, kSynthSampleRate * kChannels * 2);
-  StoreLE16(h + 32, kChannels * 2);
-  StoreLE16(h + 34, 16);
-  h[36] = 'd';
-  h[37] = 'a';
-  h[38] = 't';
-  h[39] = 'a';
-  StoreLE32(h + 40, dataBytes);
-}
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8.h"
 #include "render/pdf_backend.h"
 
 namespace kumoito {
@@ -20,24 +21,6 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
   auto* bytes = static_cast<std::vector<unsigned char>*>(closure);
   bytes->insert(bytes->end(), data, data + length);
   return CAIRO_STATUS_SUCCESS;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // Code points of UTF-8 text; a broken sequence becomes U+FFFD.
