@@ -196,10 +196,11 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   if (m_interactive) {
     m_practice = LoadPracticeSettings(JoinPath(m_options.dataFolder, kPracticeFileName));
   }
+  // A conversion draws its pages from the cells' pictures; no screen shows
+  // them, and the cells it does not use are never drawn.
+  m_view.SetShownOnScreen(!line.batch);
   CreateButtons();
   CreateCells();
-  // A conversion draws its pages from the cells' pictures; no screen shows them.
-  m_view.SetShownOnScreen(!line.batch);
 
   StartResult result = StartResult::kInteractive;
   if (line.batch) {

@@ -54,9 +54,10 @@ void COffScreenControl::Show(const RasterSurface& picture) {
 }
 
 std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& rect,
-                                       MouseCallback onPress, MouseCallback onRelease) {
+                                       MouseCallback onPress, MouseCallback onRelease,
+                                       SurfacePixels pixels) {
   control.SetGeometry(rect);
-  auto surface = std::make_unique<Surface>(rect.Width(), rect.Height(), &control);
+  auto surface = std::make_unique<Surface>(rect.Width(), rect.Height(), &control, pixels);
   control.m_onPress = std::move(onPress);
   control.m_onRelease = std::move(onRelease);
   return surface;
@@ -77,6 +78,14 @@ void SetSurfaceScale(Surface& surface, double scale) {
   surface.scale = s;
   surface.picture = RasterSurface(ScaleEdge(surface.width, s), ScaleEdge(surface.height, s),
                                   &surface.picture.Glyphs());
+}
+
+void EnsureSurfacePixels(Surface& surface) {
+  const int w = ScaleEdge(surface.width, surface.scale);
+  const int h = ScaleEdge(surface.height, surface.scale);
+  if (surface.picture.Width() != w || surface.picture.Height() != h) {
+    surface.picture = RasterSurface(w, h, &surface.picture.Glyphs());
+  }
 }
 
 }  // namespace kumoito

@@ -55,11 +55,20 @@ class COffScreenControl {
   std::optional<RasterSurface> m_screen;
 };
 
+// When a surface's pixels are made: at once (white), or by the first
+// EnsureSurfacePixels, for pictures that may never be drawn (the 44 cells a
+// conversion does not use).
+enum class SurfacePixels { kNow, kOnFirstDraw };
+
 // An off-screen picture of one control's size, presented to that control.
 // width and height are the control's layout pixels; the picture holds
 // scale times as many (ScaleEdge of each), for a screen of that pixel ratio.
 struct Surface {
-  Surface(int w, int h, COffScreenControl* c) : width(w), height(h), picture(w, h), control(c) {}
+  Surface(int w, int h, COffScreenControl* c, SurfacePixels pixels = SurfacePixels::kNow)
+      : width(w),
+        height(h),
+        picture(pixels == SurfacePixels::kNow ? w : 0, pixels == SurfacePixels::kNow ? h : 0),
+        control(c) {}
   int width;
   int height;
   RasterSurface picture;
@@ -69,11 +78,14 @@ struct Surface {
 
 // Gives the surface a white picture of its size at the scale (1: as made).
 void SetSurfaceScale(Surface& surface, double scale);
+// Makes the picture's pixels (white) unless it has them at its scale.
+void EnsureSurfacePixels(Surface& surface);
 
 // Sizes the control to rect (in its parent's pixels), gives it a surface of
 // that size and the two handlers.
 std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& rect,
-                                       MouseCallback onPress, MouseCallback onRelease);
+                                       MouseCallback onPress, MouseCallback onRelease,
+                                       SurfacePixels pixels = SurfacePixels::kNow);
 // Copies the whole picture to the control.
 void PresentSurface(const Surface& surface);
 

@@ -117,13 +117,14 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
     for (int g = 0; g < measures; ++g) {
       const int c = g % kMeasuresPerRow;
       const int y = (g / kMeasuresPerRow) * h0 + strip;
-      const Surface& cell = *view.CellSurface(c);
-      const int x = c * cell.width;
       if (c == 0) {
         page.Flush();
         view.SetFirstShownMeasure(g);
         view.RefreshScoreView(kMeasuresPerRow);
       }
+      // Asked for after the refresh: the cell is drawn when its picture is.
+      const Surface& cell = *view.CellSurface(c);
+      const int x = c * cell.width;
       page.Add(cell.picture, x, y, cell.width, cell.height);
     }
     if (titleBand) {

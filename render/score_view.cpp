@@ -97,11 +97,10 @@ void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
   }
   Cell& cell = m_cells[m_count];
   cell.surface = AttachSurface(
-      control, rect, [this](int x, int y, int id) { OnCellPress(x, y, id); }, nullptr);
+      control, rect, [this](int x, int y, int id) { OnCellPress(x, y, id); }, nullptr,
+      SurfacePixels::kOnFirstDraw);
   cell.entryCount = 0;
-  if (m_scale != 1.0) {
-    SetSurfaceScale(*cell.surface, m_scale);
-  }
+  cell.surface->scale = m_scale;
   RenderScoreCell(m_count);
   ++m_count;
 }
@@ -109,6 +108,7 @@ void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
 void CScoreView::PresentAllCells() {
   for (int i = 0; i < m_count; ++i) {
     if (m_cells[i].surface) {
+      DrawIfStale(i);
       PresentSurface(*m_cells[i].surface);
     }
   }
@@ -121,8 +121,23 @@ void CScoreView::ReleaseAllCells() {
     }
     cell.surface.reset();
     cell.entryCount = 0;
+    cell.stale = false;
   }
   m_count = 0;
+}
+
+void CScoreView::SetShownOnScreen(bool shown) {
+  m_shownOnScreen = shown;
+  if (shown) {
+    for (int i = 0; i < m_count; ++i) {
+      DrawIfStale(i);
+    }
+  }
+}
+
+const Surface* CScoreView::CellSurface(int cell) const {
+  DrawIfStale(cell);
+  return m_cells[cell].surface.get();
 }
 
 void CScoreView::SetOpenStrings(const OpenStrings& open) {
@@ -222,8 +237,24 @@ void CScoreView::RenderScoreCell(int index) {
   if (index < 0 || index >= kScoreCellCount || !m_cells[index].surface) {
     return;
   }
-  Cell& cell = m_cells[index];
+  if (!m_shownOnScreen) {
+    m_cells[index].stale = true;
+    return;
+  }
+  DrawCell(index);
+}
+
+void CScoreView::DrawIfStale(int index) const {
+  if (index >= 0 && index < kScoreCellCount && m_cells[index].stale && m_cells[index].surface) {
+    DrawCell(index);
+  }
+}
+
+void CScoreView::DrawCell(int index) const {
+  const Cell& cell = m_cells[index];
   Surface& surface = *cell.surface;
+  cell.stale = false;
+  EnsureSurfacePixels(surface);
   if (surface.scale == 1.0) {
     DrawScoreCell(surface.picture, surface.width, surface.height, cell.entries.data(),
                   cell.entryCount, m_cursorSlot);
@@ -242,7 +273,8 @@ void CScoreView::SetScale(double scale) {
   m_scale = s;
   for (int i = 0; i < m_count; ++i) {
     if (m_cells[i].surface) {
-      SetSurfaceScale(*m_cells[i].surface, s);
+      // The pixels at the new scale are made when the cell is drawn.
+      m_cells[i].surface->scale = s;
       RenderScoreCell(i);
     }
   }

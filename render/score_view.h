@@ -82,9 +82,11 @@ class CScoreView {
   void AddScoreCell(COffScreenControl& control, const Rect& rect);
   void PresentAllCells();
   void ReleaseAllCells();
-  // Off (a conversion, with no window to show them in), a refresh draws the
-  // cells but does not copy them to their controls' screens.
-  void SetShownOnScreen(bool shown) { m_shownOnScreen = shown; }
+  // Off (a conversion, with no window to show them in), a cell is drawn only
+  // when its picture is asked for (CellSurface), and never copied to its
+  // control's screen: a conversion uses a few cells of the 48. On again, the
+  // cells left undrawn are drawn.
+  void SetShownOnScreen(bool shown);
   bool ShownOnScreen() const { return m_shownOnScreen; }
 
   // New open strings (tuning or first string changed): the table follows.
@@ -127,16 +129,22 @@ class CScoreView {
   int CellCount() const { return m_count; }
   int EntryCount(int cell) const { return m_cells[cell].entryCount; }
   const CellEntry& Entry(int cell, int index) const { return m_cells[cell].entries[index]; }
-  const Surface* CellSurface(int cell) const { return m_cells[cell].surface.get(); }
+  // The cell's surface, its picture drawn.
+  const Surface* CellSurface(int cell) const;
 
  private:
   struct Cell {
     std::unique_ptr<Surface> surface;
     int entryCount = 0;
     std::array<CellEntry, kMaxCellEntries> entries;
+    // The picture lags behind the entries (drawing deferred off screen).
+    mutable bool stale = false;
   };
 
   void OnCellPress(int x, int y, int id);
+  // Draws the cell's picture from its entries; its pixels are made first.
+  void DrawCell(int index) const;
+  void DrawIfStale(int index) const;
   double SlotLength(int noteCell, int slot) const;
 
   std::array<Cell, kScoreCellCount> m_cells;

@@ -36,7 +36,8 @@ TEST(ScoreExport, EightMeasuresWithTitleBand) {
   TempDir dir;
   auto song = NewSong(8);
   std::strcpy(song->m_info.title, "T");
-  song->m_cells[8].pitch[0] = 60;  // measure 1
+  song->m_cells[8].pitch[0] = 60;   // measure 1
+  song->m_cells[32].pitch[0] = 60;  // measure 4, the second row's first
   f.view.SetSong(song.get());
   f.view.SetFirstShownMeasure(0);
   f.view.RefreshScoreView();
@@ -53,6 +54,9 @@ TEST(ScoreExport, EightMeasuresWithTitleBand) {
   EXPECT_EQ(PixelOf(image, 0, 70), kBlack);    // bar line of measure 0
   EXPECT_EQ(PixelOf(image, 128, 70), kBlack);  // measure 1 starts at x 128
   EXPECT_EQ(PixelOf(image, 141, 57), kBlack);  // its note: box at x 140, ink from 141
+  // Each row's cells show that row: measure 4's note, and none in measure 0.
+  EXPECT_EQ(PixelOf(image, 13, 157), kBlack);
+  EXPECT_EQ(PixelOf(image, 13, 57), kWhite);
   // The title: "T" top-aligned at (15, 15); its bar is the first ink row and
   // the glyph stays within its 12-pixel cell.
   int firstInk = -1, lastInk = -1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -36,6 +37,11 @@ std::vector<std::pair<int, int>> BlackRuns(const RasterSurface& s, int y, int fr
     }
   }
   return runs;
+}
+
+bool SamePixels(const RasterSurface& a, const RasterSurface& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::equal(a.Bits(), a.Bits() + a.Width() * a.Height(), b.Bits());
 }
 
 const RasterSurface& Cell(const ViewFixture& f, int i) {
@@ -212,6 +218,38 @@ TEST(ScoreView, ShortAndLongMeasuresAndTheFirstShownMeasure) {
   EXPECT_EQ(f.view.EntryCount(0), 1);  // measure 16: its rest
   EXPECT_EQ(f.view.EntryCount(3), 1);  // measure 19, the last
   EXPECT_EQ(f.view.EntryCount(4), 0);  // beyond the song
+}
+
+TEST(ScoreView, OffScreenACellIsDrawnWhenAskedForAndNeverPresented) {
+  auto song = NewSong(8, 4);
+  for (int c = 0; c < 64; ++c) {
+    Put(*song, c, 48 + c % 24);
+  }
+  ViewFixture shown;
+  shown.view.SetSong(song.get());
+  shown.view.SetFirstShownMeasure(4);
+  shown.view.RefreshScoreView();
+
+  ViewFixture f;
+  f.view.SetShownOnScreen(false);
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  f.view.SetFirstShownMeasure(4);
+  f.view.RefreshScoreView(2);
+  // Cells 0 and 1 show measures 4 and 5 as the shown view does; cell 2 still
+  // measure 2, though it was never drawn before it was asked for.
+  EXPECT_TRUE(SamePixels(Cell(f, 0), Cell(shown, 0)));
+  EXPECT_TRUE(SamePixels(Cell(f, 1), Cell(shown, 1)));
+  EXPECT_FALSE(SamePixels(Cell(f, 2), Cell(shown, 2)));
+  for (int i = 0; i < kScoreCellCount; ++i) {
+    EXPECT_FALSE(f.controls[i]->Screen().has_value()) << i;
+  }
+  // Back on screen, the cells are drawn and presented as the others.
+  f.view.RefreshScoreView();
+  f.view.SetShownOnScreen(true);
+  f.view.PresentAllCells();
+  ASSERT_TRUE(f.controls[2]->Screen().has_value());
+  EXPECT_TRUE(SamePixels(*f.controls[2]->Screen(), Cell(shown, 2)));
 }
 
 TEST(ScoreView, ACellKeepsAtMost32Entries) {
