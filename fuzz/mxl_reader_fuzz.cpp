@@ -11,6 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kumoito;
   fuzz::QuietReports();
+  // The inflater linked in, instrumented, not the module's.
+  import::SetMxlInflater(&import::InflateMxlArchive);
   const import::MxlResult archive = import::ReadMxlArchive(data, size);
   if (!archive.error) {
     KUMOITO_FUZZ_CHECK(!archive.rootPath.empty());

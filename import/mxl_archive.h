@@ -24,6 +24,24 @@ struct MxlResult {
   std::optional<ImportError> error;
 };
 
+// Reads the archive with the inflater, loaded on first use: libzip and the
+// crypto library it brings live in a module of their own (kumoito-archive.so),
+// as they would cost every other run of the program 0.7 ms of loading.
 MxlResult ReadMxlArchive(const unsigned char* data, std::size_t size);
+
+// The inflater itself, built into the module with libzip.
+MxlResult InflateMxlArchive(const unsigned char* data, std::size_t size);
+
+// A program that links the inflater (a fuzz target) has ReadMxlArchive call
+// it instead of the module's; null goes back to the module.
+using MxlInflater = MxlResult (*)(const unsigned char* data, std::size_t size);
+void SetMxlInflater(MxlInflater inflater);
+
+struct ArchiveBackends {
+  MxlInflater inflate;
+};
+inline constexpr int kArchiveBackendsAbi = 1;
+inline constexpr const char* kArchiveModule = "kumoito-archive.so";
+inline constexpr const char* kArchiveModuleEntry = "kumoito_archive_backends";
 
 }  // namespace kumoito::import

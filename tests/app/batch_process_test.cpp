@@ -351,8 +351,9 @@ TEST_F(BatchProcess, AConversionLoadsNoWindowSystemAndNoSound) {
   ASSERT_EQ(Run("'" + song + "' out.png 0 hon 0", "export LD_DEBUG=files; "), 0);
   const std::string loaded = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
   ASSERT_NE(loaded.find("libpng"), std::string::npos) << "LD_DEBUG said nothing";
-  for (const char* library : {"libQt6", "libfluidsynth", "libpulse", "libasound", "libX11",
-                              "libxcb", "libGL", "kumoito-window", "kumoito-sound"}) {
+  for (const char* library :
+       {"libQt6", "libfluidsynth", "libpulse", "libasound", "libX11", "libxcb", "libGL", "libzip",
+        "libcrypto", "libcairo", "kumoito-window", "kumoito-sound", "kumoito-archive"}) {
     EXPECT_EQ(loaded.find(library), std::string::npos) << library;
   }
 }

@@ -1,0 +1,14 @@
+// The archive module's entry: the inflater that needs libzip.
+
+#include "import/mxl_archive.h"
+
+namespace {
+
+const kumoito::import::ArchiveBackends kBackends{&kumoito::import::InflateMxlArchive};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const kumoito::import::ArchiveBackends*
+kumoito_archive_backends(int abi) {
+  return abi == kumoito::import::kArchiveBackendsAbi ? &kBackends : nullptr;
+}
