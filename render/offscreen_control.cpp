@@ -1,6 +1,7 @@
 #include "render/offscreen_control.h"
 
 #include <memory>
+#include <utility>
 
 #include "render/scaled_canvas.h"
 
@@ -53,6 +54,17 @@ void COffScreenControl::Show(const RasterSurface& picture) {
   }
 }
 
+void COffScreenControl::ShowExchanging(RasterSurface& picture) {
+  if (!m_screen || m_screen->Width() != picture.Width() || m_screen->Height() != picture.Height()) {
+    Show(picture);
+    return;
+  }
+  std::swap(*m_screen, picture);
+  if (m_onScreenChanged) {
+    m_onScreenChanged();
+  }
+}
+
 std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& rect,
                                        MouseCallback onPress, MouseCallback onRelease,
                                        SurfacePixels pixels) {
@@ -66,6 +78,12 @@ std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& r
 void PresentSurface(const Surface& surface) {
   if (surface.control != nullptr && surface.width > 0 && surface.height > 0) {
     surface.control->Show(surface.picture);
+  }
+}
+
+void PresentByExchange(Surface& surface) {
+  if (surface.control != nullptr && surface.width > 0 && surface.height > 0) {
+    surface.control->ShowExchanging(surface.picture);
   }
 }
 

@@ -39,6 +39,10 @@ class COffScreenControl {
   // What the screen shows; nothing before the first presentation.
   const std::optional<RasterSurface>& Screen() const { return m_screen; }
   void Show(const RasterSurface& picture);
+  // Shows a picture that its owner draws whole before every showing, with
+  // no copy: the screen takes its pixels and hands back those it showed
+  // before (same size, stale content). The first time, it copies.
+  void ShowExchanging(RasterSurface& picture);
 
   std::int32_t m_id = -1;
   std::int32_t m_pressed = 0;
@@ -88,5 +92,9 @@ std::unique_ptr<Surface> AttachSurface(COffScreenControl& control, const Rect& r
                                        SurfacePixels pixels = SurfacePixels::kNow);
 // Copies the whole picture to the control.
 void PresentSurface(const Surface& surface);
+// Presents a picture drawn whole each time by exchanging it with the
+// control's screen; afterwards the surface's picture must be drawn again
+// before it is read.
+void PresentByExchange(Surface& surface);
 
 }  // namespace kumoito

@@ -15,6 +15,34 @@ Rect Intersect(const Rect& a, const Rect& b) {
               std::min(a.bottom, b.bottom)};
 }
 
+// Lays text of colour c with the coverages over n pixels: each channel
+// becomes round((dst * (255 - a) + c * a) / 255). Red and blue are mixed
+// in the two 16-bit halves of one word, green (with the alpha byte) in
+// another; a half never exceeds 255 * 255 + 382 < 2^16, so no carry crosses
+// into its neighbour, and (t + (t >> 8)) >> 8 with t = v + 128 is that
+// rounded quotient for every v up to 255 * 255.
+void BlendRow(std::uint32_t* dst, const std::uint8_t* coverage, int n, Color c) {
+  const std::uint32_t colour = kOpaque | c;
+  const std::uint32_t rbText = c & 0x00FF00FFu;
+  const std::uint32_t gText = (c >> 8) & 0xFFu;
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t a = coverage[i];
+    if (a == 0) {
+      continue;
+    }
+    if (a == 255) {
+      dst[i] = colour;
+      continue;
+    }
+    const std::uint32_t d = dst[i];
+    std::uint32_t rb = (d & 0x00FF00FFu) * (255 - a) + rbText * a + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    std::uint32_t g = ((d >> 8) & 0xFFu) * (255 - a) + gText * a + 0x80u;
+    g = ((g + (g >> 8)) >> 8) & 0xFFu;
+    dst[i] = kOpaque | rb | (g << 8);
+  }
+}
+
 }  // namespace
 
 RasterSurface::RasterSurface(int width, int height, GlyphSource* glyphs)
@@ -121,25 +149,6 @@ int RasterSurface::MeasureText(std::string_view cp932) const {
   return width;
 }
 
-void RasterSurface::BlendInto(std::uint32_t& dst, Color c, int coverage) {
-  if (coverage <= 0) {
-    return;
-  }
-  if (coverage >= 255) {
-    dst = kOpaque | c;
-    return;
-  }
-  auto mix = [coverage](std::uint32_t from, std::uint32_t to) {
-    return (from * static_cast<std::uint32_t>(255 - coverage) +
-            to * static_cast<std::uint32_t>(coverage) + 127) /
-           255;
-  };
-  const std::uint32_t r = mix((dst >> 16) & 0xFF, (c >> 16) & 0xFF);
-  const std::uint32_t g = mix((dst >> 8) & 0xFF, (c >> 8) & 0xFF);
-  const std::uint32_t b = mix(dst & 0xFF, c & 0xFF);
-  dst = kOpaque | (r << 16) | (g << 8) | b;
-}
-
 void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box, VerticalAlign align) {
   const Rect clip = Intersect(box, Rect{0, 0, m_width, m_height});
   if (clip.Empty() || cp932.empty()) {
@@ -174,9 +183,7 @@ void RasterSurface::DrawTextInBox(std::string_view cp932, const Rect& box, Verti
     for (int row = firstRow; row < endRow; ++row) {
       std::uint32_t* dst = &m_pixels[static_cast<std::size_t>(y0 + row) * m_width + x0];
       const unsigned char* coverage = &g.coverage[static_cast<std::size_t>(row) * g.width];
-      for (int col = firstCol; col < endCol; ++col) {
-        BlendInto(dst[col], m_textColor, coverage[col]);
-      }
+      BlendRow(dst + firstCol, coverage + firstCol, endCol - firstCol, m_textColor);
     }
     penX += g.advance;
     if (penX >= clip.right) {

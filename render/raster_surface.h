@@ -60,8 +60,6 @@ class RasterSurface final : public Canvas {
   void BitBlt(int dx, int dy, int w, int h, const RasterSurface& src, int sx, int sy);
 
  private:
-  static void BlendInto(std::uint32_t& dst, Color c, int coverage);
-
   int m_width;
   int m_height;
   std::vector<std::uint32_t> m_pixels;

@@ -107,11 +107,20 @@ void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
 
 void CScoreView::PresentAllCells() {
   for (int i = 0; i < m_count; ++i) {
-    if (m_cells[i].surface) {
-      DrawIfStale(i);
-      PresentSurface(*m_cells[i].surface);
-    }
+    PresentCell(i);
   }
+}
+
+void CScoreView::PresentCell(int index) {
+  Cell& cell = m_cells[index];
+  if (!cell.surface) {
+    return;
+  }
+  DrawIfStale(index);
+  // A cell is drawn whole every time: its pixels go to the screen without a
+  // copy, and what comes back is drawn again before anyone reads it.
+  PresentByExchange(*cell.surface);
+  cell.stale = true;
 }
 
 void CScoreView::ReleaseAllCells() {
@@ -127,12 +136,8 @@ void CScoreView::ReleaseAllCells() {
 }
 
 void CScoreView::SetShownOnScreen(bool shown) {
+  // Cells left undrawn are drawn when presented or asked for.
   m_shownOnScreen = shown;
-  if (shown) {
-    for (int i = 0; i < m_count; ++i) {
-      DrawIfStale(i);
-    }
-  }
 }
 
 const Surface* CScoreView::CellSurface(int cell) const {
@@ -369,8 +374,8 @@ void CScoreView::SetCursorSlot(std::int64_t slot) {
     const int cell = measure - m_firstShownMeasure;
     if (measure >= 0 && cell >= 0 && cell < m_count) {
       RenderScoreCell(cell);
-      if (m_shownOnScreen && m_cells[cell].surface) {
-        PresentSurface(*m_cells[cell].surface);
+      if (m_shownOnScreen) {
+        PresentCell(cell);
       }
     }
   }

@@ -84,8 +84,7 @@ class CScoreView {
   void ReleaseAllCells();
   // Off (a conversion, with no window to show them in), a cell is drawn only
   // when its picture is asked for (CellSurface), and never copied to its
-  // control's screen: a conversion uses a few cells of the 48. On again, the
-  // cells left undrawn are drawn.
+  // control's screen: a conversion uses a few cells of the 48.
   void SetShownOnScreen(bool shown);
   bool ShownOnScreen() const { return m_shownOnScreen; }
 
@@ -137,7 +136,8 @@ class CScoreView {
     std::unique_ptr<Surface> surface;
     int entryCount = 0;
     std::array<CellEntry, kMaxCellEntries> entries;
-    // The picture lags behind the entries (drawing deferred off screen).
+    // The picture lags behind the entries: drawing was deferred off screen,
+    // or the picture went to the screen.
     mutable bool stale = false;
   };
 
@@ -145,6 +145,7 @@ class CScoreView {
   // Draws the cell's picture from its entries; its pixels are made first.
   void DrawCell(int index) const;
   void DrawIfStale(int index) const;
+  void PresentCell(int index);
   double SlotLength(int noteCell, int slot) const;
 
   std::array<Cell, kScoreCellCount> m_cells;

@@ -447,8 +447,9 @@ TEST_F(MainWindowTest, CursorMarksTheSoundingNoteAndTurnsToItsRow) {
   EXPECT_EQ(m_face.scrollPosition, 7);
   EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
   EXPECT_EQ(logic->ScoreView().CursorSlot(), slot);
-  const Surface* shown = logic->ScoreView().CellSurface(60 - 56);
-  ASSERT_NE(shown, nullptr);
+  // The cell's picture as drawn now, asked for each time.
+  auto shown = [&] { return logic->ScoreView().CellSurface(60 - 56); };
+  ASSERT_NE(shown(), nullptr);
   // The kandokoro box of beat 2 (eighth 2: x = 36) on its string's line.
   int found = -1;
   for (int k = 0; k < logic->ScoreView().EntryCount(60 - 56); ++k) {
@@ -460,14 +461,14 @@ TEST_F(MainWindowTest, CursorMarksTheSoundingNoteAndTurnsToItsRow) {
   const CellEntry& entry = logic->ScoreView().Entry(60 - 56, found);
   EXPECT_EQ(entry.eighth, 2);
   const int top = 50 - 20 * entry.string;
-  EXPECT_EQ(shown->picture.PixelAt(36, top + 1), kCursorColor);
+  EXPECT_EQ(shown()->picture.PixelAt(36, top + 1), kCursorColor);
   // Inside the shown rows nothing scrolls; at the stop the mark goes.
   logic->OnCursor(slot + 3);
   EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
-  EXPECT_NE(shown->picture.PixelAt(36, top + 1), kCursorColor);
+  EXPECT_NE(shown()->picture.PixelAt(36, top + 1), kCursorColor);
   logic->OnCursor(slot);
   logic->OnCursor(midi::kNoCursor);
-  EXPECT_EQ(shown->picture.PixelAt(36, top + 1), kWhite);
+  EXPECT_EQ(shown()->picture.PixelAt(36, top + 1), kWhite);
 }
 
 TEST_F(MainWindowTest, PlayWithoutSoundSaysWhyOnce) {

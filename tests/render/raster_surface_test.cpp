@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "render/glyph_source.h"
 #include "tests/render/render_test_util.h"
 
 namespace kumoito {
@@ -65,6 +70,56 @@ TEST(RasterSurface, TransparentTextKeepsWhatIsBehindAndClipsToTheBox) {
   EXPECT_EQ(s.PixelAt(0, 15), Rgb(1, 2, 3));  // between cells: untouched
   EXPECT_EQ(s.PixelAt(13, 15), Rgb(0, 100, 0));
   EXPECT_EQ(s.PixelAt(14, 15), Rgb(1, 2, 3));  // clipped at the box
+}
+
+// One glyph of one row whose column i has coverage i.
+class RampGlyphs final : public GlyphSource {
+ public:
+  RampGlyphs() {
+    m_glyph.width = 256;
+    m_glyph.rows = 1;
+    m_glyph.top = 1;
+    m_glyph.advance = 256;
+    for (int i = 0; i < 256; ++i) {
+      m_glyph.coverage.push_back(static_cast<std::uint8_t>(i));
+    }
+  }
+  const Glyph& GetGlyph(char32_t, int) override { return m_glyph; }
+  int Ascent(int) override { return 1; }
+  std::string Name() const override { return "ramp"; }
+
+ private:
+  Glyph m_glyph;
+};
+
+TEST(RasterSurface, TextCoverageMixesEachChannelRoundedToNearest) {
+  RampGlyphs ramp;
+  RasterSurface s(256, 256, &ramp);
+  s.SetBackgroundMode(BackgroundMode::kTransparent);
+  auto channels = [](int v) {
+    return std::array<int, 3>{v, v ^ 0xA5, 255 - v};  // every value in every channel
+  };
+  auto colour = [](const std::array<int, 3>& c) {
+    return static_cast<Color>((c[0] << 16) | (c[1] << 8) | c[2]);
+  };
+  for (int t = 0; t < 256; t += 3) {
+    const auto text = channels(t);
+    s.SetTextColor(colour(text));
+    for (int y = 0; y < 256; ++y) {
+      s.FillRect(Rect{0, y, 256, y + 1}, colour(channels(255 - y)));
+      s.DrawTextInBox("A", Rect{0, y, 256, y + 1}, VerticalAlign::kTop);
+    }
+    for (int y = 0; y < 256; ++y) {
+      const auto under = channels(255 - y);
+      for (int a = 0; a < 256; ++a) {
+        std::array<int, 3> want;
+        for (int k = 0; k < 3; ++k) {
+          want[k] = (under[k] * (255 - a) + text[k] * a + 127) / 255;
+        }
+        ASSERT_EQ(s.PixelAt(a, y), colour(want)) << "text " << t << " under " << y << " a " << a;
+      }
+    }
+  }
 }
 
 TEST(RasterSurface, WideCharactersTakeAFullCell) {

@@ -252,6 +252,28 @@ TEST(ScoreView, OffScreenACellIsDrawnWhenAskedForAndNeverPresented) {
   EXPECT_TRUE(SamePixels(*f.controls[2]->Screen(), Cell(shown, 2)));
 }
 
+TEST(ScoreView, EveryRefreshReachesTheScreenAndThePictureStaysCurrent) {
+  auto song = NewSong(8, 4);
+  for (int c = 0; c < 64; ++c) {
+    Put(*song, c, 48 + c % 24);
+  }
+  ViewFixture f;
+  f.view.SetSong(song.get());
+  // The screen and the cell's picture trade pixels at each showing.
+  for (int first : {0, 4, 0, 4, 1}) {
+    f.view.SetFirstShownMeasure(first);
+    f.view.RefreshScoreView();
+    ViewFixture reference;
+    reference.view.SetShownOnScreen(false);
+    reference.view.SetSong(song.get());
+    reference.view.SetFirstShownMeasure(first);
+    reference.view.RefreshScoreView();
+    ASSERT_TRUE(f.controls[1]->Screen().has_value());
+    EXPECT_TRUE(SamePixels(*f.controls[1]->Screen(), Cell(reference, 1))) << first;
+    EXPECT_TRUE(SamePixels(Cell(f, 1), Cell(reference, 1))) << first;
+  }
+}
+
 TEST(ScoreView, ACellKeepsAtMost32Entries) {
   ViewFixture f;
   auto song = NewSong(1, 8);
