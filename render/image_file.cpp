@@ -179,8 +179,7 @@ std::optional<Indexed> IndexColours(const RgbImage& image) {
   });
 }
 
-std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
-                                                    std::optional<Indexed> indexed,
+std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image, const Indexed* indexed,
                                                     const PngSettings& settings) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {
@@ -208,8 +207,9 @@ std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
     for (int y = 0; y < image.height; ++y) {
+      // libpng only reads the rows it is given.
       rows[static_cast<std::size_t>(y)] =
-          indexed->indices.data() + static_cast<std::size_t>(y) * width;
+          const_cast<png_bytep>(indexed->indices.data() + static_cast<std::size_t>(y) * width);
     }
   } else {
     png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
@@ -230,7 +230,36 @@ std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
 
 std::optional<std::vector<unsigned char>> EncodePng(const RgbImage& image,
                                                     const PngSettings& settings) {
-  return EncodePng(image, settings.palette ? IndexColours(image) : std::nullopt, settings);
+  const std::optional<Indexed> indexed =
+      settings.palette ? IndexColours(image) : std::optional<Indexed>();
+  return EncodePng(image, indexed ? &*indexed : nullptr, settings);
+}
+
+std::optional<std::vector<unsigned char>> EncodePng(PaletteImage& image,
+                                                    const PngSettings& settings) {
+  // Renumbered in one pass: an index gets its new number when first met.
+  std::array<int, 256> renumbered;
+  renumbered.fill(-1);
+  Indexed indexed;
+  for (unsigned char& index : image.indices) {
+    int& to = renumbered[index];
+    if (to < 0) {
+      if (index >= image.palette.size()) {
+        return std::nullopt;
+      }
+      to = static_cast<int>(indexed.palette.size());
+      indexed.palette.push_back(image.palette[index]);
+    }
+    index = static_cast<unsigned char>(to);
+  }
+  image.palette = indexed.palette;
+  indexed.indices = std::move(image.indices);
+  RgbImage shape;
+  shape.width = image.width;
+  shape.height = image.height;
+  auto encoded = EncodePng(shape, &indexed, settings);
+  image.indices = std::move(indexed.indices);
+  return encoded;
 }
 
 std::optional<std::vector<unsigned char>> EncodePng(const RasterSurface& surface,
@@ -245,10 +274,10 @@ std::optional<std::vector<unsigned char>> EncodePng(const RasterSurface& surface
         IndexColours(static_cast<std::size_t>(shape.width) * shape.height,
                      [bits](std::size_t i) { return bits[i] & 0x00FFFFFFu; });
     if (indexed) {
-      return EncodePng(shape, std::move(indexed), settings);
+      return EncodePng(shape, &*indexed, settings);
     }
   }
-  return EncodePng(ToRgbImage(surface), std::nullopt, settings);
+  return EncodePng(ToRgbImage(surface), nullptr, settings);
 }
 
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality) {
@@ -303,6 +332,11 @@ bool WriteImageFile(const RasterSurface& surface, const std::string& path, Image
   }
   const auto encoded =
       format == ImageFormat::kPng ? EncodePng(surface) : EncodeJpeg(ToRgbImage(surface), 100);
+  return encoded && WriteFileBytes(path, encoded->data(), encoded->size());
+}
+
+bool WritePngFile(PaletteImage& image, const std::string& path) {
+  const auto encoded = EncodePng(image);
   return encoded && WriteFileBytes(path, encoded->data(), encoded->size());
 }
 

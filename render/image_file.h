@@ -46,6 +46,21 @@ std::optional<std::vector<unsigned char>> EncodePng(const RasterSurface& surface
                                                     const PngSettings& settings = {});
 std::optional<std::vector<unsigned char>> EncodeJpeg(const RgbImage& image, int quality);
 
+// A picture of at most 256 colours: palette entries as 0xRRGGBB and one
+// index per pixel, rows top-down. A page of 256 measures is 3.3 MB so
+// instead of the 13 MB of its 32-bit pixels.
+struct PaletteImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> palette;
+  std::vector<unsigned char> indices;
+};
+// The PNG EncodePng(surface) writes for a surface of the same pixels, byte
+// for byte: the palette is put in the order its colours first appear and
+// colours no pixel uses are dropped (the image's indices are renumbered).
+std::optional<std::vector<unsigned char>> EncodePng(PaletteImage& image,
+                                                    const PngSettings& settings = {});
+
 enum class ImageFormat { kBmp, kPng, kJpeg };
 // By the path's extension, case-insensitively: .png, .jpg/.jpeg, else BMP.
 ImageFormat ImageFormatForPath(const std::string& path);
@@ -54,5 +69,7 @@ ImageFormat ImageFormatForPath(const std::string& path);
 // replacement of the file: a process killed on the way leaves the previous
 // file. False (reported) when it cannot.
 bool WriteImageFile(const RasterSurface& surface, const std::string& path, ImageFormat format);
+// The same for a palette picture, as PNG.
+bool WritePngFile(PaletteImage& image, const std::string& path);
 
 }  // namespace kumoito

@@ -78,6 +78,103 @@ void PageImage::Flush() {
   m_items.clear();
 }
 
+PalettePage::PalettePage(int width, int height) : m_keys(kSlots, 0xFFFFFFFFu), m_values(kSlots, 0) {
+  m_image.width = std::max(width, 0);
+  m_image.height = std::max(height, 0);
+  // Index 0 is the page's own ground, where no picture lands.
+  m_image.indices.assign(
+      static_cast<std::size_t>(m_image.width) * static_cast<std::size_t>(m_image.height), 0);
+  IndexOf(kPageBackground);
+  m_items.reserve(PageImage::kMaxItems);
+}
+
+void PalettePage::Add(const RasterSurface& source, int x, int y, int width, int height) {
+  if (static_cast<int>(m_items.size()) < PageImage::kMaxItems) {
+    m_items.push_back(BlitItem{&source, x, y, width, height});
+  }
+}
+
+void PalettePage::Flush() {
+  for (const BlitItem& item : m_items) {
+    Blit(item);
+  }
+  m_items.clear();
+}
+
+int PalettePage::IndexOf(std::uint32_t colour) {
+  std::size_t slot = (colour * 2654435761u >> 22) & (kSlots - 1);
+  while (m_keys[slot] != colour && m_keys[slot] != 0xFFFFFFFFu) {
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  if (m_keys[slot] != colour) {
+    if (m_image.palette.size() == 256) {
+      return -1;
+    }
+    m_keys[slot] = colour;
+    m_values[slot] = static_cast<unsigned char>(m_image.palette.size());
+    m_image.palette.push_back(colour);
+  }
+  return m_values[slot];
+}
+
+void PalettePage::Blit(const BlitItem& item) {
+  // Clipped as RasterSurface::BitBlt clips, the source at (0, 0).
+  const RasterSurface& src = *item.source;
+  const int sx = std::max(0, -item.x);
+  const int sy = std::max(0, -item.y);
+  const int w = std::min({item.width, src.Width(), m_image.width - item.x}) - sx;
+  const int h = std::min({item.height, src.Height(), m_image.height - item.y}) - sy;
+  if (m_overflowed || w <= 0 || h <= 0) {
+    return;
+  }
+  std::uint32_t lastColour = 0xFFFFFFFFu;
+  unsigned char lastIndex = 0;
+  for (int row = 0; row < h; ++row) {
+    const std::uint32_t* from = src.Bits() + static_cast<std::size_t>(sy + row) * src.Width() + sx;
+    unsigned char* to = m_image.indices.data() +
+                        static_cast<std::size_t>(item.y + sy + row) * m_image.width + item.x + sx;
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t c = from[x] & 0x00FFFFFFu;
+      if (c != lastColour) {
+        const int index = IndexOf(c);
+        if (index < 0) {
+          m_overflowed = true;
+          return;
+        }
+        lastColour = c;
+        lastIndex = static_cast<unsigned char>(index);
+      }
+      to[x] = lastIndex;
+    }
+  }
+}
+
+namespace {
+
+// Copies the song's rows onto the page, four measures to a row, each row
+// drawn by the view's first four cells, and the title strip over the top.
+template <typename Page>
+void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int strip, Page& page) {
+  for (int g = 0; g < measures; ++g) {
+    const int c = g % kMeasuresPerRow;
+    if (c == 0) {
+      page.Flush();
+      view.SetFirstShownMeasure(g);
+      view.RefreshScoreView(kMeasuresPerRow);
+    }
+    // Asked for after the refresh: the cell is drawn when its picture is.
+    const Surface& cell = *view.CellSurface(c);
+    page.Add(cell.picture, c * cell.width, (g / kMeasuresPerRow) * cell.height + strip, cell.width,
+             cell.height);
+  }
+  if (strip > 0) {
+    page.Add(title.GetSurface()->picture, 0, 0, title.GetSurface()->width, kTitleStripHeight);
+  }
+  page.Flush();
+}
+
+}  // namespace
+
 bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path,
                       ImageFormat format) {
   const CSongData* song = view.Song();
@@ -109,29 +206,25 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   const double screenScale = view.Scale();
   view.SetScale(1.0);
   bool written = false;
+  bool drawn = false;
   if (height <= 0) {
     // Nothing to draw and no strip: a picture of no rows is no image file.
     ReportImageError();
   } else {
-    PageImage page(width, height);
-    for (int g = 0; g < measures; ++g) {
-      const int c = g % kMeasuresPerRow;
-      const int y = (g / kMeasuresPerRow) * h0 + strip;
-      if (c == 0) {
-        page.Flush();
-        view.SetFirstShownMeasure(g);
-        view.RefreshScoreView(kMeasuresPerRow);
+    // A PNG page is kept as palette indices, unless it has too many colours.
+    if (format == ImageFormat::kPng) {
+      PalettePage page(width, height);
+      ComposePage(view, title, measures, strip, page);
+      if (!page.Overflowed()) {
+        written = WritePngFile(page.Picture(), path);
+        drawn = true;
       }
-      // Asked for after the refresh: the cell is drawn when its picture is.
-      const Surface& cell = *view.CellSurface(c);
-      const int x = c * cell.width;
-      page.Add(cell.picture, x, y, cell.width, cell.height);
     }
-    if (titleBand) {
-      page.Add(title.GetSurface()->picture, 0, 0, title.GetSurface()->width, kTitleStripHeight);
+    if (!drawn) {
+      PageImage page(width, height);
+      ComposePage(view, title, measures, strip, page);
+      written = WriteImageFile(page.Picture(), path, format);
     }
-    page.Flush();
-    written = WriteImageFile(page.Picture(), path, format);
   }
 
   view.SetScale(screenScale);

@@ -6,6 +6,7 @@
 //
 // Thread-safety: GUI thread only.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,38 @@ class PageImage {
   };
   RasterSurface m_page;
   std::vector<BlitItem> m_items;
+};
+
+// The same for a PNG page kept as palette indices, a quarter of the 32-bit
+// page. Its colours are taken in as pictures are copied on; when a 257th
+// turns up the page gives up (Overflowed) and the export draws a 32-bit
+// page instead.
+class PalettePage {
+ public:
+  PalettePage(int width, int height);
+  void Add(const RasterSurface& source, int x, int y, int width, int height);
+  void Flush();
+  bool Overflowed() const { return m_overflowed; }
+  PaletteImage& Picture() { return m_image; }
+
+ private:
+  struct BlitItem {
+    const RasterSurface* source;
+    int x;
+    int y;
+    int width;
+    int height;
+  };
+  void Blit(const BlitItem& item);
+  // The index of a colour, taken into the palette when new; -1 when full.
+  int IndexOf(std::uint32_t colour);
+
+  PaletteImage m_image;
+  std::vector<BlitItem> m_items;
+  static constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
+  std::vector<std::uint32_t> m_keys;
+  std::vector<unsigned char> m_values;
+  bool m_overflowed = false;
 };
 
 // Writes the view's song to path in format (BMP whatever the extension,

@@ -145,6 +145,31 @@ TEST(ImageFile, PngPagesKeepEveryPixelWithOrWithoutAPalette) {
             "2");  // RGB
 }
 
+TEST(ImageFile, APaletteImageIsWrittenInTheOrderItsColoursAppear) {
+  // Entry 0 is never used and entry 2 appears first: the file is the one
+  // the same pixels give from RGB.
+  PaletteImage palette;
+  palette.width = 3;
+  palette.height = 2;
+  palette.palette = {0x112233, 0xFFFFFF, 0x00FF00};
+  palette.indices = {2, 1, 2, 1, 1, 2};
+  RgbImage rgb;
+  rgb.width = 3;
+  rgb.height = 2;
+  for (unsigned char index : palette.indices) {
+    const std::uint32_t c = palette.palette[index];
+    rgb.rgb.insert(rgb.rgb.end(),
+                   {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
+                    static_cast<unsigned char>(c)});
+  }
+  const auto written = EncodePng(palette);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(*written, EncodePng(rgb).value());
+  EXPECT_EQ(palette.palette, (std::vector<std::uint32_t>{0x00FF00, 0xFFFFFF}));
+  palette.indices[0] = 7;  // no such entry
+  EXPECT_FALSE(EncodePng(palette).has_value());
+}
+
 TEST(ImageFile, AFailedWriteKeepsThePreviousImage) {
   TempDir dir;
   const std::string path = dir.Path("page.png");

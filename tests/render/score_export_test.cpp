@@ -100,6 +100,38 @@ TEST(ScoreExport, FiveMeasuresWithoutTitleLeaveGreyColumns) {
   }
 }
 
+TEST(ScoreExport, APngPageIsTheFileOfTheBitmapsPixels) {
+  // Kept as palette indices, the page gives the file the 32-bit page gives:
+  // several rows, a part row with grey columns, the title over the top.
+  ViewFixture f;
+  TempDir dir;
+  auto song = NewSong(10);
+  std::strcpy(song->m_info.title, "T");
+  for (int c = 0; c < 80; c += 3) {
+    song->m_cells[c].pitch[0] = 48 + c % 25;
+  }
+  f.view.SetSong(song.get());
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("p.bmp")));
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("p.png"), ImageFormat::kPng));
+  const auto fromBitmap = EncodePng(Decode(dir.Path("p.bmp")));
+  ASSERT_TRUE(fromBitmap.has_value());
+  EXPECT_EQ(ReadFile(dir.Path("p.png")), *fromBitmap);
+}
+
+TEST(ScoreExport, APalettePageGivesUpAtThe257thColour) {
+  RasterSurface colours(300, 1);
+  for (int x = 0; x < 300; ++x) {
+    colours.SetPixel(x, 0, static_cast<Color>(x * 0x010203));
+  }
+  PalettePage page(300, 2);
+  page.Add(colours, 0, 1, 255, 1);  // with the ground: 256 colours
+  page.Flush();
+  EXPECT_FALSE(page.Overflowed());
+  page.Add(colours, 0, 0, 300, 1);
+  page.Flush();
+  EXPECT_TRUE(page.Overflowed());
+}
+
 TEST(ScoreExport, TheViewComesBackToWhereItWas) {
   ViewFixture f;
   TempDir dir;
