@@ -67,7 +67,8 @@ struct Surface {
   double scale = 1.0;
 };
 
-// Gives the surface a white picture of its size at the scale (1: as made).
+// Gives the surface a white picture of its size at the scale (1: as made):
+// the window's edges of its control, [ScaleEdge(left), ScaleEdge(right)).
 void SetSurfaceScale(Surface& surface, double scale);
 
 // Sizes the control to rect (in its parent's pixels), gives it a surface of
