@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/message_box.h"
+#include "render/scaled_canvas.h"
 
 namespace kumoito {
 namespace {
@@ -26,81 +27,97 @@ bool InsideRounded(int x, int y, int w, int h, int r) {
   return dx * dx + dy * dy <= r * r;
 }
 
-// A rounded face with a vertical gradient, a border and a one-pixel bevel.
-RasterSurface DrawFace(Color top, Color bottom, Color border, Color bevel, bool bevelAtTop) {
-  constexpr int w = kButtonWidth;
-  constexpr int h = kButtonHeight;
-  constexpr int r = 5;
+struct FaceColors {
+  Color top;
+  Color bottom;
+  Color border;
+  Color bevel;
+};
+
+// A rounded face of w x h pixels with a vertical gradient, a border and a
+// bevel along the top edge: light on a raised face, shadow inside a pressed
+// one. Radius, border and bevel are the 1x face's (5, 1, row 1) by the edge
+// rule, so a face of twice the pixels is drawn, not blown up.
+RasterSurface DrawFace(const FaceColors& c, int w, int h, double scale) {
+  const int r = ScaleEdge(5, scale);
+  const int line = ScaleEdge(1, scale);
   RasterSurface face(w, h);
   for (int y = 0; y < h; ++y) {
-    const Color fill = Mix(top, bottom, static_cast<double>(y) / (h - 1));
+    const Color fill = Mix(c.top, c.bottom, h > 1 ? static_cast<double>(y) / (h - 1) : 0.0);
     for (int x = 0; x < w; ++x) {
       if (!InsideRounded(x, y, w, h, r)) {
         face.SetPixel(x, y, kDialogBackground);
-      } else if (!InsideRounded(x - 1, y - 1, w - 2, h - 2, r - 1)) {
-        face.SetPixel(x, y, border);
+      } else if (!InsideRounded(x - line, y - line, w - 2 * line, h - 2 * line, r - line)) {
+        face.SetPixel(x, y, c.border);
       } else {
         face.SetPixel(x, y, fill);
       }
     }
   }
-  // The bevel: light along the top edge of a raised face, shadow inside a
-  // pressed one.
-  const int bevelY = bevelAtTop ? 1 : h - 2;
-  for (int x = r; x < w - r; ++x) {
-    face.SetPixel(x, bevelY, bevel);
-  }
+  face.FillRect(Rect{r, ScaleEdge(1, scale), w - r, ScaleEdge(2, scale)}, c.bevel);
   return face;
 }
 
-RasterSurface DrawIcon() {
-  constexpr int n = 48;
+constexpr FaceColors kNormalFace{Rgb(252, 252, 246), Rgb(208, 214, 200), Rgb(104, 116, 96),
+                                 Rgb(255, 255, 255)};
+constexpr FaceColors kPressedFace{Rgb(186, 196, 178), Rgb(226, 232, 218), Rgb(72, 84, 64),
+                                  Rgb(150, 160, 140)};
+
+// The icon's 48 x 48 drawing, each part a box of the 1x picture by the edge
+// rule.
+RasterSurface DrawIcon(double scale) {
+  auto at = [scale](int left, int top, int right, int bottom) {
+    return ScaleRect(Rect{left, top, right, bottom}, scale);
+  };
+  const int n = ScaleEdge(48, scale);
   RasterSurface icon(n, n);
   const Color ground = Rgb(38, 52, 92);
   const Color wood = Rgb(120, 72, 40);
   const Color skin = Rgb(246, 238, 214);
   const Color string = Rgb(60, 40, 24);
+  const int corner = ScaleEdge(8, scale);
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
-      icon.SetPixel(
-          x, y, InsideRounded(x, y, n, n, 8) ? Mix(ground, Rgb(70, 90, 150), y / 47.0) : kWhite);
+      icon.SetPixel(x, y,
+                    InsideRounded(x, y, n, n, corner)
+                        ? Mix(ground, Rgb(70, 90, 150), static_cast<double>(y) / (n - 1))
+                        : kWhite);
     }
   }
-  // Neck, pegs and the body of the instrument, with its three strings.
-  icon.FillRect(Rect{21, 4, 27, 30}, wood);
-  icon.FillRect(Rect{16, 6, 21, 8}, skin);
-  icon.FillRect(Rect{27, 9, 32, 11}, skin);
-  icon.FillRect(Rect{16, 12, 21, 14}, skin);
-  for (int y = 28; y < 44; ++y) {
-    for (int x = 12; x < 36; ++x) {
-      const bool rim = x == 12 || x == 35 || y == 28 || y == 43;
-      icon.SetPixel(x, y, rim ? wood : skin);
-    }
-  }
-  icon.SetPen(string);
+  // Neck, pegs and the body of the instrument (a one-pixel rim of wood),
+  // with its three strings and the bridge.
+  icon.FillRect(at(21, 4, 27, 30), wood);
+  icon.FillRect(at(16, 6, 21, 8), skin);
+  icon.FillRect(at(27, 9, 32, 11), skin);
+  icon.FillRect(at(16, 12, 21, 14), skin);
+  icon.FillRect(at(12, 28, 36, 44), wood);
+  icon.FillRect(at(13, 29, 35, 43), skin);
   for (int x : {22, 24, 26}) {
-    icon.MoveTo(x, 5);
-    icon.LineTo(x, 41);
+    icon.FillRect(at(x, 5, x + 1, 41), string);
   }
-  icon.FillRect(Rect{20, 39, 29, 41}, wood);  // the bridge
+  icon.FillRect(at(20, 39, 29, 41), wood);
   return icon;
+}
+
+RasterSurface DrawFaceOfSize(int id, int width, int height, double scale) {
+  switch (id) {
+    case kNormalFaceId:
+      return DrawFace(kNormalFace, width, height, scale);
+    case kPressedFaceId:
+      return DrawFace(kPressedFace, width, height, scale);
+    default:
+      return RasterSurface(0, 0);
+  }
 }
 
 }  // namespace
 
-RasterSurface LoadBitmapResource(int id) {
-  switch (id) {
-    case kNormalFaceId:
-      return DrawFace(Rgb(252, 252, 246), Rgb(208, 214, 200), Rgb(104, 116, 96), Rgb(255, 255, 255),
-                      true);
-    case kPressedFaceId:
-      return DrawFace(Rgb(186, 196, 178), Rgb(226, 232, 218), Rgb(72, 84, 64), Rgb(150, 160, 140),
-                      true);
-    case kAppIconId:
-      return DrawIcon();
-    default:
-      return RasterSurface(0, 0);
+RasterSurface LoadBitmapResource(int id, double scale) {
+  const double s = scale > 0 ? scale : 1.0;
+  if (id == kAppIconId) {
+    return DrawIcon(s);
   }
+  return DrawFaceOfSize(id, ScaleEdge(kButtonWidth, s), ScaleEdge(kButtonHeight, s), s);
 }
 
 void CButtonPicture::CreateButtonGroup(COffScreenControl& control, const Rect& rect,
@@ -128,8 +145,12 @@ void CButtonPicture::AddButton(COffScreenControl& control, const Rect& rect,
   b.surface = AttachSurface(
       control, rect, [this](int x, int y, int id) { OnPress(x, y, id); },
       [this](int x, int y, int id) { OnRelease(x, y, id); });
-  b.normalFace = LoadBitmapResource(normalFaceId);
-  b.pressedFace = LoadBitmapResource(pressedFaceId);
+  b.normalFaceId = normalFaceId;
+  b.pressedFaceId = pressedFaceId;
+  if (m_scale != 1.0) {
+    SetSurfaceScale(*b.surface, m_scale);
+  }
+  LoadFaces(b);
   b.caption = caption;
   b.fontHeight = 0;
   b.pressed = 0;
@@ -147,15 +168,56 @@ void CButtonPicture::RenderButtonFace(int index) {
   s.FillRect(Rect{0, 0, s.Width(), s.Height()}, kWhite);
   const RasterSurface& face = b.pressed == 1 ? b.pressedFace : b.normalFace;
   s.BitBlt(0, 0, s.Width(), s.Height(), face, 0, 0);
-  s.SetBackgroundMode(BackgroundMode::kTransparent);
   const bool enabled = b.surface->control == nullptr || b.surface->control->IsEnabled();
-  s.SetTextColor(enabled ? m_enabledColor : m_disabledColor);
-  const Font previous = s.CurrentFont();
-  if (b.fontHeight != 0) {
-    s.SelectFont(Font{b.fontHeight});
+  auto caption = [&](Canvas& c) {
+    c.SetBackgroundMode(BackgroundMode::kTransparent);
+    c.SetTextColor(enabled ? m_enabledColor : m_disabledColor);
+    const Font previous = b.fontHeight != 0 ? c.SelectFont(Font{b.fontHeight}) : Font{};
+    c.DrawTextInBox(b.caption, Rect{2, 2, 210, 28});
+    if (b.fontHeight != 0) {
+      c.SelectFont(previous);
+    }
+  };
+  if (b.surface->scale == 1.0) {
+    caption(s);
+  } else {
+    ScaledCanvas canvas(s, b.surface->scale);
+    caption(canvas);
   }
-  s.DrawTextInBox(b.caption, Rect{2, 2, 210, 28});
-  s.SelectFont(previous);
+}
+
+void CButtonPicture::LoadFaces(Button& b) const {
+  const Surface& surface = *b.surface;
+  if (surface.scale == 1.0) {
+    b.normalFace = LoadBitmapResource(b.normalFaceId);
+    b.pressedFace = LoadBitmapResource(b.pressedFaceId);
+    return;
+  }
+  // A face-sized button's face fills its picture, which the edge rule may
+  // make a pixel taller or wider than the face alone would be.
+  const bool faceSized = surface.width == kButtonWidth && surface.height == kButtonHeight;
+  const int w = faceSized ? surface.picture.Width() : ScaleEdge(kButtonWidth, surface.scale);
+  const int h = faceSized ? surface.picture.Height() : ScaleEdge(kButtonHeight, surface.scale);
+  b.normalFace = DrawFaceOfSize(b.normalFaceId, w, h, surface.scale);
+  b.pressedFace = DrawFaceOfSize(b.pressedFaceId, w, h, surface.scale);
+}
+
+void CButtonPicture::SetScale(double scale) {
+  const double s = scale > 0 ? scale : 1.0;
+  if (s == m_scale) {
+    return;
+  }
+  m_scale = s;
+  for (int i = 0; i < m_count && i < kCapacity; ++i) {
+    Button& b = m_buttons[i];
+    if (!b.surface) {
+      continue;
+    }
+    SetSurfaceScale(*b.surface, s);
+    LoadFaces(b);
+    RenderButtonFace(i);
+    PresentSurface(*b.surface);
+  }
 }
 
 void CButtonPicture::PresentAllButtons() {

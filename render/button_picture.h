@@ -28,8 +28,9 @@ inline constexpr Color kCaptionEnabledColor = Rgb(0, 100, 0);
 inline constexpr Color kCaptionDisabledColor = Rgb(100, 100, 50);
 
 // The program's own pictures: faces 129 and 130 (88 x 30) and icon 128
-// (48 x 48). An unknown id gives an empty picture.
-RasterSurface LoadBitmapResource(int id);
+// (48 x 48), drawn at scale times the pixels (ScaleEdge of each size). An
+// unknown id gives an empty picture.
+RasterSurface LoadBitmapResource(int id, double scale = 1.0);
 
 class CButtonPicture {
  public:
@@ -55,6 +56,12 @@ class CButtonPicture {
   void ReleaseAllButtons();
   // New caption for the Play button (the one whose control's id is 3).
   void SetPlayCaption(std::string_view caption);
+  // Pictures at this many pixels per layout pixel (the window's zoom times
+  // the screen's pixel ratio), for the buttons there are and those added
+  // later; clicks stay in layout pixels. The buttons are drawn again and
+  // presented.
+  void SetScale(double scale);
+  double Scale() const { return m_scale; }
 
   int Count() const { return m_count; }
   bool IsPressed(int index) const;
@@ -66,11 +73,15 @@ class CButtonPicture {
     std::unique_ptr<Surface> surface;
     RasterSurface normalFace{0, 0};
     RasterSurface pressedFace{0, 0};
+    int normalFaceId = 0;
+    int pressedFaceId = 0;
     std::string caption;
     int pressed = 0;
     int fontHeight = 0;
   };
 
+  // The faces at the button's picture size and the group's scale.
+  void LoadFaces(Button& b) const;
   int IndexOfId(int id) const;
   void OnPress(int x, int y, int id);
   void OnRelease(int x, int y, int id);
@@ -81,6 +92,7 @@ class CButtonPicture {
   CommandCallback m_release;
   Color m_enabledColor = kCaptionEnabledColor;
   Color m_disabledColor = kCaptionDisabledColor;
+  double m_scale = 1.0;
 };
 
 }  // namespace kumoito

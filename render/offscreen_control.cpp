@@ -94,8 +94,13 @@ namespace kumoito {
 void SetSurfaceScale(Surface& surface, double scale) {
   const double s = scale > 0 ? scale : 1.0;
   surface.scale = s;
-  surface.picture = RasterSurface(ScaleEdge(surface.width, s), ScaleEdge(surface.height, s),
-                                  &surface.picture.Glyphs());
+  // The picture covers the control's own run of the window's scaled pixels,
+  // so that controls that touch at 1x still touch, without a gap or overlap
+  // where the scale puts their shared edge on a half pixel.
+  const Rect at = surface.control != nullptr ? surface.control->Geometry() : Rect{};
+  const int w = ScaleEdge(at.left + surface.width, s) - ScaleEdge(at.left, s);
+  const int h = ScaleEdge(at.top + surface.height, s) - ScaleEdge(at.top, s);
+  surface.picture = RasterSurface(w, h, &surface.picture.Glyphs());
 }
 
 void EnsureSurfacePixels(Surface& surface) {

@@ -80,7 +80,8 @@ struct Surface {
   double scale = 1.0;
 };
 
-// Gives the surface a white picture of its size at the scale (1: as made).
+// Gives the surface a white picture of its size at the scale (1: as made):
+// the window's edges of its control, [ScaleEdge(left), ScaleEdge(right)).
 void SetSurfaceScale(Surface& surface, double scale);
 // Makes the picture's pixels (white) unless it has them at its scale.
 void EnsureSurfacePixels(Surface& surface);

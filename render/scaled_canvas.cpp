@@ -16,10 +16,30 @@ Rect ScaleRect(const Rect& r, double scale) {
               ScaleEdge(r.bottom, scale)};
 }
 
+int UnscaleEdge(int v, double scale) {
+  if (scale <= 0) {
+    return v;
+  }
+  // The quotient is at most one pixel off either way; the edges decide.
+  int p = static_cast<int>(std::floor(v / scale));
+  while (ScaleEdge(p, scale) > v) {
+    --p;
+  }
+  while (ScaleEdge(p + 1, scale) <= v) {
+    ++p;
+  }
+  return p;
+}
+
 ScaledCanvas::ScaledCanvas(RasterSurface& target, double scale)
     : m_target(target), m_scale(scale > 0 ? scale : 1.0) {
   m_font = m_target.CurrentFont();
+  m_targetFont = m_font;
   m_target.SelectFont(Font{ScaleEdge(m_font.height, m_scale)});
+}
+
+ScaledCanvas::~ScaledCanvas() {
+  m_target.SelectFont(m_targetFont);
 }
 
 void ScaledCanvas::FillRect(const Rect& r, Color c) {

@@ -26,11 +26,19 @@ class RasterSurface;
 int ScaleEdge(int v, double scale);
 // The rectangle's edges by ScaleEdge.
 Rect ScaleRect(const Rect& r, double scale);
+// The way back, for clicks: the 1x pixel p whose run [ScaleEdge(p),
+// ScaleEdge(p + 1)) holds scaled pixel v.
+int UnscaleEdge(int v, double scale);
 
 class ScaledCanvas final : public Canvas {
  public:
   // The target is not owned; its size is the 1x size times the scale.
   ScaledCanvas(RasterSurface& target, double scale);
+  // Hands the target back with the font it had, so that the next canvas on
+  // it does not scale an already scaled font again.
+  ~ScaledCanvas() override;
+  ScaledCanvas(const ScaledCanvas&) = delete;
+  ScaledCanvas& operator=(const ScaledCanvas&) = delete;
 
   double Scale() const { return m_scale; }
 
@@ -54,6 +62,7 @@ class ScaledCanvas final : public Canvas {
   RasterSurface& m_target;
   double m_scale;
   Font m_font = kDefaultFont;
+  Font m_targetFont = kDefaultFont;
   int m_penX = 0;
   int m_penY = 0;
 };

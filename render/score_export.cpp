@@ -5,6 +5,7 @@
 #include "common/report.h"
 #include "common/sjis.h"
 #include "render/image_file.h"
+#include "render/scaled_canvas.h"
 #include "render/score_view.h"
 #include "song/song_data.h"
 
@@ -16,10 +17,13 @@ constexpr int kTitleTextOffset = 15;
 
 }  // namespace
 
-void TitleLayer::CreateTitleLayer(COffScreenControl& control, const Rect& rect) {
+void TitleLayer::CreateTitleLayer(COffScreenControl& control, const Rect& rect, double scale) {
   // The strip takes no input: presses and releases change nothing.
   m_surface = AttachSurface(
       control, rect, [](int, int, int) {}, [](int, int, int) {});
+  if (scale != 1.0) {
+    SetSurfaceScale(*m_surface, scale);
+  }
   m_items.clear();
   RenderTitleLayer();
 }
@@ -34,13 +38,20 @@ void TitleLayer::RenderTitleLayer() {
   if (!m_surface) {
     return;
   }
-  RasterSurface& s = m_surface->picture;
-  s.FillRect(Rect{0, 0, m_surface->width, kTitleStripHeight}, kWhite);
-  s.SetTextColor(kBlack);
-  s.SetBackgroundColor(kWhite);
-  s.SetBackgroundMode(BackgroundMode::kOpaque);
-  for (const TextItem& item : m_items) {
-    DrawTitleText(s, item.text, item.x, item.y, item.format);
+  auto draw = [this](Canvas& c) {
+    c.FillRect(Rect{0, 0, m_surface->width, kTitleStripHeight}, kWhite);
+    c.SetTextColor(kBlack);
+    c.SetBackgroundColor(kWhite);
+    c.SetBackgroundMode(BackgroundMode::kOpaque);
+    for (const TextItem& item : m_items) {
+      DrawTitleText(c, item.text, item.x, item.y, item.format);
+    }
+  };
+  if (m_surface->scale == 1.0) {
+    draw(m_surface->picture);
+  } else {
+    ScaledCanvas canvas(m_surface->picture, m_surface->scale);
+    draw(canvas);
   }
 }
 

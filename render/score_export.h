@@ -29,7 +29,9 @@ class TitleLayer {
   static constexpr int kCharacterWidth = 30;
   static constexpr int kMaxItems = 64;
 
-  void CreateTitleLayer(COffScreenControl& control, const Rect& rect);
+  // scale: pixels per layout pixel of the strip's picture (a screen's
+  // ratio); the export keeps 1, as its file is the 1x picture.
+  void CreateTitleLayer(COffScreenControl& control, const Rect& rect, double scale = 1.0);
   // Adds CP932 text at (15, 15).
   void AddTitleText(std::string_view text);
   void RenderTitleLayer();

@@ -14,7 +14,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8("バージョン情報 Kumoito"));
   setObjectName("100");
   auto* picture = new QLabel(this);
-  picture->setPixmap(QPixmap::fromImage(AppIconImage()));
+  // Drawn at the screen's pixel ratio, so that it is sharp there too.
+  picture->setPixmap(QPixmap::fromImage(AppIconImage(devicePixelRatioF())));
   auto* name = new QLabel(QString::fromUtf8(kVersionText), this);
   auto* line = new QLabel(QString::fromUtf8("三味線の勘所譜を表示・演奏・編集します。"), this);
   auto* ok = new QPushButton("OK", this);

@@ -6,8 +6,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -18,17 +18,21 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 
 #include "app/output_format.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
 #include "app/window_placement.h"
+#include "common/file_util.h"
 #include "input/qt/input_tool_window.h"
 #include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
 #include "midi/timer_service.h"
 #include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
+#include "render/scaled_canvas.h"
 #include "render/score_view.h"
 
 namespace kumoito {
@@ -69,8 +73,17 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight);
   setObjectName("102");
   ApplyDialogColors(*this, kDialogBackgroundColor);
-  setWindowIcon(QIcon(QPixmap::fromImage(AppIconImage())));
+  QIcon icon(QPixmap::fromImage(AppIconImage()));
+  icon.addPixmap(QPixmap::fromImage(AppIconImage(2.0)));
+  setWindowIcon(icon);
   setAcceptDrops(true);
+  m_baseFont = font();
+  m_baseFontPixels =
+      m_baseFont.pixelSize() > 0
+          ? m_baseFont.pixelSize()
+          : static_cast<int>(std::lround(m_baseFont.pointSizeF() * logicalDpiY() / 72.0));
+  m_zoom.Load(options.dataFolder.empty() ? std::string()
+                                         : JoinPath(options.dataFolder, kZoomFileName));
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();
@@ -93,7 +106,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
 
   auto addLabel = [this](const char* text, int x) {
     auto* label = new QLabel(QString::fromUtf8(text), this);
-    label->setGeometry(x, 624, 90, 18);
+    Place(label, Rect{x, 624, x + 90, 642});
   };
   addLabel("調子", 10);
   addLabel("一の糸", 110);
@@ -101,7 +114,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   auto addCombo = [this](int number, int x) {
     auto* combo = new QComboBox(this);
     combo->setObjectName(QString::number(number));
-    combo->setGeometry(x, 644, 90, 26);
+    Place(combo, Rect{x, 644, x + 90, 670});
     return combo;
   };
   m_tuning = addCombo(kTuningCombo, 10);
@@ -125,7 +138,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
 
   m_scrollBar = new QScrollBar(Qt::Vertical, this);
   m_scrollBar->setObjectName(QString::number(kScrollBarControl));
-  m_scrollBar->setGeometry(1040, 10, 17, 610);
+  Place(m_scrollBar, Rect{1040, 10, 1057, 620});
   m_scrollBar->setRange(0, 0);
   m_scrollBar->setPageStep(6);
   m_scrollBar->setTracking(false);
@@ -134,18 +147,97 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
   CreatePracticeRow();
+
+  // The kept zoom, as far as the screen has room for it; the frame is known
+  // once the window is shown.
+  UpdateRoom();
+  ApplyZoom();
+}
+
+void KumoitoWindow::Place(QWidget* widget, const Rect& r) {
+  m_placed.emplace_back(widget, r);
+  const Rect at = m_zoom.Map(r);
+  widget->setGeometry(at.left, at.top, at.Width(), at.Height());
+}
+
+void KumoitoWindow::UpdateRoom() {
+  const QScreen* screen = this->screen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QRect available = screen->availableGeometry();
+  // The decorations: nothing before the window manager has framed it.
+  const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+  m_zoom.SetRoom(available.width() - frame.width(), available.height() - frame.height());
+}
+
+void KumoitoWindow::ApplyZoom() {
+  const int percent = m_zoom.Current();
+  setFixedSize(m_zoom.Width(), m_zoom.Height());
+  for (const auto& [widget, r] : m_placed) {
+    const Rect at = m_zoom.Map(r);
+    widget->setGeometry(at.left, at.top, at.Width(), at.Height());
+  }
+  for (auto& [number, widget] : m_controlWidgets) {
+    widget->SetZoom(m_zoom.Factor());
+  }
+  // The texts grow with the controls; at 100 % the window keeps the font it
+  // was given.
+  if (percent != m_appliedZoom || percent != 100) {
+    QFont f = m_baseFont;
+    if (percent != 100) {
+      f.setPixelSize(ScaleEdge(m_baseFontPixels, m_zoom.Factor()));
+    }
+    setFont(f);
+  }
+  m_appliedZoom = percent;
+  FollowPixelRatio();
+  // A window that grew past the screen's edge comes back inside it.
+  if (isVisible() && screen() != nullptr) {
+    const QRect available = screen()->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int x =
+        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+    const int y =
+        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    if (x != frame.left() || y != frame.top()) {
+      move(x, y);
+    }
+  }
+}
+
+bool KumoitoWindow::ChooseZoom(int percent) {
+  UpdateRoom();
+  if (!m_zoom.Choose(percent)) {
+    return false;
+  }
+  ApplyZoom();
+  return true;
+}
+
+void KumoitoWindow::AddZoomMenu(QMenu& menu) {
+  UpdateRoom();
+  QMenu* zoom = menu.addMenu(QString::fromUtf8("拡大"));
+  for (int step : kZoomSteps) {
+    QAction* action = zoom->addAction(QString("%1 %").arg(step));
+    action->setCheckable(true);
+    action->setChecked(step == m_zoom.Current());
+    // A step the screen has no room for is shown, greyed.
+    action->setEnabled(m_zoom.Fits(step));
+    connect(action, &QAction::triggered, this, [this, step] { ChooseZoom(step); });
+  }
 }
 
 void KumoitoWindow::CreatePracticeRow() {
   const int top = kPracticeRowTop + 3;
   auto addLabel = [this, top](const char* text, int x, int width) {
     auto* label = new QLabel(QString::fromUtf8(text), this);
-    label->setGeometry(x, top + 4, width, 18);
+    Place(label, Rect{x, top + 4, x + width, top + 22});
   };
   auto addSpin = [this, top](const char* name, int x, int low, int high) {
     auto* box = new QSpinBox(this);
     box->setObjectName(name);
-    box->setGeometry(x, top, 76, 26);
+    Place(box, Rect{x, top, x + 76, top + 26});
     box->setRange(low, high);
     box->installEventFilter(this);
     return box;
@@ -157,7 +249,7 @@ void KumoitoWindow::CreatePracticeRow() {
   m_speed->setValue(100);
   m_loop = new QCheckBox(QString::fromUtf8("繰り返し"), this);
   m_loop->setObjectName("practiceLoop");
-  m_loop->setGeometry(150, top, 90, 26);
+  Place(m_loop, Rect{150, top, 240, top + 26});
   addLabel("開始小節", 246, 60);
   m_loopFirst = addSpin("practiceLoopFirst", 306, 1, 1);
   addLabel("終了小節", 392, 60);
@@ -165,7 +257,7 @@ void KumoitoWindow::CreatePracticeRow() {
   addLabel("カウント", 560, 60);
   m_countIn = new QComboBox(this);
   m_countIn->setObjectName("practiceCountIn");
-  m_countIn->setGeometry(620, top, 90, 26);
+  Place(m_countIn, Rect{620, top, 710, top + 26});
   m_countIn->addItem(QString::fromUtf8("なし"));
   m_countIn->addItem(QString::fromUtf8("1小節"));
 
@@ -205,6 +297,22 @@ void KumoitoWindow::CreatePracticeRow() {
       m_logic->OnCountInChanged(i == 1);
     }
   });
+
+  auto addZoomKey = [this](const QKeySequence& keys, auto step) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, step] {
+      UpdateRoom();
+      if ((m_zoom.*step)()) {
+        ApplyZoom();
+      }
+    });
+  };
+  // Ctrl+plus is Ctrl+Shift+= on many keyboards; Ctrl+= counts as well.
+  addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_Plus), &WindowZoom::ZoomIn);
+  addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_Equal), &WindowZoom::ZoomIn);
+  addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), &WindowZoom::ZoomOut);
+  addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_0), &WindowZoom::Reset);
 
   auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
   space->setContext(Qt::WindowShortcut);
@@ -492,18 +600,26 @@ void KumoitoWindow::showEvent(QShowEvent* event) {
   KumoitoDialog::showEvent(event);
   if (!m_followingScreen && windowHandle() != nullptr) {
     m_followingScreen = true;
-    connect(windowHandle(), &QWindow::screenChanged, this, [this] { FollowPixelRatio(); });
+    // Another screen may have another ratio, and less room for the zoom.
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+      UpdateRoom();
+      ApplyZoom();
+    });
   }
-  FollowPixelRatio();
+  UpdateRoom();
+  ApplyZoom();
 }
 
 void KumoitoWindow::FollowPixelRatio() {
-  m_logic->ScoreView().SetScale(devicePixelRatioF());
+  const double scale = m_zoom.Factor() * devicePixelRatioF();
+  m_logic->ScoreView().SetScale(scale);
+  m_logic->Buttons().SetScale(scale);
 }
 
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   QAction* about = menu.addAction(QString::fromUtf8("バージョン情報 Kumoito(&A)..."));
+  AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {
     m_logic->OnSystemCommand(kAboutCommand);
   }

@@ -7,11 +7,15 @@
 //
 // Thread-safety: GUI thread only, except Post, which any thread may call.
 
+#include <QFont>
 #include <QPointer>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
+#include "app/window_zoom.h"
 #include "render/qt/dialog_style.h"
 
 class QCheckBox;
@@ -19,6 +23,7 @@ class QComboBox;
 class QScrollBar;
 class QSpinBox;
 class QLabel;
+class QMenu;
 
 namespace kumoito {
 
@@ -42,6 +47,12 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Runs the start-up sequence; false when the program should end at once.
   CKumoitoDlg::StartResult Start();
   CKumoitoDlg& Logic() { return *m_logic; }
+
+  // 拡大: the user's choice of zoom step (the context menu's, and the keys'
+  // through the same logic); false when it does not fit on the screen or
+  // changes nothing. The choice is kept in the data folder.
+  bool ChooseZoom(int percent);
+  int ZoomPercent() const { return m_zoom.Current(); }
 
   // MainWindowFace
   void FillCombo(int combo, const std::vector<std::string>& items) override;
@@ -80,8 +91,16 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void OnScrollAction(int action);
   void PlaceInputWindow();
   void CreatePracticeRow();
-  // Draws the score cells at the pixel ratio of the screen the window is on.
+  // Draws the score cells and the buttons at the zoom times the pixel ratio
+  // of the screen the window is on.
   void FollowPixelRatio();
+  // Puts a child on its 1x client rectangle, mapped by the zoom from then on.
+  void Place(QWidget* widget, const Rect& r);
+  // The room on the window's screen for the client at the zoom steps.
+  void UpdateRoom();
+  // Sizes and places everything for the zoom in use, fonts and pictures too.
+  void ApplyZoom();
+  void AddZoomMenu(QMenu& menu);
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;
@@ -98,6 +117,11 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   InputToolWindow* m_inputWindow = nullptr;
   bool m_filling = false;
   bool m_followingScreen = false;
+  WindowZoom m_zoom{kClientWidth, kClientHeight};
+  int m_appliedZoom = 100;
+  std::vector<std::pair<QWidget*, Rect>> m_placed;
+  QFont m_baseFont;
+  int m_baseFontPixels = 12;
 };
 
 }  // namespace kumoito

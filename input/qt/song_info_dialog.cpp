@@ -38,6 +38,8 @@ CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : KumoitoDialog(par
 
   m_buttonWidget = new OffScreenWidget(m_buttonControl, this);
   m_buttonWidget->setObjectName(QString::number(kIdcInfoButton));
+  // The button's picture at the screen's pixel ratio.
+  m_buttons.SetScale(devicePixelRatioF());
   m_buttons.CreateButtonGroup(
       m_buttonControl, kUpdateButtonRect, Utf8ToCp932("   更　新").value_or(""), kNormalFaceId,
       kPressedFaceId, -1, [this](int command) { OnInfoButton(command); }, [](int) {});

@@ -66,6 +66,8 @@ CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std
     m_buttonWidgets[i] = new OffScreenWidget(m_buttonControls[i], this);
     m_buttonWidgets[i]->setObjectName(QString::number(ids[i]));
   }
+  // The buttons' pictures at the screen's pixel ratio.
+  m_buttons.SetScale(devicePixelRatioF());
   m_buttons.CreateButtonGroup(
       m_buttonControls[0], kLoadButtonRect, Cp932("   読　込"), kNormalFaceId, kPressedFaceId, -1,
       [this](int command) { OnLibraryButton(command); }, [](int) {});

@@ -34,8 +34,9 @@ QImage ToQImage(const RasterSurface& surface) {
       .copy();
 }
 
-QImage AppIconImage() {
-  QImage image = ToQImage(LoadBitmapResource(kAppIconId)).convertToFormat(QImage::Format_ARGB32);
+QImage AppIconImage(double scale) {
+  QImage image =
+      ToQImage(LoadBitmapResource(kAppIconId, scale)).convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < image.height(); ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) {
@@ -43,6 +44,9 @@ QImage AppIconImage() {
         row[x] = 0;
       }
     }
+  }
+  if (scale != 1.0) {
+    image.setDevicePixelRatio(scale);
   }
   return image;
 }

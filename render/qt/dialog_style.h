@@ -38,7 +38,8 @@ class KumoitoDialog : public QDialog {
 QImage ToQImage(const RasterSurface& surface);
 
 // The program's icon with its corners see-through: our pictures have no
-// alpha, and the icon's corners are the only pure white in it.
-QImage AppIconImage();
+// alpha, and the icon's corners are the only pure white in it. Drawn at
+// scale times the pixels, and saying so as its device pixel ratio.
+QImage AppIconImage(double scale = 1.0);
 
 }  // namespace kumoito

@@ -21,6 +21,10 @@ class OffScreenWidget : public QWidget {
   COffScreenControl& Control() { return m_control; }
   // Enables both the widget (input) and the control (caption colour).
   void SetControlEnabled(bool enabled);
+  // The window's zoom: the widget sits on the control's 1x rectangle mapped
+  // by the edge rule, and mouse positions are mapped back to the control's
+  // 1x pixels. 1 by default.
+  void SetZoom(double zoom);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -31,8 +35,11 @@ class OffScreenWidget : public QWidget {
 
  private:
   void FollowGeometry();
+  // A position in the widget as the control's 1x pixel.
+  QPoint ToControl(const QPoint& p) const;
 
   COffScreenControl& m_control;
+  double m_zoom = 1.0;
 };
 
 }  // namespace kumoito

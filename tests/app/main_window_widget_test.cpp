@@ -7,8 +7,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QLabel>
+#include <QFontInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -21,6 +22,7 @@
 #include <filesystem>
 
 #include "app/qt/translations.h"
+#include "app/window_zoom.h"
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
@@ -122,6 +124,61 @@ TEST_F(WindowTest, ScoreCellsFollowThePixelRatioAndClicksKeepTheirColumn) {
   QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(4 * 8 + 3, 50));
   EXPECT_EQ(m_window->Logic().InputTool().Measure(), 3);
   EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
+}
+
+// Run again by ctest on a 1920 x 1200 offscreen screen (test
+// MainWindowAtZoom150); the default offscreen screen, 800 x 600, has no room
+// for 150 %, and the window keeps 100 %.
+TEST_F(WindowTest, AtZoom150EveryControlGrowsAndClicksKeepTheirColumn) {
+  const QRect available = m_window->screen()->availableGeometry();
+  const bool room = available.width() >= 1596 && available.height() >= 1086;
+  if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+      platform != nullptr && std::string(platform).find("configfile") != std::string::npos) {
+    ASSERT_TRUE(room);
+  }
+  auto* label = m_window->findChild<QLabel*>();
+  ASSERT_NE(label, nullptr);
+  const int fontPixels = QFontInfo(label->font()).pixelSize();
+  if (!room) {
+    EXPECT_FALSE(m_window->ChooseZoom(150));
+    EXPECT_EQ(m_window->ZoomPercent(), 100);
+    EXPECT_EQ(m_window->size(), QSize(1064, 724));
+    return;
+  }
+  ASSERT_TRUE(m_window->ChooseZoom(150));
+  EXPECT_EQ(m_window->ZoomPercent(), 150);
+  EXPECT_EQ(m_window->size(), QSize(1596, 1086));
+  // The 1x rectangles by the edge rule: (960, 622)-(1048, 652) and the
+  // scroll bar (1040, 10)-(1057, 620), whose right edge 1585.5 rounds up.
+  EXPECT_EQ(Find<OffScreenWidget>(1000)->geometry(), QRect(1440, 933, 132, 45));
+  EXPECT_EQ(Find<QScrollBar>(kScrollBarControl)->geometry(), QRect(1560, 15, 26, 915));
+  EXPECT_EQ(Find<QComboBox>(kTuningCombo)->geometry(), QRect(15, 966, 135, 39));
+  EXPECT_EQ(QFontInfo(label->font()).pixelSize(), static_cast<int>(std::lround(fontPixels * 1.5)));
+  // Cell 2 at (399, 15), 192 x 150, its picture drawn at 1.5 times the
+  // pixels (times the screen's ratio) and the button's too.
+  const double ratio = m_window->devicePixelRatioF();
+  auto* cell = Find<OffScreenWidget>(1011 + 2);
+  EXPECT_EQ(cell->geometry(), QRect(399, 15, 192, 150));
+  ASSERT_TRUE(cell->Control().Screen().has_value());
+  EXPECT_EQ(cell->Control().Screen()->Width(), static_cast<int>(std::lround(192 * ratio)));
+  EXPECT_EQ(Find<OffScreenWidget>(1000)->Control().Screen()->Height(),
+            static_cast<int>(std::lround(45 * ratio)));
+  // 1x column 4 of cell 2 (x 35, zoomed 52.5): measure 3, beat position 5;
+  // the last zoomed pixel of column 4 still is column 4.
+  QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(53, 75));
+  EXPECT_EQ(m_window->Logic().InputTool().Measure(), 3);
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
+  QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(59, 75));
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
+  QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(60, 75));
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 6);
+
+  // Kept in the data folder for the next run, and undone by 100 %.
+  EXPECT_EQ(LoadZoomPercent(m_data.Path("Kumoito") + "/" + kZoomFileName), 150);
+  ASSERT_TRUE(m_window->ChooseZoom(100));
+  EXPECT_EQ(m_window->size(), QSize(1064, 724));
+  EXPECT_EQ(cell->geometry(), QRect(266, 10, 128, 100));
+  EXPECT_EQ(QFontInfo(label->font()).pixelSize(), fontPixels);
 }
 
 TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {

@@ -103,6 +103,78 @@ TEST_F(ButtonTest, DisabledButtonsUseTheDisabledCaptionColour) {
   EXPECT_EQ(ScreenPixel(1, 21, 15), kCaptionEnabledColor);
 }
 
+TEST_F(ButtonTest, AtScaleTwoFacesAndCaptionsAreDrawnAtTwiceThePixels) {
+  const RasterSurface oneX = *m_controls[0].Screen();
+  m_buttons.SetScale(2.0);
+  const RasterSurface& s = *m_controls[0].Screen();  // presented by SetScale
+  ASSERT_EQ(s.Width(), 176);
+  ASSERT_EQ(s.Height(), 60);
+  const RasterSurface face = LoadBitmapResource(kNormalFaceId);
+  // Corner, border, bevel and gradient of the 1x face land on the edges of
+  // their doubled runs: the border two pixels wide, the bevel rows 2 and 3.
+  EXPECT_EQ(s.PixelAt(0, 0), face.PixelAt(0, 0));
+  EXPECT_EQ(s.PixelAt(100, 0), face.PixelAt(50, 0));
+  EXPECT_EQ(s.PixelAt(100, 1), face.PixelAt(50, 0));
+  EXPECT_EQ(s.PixelAt(100, 2), face.PixelAt(50, 1));
+  EXPECT_EQ(s.PixelAt(100, 3), face.PixelAt(50, 1));
+  EXPECT_NE(s.PixelAt(100, 4), face.PixelAt(50, 1));
+  EXPECT_EQ(s.PixelAt(1, 30), face.PixelAt(0, 15));
+  EXPECT_NE(s.PixelAt(2, 30), face.PixelAt(0, 15));
+  EXPECT_EQ(s.PixelAt(175, 59), face.PixelAt(87, 29));
+  EXPECT_EQ(s.PixelAt(100, 58), face.PixelAt(50, 29));
+  // "   A" in the 24-pixel font: 3 blanks of 12 from x = 4, the A's box from
+  // 40 with ink from 41, rows 19 to 38 of the box 4..56 (20 rows, twice 10).
+  EXPECT_NE(s.PixelAt(40, 30), kCaptionEnabledColor);
+  EXPECT_EQ(s.PixelAt(41, 30), kCaptionEnabledColor);
+  int inkRows = 0;
+  for (int y = 0; y < s.Height(); ++y) {
+    inkRows += s.PixelAt(41, y) == kCaptionEnabledColor ? 1 : 0;
+  }
+  EXPECT_EQ(inkRows, 20);
+
+  // The press still arrives in layout pixels and shows the pressed face,
+  // drawn at the same size.
+  m_controls[0].OnLeftButtonDown(5, 5);
+  EXPECT_EQ(m_events, std::vector<std::string>{"click 1"});
+  EXPECT_EQ(m_controls[0].Screen()->Width(), 176);
+  EXPECT_EQ(m_controls[0].Screen()->PixelAt(100, 0),
+            LoadBitmapResource(kPressedFaceId).PixelAt(50, 0));
+  m_controls[0].OnLeftButtonUp(5, 5);
+
+  // Drawn twice, the caption keeps its size; back at 1x every pixel is as
+  // before.
+  m_buttons.RenderButtonFace(0);
+  m_buttons.PresentAllButtons();
+  EXPECT_EQ(m_controls[0].Screen()->PixelAt(41, 30), kCaptionEnabledColor);
+  EXPECT_NE(m_controls[0].Screen()->PixelAt(40, 30), kCaptionEnabledColor);
+  m_buttons.SetScale(1.0);
+  const RasterSurface& back = *m_controls[0].Screen();
+  ASSERT_EQ(back.Width(), 88);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 88; ++x) {
+      ASSERT_EQ(back.PixelAt(x, y), oneX.PixelAt(x, y)) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(ButtonTest, AButtonOnAHalfPixelEdgeFillsItsPicture) {
+  // At 125 % the edges 622 and 652 land on 778 and 815: 37 rows, one fewer
+  // than 30 rows scaled alone, and the face still closes with its border.
+  CButtonPicture group;
+  COffScreenControl control;
+  group.SetScale(1.25);
+  group.CreateButtonGroup(control, Rect{660, 622, 748, 652}, "x", kNormalFaceId, kPressedFaceId, -1,
+                          nullptr, nullptr);
+  group.PresentAllButtons();
+  const RasterSurface& s = *control.Screen();
+  ASSERT_EQ(s.Width(), 110);
+  ASSERT_EQ(s.Height(), 37);
+  const Color border = LoadBitmapResource(kNormalFaceId).PixelAt(50, 29);
+  EXPECT_EQ(s.PixelAt(55, 36), border);
+  EXPECT_NE(s.PixelAt(55, 35), border);
+  EXPECT_EQ(LoadBitmapResource(kAppIconId, 2.0).Width(), 96);
+}
+
 TEST_F(ButtonTest, RemovingOutOfOrderShowsTheMessageAndStillRemoves) {
   ScopedMessageBoxCapture boxes;
   m_buttons.RemoveButton(0);

@@ -170,6 +170,34 @@ TEST(ScoreExport, AScreenAtTwiceThePixelsExportsTheSameFile) {
   EXPECT_EQ(f.controls[0]->Screen()->Width(), 256);
 }
 
+TEST(ScoreExport, ATitleStripAtTwiceThePixelsDrawsItsTextThere) {
+  test::ScopedFixedGlyphs glyphs;
+  COffScreenControl control;
+  TitleLayer strip;
+  strip.CreateTitleLayer(control, Rect{0, 0, 512, kTitleStripHeight}, 2.0);
+  strip.AddTitleText("T");
+  strip.RenderTitleLayer();
+  const RasterSurface& s = strip.GetSurface()->picture;
+  ASSERT_EQ(s.Width(), 1024);
+  ASSERT_EQ(s.Height(), 80);
+  // "T" top-aligned at (30, 30): a 24-pixel cell, its ink inside it.
+  int left = -1, top = -1, bottom = -1;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 120; ++x) {
+      if (s.PixelAt(x, y) == kBlack) {
+        left = left < 0 ? x : std::min(left, x);
+        top = top < 0 ? y : top;
+        bottom = y;
+      }
+    }
+  }
+  EXPECT_GT(left, 30);
+  EXPECT_GE(top, 30);
+  EXPECT_LT(bottom, 54);
+  EXPECT_GT(bottom - top, 12);  // taller than the 1x glyph could be
+  strip.ReleaseTitleLayer();
+}
+
 TEST(ScoreExport, EmptySongGivesTheStripOrNothing) {
   ViewFixture f;
   TempDir dir;
