@@ -91,21 +91,32 @@ void PresentByExchange(Surface& surface) {
 
 namespace kumoito {
 
-void SetSurfaceScale(Surface& surface, double scale) {
-  const double s = scale > 0 ? scale : 1.0;
-  surface.scale = s;
-  // The picture covers the control's own run of the window's scaled pixels,
-  // so that controls that touch at 1x still touch, without a gap or overlap
-  // where the scale puts their shared edge on a half pixel.
+namespace {
+
+// The picture covers the control's own run of the window's scaled pixels,
+// so that controls that touch at 1x still touch, without a gap or overlap
+// where the scale puts their shared edge on a half pixel.
+void ScaledPictureSize(const Surface& surface, int& w, int& h) {
+  const double s = surface.scale;
   const Rect at = surface.control != nullptr ? surface.control->Geometry() : Rect{};
-  const int w = ScaleEdge(at.left + surface.width, s) - ScaleEdge(at.left, s);
-  const int h = ScaleEdge(at.top + surface.height, s) - ScaleEdge(at.top, s);
+  w = ScaleEdge(at.left + surface.width, s) - ScaleEdge(at.left, s);
+  h = ScaleEdge(at.top + surface.height, s) - ScaleEdge(at.top, s);
+}
+
+}  // namespace
+
+void SetSurfaceScale(Surface& surface, double scale) {
+  surface.scale = scale > 0 ? scale : 1.0;
+  int w = 0;
+  int h = 0;
+  ScaledPictureSize(surface, w, h);
   surface.picture = RasterSurface(w, h, &surface.picture.Glyphs());
 }
 
 void EnsureSurfacePixels(Surface& surface) {
-  const int w = ScaleEdge(surface.width, surface.scale);
-  const int h = ScaleEdge(surface.height, surface.scale);
+  int w = 0;
+  int h = 0;
+  ScaledPictureSize(surface, w, h);
   if (surface.picture.Width() != w || surface.picture.Height() != h) {
     surface.picture = RasterSurface(w, h, &surface.picture.Glyphs());
   }

@@ -83,7 +83,8 @@ struct Surface {
 // Gives the surface a white picture of its size at the scale (1: as made):
 // the window's edges of its control, [ScaleEdge(left), ScaleEdge(right)).
 void SetSurfaceScale(Surface& surface, double scale);
-// Makes the picture's pixels (white) unless it has them at its scale.
+// Makes the picture's pixels (white) unless it has them at its scale, of
+// the size SetSurfaceScale gives.
 void EnsureSurfacePixels(Surface& surface);
 
 // Sizes the control to rect (in its parent's pixels), gives it a surface of
