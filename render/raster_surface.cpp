@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "render/glyph_source.h"
 
@@ -81,9 +82,23 @@ void RasterSurface::FillRect(const Rect& r, Color c) {
   if (clip.Empty()) {
     return;
   }
-  for (int y = clip.top; y < clip.bottom; ++y) {
-    std::uint32_t* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
-    std::fill(row + clip.left, row + clip.right, kOpaque | c);
+  const std::uint32_t pixel = kOpaque | c;
+  std::uint32_t* first = &m_pixels[static_cast<std::size_t>(clip.top) * m_width + clip.left];
+  const auto rowLength = static_cast<std::size_t>(clip.right - clip.left);
+  // A whole-width box (a cell cleared for drawing) is one run of memory; a
+  // colour of four equal bytes (white) is the C library's memset.
+  const bool wholeRows = clip.left == 0 && clip.right == m_width;
+  const std::size_t run =
+      wholeRows ? rowLength * static_cast<std::size_t>(clip.Height()) : rowLength;
+  const int runs = wholeRows ? 1 : clip.Height();
+  const bool bytewise = (pixel & 0xFF) * 0x01010101u == pixel;
+  for (int i = 0; i < runs; ++i) {
+    std::uint32_t* at = first + static_cast<std::size_t>(i) * m_width;
+    if (bytewise) {
+      std::memset(at, static_cast<int>(pixel & 0xFF), run * sizeof(std::uint32_t));
+    } else {
+      std::fill(at, at + run, pixel);
+    }
   }
 }
 
