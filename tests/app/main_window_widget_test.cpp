@@ -173,9 +173,18 @@ TEST_F(WindowTest, AtZoom150EveryControlGrowsAndClicksKeepTheirColumn) {
   QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(60, 75));
   EXPECT_EQ(m_window->Logic().InputTool().Beat(), 6);
 
-  // Kept in the data folder for the next run, and undone by 100 %.
+  // Kept in the data folder for the next run.
   EXPECT_EQ(LoadZoomPercent(m_data.Path("Kumoito") + "/" + kZoomFileName), 150);
-  ASSERT_TRUE(m_window->ChooseZoom(100));
+  // The keys step through the same choices, down to 100 %.
+  m_window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  QTest::keyClick(m_window.get(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(m_window->ZoomPercent(), 125);
+  QTest::keyClick(m_window.get(), Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(m_window->ZoomPercent(), 150);
+  QTest::keyClick(m_window.get(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(m_window->ZoomPercent(), 100);
+  EXPECT_FALSE(m_window->ChooseZoom(100));  // there already
   EXPECT_EQ(m_window->size(), QSize(1064, 724));
   EXPECT_EQ(cell->geometry(), QRect(266, 10, 128, 100));
   EXPECT_EQ(QFontInfo(label->font()).pixelSize(), fontPixels);
