@@ -141,10 +141,7 @@ struct Indexed {
 // colourAt(i) is pixel i's 0xRRGGBB.
 template <typename ColourAt>
 std::optional<Indexed> IndexColours(std::size_t pixels, ColourAt colourAt) {
-  constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
-  std::array<std::uint32_t, kSlots> keys;
-  std::array<unsigned char, kSlots> values{};
-  keys.fill(0xFFFFFFFFu);  // no pixel is this: colours have 24 bits
+  PaletteBuilder colours;
   Indexed out;
   out.indices.resize(pixels);
   std::uint32_t lastColour = 0xFFFFFFFFu;
@@ -152,23 +149,16 @@ std::optional<Indexed> IndexColours(std::size_t pixels, ColourAt colourAt) {
   for (std::size_t i = 0; i < pixels; ++i) {
     const std::uint32_t c = colourAt(i);
     if (c != lastColour) {
-      std::size_t slot = (c * 2654435761u >> 22) & (kSlots - 1);
-      while (keys[slot] != c && keys[slot] != 0xFFFFFFFFu) {
-        slot = (slot + 1) & (kSlots - 1);
-      }
-      if (keys[slot] != c) {
-        if (out.palette.size() == 256) {
-          return std::nullopt;
-        }
-        keys[slot] = c;
-        values[slot] = static_cast<unsigned char>(out.palette.size());
-        out.palette.push_back(c);
+      const int index = colours.IndexOf(c);
+      if (index < 0) {
+        return std::nullopt;
       }
       lastColour = c;
-      lastIndex = values[slot];
+      lastIndex = static_cast<unsigned char>(index);
     }
     out.indices[i] = lastIndex;
   }
+  out.palette = colours.Palette();
   return out;
 }
 

@@ -4,6 +4,8 @@
 //
 // Thread-safety: functions are independent; any thread.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,6 +57,38 @@ struct PaletteImage {
   std::vector<std::uint32_t> palette;
   std::vector<unsigned char> indices;
 };
+// Numbers the colours of a picture of at most 256 in the order they are
+// first met, for palette images.
+class PaletteBuilder {
+ public:
+  PaletteBuilder() { m_keys.fill(kNoColour); }
+  // The index of a colour (0xRRGGBB), taken in when new; -1 once 256 are.
+  // Inline: it is met at every change of colour along a page's rows.
+  int IndexOf(std::uint32_t colour) {
+    std::size_t slot = (colour * 2654435761u >> 22) & (kSlots - 1);
+    while (m_keys[slot] != colour && m_keys[slot] != kNoColour) {
+      slot = (slot + 1) & (kSlots - 1);
+    }
+    if (m_keys[slot] != colour) {
+      if (m_palette.size() == 256) {
+        return -1;
+      }
+      m_keys[slot] = colour;
+      m_values[slot] = static_cast<unsigned char>(m_palette.size());
+      m_palette.push_back(colour);
+    }
+    return m_values[slot];
+  }
+  const std::vector<std::uint32_t>& Palette() const { return m_palette; }
+
+ private:
+  static constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
+  static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // colours have 24 bits
+  std::array<std::uint32_t, kSlots> m_keys;
+  std::array<unsigned char, kSlots> m_values{};
+  std::vector<std::uint32_t> m_palette;
+};
+
 // The PNG EncodePng(surface) writes for a surface of the same pixels, byte
 // for byte: the palette is put in the order its colours first appear and
 // colours no pixel uses are dropped (the image's indices are renumbered).

@@ -71,61 +71,38 @@ void TitleLayer::ReleaseTitleLayer() {
   m_items.clear();
 }
 
-PageImage::PageImage(int width, int height)
-    : m_page(RasterSurface::Filled(width, height, kPageBackground)) {
-  m_items.reserve(kMaxItems);
-}
-
-void PageImage::Add(const RasterSurface& source, int x, int y, int width, int height) {
+void PageComposer::Add(const RasterSurface& source, int x, int y, int width, int height) {
   if (static_cast<int>(m_items.size()) < kMaxItems) {
     m_items.push_back(BlitItem{&source, x, y, width, height});
   }
 }
 
-void PageImage::Flush() {
-  for (const BlitItem& item : m_items) {
-    m_page.BitBlt(item.x, item.y, item.width, item.height, *item.source, 0, 0);
-  }
-  m_items.clear();
-}
-
-PalettePage::PalettePage(int width, int height) : m_keys(kSlots, 0xFFFFFFFFu), m_values(kSlots, 0) {
-  m_image.width = std::max(width, 0);
-  m_image.height = std::max(height, 0);
-  // Index 0 is the page's own ground, where no picture lands.
-  m_image.indices.assign(
-      static_cast<std::size_t>(m_image.width) * static_cast<std::size_t>(m_image.height), 0);
-  IndexOf(kPageBackground);
-  m_items.reserve(PageImage::kMaxItems);
-}
-
-void PalettePage::Add(const RasterSurface& source, int x, int y, int width, int height) {
-  if (static_cast<int>(m_items.size()) < PageImage::kMaxItems) {
-    m_items.push_back(BlitItem{&source, x, y, width, height});
-  }
-}
-
-void PalettePage::Flush() {
+void PageComposer::Flush() {
   for (const BlitItem& item : m_items) {
     Blit(item);
   }
   m_items.clear();
 }
 
-int PalettePage::IndexOf(std::uint32_t colour) {
-  std::size_t slot = (colour * 2654435761u >> 22) & (kSlots - 1);
-  while (m_keys[slot] != colour && m_keys[slot] != 0xFFFFFFFFu) {
-    slot = (slot + 1) & (kSlots - 1);
-  }
-  if (m_keys[slot] != colour) {
-    if (m_image.palette.size() == 256) {
-      return -1;
-    }
-    m_keys[slot] = colour;
-    m_values[slot] = static_cast<unsigned char>(m_image.palette.size());
-    m_image.palette.push_back(colour);
-  }
-  return m_values[slot];
+PageImage::PageImage(int width, int height)
+    : m_page(RasterSurface::Filled(width, height, kPageBackground)) {}
+
+void PageImage::Blit(const BlitItem& item) {
+  m_page.BitBlt(item.x, item.y, item.width, item.height, *item.source, 0, 0);
+}
+
+PalettePage::PalettePage(int width, int height) {
+  m_image.width = std::max(width, 0);
+  m_image.height = std::max(height, 0);
+  // Index 0 is the page's own ground, where no picture lands.
+  m_image.indices.assign(
+      static_cast<std::size_t>(m_image.width) * static_cast<std::size_t>(m_image.height), 0);
+  m_colours.IndexOf(kPageBackground);
+}
+
+PaletteImage& PalettePage::Picture() {
+  m_image.palette = m_colours.Palette();
+  return m_image;
 }
 
 void PalettePage::Blit(const BlitItem& item) {
@@ -147,7 +124,7 @@ void PalettePage::Blit(const BlitItem& item) {
     for (int x = 0; x < w; ++x) {
       const std::uint32_t c = from[x] & 0x00FFFFFFu;
       if (c != lastColour) {
-        const int index = IndexOf(c);
+        const int index = m_colours.IndexOf(c);
         if (index < 0) {
           m_overflowed = true;
           return;
@@ -164,8 +141,8 @@ namespace {
 
 // Copies the song's rows onto the page, four measures to a row, each row
 // drawn by the view's first four cells, and the title strip over the top.
-template <typename Page>
-void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int strip, Page& page) {
+void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int strip,
+                 PageComposer& page) {
   for (int g = 0; g < measures; ++g) {
     const int c = g % kMeasuresPerRow;
     if (c == 0) {

@@ -53,17 +53,17 @@ class TitleLayer {
 // current font, in a box of 30 pixels per byte by 30 from (x, y).
 void DrawTitleText(Canvas& canvas, std::string_view cp932, int x, int y, int format);
 
-// The page being composed: pictures wait in a list and are copied onto the
-// page in list order.
-class PageImage {
+// A page being composed: pictures wait in a list and are copied onto the
+// page in list order at Flush.
+class PageComposer {
  public:
   static constexpr int kMaxItems = 192;
-  PageImage(int width, int height);
+  virtual ~PageComposer() = default;
   void Add(const RasterSurface& source, int x, int y, int width, int height);
   void Flush();
-  const RasterSurface& Picture() const { return m_page; }
 
- private:
+ protected:
+  PageComposer() { m_items.reserve(kMaxItems); }
   struct BlitItem {
     const RasterSurface* source;
     int x;
@@ -71,39 +71,38 @@ class PageImage {
     int width;
     int height;
   };
-  RasterSurface m_page;
+  // Copies the item's picture, from its (0, 0), to (x, y) of the page.
+  virtual void Blit(const BlitItem& item) = 0;
+
+ private:
   std::vector<BlitItem> m_items;
 };
 
-// The same for a PNG page kept as palette indices, a quarter of the 32-bit
-// page. Its colours are taken in as pictures are copied on; when a 257th
-// turns up the page gives up (Overflowed) and the export draws a 32-bit
-// page instead.
-class PalettePage {
+// The page as 32-bit pixels.
+class PageImage final : public PageComposer {
  public:
-  PalettePage(int width, int height);
-  void Add(const RasterSurface& source, int x, int y, int width, int height);
-  void Flush();
-  bool Overflowed() const { return m_overflowed; }
-  PaletteImage& Picture() { return m_image; }
+  PageImage(int width, int height);
+  const RasterSurface& Picture() const { return m_page; }
 
  private:
-  struct BlitItem {
-    const RasterSurface* source;
-    int x;
-    int y;
-    int width;
-    int height;
-  };
-  void Blit(const BlitItem& item);
-  // The index of a colour, taken into the palette when new; -1 when full.
-  int IndexOf(std::uint32_t colour);
+  void Blit(const BlitItem& item) override;
+  RasterSurface m_page;
+};
+
+// A PNG page kept as palette indices, a quarter of the 32-bit page. Its
+// colours are taken in as pictures are copied on; when a 257th turns up the
+// page gives up (Overflowed) and the export draws a 32-bit page instead.
+class PalettePage final : public PageComposer {
+ public:
+  PalettePage(int width, int height);
+  bool Overflowed() const { return m_overflowed; }
+  PaletteImage& Picture();
+
+ private:
+  void Blit(const BlitItem& item) override;
 
   PaletteImage m_image;
-  std::vector<BlitItem> m_items;
-  static constexpr std::size_t kSlots = 1024;  // open addressing, at most a quarter full
-  std::vector<std::uint32_t> m_keys;
-  std::vector<unsigned char> m_values;
+  PaletteBuilder m_colours;
   bool m_overflowed = false;
 };
 
