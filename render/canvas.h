@@ -44,6 +44,30 @@ enum class BackgroundMode { kOpaque, kTransparent };
 // Where one line of text sits in the height of its box.
 enum class VerticalAlign { kCenter, kTop };
 
+// The pixels of a one-pixel line from (x0, y0) to (x1, y1), end point left
+// out as window systems draw polylines, one plot(x, y) each, in the order
+// Bresenham's stepping meets them.
+template <typename Plot>
+void StepLine(int x0, int y0, int x1, int y1, Plot plot) {
+  const int dx = x1 > x0 ? x1 - x0 : x0 - x1;
+  const int dy = y1 > y0 ? y0 - y1 : y1 - y0;
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  while (x0 != x1 || y0 != y1) {
+    plot(x0, y0);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
 class Canvas {
  public:
   virtual ~Canvas() = default;

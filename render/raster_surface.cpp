@@ -110,8 +110,8 @@ void RasterSurface::MoveTo(int x, int y) {
 void RasterSurface::LineTo(int x, int y) {
   // Bresenham from the pen position; the end point is left for the next
   // segment, as window systems draw polylines.
-  int x0 = m_penX;
-  int y0 = m_penY;
+  const int x0 = m_penX;
+  const int y0 = m_penY;
   // The strings and bar lines: straight runs, filled as spans. The pixels
   // are those the stepping below would set.
   if (y0 == y || x0 == x) {
@@ -129,23 +129,7 @@ void RasterSurface::LineTo(int x, int y) {
     m_penY = y;
     return;
   }
-  const int dx = std::abs(x - x0);
-  const int dy = -std::abs(y - y0);
-  const int sx = x0 < x ? 1 : -1;
-  const int sy = y0 < y ? 1 : -1;
-  int err = dx + dy;
-  while (x0 != x || y0 != y) {
-    SetPixel(x0, y0, m_pen);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x0 += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y0 += sy;
-    }
-  }
+  StepLine(x0, y0, x, y, [this](int px, int py) { SetPixel(px, py, m_pen); });
   m_penX = x;
   m_penY = y;
 }

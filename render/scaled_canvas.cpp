@@ -66,8 +66,8 @@ void ScaledCanvas::FillSpan(int left, int top, int right, int bottom) {
 void ScaledCanvas::LineTo(int x, int y) {
   // The pixels of the 1x line (end point left out, as on the surface), each
   // grown to its scaled block.
-  int x0 = m_penX;
-  int y0 = m_penY;
+  const int x0 = m_penX;
+  const int y0 = m_penY;
   if (y0 == y || x0 == x) {
     if (y0 == y && x0 != x) {
       FillSpan(x0 < x ? x0 : x + 1, y, x0 < x ? x : x0 + 1, y + 1);
@@ -78,23 +78,7 @@ void ScaledCanvas::LineTo(int x, int y) {
     m_penY = y;
     return;
   }
-  const int dx = std::abs(x - x0);
-  const int dy = -std::abs(y - y0);
-  const int sx = x0 < x ? 1 : -1;
-  const int sy = y0 < y ? 1 : -1;
-  int err = dx + dy;
-  while (x0 != x || y0 != y) {
-    FillSpan(x0, y0, x0 + 1, y0 + 1);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x0 += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y0 += sy;
-    }
-  }
+  StepLine(x0, y0, x, y, [this](int px, int py) { FillSpan(px, py, px + 1, py + 1); });
   m_penX = x;
   m_penY = y;
 }
