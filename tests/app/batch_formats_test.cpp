@@ -3,7 +3,6 @@
 // command, and our own Standard MIDI File reader.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,47 +18,22 @@
 #include "render/vector_export.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
+#include "tests/app/batch_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
 namespace {
 
+using test::Capture;
+using test::Have;
 using test::ReadFile;
-using test::TempDir;
-
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      out += buffer;
-    }
-    ::pclose(pipe);
-  }
-  return out;
-}
-
-bool Have(const char* tool) {
-  return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 constexpr int kTempo = 120;
 // One note a beat: C, D, E, F, G, A, B, C, and so on up.
 constexpr int kScale[] = {60, 62, 64, 65, 67, 69, 71, 72};
 
-class BatchFormats : public ::testing::Test {
+class BatchFormats : public test::BatchRun {
  protected:
-  int Run(const std::string& args, const std::string& shellSetup = "") {
-    const std::string command = shellSetup + "cd '" + m_dir.path().string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
-                                m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
-                                " >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Path(const std::string& name) { return m_dir.Path(name); }
-  std::string Err() { return Capture("cat '" + Path("stderr.txt") + "'"); }
-
   // measures measures of quarter notes with a lyric each, in C.
   std::string WriteSong(int measures) {
     std::int32_t beats = 4, key = 0, count = measures;
@@ -80,7 +54,6 @@ class BatchFormats : public ::testing::Test {
     return path;
   }
 
-  TempDir m_dir;
   std::unique_ptr<CSongData> m_song;
 };
 
@@ -89,7 +62,7 @@ TEST_F(BatchFormats, PdfIsVectorA4WithFontHeaderAndPages) {
     GTEST_SKIP() << "poppler-utils missing";
   }
   const std::string song = WriteSong(96);
-  ASSERT_EQ(Run("'" + song + "' out.pdf 0 san 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' out.pdf 0 san 0"), 0) << Stderr();
   const std::string info = Capture("pdfinfo '" + Path("out.pdf") + "'");
   EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
   // 24 rows of four: six under the header, then seven a page.
@@ -117,13 +90,13 @@ TEST_F(BatchFormats, PdfFollowsTheLyricsSwitch) {
     GTEST_SKIP() << "poppler-utils missing";
   }
   const std::string song = WriteSong(4);
-  ASSERT_EQ(Run("'" + song + "' with.pdf 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' with.pdf 0 hon 0"), 0) << Stderr();
   // Byte 16 of the settings file is the lyrics switch.
   auto settings = ReadFile(Path("config/Kumoito/setup.ini"));
   ASSERT_EQ(settings.size(), 24u);
   settings[16] = 0;
   test::WriteFile(Path("config/Kumoito/setup.ini"), settings);
-  ASSERT_EQ(Run("'" + song + "' without.pdf 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' without.pdf 0 hon 0"), 0) << Stderr();
   EXPECT_NE(Capture("pdftotext '" + Path("with.pdf") + "' -").find("さ"), std::string::npos);
   EXPECT_EQ(Capture("pdftotext '" + Path("without.pdf") + "' -").find("さ"), std::string::npos);
 }
@@ -133,8 +106,8 @@ TEST_F(BatchFormats, SvgIsThePageAsVectors) {
     GTEST_SKIP() << "librsvg2-bin, imagemagick or xmllint missing";
   }
   const std::string song = WriteSong(8);
-  ASSERT_EQ(Run("'" + song + "' out.svg 0 hon 0"), 0) << Err();
-  ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' out.svg 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0) << Stderr();
   // The same size as the image page, drawn by another program's renderer.
   ASSERT_EQ(
       std::system(("rsvg-convert '" + Path("out.svg") + "' -o '" + Path("svg.png") + "'").c_str()),
@@ -163,7 +136,7 @@ TEST_F(BatchFormats, SvgIsThePageAsVectors) {
 
 TEST_F(BatchFormats, MidiIsThePerformancePlayWouldWrite) {
   const std::string song = WriteSong(2);
-  ASSERT_EQ(Run("'" + song + "' out.mid 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' out.mid 0 hon 0"), 0) << Stderr();
   midi::MidiSequence sequence;
   midi::ReadSequenceFile(sequence, Path("out.mid"));
   ASSERT_EQ(sequence.form, midi::FORM_NOTES);
@@ -208,7 +181,7 @@ TEST_F(BatchFormats, WavIsThePerformanceRendered) {
     GTEST_SKIP() << "sox missing";
   }
   const std::string song = WriteSong(2);  // 8 quarter notes at 120: 4 seconds
-  ASSERT_EQ(Run("'" + song + "' out.wav 0 hon 0"), 0) << Err();
+  ASSERT_EQ(Run("'" + song + "' out.wav 0 hon 0"), 0) << Stderr();
   const std::string wav = Path("out.wav");
   EXPECT_EQ(Capture("soxi -r '" + wav + "'"), "44100\n");
   EXPECT_EQ(Capture("soxi -c '" + wav + "'"), "2\n");
@@ -229,14 +202,14 @@ TEST_F(BatchFormats, WavIsThePerformanceRendered) {
 TEST_F(BatchFormats, FailuresSayWhyOnOneLine) {
   const std::string song = WriteSong(2);
   EXPECT_EQ(Run("'" + song + "' out.wav 0 hon 0", "export KUMOITO_SOUNDFONT=/nowhere.sf2; "), 1);
-  std::string err = Err();
+  std::string err = Stderr();
   EXPECT_NE(err.find("soundfont"), std::string::npos) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_TRUE(ReadFile(Path("out.wav")).empty());
   for (const char* name : {"no/such/out.pdf", "no/such/out.svg", "no/such/out.mid"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(Run("'" + song + "' '" + name + "' 0 hon 0"), 1);
-    err = Err();
+    err = Stderr();
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   }
 }
@@ -255,7 +228,7 @@ TEST_F(BatchFormats, OnlyThePdfMapsCairoAndOnlyTheWavTheSynthesizer) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.out);
     ASSERT_EQ(Run("'" + song + "' " + c.out + " 0 hon 0", "export LD_DEBUG=files; "), 0);
-    const std::string loaded = Err();
+    const std::string loaded = Stderr();
     EXPECT_EQ(loaded.find("libcairo") != std::string::npos, c.cairo);
     EXPECT_EQ(loaded.find("libfluidsynth") != std::string::npos, c.sound);
     for (const char* library : {"libQt6", "libX11", "kumoito-window"}) {

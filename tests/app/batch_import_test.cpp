@@ -2,13 +2,11 @@
 // arranged score files from MusicXML and MIDI, and the refusals.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "import/file_import.h"
@@ -16,34 +14,19 @@
 #include "song/arrangement.h"
 #include "song/song_data.h"
 #include "song/tuning.h"
+#include "tests/app/batch_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
 namespace {
 
-using test::TempDir;
-
 std::string Fixture(const std::string& name) {
   return std::string(KUMOITO_IMPORT_DATA_DIR) + "/" + name;
 }
 
-class BatchImport : public ::testing::Test {
+class BatchImport : public test::BatchRun {
  protected:
-  int Run(const std::string& args, const std::string& shellSetup = "") {
-    const std::string command = shellSetup + "cd '" + m_dir.path().string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
-                                m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
-                                " >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Stderr() {
-    std::ifstream in(m_dir.Path("stderr.txt"));
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   bool Exists(const std::string& name) { return std::filesystem::exists(m_dir.Path(name)); }
-
-  TempDir m_dir;
 };
 
 TEST_F(BatchImport, ConvertsMusicXmlCompressedMusicXmlAndMidiToImages) {

@@ -18,38 +18,18 @@
 #include "render/image_file.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
+#include "tests/app/batch_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
 namespace {
 
+using test::Capture;
+using test::Have;
 using test::ReadFile;
-using test::TempDir;
 
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      out += buffer;
-    }
-    ::pclose(pipe);
-  }
-  return out;
-}
-
-class BatchProcess : public ::testing::Test {
+class BatchProcess : public test::BatchRun {
  protected:
-  // Runs kumoito with the arguments (already quoted for the shell) in the
-  // temporary folder, without DISPLAY or WAYLAND_DISPLAY; returns its status.
-  int Run(const std::string& args, const std::string& shellSetup = "") {
-    const std::string command = shellSetup + "cd '" + m_dir.path().string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
-                                m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
-                                " >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
   // A melody of C, E, G and C written a fifth too high (G, B, D, G) while
   // the file says it is in C.
   std::string WriteFifthTooHigh() {
@@ -67,8 +47,6 @@ class BatchProcess : public ::testing::Test {
   std::string Identify(const std::string& name) {
     return Capture("identify -format '%m %w %h' '" + m_dir.Path(name) + "' 2>/dev/null");
   }
-
-  TempDir m_dir;
 };
 
 TEST_F(BatchProcess, PngJpegAndBmpByExtension) {
