@@ -1,26 +1,16 @@
 #include "app/practice_file.h"
 
 #include <algorithm>
-#include <charconv>
-#include <vector>
+#include <optional>
 
 #include "common/file_util.h"
+#include "common/settings_lines.h"
 
 namespace kumoito {
 namespace {
 
 constexpr std::size_t kMaxFileBytes = 4096;
 constexpr std::int32_t kMaxMeasure = 1024;
-
-bool ReadNumber(std::string_view text, std::int32_t& value) {
-  std::int32_t v = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (error != std::errc() || end != text.data() + text.size()) {
-    return false;
-  }
-  value = v;
-  return true;
-}
 
 }  // namespace
 
@@ -35,21 +25,10 @@ midi::PracticeSettings ValidPracticeSettings(midi::PracticeSettings p) {
 
 midi::PracticeSettings ParsePracticeSettings(std::string_view text) {
   midi::PracticeSettings p;
-  while (!text.empty()) {
-    const std::size_t eol = text.find('\n');
-    std::string_view line = text.substr(0, eol);
-    text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-    if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-    }
-    const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) {
-      continue;
-    }
-    const std::string_view name = line.substr(0, eq);
+  ForEachSettingLine(text, [&p](std::string_view name, std::string_view value) {
     std::int32_t v = 0;
-    if (!ReadNumber(line.substr(eq + 1), v)) {
-      continue;
+    if (!ReadSettingNumber(value, v)) {
+      return;
     }
     if (name == "speed") {
       p.speed = v;
@@ -62,7 +41,7 @@ midi::PracticeSettings ParsePracticeSettings(std::string_view text) {
     } else if (name == "count_in") {
       p.countIn = v != 0;
     }
-  }
+  });
   return ValidPracticeSettings(p);
 }
 
@@ -75,15 +54,8 @@ std::string FormatPracticeSettings(const midi::PracticeSettings& practice) {
 }
 
 midi::PracticeSettings LoadPracticeSettings(const std::string& path) {
-  if (!FileExists(path)) {
-    return midi::PracticeSettings{};
-  }
-  std::vector<char> bytes(kMaxFileBytes);
-  std::size_t count = 0;
-  if (!ReadFileBytes(path, bytes.data(), bytes.size(), count)) {
-    return midi::PracticeSettings{};
-  }
-  return ParsePracticeSettings(std::string_view(bytes.data(), std::min(count, bytes.size())));
+  const std::optional<std::string> text = ReadSettingsFile(path, kMaxFileBytes);
+  return text ? ParsePracticeSettings(*text) : midi::PracticeSettings{};
 }
 
 bool SavePracticeSettings(const std::string& path, const midi::PracticeSettings& practice) {

@@ -1,10 +1,10 @@
 #include "app/window_zoom.h"
 
 #include <algorithm>
-#include <charconv>
-#include <vector>
+#include <optional>
 
 #include "common/file_util.h"
+#include "common/settings_lines.h"
 #include "render/scaled_canvas.h"
 
 namespace kumoito {
@@ -20,24 +20,12 @@ bool IsStep(int percent) {
 
 int ParseZoomPercent(std::string_view text) {
   int percent = 100;
-  while (!text.empty()) {
-    const std::size_t eol = text.find('\n');
-    std::string_view line = text.substr(0, eol);
-    text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-    if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-    }
-    constexpr std::string_view kName = "percent=";
-    if (line.substr(0, kName.size()) != kName) {
-      continue;
-    }
-    const std::string_view number = line.substr(kName.size());
-    int v = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), v);
-    if (error == std::errc() && end == number.data() + number.size() && IsStep(v)) {
+  ForEachSettingLine(text, [&percent](std::string_view name, std::string_view value) {
+    std::int32_t v = 0;
+    if (name == "percent" && ReadSettingNumber(value, v) && IsStep(v)) {
       percent = v;
     }
-  }
+  });
   return percent;
 }
 
@@ -46,15 +34,8 @@ std::string FormatZoomPercent(int percent) {
 }
 
 int LoadZoomPercent(const std::string& path) {
-  if (!FileExists(path)) {
-    return 100;
-  }
-  std::vector<char> bytes(kMaxFileBytes);
-  std::size_t count = 0;
-  if (!ReadFileBytes(path, bytes.data(), bytes.size(), count)) {
-    return 100;
-  }
-  return ParseZoomPercent(std::string_view(bytes.data(), std::min(count, bytes.size())));
+  const std::optional<std::string> text = ReadSettingsFile(path, kMaxFileBytes);
+  return text ? ParseZoomPercent(*text) : 100;
 }
 
 bool SaveZoomPercent(const std::string& path, int percent) {
