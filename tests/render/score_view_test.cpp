@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "common/sjis.h"
@@ -220,11 +221,18 @@ TEST(ScoreView, ShortAndLongMeasuresAndTheFirstShownMeasure) {
   EXPECT_EQ(f.view.EntryCount(4), 0);  // beyond the song
 }
 
-TEST(ScoreView, OffScreenACellIsDrawnWhenAskedForAndNeverPresented) {
+// Eight measures of eighths climbing two octaves, over and over: every
+// measure's cell looks different from its neighbours'.
+std::unique_ptr<CSongData> EightBusyMeasures() {
   auto song = NewSong(8, 4);
   for (int c = 0; c < 64; ++c) {
     Put(*song, c, 48 + c % 24);
   }
+  return song;
+}
+
+TEST(ScoreView, OffScreenACellIsDrawnWhenAskedForAndNeverPresented) {
+  auto song = EightBusyMeasures();
   ViewFixture shown;
   shown.view.SetSong(song.get());
   shown.view.SetFirstShownMeasure(4);
@@ -253,10 +261,7 @@ TEST(ScoreView, OffScreenACellIsDrawnWhenAskedForAndNeverPresented) {
 }
 
 TEST(ScoreView, EveryRefreshReachesTheScreenAndThePictureStaysCurrent) {
-  auto song = NewSong(8, 4);
-  for (int c = 0; c < 64; ++c) {
-    Put(*song, c, 48 + c % 24);
-  }
+  auto song = EightBusyMeasures();
   ViewFixture f;
   f.view.SetSong(song.get());
   // The screen and the cell's picture trade pixels at each showing.
