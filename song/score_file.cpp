@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "common/bytes.h"
 #include "common/file_util.h"
 #include "common/report.h"
+#include "common/sjis.h"
 #include "song/key_table.h"
 #include "song/score_layout.h"
 #include "song/song_data.h"
@@ -25,6 +27,17 @@ constexpr unsigned char kDeletedLyricistMark = 0xDD;
 template <std::size_t N>
 void LoadText(char (&field)[N], const unsigned char* p) {
   std::memcpy(field, p, N);
+}
+
+// The two oldest layouts wrote their 8-byte chords and lyrics as C strings
+// whose eighth byte was the terminator, so nothing past it is the file's own:
+// a field filled to the end keeps its first seven bytes (never half of a
+// two-byte character), and the rest of the field is cleared.
+template <std::size_t N>
+void LoadOldText(char (&field)[N], const unsigned char* p) {
+  std::memset(field, 0, N);
+  const char* text = reinterpret_cast<const char*>(p);
+  SetFieldText(field, std::string_view(text, FieldLength(text, N)));
 }
 
 template <std::size_t N>
@@ -119,7 +132,7 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
   for (int b = 0; b < kMaxBeats; ++b) {
     BeatChord& beat = song.m_beatChords[b];
     if (oldChords) {
-      LoadText(beat.chord, data + b * L::kOldChordRecordSize);
+      LoadOldText(beat.chord, data + b * L::kOldChordRecordSize);
       std::memset(beat.chordMid, 0, sizeof beat.chordMid);
     } else {
       const unsigned char* p = data + L::kChordBlock + b * L::kChordRecordSize;
@@ -137,7 +150,7 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
       cell.pitch[0] = LoadLE32Signed(p);
       cell.pitch[1] = SLOT_HOLD;
       cell.pitch[2] = SLOT_NONE;
-      LoadText(cell.lyric[0], p + 4);
+      LoadOldText(cell.lyric[0], p + 4);
     } else {
       const std::size_t base = oldChords ? L::kOldCellBlock : L::kCellBlock;
       DecodeCell(cell, data + base + c * L::kCellRecordSize);

@@ -217,23 +217,30 @@ TEST_F(ScoreFileTest, ImageBytesSitAtTheirOffsets) {
 
 TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
   Bytes b(L::kOldestSize, 0);
-  PutText(b, 0, "ABCDEFGH");  // 8 characters without terminator: all kept
+  // The old writers' eighth byte was always the terminator.
+  PutText(b, 0, "ABCDEFGH");
   PutText(b, 8, "G7");
+  PutText(b, 16, "Ab\x81\x40" "cd\x83\x41");  // a two-byte character in bytes 6 and 7
   for (int c = 0; c < kMaxCells; ++c) {
-    PutLE32(b, L::kOldCellBlock + c * 12, c == 0 ? 62 : SLOT_REST);
+    PutLE32(b, L::kOldCellBlock + c * 12, c == 0 ? 62 : c == 2 ? 64 : SLOT_REST);
   }
   PutText(b, L::kOldCellBlock + 4, "LYRICSXY");  // no NUL within 8 bytes
+  PutText(b, L::kOldCellBlock + 2 * 12 + 4, std::string("ab\0junk", 8));
   PutLE32(b, L::kOldestHeader, 2);
   PutLE16(b, L::kOldestHeader + 4, 4);
   PutLE32(b, L::kOldestHeader + 8, 1);
   Loaded l = LoadBytes(m_dir, b);
-  EXPECT_EQ(FieldText(l.song->m_beatChords[0].chord), "ABCDEFGH");
+  EXPECT_EQ(FieldText(l.song->m_beatChords[0].chord), "ABCDEFG");
   EXPECT_STREQ(l.song->m_beatChords[1].chord, "G7");
+  EXPECT_EQ(FieldText(l.song->m_beatChords[2].chord), "Ab\x81\x40" "cd");
+  EXPECT_EQ(l.song->m_beatChords[2].chord[7], '\0');
   EXPECT_STREQ(l.song->m_beatChords[0].chordMid, "");
   EXPECT_EQ(l.song->m_cells[0].pitch[0], 62);
   EXPECT_EQ(l.song->m_cells[0].pitch[1], SLOT_HOLD);
   EXPECT_EQ(l.song->m_cells[0].pitch[2], SLOT_NONE);
-  EXPECT_EQ(FieldText(l.song->m_cells[0].lyric[0]), "LYRICSXY");
+  EXPECT_EQ(FieldText(l.song->m_cells[0].lyric[0]), "LYRICSX");
+  // What followed an old terminator was never the file's text.
+  EXPECT_EQ(std::string(l.song->m_cells[2].lyric[0], 8), std::string("ab\0\0\0\0\0\0", 8));
   EXPECT_EQ(l.song->m_cells[1].pitch[0], SLOT_REST);
   EXPECT_EQ(l.song->m_info.tempo, 120);
   EXPECT_EQ(l.measures, 2);
@@ -244,6 +251,7 @@ TEST_F(ScoreFileTest, OldestVersionConvertsChordsAndEighthCells) {
 TEST_F(ScoreFileTest, OldChordVersionKeepsCurrentCellsAndDefaultInfo) {
   Bytes b(L::kOldChordSize, 0);
   PutText(b, 8 * 5, "Dm");
+  PutText(b, 8 * 6, "Cmaj7b13");
   PutLE32(b, L::kOldCellBlock + 3 * L::kCellRecordSize, 72);
   PutLE32(b, L::kOldCellBlock + 3 * L::kCellRecordSize + 4, 74);
   PutLE32(b, L::kOldChordHeader, 3);
@@ -251,6 +259,7 @@ TEST_F(ScoreFileTest, OldChordVersionKeepsCurrentCellsAndDefaultInfo) {
   PutLE16(b, L::kOldChordHeader + 6, 7);
   Loaded l = LoadBytes(m_dir, b);
   EXPECT_STREQ(l.song->m_beatChords[5].chord, "Dm");
+  EXPECT_STREQ(l.song->m_beatChords[6].chord, "Cmaj7b1");
   EXPECT_EQ(l.song->m_cells[3].pitch[0], 72);
   EXPECT_EQ(l.song->m_cells[3].pitch[1], 74);
   EXPECT_EQ(l.song->m_info.tempo, 120);
