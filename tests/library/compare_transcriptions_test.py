@@ -247,5 +247,79 @@ class IndexMistakes(Folder):
         self.assertIn("sakura.txt: no transcription is listed", output)
 
 
+class TwoIndependentSourcesAreRequired(Folder):
+    """--require-all wants two agreeing transcriptions found in different places,
+    and both must bear out every measure where one of our notes starts."""
+
+    TUNE = "X:1\nL:1/4\nK:C\nC D E F | G A B c | d4 |]\n"
+    SLIP = "X:1\nL:1/4\nK:C\nC D E F | G A B B | d4 |]\n"
+
+    def setUp(self):
+        super().setUp()
+        self.song("tune.txt", 4, "C", "notes: | C4q D4 E4 F4 | G4q A4 B4 C5 | D5w |\n")
+
+    def transcription(self, name, url, body=None):
+        found = "%% Found at: %s\n" % url if url else ""
+        write(self.dir, name, "% A test tune.\n" + found + (body or self.TUNE))
+
+    def check(self, entries):
+        index = self.index("song tune.txt\n" + entries)
+        return self.run_script("--index", index, "--require-all")
+
+    def test_two_repositories_are_enough(self):
+        self.transcription("a.abc", "https://github.com/one/songs/blob/0123/a.abc")
+        self.transcription("b.abc", "https://www.example.org/hymns/b.html")
+        code, output = self.check("a.abc\nb.abc\n")
+        self.assertEqual(code, 0, output)
+
+    def test_one_transcription_is_listed_on_one_line(self):
+        self.transcription("a.abc", "https://github.com/one/songs/blob/0123/a.abc")
+        code, output = self.check("a.abc\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("tune.txt: 1 agreeing independent source (one/songs), two are required\n",
+                      output)
+        # Without --require-all the shortfall is only told.
+        code, output = self.run_script("--index", os.path.join(self.dir, "index.txt"))
+        self.assertEqual(code, 0, output)
+        self.assertIn("(not required)", output)
+
+    def test_two_files_of_one_repository_count_once(self):
+        self.transcription("a.abc", "https://github.com/one/songs/blob/0123/a.abc")
+        self.transcription("b.abc", "https://github.com/One/Songs/blob/4567/other/b.abc")
+        self.transcription("c.abc", "https://github.com/one/songs-too/blob/0123/c.abc")
+        code, output = self.check("a.abc\nb.abc\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("1 agreeing independent source", output)
+        code, output = self.check("a.abc\nc.abc\n")
+        self.assertEqual(code, 0, output)
+
+    def test_a_transcription_that_differs_or_says_no_origin_does_not_count(self):
+        self.transcription("a.abc", "https://github.com/one/songs/blob/0123/a.abc")
+        self.transcription("slip.abc", "https://github.com/two/songs/blob/0123/s.abc", self.SLIP)
+        self.transcription("nowhere.abc", None)
+        code, output = self.check("a.abc\nslip.abc\nnowhere.abc\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("slip.abc: differs from measure 2", output)
+        self.assertIn("tune.txt: 1 agreeing independent source (one/songs), two are required; "
+                      "nowhere.abc does not say where it was found", output)
+
+    def test_a_measure_left_out_is_not_borne_out(self):
+        self.transcription("a.abc", "https://github.com/one/songs/blob/0123/a.abc")
+        self.transcription("slip.abc", "https://github.com/two/songs/blob/0123/s.abc", self.SLIP)
+        code, output = self.check("a.abc\nslip.abc\n  accept measure 2: a variant\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("tune.txt: measure 2 borne out by one/songs only", output)
+        # A short transcription bears out only the measures it reaches.
+        code, output = self.check("a.abc\nslip.abc notes=4\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("tune.txt: measures 2-3 borne out by one/songs only", output)
+
+    def test_library_transcriptions_say_where_they_were_found(self):
+        for name in sorted(os.listdir(TRANSCRIPTIONS)):
+            if name.endswith((".abc", ".ly")):
+                self.assertIsNotNone(ct.transcription_origin(os.path.join(TRANSCRIPTIONS, name)),
+                                     name)
+
+
 if __name__ == "__main__":
     unittest.main()
