@@ -245,6 +245,17 @@ class IndexMistakes(Folder):
                                        "--require-all")
         self.assertEqual(code, 1, output)
         self.assertIn("sakura.txt: no transcription is listed", output)
+        # The weaker gate still wants one; furusato's one source is only listed.
+        code, output = self.run_script("--index", index, "--transcriptions", TRANSCRIPTIONS,
+                                       "--require-one")
+        self.assertEqual(code, 1, output)
+        self.assertIn("sakura.txt: no transcription is listed\n", output)
+        self.assertIn("furusato.txt: 1 agreeing independent source", output)
+        os.remove(os.path.join(self.songs, "sakura.txt"))
+        code, output = self.run_script("--index", index, "--transcriptions", TRANSCRIPTIONS,
+                                       "--require-one")
+        self.assertEqual(code, 0, output)
+        self.assertIn("two are required (not required)", output)
 
 
 class TwoIndependentSourcesAreRequired(Folder):
