@@ -715,7 +715,8 @@ std::optional<Rect> CKumoitoDlg::EditMarkRect() const {
   // width; the frame takes the first or second half of that place.
   const Rect cell = ScoreCellRect(shown);
   const int step = cell.Width() / 10;
-  const int left = cell.left + (slot->cell % cellsPerMeasure + 1) * step - 2 + slot->slot * step / 2;
+  const int left =
+      cell.left + (slot->cell % cellsPerMeasure + 1) * step - 2 + slot->slot * step / 2;
   return Rect{left, cell.top + 12, left + step / 2 + 8, cell.top + 70};
 }
 

@@ -101,17 +101,18 @@ InputToolWindow::~InputToolWindow() {
   m_logic.SetStateChangedCallback(nullptr);
 }
 
-void InputToolWindow::keyPressEvent(QKeyEvent* event) {
-  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  // The box has taken its number when the key comes on to the window.
-  if (enter && qobject_cast<QSpinBox*>(focusWidget()) != nullptr) {
-    event->accept();
-    return;
-  }
-  KumoitoDialog::keyPressEvent(event);
-}
-
 bool InputToolWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in a number box takes its number and goes no further: the window
+  // would take it as its default button and close.
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* box = qobject_cast<QSpinBox*>(watched);
+    if (box != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      box->interpretText();
+      box->selectAll();
+      return true;
+    }
+  }
   // Ctrl+Z and Ctrl+Y undo the song here, not the text of a number box.
   if (event->type() == QEvent::ShortcutOverride) {
     const auto* key = static_cast<QKeyEvent*>(event);

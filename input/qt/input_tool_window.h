@@ -26,7 +26,6 @@ class InputToolWindow : public KumoitoDialog {
   ~InputToolWindow() override;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

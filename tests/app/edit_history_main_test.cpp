@@ -243,7 +243,7 @@ TEST_F(EditHistoryMainTest, TheEditMarkFollowsTheToolAndTheScroll) {
   SaveScore(*longSong, 4, 0, path, 1);
   m_logic->OpenScore(path, false);
   ASSERT_TRUE(Tool().SelectPosition(60, 1));
-  EXPECT_FALSE(m_face.mark);  // row 8 is below the six rows shown
+  EXPECT_FALSE(m_face.mark);                 // row 8 is below the six rows shown
   m_logic->OnScroll(ScrollAction::kBottom);  // rows 4 to 8, from measure 25
   ASSERT_TRUE(m_face.mark);
   EXPECT_EQ(m_face.mark->top, first.top + (ScoreCellRect(59 - 24).top - cell0.top));

@@ -48,7 +48,7 @@ class InputToolWindowTest : public ::testing::Test {
 TEST_F(InputToolWindowTest, IsTheModelessPinkToolWithItsSevenControls) {
   EXPECT_EQ(window->windowTitle(), QString::fromUtf8("入力ダイアログ"));
   EXPECT_FALSE(window->isModal());
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(window->palette().color(QPalette::Window), QColor(255, 200, 200));
 
   EXPECT_EQ(Control<QComboBox>(kIdcInputType)->count(), 3);
@@ -117,6 +117,33 @@ TEST_F(InputToolWindowTest, TextThatIsNoNumberInRangeIsNotUsed) {
   EXPECT_EQ(redraws, 0);
   Type(Control<QSpinBox>(kIdcInputBeat), "7");
   EXPECT_EQ(logic.Beat(), 7);
+}
+
+TEST_F(InputToolWindowTest, NoteValueListShowsTheNotesSixteenths) {
+  // A half note: eight sixteenths from measure 2's first slot.
+  song->m_cells[8].pitch[0] = 60;
+  for (int i = 1; i < 8; ++i) {
+    song->m_cells[8 + i / 2].pitch[i % 2] = SLOT_HOLD;
+  }
+  song->m_cells[12].pitch[0] = SLOT_REST;
+  ASSERT_TRUE(logic.SelectPosition(2, 1));
+  EXPECT_EQ(Control<QComboBox>(kIdcInputNoteValue)->currentText(), QString::fromUtf8("(8)2分音符"));
+  song->m_cells[10].pitch[0] = SLOT_REST;
+  ASSERT_TRUE(logic.SelectPosition(2, 1));
+  EXPECT_EQ(Control<QComboBox>(kIdcInputNoteValue)->currentText(), QString::fromUtf8("(4)4分音符"));
+}
+
+TEST_F(InputToolWindowTest, EnterInANumberBoxAppliesItAndTheToolStays) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Type(Control<QSpinBox>(kIdcInputBeat), "5");
+  EXPECT_EQ(logic.Beat(), 5);
+  EXPECT_TRUE(window->isVisible());
+  Type(Control<QSpinBox>(kIdcInputMeasureCount), "10");
+  EXPECT_EQ(song->m_measureCount, 10);
+  EXPECT_TRUE(window->isVisible());
+  window->close();
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(InputToolWindowTest, EnterAndEscapeHideIt) {
