@@ -70,6 +70,16 @@ void CInputDlg::CommitEdit() {
   }
 }
 
+int CInputDlg::MeasureCountHigh() const {
+  // A longer song (a file, an import) shows its own count, and its arrow
+  // takes off one measure, not all those beyond the usual limit.
+  if (m_song == nullptr) {
+    return kInputMaxMeasureCount;
+  }
+  return std::max(kInputMaxMeasureCount,
+                  std::min<int>(m_song->m_measureCount, m_song->MaxMeasureCount()));
+}
+
 std::optional<SlotAddress> CInputDlg::EditedSlot() const {
   if (m_song == nullptr) {
     return std::nullopt;
@@ -141,7 +151,7 @@ void CInputDlg::SetSong(CSongData* song) {
   m_song = song;
   if (m_song != nullptr) {
     m_measureCount =
-        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, kInputMaxMeasureCount);
+        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
   }
   ClampPosition();
   Changed();
@@ -152,7 +162,7 @@ void CInputDlg::SyncWithSong() {
     return;
   }
   m_measureCount =
-      std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, kInputMaxMeasureCount);
+      std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
   m_requestedHigh = std::max(m_measureLow, m_song->m_measureCount + 1);
   ClampPosition();
   ShowPosition(m_beat - 1, m_measure - 1);
@@ -240,7 +250,7 @@ void CInputDlg::OnMeasureCountChanged(int count) {
   if (!m_initialized) {
     return;
   }
-  if (count < kInputMinMeasureCount || count > kInputMaxMeasureCount) {
+  if (count < kInputMinMeasureCount || count > MeasureCountHigh()) {
     Changed();
     return;
   }
@@ -253,7 +263,7 @@ void CInputDlg::OnMeasureCountChanged(int count) {
     m_song->SetMeasureCount(count);
     CommitEdit();
     m_measureCount =
-        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, kInputMaxMeasureCount);
+        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
     // The measures the tool reaches follow the song, one beyond its end.
     m_requestedHigh = std::max(m_measureLow, m_song->m_measureCount + 1);
     ClampPosition();

@@ -115,6 +115,9 @@ class CInputDlg {
 
   // What the controls show.
   int MeasureCount() const { return m_measureCount; }
+  // The highest measure count 小節数 offers: 128, or the song's own when
+  // it is longer.
+  int MeasureCountHigh() const;
   int Measure() const { return m_measure; }
   int MeasureLow() const { return m_measureLow; }
   int MeasureHigh() const { return m_measureHigh; }

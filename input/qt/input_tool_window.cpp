@@ -135,7 +135,7 @@ void InputToolWindow::Refresh() {
   const QSignalBlocker b5(m_string);
   const QSignalBlocker b6(m_kandokoro);
   const QSignalBlocker b7(m_noteValue);
-  m_measureCount->setRange(kInputMinMeasureCount, kInputMaxMeasureCount);
+  m_measureCount->setRange(kInputMinMeasureCount, m_logic.MeasureCountHigh());
   m_measureCount->setValue(m_logic.MeasureCount());
   m_measure->setRange(m_logic.MeasureLow(), m_logic.MeasureHigh());
   m_measure->setValue(m_logic.Measure());

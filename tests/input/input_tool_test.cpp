@@ -235,6 +235,19 @@ TEST_F(InputToolTest, MeasureCountShowsTheSongAndTheRangesFollowIt) {
   EXPECT_EQ(tool.Measure(), 10);  // kept inside the shorter song
 }
 
+TEST_F(InputToolTest, ALongerSongKeepsItsCountAndLosesOneMeasurePerStep) {
+  Initialize();
+  Open(200);
+  EXPECT_EQ(tool.MeasureCount(), 200);
+  EXPECT_EQ(tool.MeasureCountHigh(), 200);
+  tool.OnMeasureCountChanged(199);
+  EXPECT_EQ(song->m_measureCount, 199);
+  tool.OnMeasureCountChanged(201);  // above the song's own: not offered
+  EXPECT_EQ(song->m_measureCount, 199);
+  Open(8);
+  EXPECT_EQ(tool.MeasureCountHigh(), kInputMaxMeasureCount);
+}
+
 TEST_F(InputToolTest, CuttingMeasuresWithNotesSaysHowMany) {
   Initialize();
   Open(16);
