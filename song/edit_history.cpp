@@ -3,8 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cassert>
 #include <array>
+#include <cassert>
 #include <cstring>
 #include <span>
 #include <type_traits>
@@ -32,11 +32,12 @@ auto Bytes(T& member) {
 // The song's state, block by block, in one fixed order.
 template <typename Song>
 auto StateBlocks(Song& song) {
-  return std::array{Bytes(song.m_beatChords),   Bytes(song.m_cells),        Bytes(song.m_info),
-                    Bytes(song.m_measureCount), Bytes(song.m_beatsPerMeasure),
-                    Bytes(song.m_headerWord),   Bytes(song.m_keyIndex),     Bytes(song.m_freeText),
-                    Bytes(song.m_beatMarkA),    Bytes(song.m_beatMarkB),    Bytes(song.m_lowestPitch),
-                    Bytes(song.m_highestPitch), Bytes(song.m_keyName),      Bytes(song.m_extraTexts)};
+  return std::array{
+      Bytes(song.m_beatChords),   Bytes(song.m_cells),           Bytes(song.m_info),
+      Bytes(song.m_measureCount), Bytes(song.m_beatsPerMeasure), Bytes(song.m_headerWord),
+      Bytes(song.m_keyIndex),     Bytes(song.m_freeText),        Bytes(song.m_beatMarkA),
+      Bytes(song.m_beatMarkB),    Bytes(song.m_lowestPitch),     Bytes(song.m_highestPitch),
+      Bytes(song.m_keyName),      Bytes(song.m_extraTexts)};
 }
 
 void PutU32(std::vector<unsigned char>& out, std::uint32_t v) {
@@ -134,8 +135,7 @@ void CaptureSongState(const CSongData& song, std::vector<unsigned char>& state) 
 
 EditHistory::EditHistory(std::size_t capacity) : m_capacity(std::max<std::size_t>(capacity, 1)) {}
 
-void EditHistory::BeginEdit(const CSongData& song, std::string_view name,
-                            std::int64_t ownerState) {
+void EditHistory::BeginEdit(const CSongData& song, std::string_view name, std::int64_t ownerState) {
   if (m_depth++ > 0) {
     return;
   }
