@@ -272,40 +272,6 @@ TEST_F(InputToolTest, CuttingMeasuresWithNotesSaysHowMany) {
   EXPECT_EQ(CInputDlg::MeasuresWithNotes(*song, 0, 20), 1);
 }
 
-TEST_F(InputToolTest, EveryChangeIsOneNamedStepOfTheHistory) {
-  EditHistory history;
-  tool.SetHistory(&history);
-  Initialize();
-  Open(8);
-  ASSERT_TRUE(tool.SelectPosition(3, 5));
-  tool.OnTypeSelected(kTypePluck);  // writes twice, one step
-  EXPECT_EQ(history.UndoCount(), 1u);
-  EXPECT_EQ(history.UndoName(), "小節 3 の音");
-  tool.OnKandokoroSelected((tool.KandokoroIndex() + 5) % 26);
-  tool.OnStringSelected((tool.StringIndex() + 1) % 3);
-  EXPECT_EQ(history.UndoCount(), 3u);
-  const std::int32_t written = SlotAt(3, 5);
-  tool.OnMeasureCountChanged(2);
-  EXPECT_EQ(history.UndoName(), "小節数");
-
-  ASSERT_TRUE(history.Undo(*song));
-  tool.SyncWithSong();
-  EXPECT_EQ(song->m_measureCount, 8);
-  EXPECT_EQ(tool.MeasureCount(), 8);
-  EXPECT_EQ(tool.MeasureHigh(), 9);
-  EXPECT_EQ(SlotAt(3, 5), written);
-  ASSERT_TRUE(history.Undo(*song));  // the string
-  ASSERT_TRUE(history.Undo(*song));  // the kandokoro
-  ASSERT_TRUE(history.Undo(*song));  // the note
-  tool.SyncWithSong();
-  EXPECT_EQ(SlotAt(3, 5), SLOT_HOLD);
-  EXPECT_EQ(tool.TypeIndex(), kTypeHold);  // the tool shows the undone slot
-  ASSERT_TRUE(history.Redo(*song));
-  tool.SyncWithSong();
-  EXPECT_EQ(tool.TypeIndex(), kTypePluck);
-  tool.SetHistory(nullptr);
-}
-
 TEST_F(InputToolTest, NoteStepIsNamedForTheMeasureItLiesIn) {
   EditHistory history;
   tool.SetHistory(&history);

@@ -119,20 +119,6 @@ TEST_F(InputToolWindowTest, TextThatIsNoNumberInRangeIsNotUsed) {
   EXPECT_EQ(logic.Beat(), 7);
 }
 
-TEST_F(InputToolWindowTest, NoteValueListShowsTheNotesSixteenths) {
-  // A half note: eight sixteenths from measure 2's first slot.
-  song->m_cells[8].pitch[0] = 60;
-  for (int i = 1; i < 8; ++i) {
-    song->m_cells[8 + i / 2].pitch[i % 2] = SLOT_HOLD;
-  }
-  song->m_cells[12].pitch[0] = SLOT_REST;
-  ASSERT_TRUE(logic.SelectPosition(2, 1));
-  EXPECT_EQ(Control<QComboBox>(kIdcInputNoteValue)->currentText(), QString::fromUtf8("(8)2分音符"));
-  song->m_cells[10].pitch[0] = SLOT_REST;
-  ASSERT_TRUE(logic.SelectPosition(2, 1));
-  EXPECT_EQ(Control<QComboBox>(kIdcInputNoteValue)->currentText(), QString::fromUtf8("(4)4分音符"));
-}
-
 TEST_F(InputToolWindowTest, EnterInANumberBoxAppliesItAndTheToolStays) {
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

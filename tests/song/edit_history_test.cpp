@@ -140,21 +140,6 @@ TEST(EditHistory, NestedEditsMakeOneStepAndEmptyStepsAreDropped) {
   EXPECT_EQ(song->m_cells[1].pitch[1], SLOT_HOLD);
 }
 
-TEST(EditHistory, OwnerNumberComesBackWithItsStep) {
-  auto song = test::NewSong(8);
-  EditHistory history;
-  // The owner's number alone changing is a step too.
-  history.BeginEdit(*song, "key", 3);
-  EXPECT_TRUE(history.CommitEdit(*song, 5));
-  const auto undone = history.Undo(*song);
-  ASSERT_TRUE(undone);
-  EXPECT_EQ(undone->ownerState, 3);
-  EXPECT_EQ(undone->name, "key");
-  const auto redone = history.Redo(*song);
-  ASSERT_TRUE(redone);
-  EXPECT_EQ(redone->ownerState, 5);
-}
-
 TEST(EditHistory, KeepsItsCapacityDroppingTheOldestSteps) {
   auto song = test::NewSong(64);
   EditHistory history(250);
