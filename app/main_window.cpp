@@ -213,6 +213,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   m_inputTool = std::make_unique<CInputDlg>(
       [this] { m_face.Post([this] { OnRedrawScore(); }, std::chrono::milliseconds(0)); });
   m_inputTool->Initialize();
+  m_inputTool->SetHistory(&m_history);
+  m_inputTool->SetOwnerCallback([this] { UpdateEditMark(); });
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
   if (result == StartResult::kInteractive && !m_options.startFile.empty()) {
@@ -436,6 +438,8 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
   if (m_inputTool) {
     m_inputTool->SetSong(nullptr);
   }
+  // The steps belong to the song they were made on.
+  m_history.Clear();
   m_song.reset();
   if (foreign) {
     m_song = std::move(loaded.song);
@@ -470,6 +474,7 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
   m_view.RefreshScoreView();
   m_face.SetScrollRange(HighestScrollPosition());
   m_view.SetCursorSlot(kNoCursorSlot);
+  m_shownMeasureCount = m_song->m_measureCount;
   if (m_interactive) {
     m_face.ShowPractice(m_practice, m_song->m_measureCount);
   }
@@ -478,6 +483,7 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
     m_inputTool->SetMeasureRange(1, m_song->m_measureCount + 1);
     m_inputTool->SetStringState(m_basePitch, m_tuning);
   }
+  UpdateEditMark();
   if (!loaded.notices.empty()) {
     if (m_batch) {
       for (const std::string& notice : loaded.notices) {
@@ -508,14 +514,20 @@ void CKumoitoDlg::OnFirstStringChanged(int index) {
   if (index < 0 || index >= kFirstStringCount) {
     return;
   }
+  const std::int64_t before = OwnerState();
   m_settings.firstStringValue = kFirstStringList[index].value;
   m_basePitch = FirstStringPitch(m_settings.firstStringValue);
   RebuildOpenStrings();
+  if (m_song) {
+    // The octave fitting moves the notes: undoable with the choice.
+    m_history.BeginEdit(*m_song, "一の糸の変更", before);
+    FitOctave(*m_song, m_basePitch);
+    m_history.CommitEdit(*m_song, OwnerState());
+  }
+  // After the fitting: the tool shows the notes as they now lie on the new
+  // strings.
   if (m_inputTool) {
     m_inputTool->SetStringState(m_basePitch, m_tuning);
-  }
-  if (m_song) {
-    FitOctave(*m_song, m_basePitch);
   }
   m_view.RefreshScoreView();
 }
@@ -538,9 +550,14 @@ void CKumoitoDlg::OnKeyChanged(int index) {
     return;
   }
   const int oldKey = ValidMajorKeyIndex(m_settings.key);
+  m_history.BeginEdit(*m_song, "調の変更", OwnerState());
   m_settings.key = index;
   ChangeKey(*m_song, oldKey, index);
   FitOctave(*m_song, m_basePitch);
+  m_history.CommitEdit(*m_song, OwnerState());
+  if (m_inputTool) {
+    m_inputTool->SyncWithSong();
+  }
   m_view.RefreshScoreView();
 }
 
@@ -574,6 +591,7 @@ void CKumoitoDlg::OnScroll(ScrollAction action, int thumbPosition) {
   m_face.SetScrollPosition(position);
   m_view.SetFirstShownMeasure(position * kScoreCellColumns);
   m_view.RefreshScoreView();
+  UpdateEditMark();
 }
 
 void CKumoitoDlg::OnCellClick(int cell, int column) {
@@ -586,7 +604,125 @@ void CKumoitoDlg::OnCellClick(int cell, int column) {
 
 void CKumoitoDlg::OnRedrawScore() {
   if (!m_destroyed) {
+    FollowMeasureCount();
     m_view.RefreshScoreView();
+    UpdateEditMark();
+  }
+}
+
+void CKumoitoDlg::FollowMeasureCount() {
+  if (!m_song || m_song->m_measureCount == m_shownMeasureCount) {
+    return;
+  }
+  m_shownMeasureCount = m_song->m_measureCount;
+  const int highest = HighestScrollPosition();
+  m_face.SetScrollRange(highest);
+  if (ScrollPosition() > highest) {
+    m_face.SetScrollPosition(highest);
+    m_view.SetFirstShownMeasure(highest * kScoreCellColumns);
+  }
+  if (m_interactive) {
+    m_face.ShowPractice(m_practice, m_song->m_measureCount);
+  }
+  if (m_inputTool) {
+    m_inputTool->SetMeasureRange(1, m_song->m_measureCount + 1);
+  }
+}
+
+std::int64_t CKumoitoDlg::OwnerState() const {
+  return static_cast<std::int64_t>(m_settings.key) << 32 |
+         static_cast<std::uint32_t>(m_settings.firstStringValue);
+}
+
+void CKumoitoDlg::ApplyOwnerState(std::int64_t state) {
+  const auto key = static_cast<std::int32_t>(state >> 32);
+  const auto firstString = static_cast<std::int32_t>(static_cast<std::uint32_t>(state));
+  if (key != m_settings.key) {
+    m_settings.key = key;
+    m_face.SelectCombo(kKeyCombo, ValidMajorKeyIndex(key));
+  }
+  if (firstString != m_settings.firstStringValue) {
+    m_settings.firstStringValue = firstString;
+    for (int i = 0; i < kFirstStringCount; ++i) {
+      if (kFirstStringList[i].value == (firstString == -1 ? 0 : firstString)) {
+        m_face.SelectCombo(kFirstStringCombo, i);
+      }
+    }
+    m_basePitch = FirstStringPitch(firstString);
+    RebuildOpenStrings();
+  }
+}
+
+void CKumoitoDlg::ShowChangedSong() {
+  FollowMeasureCount();
+  if (m_inputTool) {
+    m_inputTool->SetStringState(m_basePitch, m_tuning);
+    m_inputTool->SyncWithSong();
+  }
+  m_view.RefreshScoreView();
+  UpdateEditMark();
+}
+
+bool CKumoitoDlg::Undo() {
+  if (!m_song || m_destroyed) {
+    return false;
+  }
+  const auto applied = m_history.Undo(*m_song);
+  if (!applied) {
+    return false;
+  }
+  ApplyOwnerState(applied->ownerState);
+  ShowChangedSong();
+  return true;
+}
+
+bool CKumoitoDlg::Redo() {
+  if (!m_song || m_destroyed) {
+    return false;
+  }
+  const auto applied = m_history.Redo(*m_song);
+  if (!applied) {
+    return false;
+  }
+  ApplyOwnerState(applied->ownerState);
+  ShowChangedSong();
+  return true;
+}
+
+std::string CKumoitoDlg::UndoCaption() const {
+  return m_history.CanUndo() ? "元に戻す: " + std::string(m_history.UndoName()) : "元に戻す";
+}
+
+std::string CKumoitoDlg::RedoCaption() const {
+  return m_history.CanRedo() ? "やり直し: " + std::string(m_history.RedoName()) : "やり直し";
+}
+
+std::optional<Rect> CKumoitoDlg::EditMarkRect() const {
+  if (!m_song || !m_inputTool || m_song->m_beatsPerMeasure < kMinBeatsPerMeasure ||
+      m_song->m_beatsPerMeasure > kMaxBeatsPerMeasure) {
+    return std::nullopt;
+  }
+  const auto slot = m_inputTool->EditedSlot();
+  if (!slot) {
+    return std::nullopt;
+  }
+  const int cellsPerMeasure = 2 * m_song->m_beatsPerMeasure;
+  const int shown = slot->cell / cellsPerMeasure - m_view.FirstShownMeasure();
+  if (shown < 0 || shown >= kScoreCellCount) {
+    return std::nullopt;
+  }
+  // A cell draws the kandokoro of half beat c at (c + 1) tenths of its
+  // width; the frame takes the first or second half of that place.
+  const Rect cell = ScoreCellRect(shown);
+  const int step = cell.Width() / 10;
+  const int left =
+      cell.left + (slot->cell % cellsPerMeasure + 1) * step - 2 + slot->slot * step / 2;
+  return Rect{left, cell.top + 12, left + step / 2 + 8, cell.top + 70};
+}
+
+void CKumoitoDlg::UpdateEditMark() {
+  if (!m_destroyed && m_interactive) {
+    m_face.ShowEditMark(EditMarkRect());
   }
 }
 
@@ -633,6 +769,7 @@ void CKumoitoDlg::OnCursor(std::int64_t slot) {
     m_view.SetFirstShownMeasure(position * kScoreCellColumns);
     m_view.SetCursorSlot(slot);
     m_view.RefreshScoreView();
+    UpdateEditMark();
     return;
   }
   m_view.SetCursorSlot(slot);
@@ -691,7 +828,9 @@ void CKumoitoDlg::RunCommand(int command) {
       break;
     case kCommandSongInfo:
       if (m_song) {
+        m_history.BeginEdit(*m_song, "曲情報");
         m_face.RunSongInfoDialog(*m_song);
+        m_history.CommitEdit(*m_song);
       }
       break;
     case kCommandHelp:
@@ -730,8 +869,10 @@ void CKumoitoDlg::Destroy() {
   m_view.SetSong(nullptr);
   m_view.ReleaseAllCells();
   if (m_inputTool) {
+    m_inputTool->SetOwnerCallback(nullptr);
     m_inputTool->SetSong(nullptr);
   }
+  m_history.Clear();
   m_song.reset();
   m_inputTool.reset();
 }

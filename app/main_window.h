@@ -27,6 +27,7 @@
 #include "render/offscreen_control.h"
 #include "render/score_view.h"
 #include "render/vector_export.h"
+#include "song/edit_history.h"
 
 namespace kumoito {
 
@@ -109,6 +110,9 @@ class MainWindowFace {
   // The practice row shows these settings; its measure boxes go up to
   // measureCount. A face without that row ignores it.
   virtual void ShowPractice(const midi::PracticeSettings&, int /*measureCount*/) {}
+  // The frame around the slot the input tool writes, in client pixels at
+  // 100 %; none when that slot is not shown. Only a window draws it.
+  virtual void ShowEditMark(const std::optional<Rect>& /*frame*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -201,6 +205,19 @@ class CKumoitoDlg {
   void OnCursor(std::int64_t slot);
   const midi::PracticeSettings& Practice() const { return m_practice; }
 
+  // Undo and redo of the song's last change (Ctrl+Z, Ctrl+Y): the score,
+  // the input tool and the lists the change moved show the result. False
+  // when there was nothing to undo or redo.
+  bool Undo();
+  bool Redo();
+  // The context menu's items: "元に戻す: " and the step's name; just the verb
+  // when there is none.
+  std::string UndoCaption() const;
+  std::string RedoCaption() const;
+  const EditHistory& History() const { return m_history; }
+  // Where the score marks the slot the input tool writes (ShowEditMark).
+  std::optional<Rect> EditMarkRect() const;
+
   // For the window that shows the controls, and for tests.
   COffScreenControl& Control(int controlNumber);
   CButtonPicture& Buttons() { return m_buttons; }
@@ -225,6 +242,15 @@ class CKumoitoDlg {
   PrintHeader MakePrintHeader() const;
   void RewriteScratchScore();
   void SetPlayCaption(std::string_view utf8);
+  // The key row and the first string's value, which a step of the history
+  // changes together with the song (a key change moves its notes).
+  std::int64_t OwnerState() const;
+  void ApplyOwnerState(std::int64_t state);
+  // After the song changed under the view: scroll range, practice row, the
+  // tool's ranges and lists, and the score.
+  void ShowChangedSong();
+  void FollowMeasureCount();
+  void UpdateEditMark();
 
   MainWindowFace& m_face;
   Options m_options;
@@ -237,6 +263,8 @@ class CKumoitoDlg {
   CScoreView m_view;
   std::unique_ptr<CSongData> m_song;
   std::unique_ptr<CInputDlg> m_inputTool;
+  EditHistory m_history;
+  int m_shownMeasureCount = 0;  // the measure count the ranges were set for
   std::unique_ptr<midi::PlaybackController> m_playback;
   midi::PracticeSettings m_practice;
   bool m_interactive = false;  // practice.ini is read and written only then

@@ -15,11 +15,12 @@ struct WindowPosition {
 
 // The top-left corner of the input tool's frame: beside the main window's
 // right edge, top-aligned, when the screen has room for it there (so that
-// it hides no measure); otherwise over the main window's right edge, at the
-// bottom right of the score. Either way the whole frame lies inside
-// `available` (the screen minus panels), unless the tool is larger than it,
-// when its top-left corner is kept on the screen.
-WindowPosition PlaceInputTool(const Rect& mainFrame, int toolWidth, int toolHeight,
-                              const Rect& available);
+// it hides no measure); otherwise inside the score's cells (`scoreArea`, on
+// the screen), at their bottom right, where it hides measures but none of
+// the buttons, lists or the practice row below them. Either way the whole
+// frame lies inside `available` (the screen minus panels), unless the tool
+// is larger than it, when its top-left corner is kept on the screen.
+WindowPosition PlaceInputTool(const Rect& mainFrame, const Rect& scoreArea, int toolWidth,
+                              int toolHeight, const Rect& available);
 
 }  // namespace kumoito

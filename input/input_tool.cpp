@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <utility>
 
+#include "common/message_box.h"
+#include "song/edit_history.h"
 #include "song/song_data.h"
 
 namespace kumoito {
@@ -23,6 +26,11 @@ int LastAddressableMeasure(const CSongData& song) {
 
 }  // namespace
 
+std::string MeasuresRemovedText(int measuresWithNotes) {
+  return "小節数を減らしたため、音のある小節を " + std::to_string(measuresWithNotes) +
+         " 個削除しました。元に戻す (Ctrl+Z) で戻せます。";
+}
+
 CInputDlg::CInputDlg(std::function<void()> postRedraw) : m_postRedraw(std::move(postRedraw)) {
   m_places = BuildPitchPlaces(OpenStringPitches(0, 0));
 }
@@ -37,10 +45,72 @@ void CInputDlg::PostRedraw() {
   }
 }
 
+void CInputDlg::SetOwnerCallback(std::function<void()> callback) {
+  m_ownerCallback = std::move(callback);
+}
+
 void CInputDlg::Changed() {
   if (m_stateChanged) {
     m_stateChanged();
   }
+  if (m_ownerCallback) {
+    m_ownerCallback();
+  }
+}
+
+void CInputDlg::BeginEdit(std::string_view name) {
+  if (m_history != nullptr && m_song != nullptr) {
+    m_history->BeginEdit(*m_song, name);
+  }
+}
+
+void CInputDlg::CommitEdit() {
+  if (m_history != nullptr && m_song != nullptr) {
+    m_history->CommitEdit(*m_song);
+  }
+}
+
+int CInputDlg::MeasureCountHigh() const {
+  // A longer song (a file, an import) shows its own count, and its arrow
+  // takes off one measure, not all those beyond the usual limit.
+  if (m_song == nullptr) {
+    return kInputMaxMeasureCount;
+  }
+  return std::max(kInputMaxMeasureCount,
+                  std::min<int>(m_song->m_measureCount, m_song->MaxMeasureCount()));
+}
+
+std::optional<SlotAddress> CInputDlg::EditedSlot() const {
+  if (m_song == nullptr) {
+    return std::nullopt;
+  }
+  return AddressOf(*m_song, m_measure, m_beat);
+}
+
+int CInputDlg::NoteValueRow(int sixteenths) {
+  if (sixteenths < 1 || sixteenths > kNoteValueOther) {
+    return kNoteValueOther;
+  }
+  return sixteenths - 1;
+}
+
+int CInputDlg::MeasuresWithNotes(const CSongData& song, int from, int to) {
+  if (!UsableBeats(song)) {
+    return 0;
+  }
+  const int cellsPerMeasure = 2 * song.m_beatsPerMeasure;
+  int count = 0;
+  for (int m = std::max(from, 0); m < to; ++m) {
+    bool note = false;
+    for (int c = m * cellsPerMeasure; c < (m + 1) * cellsPerMeasure && c < kMaxCells && !note;
+         ++c) {
+      for (const std::int32_t v : song.m_cells[c].pitch) {
+        note = note || v >= 0;
+      }
+    }
+    count += note ? 1 : 0;
+  }
+  return count;
 }
 
 std::optional<SlotAddress> CInputDlg::AddressOf(const CSongData& song, int measureNumber,
@@ -79,7 +149,23 @@ void CInputDlg::Initialize() {
 
 void CInputDlg::SetSong(CSongData* song) {
   m_song = song;
+  if (m_song != nullptr) {
+    m_measureCount =
+        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
+  }
   ClampPosition();
+  Changed();
+}
+
+void CInputDlg::SyncWithSong() {
+  if (m_song == nullptr) {
+    return;
+  }
+  m_measureCount =
+      std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
+  m_requestedHigh = std::max(m_measureLow, m_song->m_measureCount + 1);
+  ClampPosition();
+  ShowPosition(m_beat - 1, m_measure - 1);
   Changed();
 }
 
@@ -153,7 +239,8 @@ void CInputDlg::ShowPosition(int beatIndex, int measureIndex) {
     const int cellsPerMeasure = 2 * m_song->m_beatsPerMeasure;
     const double length = m_song->NoteLength(address->cell % cellsPerMeasure,
                                              address->cell / cellsPerMeasure, address->slot);
-    m_noteValue = static_cast<int>(std::floor(length)) % 16;
+    // NoteLength counts eighths in halves: twice it is the sixteenths.
+    m_noteValue = NoteValueRow(static_cast<int>(std::lround(2 * length)));
   }
   // Anything else (the unused third slot's value) leaves the lists as they are.
   Changed();
@@ -163,17 +250,30 @@ void CInputDlg::OnMeasureCountChanged(int count) {
   if (!m_initialized) {
     return;
   }
-  if (count < kInputMinMeasureCount || count > kInputMaxMeasureCount) {
+  if (count < kInputMinMeasureCount || count > MeasureCountHigh()) {
     Changed();
     return;
   }
   m_measureCount = count;
+  int removed = 0;
   if (m_song != nullptr) {
-    // The measure range follows only at the owner's next OpenScore.
+    const int before = m_song->m_measureCount;
+    removed = MeasuresWithNotes(*m_song, count, before);
+    BeginEdit("小節数");
     m_song->SetMeasureCount(count);
+    CommitEdit();
+    m_measureCount =
+        std::clamp<int>(m_song->m_measureCount, kInputMinMeasureCount, MeasureCountHigh());
+    // The measures the tool reaches follow the song, one beyond its end.
+    m_requestedHigh = std::max(m_measureLow, m_song->m_measureCount + 1);
+    ClampPosition();
+    ShowPosition(m_beat - 1, m_measure - 1);
     PostRedraw();
   }
   Changed();
+  if (removed > 0) {
+    ShowMessageBox(MeasuresRemovedText(removed));
+  }
 }
 
 void CInputDlg::OnMeasureChanged(int measureNumber) {
@@ -212,6 +312,8 @@ void CInputDlg::OnTypeSelected(int index) {
     Changed();
     return;
   }
+  // 発弦 writes twice (the first pitch, then the one its lists give): one step.
+  BeginEdit(NoteStepName());
   if (index == kTypePluck) {
     WriteSlot(kInputFirstPitch);
     ShowPosition(m_beat - 1, m_measure - 1);
@@ -221,6 +323,7 @@ void CInputDlg::OnTypeSelected(int index) {
     ShowPosition(m_beat - 1, m_measure - 1);
     PostRedraw();
   }
+  CommitEdit();
   Changed();
 }
 
@@ -230,7 +333,9 @@ void CInputDlg::OnStringSelected(int index) {
     return;
   }
   m_string = index;
+  BeginEdit(NoteStepName());
   WriteSelectedNote();
+  CommitEdit();
   Changed();
 }
 
@@ -241,8 +346,22 @@ void CInputDlg::OnKandokoroSelected(int index) {
     return;
   }
   m_kandokoro = index;
+  BeginEdit(NoteStepName());
   WriteSelectedNote();
+  CommitEdit();
   Changed();
+}
+
+std::string CInputDlg::NoteStepName() const {
+  // The measure the slot lies in: in a short measure the last beat
+  // positions reach into the next one.
+  int measure = m_measure;
+  if (m_song != nullptr && UsableBeats(*m_song)) {
+    if (const auto address = AddressOf(*m_song, m_measure, m_beat)) {
+      measure = address->cell / (2 * m_song->m_beatsPerMeasure) + 1;
+    }
+  }
+  return "小節 " + std::to_string(measure) + " の音";
 }
 
 void CInputDlg::WriteSlot(std::int32_t value) {

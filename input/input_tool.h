@@ -1,8 +1,9 @@
 #pragma once
 // CInputDlg: the logic of the note input tool. It holds the position (measure
 // number, beat position in sixteenths) and what the tool's seven controls show,
-// writes notes, holds and rests into the current song and asks its owner to
-// redraw the score. The Qt face mirrors this state and forwards user changes.
+// writes notes, holds and rests into the current song (each change one step of
+// the owner's edit history) and asks its owner to redraw the score. The Qt
+// face mirrors this state and forwards user changes.
 //
 // Thread-safety: GUI thread only, like the song it edits.
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "song/tuning.h"
@@ -17,6 +19,7 @@
 namespace kumoito {
 
 class CSongData;
+class EditHistory;
 
 // Control numbers of the tool's window (its widgets carry them as names).
 inline constexpr int kIdcInputKandokoro = 1062;
@@ -45,7 +48,8 @@ inline constexpr std::array<std::string_view, 3> kInputTypeItems = {"発弦", "�
 inline constexpr std::array<std::string_view, kStringCount> kInputStringItems = {"1", "2", "3"};
 // The kandokoro list shows the tablature's own names of the positions.
 inline constexpr const auto& kInputKandokoroItems = kKandokoroTexts;
-// Row = whole eighths of the note's length, modulo 16.
+// Row n - 1 for a note of n sixteenths up to a whole note; the last row for
+// anything longer.
 inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
     "(1)16分音符", "(2)8分音符", "(3)付点8分音符",
     "(4)4分音符",  "(5)",        "(6)付点4分音符",
@@ -53,6 +57,10 @@ inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
     "(10)",        "(11)",       "(12)付点2分音符",
     "(13)",        "(14)",       "(15)",
     "(16)全音符",  "その他"};
+inline constexpr int kNoteValueOther = 16;
+
+// Said when a lower measure count took measures that held notes.
+std::string MeasuresRemovedText(int measuresWithNotes);
 
 // Where a position lands in the song's arrays.
 struct SlotAddress {
@@ -73,8 +81,15 @@ class CInputDlg {
   void Initialize();
   bool IsInitialized() const { return m_initialized; }
 
-  // From the owner. The song is not owned and must outlive its use here.
+  // From the owner. The song is not owned and must outlive its use here;
+  // 小節数 shows its measure count.
   void SetSong(CSongData* song);
+  // Every change the tool makes is a step of history (none: not recorded).
+  // Not owned.
+  void SetHistory(EditHistory* history) { m_history = history; }
+  // After the song changed under the tool (undo, redo): 小節数, the measure
+  // range and the lists show it again.
+  void SyncWithSong();
   // Measure numbers low..high; high is lowered to the last measure that
   // starts inside the song's arrays, and the position is kept inside.
   void SetMeasureRange(int low, int high);
@@ -100,6 +115,9 @@ class CInputDlg {
 
   // What the controls show.
   int MeasureCount() const { return m_measureCount; }
+  // The highest measure count 小節数 offers: 128, or the song's own when
+  // it is longer.
+  int MeasureCountHigh() const;
   int Measure() const { return m_measure; }
   int MeasureLow() const { return m_measureLow; }
   int MeasureHigh() const { return m_measureHigh; }
@@ -114,8 +132,17 @@ class CInputDlg {
   std::int32_t BasePitch() const { return m_basePitch; }
   std::int32_t Tuning() const { return m_tuning; }
 
-  // Called after every change of what the controls show.
+  // Called after every change of what the controls show: the face's, and
+  // the owner's, which marks the slot in the score.
   void SetStateChangedCallback(std::function<void()> callback);
+  void SetOwnerCallback(std::function<void()> callback);
+  // The slot the tool writes; none without a song or outside the arrays.
+  std::optional<SlotAddress> EditedSlot() const;
+
+  // The note-value row for a note of this many sixteenths.
+  static int NoteValueRow(int sixteenths);
+  // Measures from index `from` up to `to` (not included) holding a note.
+  static int MeasuresWithNotes(const CSongData& song, int from, int to);
 
   // The slot a measure number and beat position address, or none when it
   // lies outside the arrays (or the song's beat count is unusable).
@@ -128,10 +155,15 @@ class CInputDlg {
   void ClampPosition();
   void PostRedraw();
   void Changed();
+  void BeginEdit(std::string_view name);
+  std::string NoteStepName() const;
+  void CommitEdit();
 
   std::function<void()> m_postRedraw;
   std::function<void()> m_stateChanged;
+  std::function<void()> m_ownerCallback;
   CSongData* m_song = nullptr;
+  EditHistory* m_history = nullptr;
   bool m_initialized = false;
   std::int32_t m_basePitch = kFirstStringBasePitch;
   std::int32_t m_tuning = 0;

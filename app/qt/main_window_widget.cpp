@@ -65,6 +65,34 @@ std::optional<std::string> AskPath(QWidget* parent, bool save, const QStringList
   return dialog.selectedFiles().first().toStdString();
 }
 
+// The thin frame around the slot the input tool writes. It lies over the
+// score cells and lets every click through to them.
+class EditMarkWidget final : public QWidget {
+ public:
+  explicit EditMarkWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName("editMark");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const int width = std::max(1, height() / 40);
+    painter.setPen(QPen(QColor(32, 96, 224), width));
+    const int inset = width / 2;
+    painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
+  }
+};
+
+// Keys the history takes from a number box, whose own text undo is of no use.
+bool IsHistoryKey(const QKeyEvent& key) {
+  const QKeySequence pressed(key.keyCombination());
+  return pressed == QKeySequence(Qt::CTRL | Qt::Key_Z) ||
+         pressed == QKeySequence(Qt::CTRL | Qt::Key_Y) ||
+         pressed == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
+
 }  // namespace
 
 KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
@@ -147,6 +175,12 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
   CreatePracticeRow();
+  m_editMark = new EditMarkWidget(this);
+  m_editMark->hide();
+  AddHistoryKeys(this);
+  auto* toolKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
+  toolKey->setContext(Qt::WindowShortcut);
+  connect(toolKey, &QShortcut::activated, this, &KumoitoWindow::ShowInputTool);
 
   // The kept zoom, as far as the screen has room for it; the frame is known
   // once the window is shown.
@@ -191,6 +225,7 @@ void KumoitoWindow::ApplyZoom() {
     setFont(f);
   }
   m_appliedZoom = percent;
+  PlaceEditMark();
   FollowPixelRatio();
   // A window that grew past the screen's edge comes back inside it.
   if (isVisible() && screen() != nullptr) {
@@ -320,9 +355,11 @@ void KumoitoWindow::CreatePracticeRow() {
 }
 
 bool KumoitoWindow::eventFilter(QObject* watched, QEvent* event) {
-  // A number box would take Space as typing; in this window it plays.
+  // A number box would take Space as typing, and the history's keys as its
+  // own text undo; in this window Space plays and the keys undo the song.
   if (event->type() == QEvent::ShortcutOverride &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+      (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space ||
+       IsHistoryKey(*static_cast<QKeyEvent*>(event)))) {
     event->ignore();
     return true;
   }
@@ -364,8 +401,10 @@ CKumoitoDlg::StartResult KumoitoWindow::Start() {
     m_logic->Buttons().PresentAllButtons();
     m_logic->ScoreView().PresentAllCells();
     m_inputWindow = new InputToolWindow(m_logic->InputTool(), this);
+    AddHistoryKeys(m_inputWindow);
     PlaceInputWindow();
     m_inputWindow->show();
+    ShowEditMark(m_logic->EditMarkRect());
   }
   return result;
 }
@@ -382,8 +421,16 @@ void KumoitoWindow::PlaceInputWindow() {
   const int decorationWidth = frame.width() - client.width();
   const int decorationHeight = frame.height() - client.height();
   const QRect available = screen->availableGeometry();
+  // The score's cells, on the screen: over them the tool hides measures but
+  // no button or box.
+  const Rect cells = m_zoom.Map(Rect{ScoreCellRect(0).left, ScoreCellRect(0).top,
+                                     ScoreCellRect(kScoreCellCount - 1).right,
+                                     ScoreCellRect(kScoreCellCount - 1).bottom});
+  const QPoint origin = mapToGlobal(QPoint(0, 0));
   const WindowPosition at = PlaceInputTool(
       Rect{frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()},
+      Rect{origin.x() + cells.left, origin.y() + cells.top, origin.x() + cells.right,
+           origin.y() + cells.bottom},
       m_inputWindow->width() + decorationWidth, m_inputWindow->height() + decorationHeight,
       Rect{available.x(), available.y(), available.x() + available.width(),
            available.y() + available.height()});
@@ -616,8 +663,66 @@ void KumoitoWindow::FollowPixelRatio() {
   m_logic->Buttons().SetScale(scale);
 }
 
+void KumoitoWindow::ShowEditMark(const std::optional<Rect>& frame) {
+  m_editMarkRect = frame;
+  PlaceEditMark();
+}
+
+void KumoitoWindow::PlaceEditMark() {
+  if (m_editMark == nullptr) {
+    return;
+  }
+  if (!m_editMarkRect) {
+    m_editMark->hide();
+    return;
+  }
+  const Rect at = m_zoom.Map(*m_editMarkRect);
+  m_editMark->setGeometry(at.left, at.top, at.Width(), at.Height());
+  m_editMark->raise();
+  m_editMark->show();
+  m_editMark->update();
+}
+
+void KumoitoWindow::ShowInputTool() {
+  if (m_inputWindow == nullptr) {
+    return;
+  }
+  m_inputWindow->show();
+  m_inputWindow->raise();
+  m_inputWindow->activateWindow();
+}
+
+void KumoitoWindow::AddHistoryKeys(QWidget* window) {
+  const auto add = [this, window](const QKeySequence& keys, bool undo) {
+    auto* shortcut = new QShortcut(keys, window);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, undo] { undo ? m_logic->Undo() : m_logic->Redo(); });
+  };
+  add(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+  add(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
+  add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+}
+
+void KumoitoWindow::AddEditMenu(QMenu& menu) {
+  QAction* undo = menu.addAction(FromUtf8(m_logic->UndoCaption()) + "\tCtrl+Z");
+  undo->setObjectName("undoAction");
+  undo->setEnabled(m_logic->History().CanUndo());
+  connect(undo, &QAction::triggered, this, [this] { m_logic->Undo(); });
+  QAction* redo = menu.addAction(FromUtf8(m_logic->RedoCaption()) + "\tCtrl+Y");
+  redo->setObjectName("redoAction");
+  redo->setEnabled(m_logic->History().CanRedo());
+  connect(redo, &QAction::triggered, this, [this] { m_logic->Redo(); });
+  menu.addSeparator();
+  QAction* tool = menu.addAction(QString::fromUtf8("入力ツール") + "\tCtrl+I");
+  tool->setObjectName("inputToolAction");
+  connect(tool, &QAction::triggered, this, &KumoitoWindow::ShowInputTool);
+  menu.addSeparator();
+}
+
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
+  AddEditMenu(menu);
   QAction* about = menu.addAction(QString::fromUtf8("バージョン情報 Kumoito(&A)..."));
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {

@@ -74,6 +74,11 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void Quit() override;
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
   void ShowPractice(const midi::PracticeSettings& practice, int measureCount) override;
+  void ShowEditMark(const std::optional<Rect>& frame) override;
+
+  // 入力ツール and Ctrl+I: the input tool comes back where it was.
+  void ShowInputTool();
+  InputToolWindow* InputWindow() const { return m_inputWindow; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -101,6 +106,10 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Sizes and places everything for the zoom in use, fonts and pictures too.
   void ApplyZoom();
   void AddZoomMenu(QMenu& menu);
+  void AddEditMenu(QMenu& menu);
+  // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
+  void AddHistoryKeys(QWidget* window);
+  void PlaceEditMark();
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;
@@ -115,6 +124,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QSpinBox* m_loopLast = nullptr;
   QComboBox* m_countIn = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
+  QWidget* m_editMark = nullptr;
+  std::optional<Rect> m_editMarkRect;
   bool m_filling = false;
   bool m_followingScreen = false;
   WindowZoom m_zoom{kClientWidth, kClientHeight};

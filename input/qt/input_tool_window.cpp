@@ -1,6 +1,7 @@
 #include "input/qt/input_tool_window.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -57,7 +58,8 @@ QComboBox* AddList(QWidget* parent, int row, int id, std::string_view label, int
 }  // namespace
 
 InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
-    : KumoitoDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : KumoitoDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint),
       m_logic(logic) {
   setModal(false);
   setWindowTitle(Text("入力ダイアログ"));
@@ -71,6 +73,9 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   m_string = AddList(this, 4, kIdcInputString, "糸", 100, kInputStringItems);
   m_kandokoro = AddList(this, 5, kIdcInputKandokoro, "勘所", 100, kInputKandokoroItems);
   m_noteValue = AddList(this, 6, kIdcInputNoteValue, "音価", 140, kInputNoteValueItems);
+  for (QSpinBox* box : {m_measureCount, m_measure, m_beat}) {
+    box->installEventFilter(this);
+  }
 
   // The logic was initialised by its owner before the first score opened;
   // initialising it here again would drop that song and its ranges.
@@ -96,6 +101,32 @@ InputToolWindow::~InputToolWindow() {
   m_logic.SetStateChangedCallback(nullptr);
 }
 
+bool InputToolWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in a number box takes its number and goes no further: the window
+  // would take it as its default button and close.
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* box = qobject_cast<QSpinBox*>(watched);
+    if (box != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      box->interpretText();
+      box->selectAll();
+      return true;
+    }
+  }
+  // Ctrl+Z and Ctrl+Y undo the song here, not the text of a number box.
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    if (pressed == QKeySequence(Qt::CTRL | Qt::Key_Z) ||
+        pressed == QKeySequence(Qt::CTRL | Qt::Key_Y) ||
+        pressed == QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)) {
+      event->ignore();
+      return true;
+    }
+  }
+  return KumoitoDialog::eventFilter(watched, event);
+}
+
 void InputToolWindow::Refresh() {
   const QSignalBlocker b1(m_measureCount);
   const QSignalBlocker b2(m_measure);
@@ -104,7 +135,7 @@ void InputToolWindow::Refresh() {
   const QSignalBlocker b5(m_string);
   const QSignalBlocker b6(m_kandokoro);
   const QSignalBlocker b7(m_noteValue);
-  m_measureCount->setRange(kInputMinMeasureCount, kInputMaxMeasureCount);
+  m_measureCount->setRange(kInputMinMeasureCount, m_logic.MeasureCountHigh());
   m_measureCount->setValue(m_logic.MeasureCount());
   m_measure->setRange(m_logic.MeasureLow(), m_logic.MeasureHigh());
   m_measure->setValue(m_logic.Measure());

@@ -1,13 +1,16 @@
 #pragma once
 // InputToolWindow: the modeless pink window of the note input tool. It shows
 // what its CInputDlg holds and hands every user change to it; it owns no state
-// of its own. Enter and Escape hide it, as a dialog's default buttons would.
+// of its own. Its close box, Escape, and Enter outside the number boxes only
+// hide it (its owner shows it again); Enter in a number box applies the
+// number and the tool stays.
 //
 // Thread-safety: GUI thread only.
 
 #include "render/qt/dialog_style.h"
 
 class QComboBox;
+class QKeyEvent;
 class QSpinBox;
 
 namespace kumoito {
@@ -23,6 +26,8 @@ class InputToolWindow : public KumoitoDialog {
   ~InputToolWindow() override;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Refresh();
 

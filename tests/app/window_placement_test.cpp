@@ -15,6 +15,16 @@ Rect Frame(int x, int y) {
   return {x, y, x + kMainWidth, y + kMainHeight};
 }
 
+// The score's cells of that frame: client (10, 10) to (1034, 620), below a
+// 27-pixel title bar and beside a 1-pixel border.
+Rect Cells(const Rect& frame) {
+  return {frame.left + 1 + 10, frame.top + 27 + 10, frame.left + 1 + 1034, frame.top + 27 + 620};
+}
+
+WindowPosition Place(const Rect& main, const Rect& screen) {
+  return PlaceInputTool(main, Cells(main), kToolWidth, kToolHeight, screen);
+}
+
 bool Inside(const WindowPosition& at, const Rect& available) {
   return at.x >= available.left && at.y >= available.top && at.x + kToolWidth <= available.right &&
          at.y + kToolHeight <= available.bottom;
@@ -22,25 +32,30 @@ bool Inside(const WindowPosition& at, const Rect& available) {
 
 TEST(PlaceInputToolTest, BesideTheMainWindowWhenTheScreenHasRoom) {
   const Rect screen{0, 0, 1920, 1080 - 40};
-  const WindowPosition at = PlaceInputTool(Frame(100, 50), kToolWidth, kToolHeight, screen);
+  const WindowPosition at = Place(Frame(100, 50), screen);
   EXPECT_EQ(at, (WindowPosition{100 + kMainWidth + 8, 50}));
   // Exactly enough room still counts as room.
   const Rect tight{0, 0, 100 + kMainWidth + 8 + kToolWidth, 1040};
-  EXPECT_EQ(PlaceInputTool(Frame(100, 50), kToolWidth, kToolHeight, tight).x, 100 + kMainWidth + 8);
+  EXPECT_EQ(Place(Frame(100, 50), tight).x, 100 + kMainWidth + 8);
 }
 
-TEST(PlaceInputToolTest, OverTheRightEdgeAndWhollyOnNarrowScreens) {
+TEST(PlaceInputToolTest, OverTheRightOfTheScoreAndWhollyOnNarrowScreens) {
   // Laptop screens where a centred main window leaves no room beside it.
   for (const Rect& screen :
        {Rect{0, 0, 1366, 768 - 32}, Rect{0, 0, 1400, 1050}, Rect{0, 27, 1280, 1024}}) {
     SCOPED_TRACE(screen.right);
     const int left = (screen.Width() - kMainWidth) / 2;
     const Rect main = Frame(left, screen.top + 10);
-    const WindowPosition at = PlaceInputTool(main, kToolWidth, kToolHeight, screen);
+    const WindowPosition at = Place(main, screen);
     EXPECT_TRUE(Inside(at, screen)) << at.x << "," << at.y;
-    // Over the main window, at its right edge.
-    EXPECT_LT(at.x, main.right);
-    EXPECT_GT(at.x + kToolWidth, main.right - 60);
+    // Within the cells, at their right: the buttons and the practice row
+    // below them, and the scroll bar beside them, stay clear.
+    const Rect cells = Cells(main);
+    EXPECT_GE(at.x, cells.left);
+    EXPECT_LE(at.x + kToolWidth, cells.right);
+    EXPECT_GT(at.x + kToolWidth, cells.right - 20);
+    EXPECT_GE(at.y, cells.top);
+    EXPECT_LE(at.y + kToolHeight, cells.bottom);
   }
 }
 
@@ -49,16 +64,16 @@ TEST(PlaceInputToolTest, PulledBackOntoTheScreenWhereverTheMainWindowIs) {
   // The main window pushed past the right and bottom edges, and off the top.
   for (const Rect& main : {Frame(900, 300), Frame(-500, -200), Frame(200, 600)}) {
     SCOPED_TRACE(main.left);
-    EXPECT_TRUE(Inside(PlaceInputTool(main, kToolWidth, kToolHeight, screen), screen));
+    EXPECT_TRUE(Inside(Place(main, screen), screen));
   }
   // A second screen to the right of the first: coordinates are the desktop's.
   const Rect second{1920, 0, 1920 + 1366, 768};
-  EXPECT_TRUE(Inside(PlaceInputTool(Frame(2000, 0), kToolWidth, kToolHeight, second), second));
+  EXPECT_TRUE(Inside(Place(Frame(2000, 0), second), second));
 }
 
 TEST(PlaceInputToolTest, AToolLargerThanTheScreenKeepsItsCornerOnIt) {
   const Rect tiny{10, 20, 200, 200};
-  EXPECT_EQ(PlaceInputTool(Frame(0, 0), kToolWidth, kToolHeight, tiny), (WindowPosition{10, 20}));
+  EXPECT_EQ(Place(Frame(0, 0), tiny), (WindowPosition{10, 20}));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "common/message_box.h"
+#include "song/edit_history.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
 
@@ -130,30 +132,26 @@ TEST_F(InputToolTest, RestAndHoldDisableTheListsAndShowAgain) {
   EXPECT_EQ(redraws, 2);
 }
 
-TEST_F(InputToolTest, NoteValueIsTheWholeEighthsOfTheNote) {
+TEST_F(InputToolTest, NoteValueIsTheRowOfItsSixteenths) {
   Initialize();
   Open(8);
-  // A note of three sixteenths: slot 0 and 1 of cell 0, slot 0 of cell 1.
-  song->m_cells[0].pitch[0] = 62;
-  song->m_cells[1].pitch[1] = SLOT_REST;
-  ASSERT_TRUE(tool.SelectPosition(1, 1));
-  EXPECT_EQ(tool.NoteValueIndex(), 1);  // "(2)8分音符"
-  song->m_cells[1].pitch[1] = SLOT_HOLD;
-  song->m_cells[2].pitch[0] = SLOT_REST;
-  ASSERT_TRUE(tool.SelectPosition(1, 1));
-  EXPECT_EQ(tool.NoteValueIndex(), 2);  // "(3)付点8分音符"
-  // One sixteenth.
-  song->m_cells[0].pitch[1] = SLOT_REST;
-  ASSERT_TRUE(tool.SelectPosition(1, 1));
-  EXPECT_EQ(tool.NoteValueIndex(), 0);
-  // A whole measure is 8 eighths; two measures (16) wrap to item 0.
-  song->m_cells[0].pitch[1] = SLOT_HOLD;
-  song->m_cells[2].pitch[0] = SLOT_HOLD;
-  ASSERT_TRUE(tool.SelectPosition(1, 1));
-  EXPECT_EQ(tool.NoteValueIndex(), 8);
-  song->m_cells[8].pitch[0] = SLOT_HOLD;
-  ASSERT_TRUE(tool.SelectPosition(1, 1));
-  EXPECT_EQ(tool.NoteValueIndex(), 0);
+  // Notes of n sixteenths from slot 0 of cell 0: holds after it, then a rest.
+  const auto noteOf = [this](int sixteenths) {
+    for (int i = 0; i < 40; ++i) {
+      song->m_cells[i / 2].pitch[i % 2] = i == 0 ? 62 : i < sixteenths ? SLOT_HOLD : SLOT_REST;
+    }
+    EXPECT_TRUE(tool.SelectPosition(1, 1));
+    return tool.NoteValueIndex();
+  };
+  EXPECT_EQ(kInputNoteValueItems[noteOf(1)], "(1)16分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(2)], "(2)8分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(3)], "(3)付点8分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(4)], "(4)4分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(8)], "(8)2分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(12)], "(12)付点2分音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(16)], "(16)全音符");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(17)], "その他");
+  EXPECT_EQ(kInputNoteValueItems[noteOf(32)], "その他");
 }
 
 TEST_F(InputToolTest, ThirdSlotValuesLeaveTheListsAsTheyWere) {
@@ -220,18 +218,71 @@ TEST_F(InputToolTest, NumbersOutsideTheRangesAreNeverUsed) {
   EXPECT_EQ(redraws, 0);
 }
 
-TEST_F(InputToolTest, MeasureCountChangesTheSongNotTheRanges) {
+TEST_F(InputToolTest, MeasureCountShowsTheSongAndTheRangesFollowIt) {
   Initialize();
   Open(32);
-  // Opening a song does not take its length into the measure count.
-  EXPECT_EQ(tool.MeasureCount(), 8);
+  EXPECT_EQ(tool.MeasureCount(), 32);
   EXPECT_EQ(tool.MeasureHigh(), 33);
-  Open(8);
-  tool.OnMeasureCountChanged(9);
-  EXPECT_EQ(song->m_measureCount, 9);
-  EXPECT_EQ(tool.MeasureCount(), 9);
-  EXPECT_EQ(tool.MeasureHigh(), 9);  // until the owner opens the song again
+  Open(16);
+  // One step up from the song's own count, not from the last one shown.
+  tool.OnMeasureCountChanged(tool.MeasureCount() + 1);
+  EXPECT_EQ(song->m_measureCount, 17);
+  EXPECT_EQ(tool.MeasureHigh(), 18);
   EXPECT_EQ(redraws, 1);
+  ASSERT_TRUE(tool.SelectPosition(18, 1));
+  tool.OnMeasureCountChanged(9);
+  EXPECT_EQ(tool.MeasureHigh(), 10);
+  EXPECT_EQ(tool.Measure(), 10);  // kept inside the shorter song
+}
+
+TEST_F(InputToolTest, ALongerSongKeepsItsCountAndLosesOneMeasurePerStep) {
+  Initialize();
+  Open(200);
+  EXPECT_EQ(tool.MeasureCount(), 200);
+  EXPECT_EQ(tool.MeasureCountHigh(), 200);
+  tool.OnMeasureCountChanged(199);
+  EXPECT_EQ(song->m_measureCount, 199);
+  tool.OnMeasureCountChanged(201);  // above the song's own: not offered
+  EXPECT_EQ(song->m_measureCount, 199);
+  Open(8);
+  EXPECT_EQ(tool.MeasureCountHigh(), kInputMaxMeasureCount);
+}
+
+TEST_F(InputToolTest, CuttingMeasuresWithNotesSaysHowMany) {
+  Initialize();
+  Open(16);
+  song->m_cells[8 * 10].pitch[0] = 60;      // measure 11
+  song->m_cells[8 * 12 + 7].pitch[1] = 62;  // measure 13, its last sixteenth
+  song->m_cells[8 * 15].pitch[2] = 64;      // measure 16, a third slot
+  {
+    ScopedMessageBoxCapture messages;
+    tool.OnMeasureCountChanged(12);  // takes measures 13 to 16: two with notes
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0], MeasuresRemovedText(2));
+    EXPECT_NE(messages.Messages()[0].find("2 個"), std::string::npos);
+  }
+  {
+    ScopedMessageBoxCapture messages;
+    tool.OnMeasureCountChanged(11);  // measure 12 is empty
+    tool.OnMeasureCountChanged(20);  // lengthening says nothing
+    EXPECT_TRUE(messages.Messages().empty());
+  }
+  // Lengthened again, the cut measures come back empty; measure 11 stayed.
+  EXPECT_EQ(CInputDlg::MeasuresWithNotes(*song, 11, 20), 0);
+  EXPECT_EQ(CInputDlg::MeasuresWithNotes(*song, 0, 20), 1);
+}
+
+TEST_F(InputToolTest, NoteStepIsNamedForTheMeasureItLiesIn) {
+  EditHistory history;
+  tool.SetHistory(&history);
+  Initialize();
+  Open(8, 3);
+  // In three-beat measures beat position 13 is the next measure's first.
+  ASSERT_TRUE(tool.SelectPosition(2, 13));
+  tool.OnTypeSelected(kTypeRest);
+  tool.OnTypeSelected(kTypeHold);
+  EXPECT_EQ(history.UndoName(), "小節 3 の音");
+  tool.SetHistory(nullptr);
 }
 
 TEST_F(InputToolTest, PositionStaysInsideTheArraysAtCapacity) {

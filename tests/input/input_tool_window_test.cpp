@@ -48,7 +48,7 @@ class InputToolWindowTest : public ::testing::Test {
 TEST_F(InputToolWindowTest, IsTheModelessPinkToolWithItsSevenControls) {
   EXPECT_EQ(window->windowTitle(), QString::fromUtf8("入力ダイアログ"));
   EXPECT_FALSE(window->isModal());
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(window->palette().color(QPalette::Window), QColor(255, 200, 200));
 
   EXPECT_EQ(Control<QComboBox>(kIdcInputType)->count(), 3);
@@ -117,6 +117,19 @@ TEST_F(InputToolWindowTest, TextThatIsNoNumberInRangeIsNotUsed) {
   EXPECT_EQ(redraws, 0);
   Type(Control<QSpinBox>(kIdcInputBeat), "7");
   EXPECT_EQ(logic.Beat(), 7);
+}
+
+TEST_F(InputToolWindowTest, EnterInANumberBoxAppliesItAndTheToolStays) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Type(Control<QSpinBox>(kIdcInputBeat), "5");
+  EXPECT_EQ(logic.Beat(), 5);
+  EXPECT_TRUE(window->isVisible());
+  Type(Control<QSpinBox>(kIdcInputMeasureCount), "10");
+  EXPECT_EQ(song->m_measureCount, 10);
+  EXPECT_TRUE(window->isVisible());
+  window->close();
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(InputToolWindowTest, EnterAndEscapeHideIt) {
