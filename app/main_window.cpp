@@ -628,10 +628,7 @@ void CKumoitoDlg::OfferRecovery() {
     if (*restore) {
       RestoreRecovered(*found);
     }
-    // A file left under this process's own number now holds the restored song.
-    if (!*restore || path != m_recovery->Path()) {
-      RecoveryStore::ForgetOrphan(path);
-    }
+    RecoveryStore::ForgetOrphan(path);
     return;  // one song at a time; another lost one is offered at the next start
   }
 }

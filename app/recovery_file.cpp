@@ -25,6 +25,9 @@ namespace R = recovery_layout;
 constexpr const char* kNamePrefix = "recovery-";
 constexpr const char* kRecoverySuffix = ".krec";
 constexpr const char* kLockSuffix = ".lock";
+// A file an earlier process of this one's number left: no lock says anything
+// about it, so it is renamed out of the way under this prefix.
+constexpr const char* kOrphanPrefix = "recovery-orphan-";
 
 std::uint32_t Crc32(const unsigned char* data, std::size_t size) {
   uLong crc = ::crc32(0L, Z_NULL, 0);
@@ -163,10 +166,17 @@ RecoveryStore::RecoveryStore(std::string folder) : m_folder(std::move(folder)) {
         ::stat(m_lockPath.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
         held.st_dev == named.st_dev) {
       m_lockFd = fd;
-      return;
+      break;
     }
     ::close(fd);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  struct stat st {};
+  if (::stat(m_path.c_str(), &st) == 0) {
+    const std::string aside = JoinPath(
+        m_folder, kOrphanPrefix + std::to_string(pid) + "-" + std::to_string(st.st_mtim.tv_sec) +
+                      "-" + std::to_string(st.st_mtim.tv_nsec) + kRecoverySuffix);
+    ::rename(m_path.c_str(), aside.c_str());
   }
 }
 
@@ -193,14 +203,10 @@ std::vector<std::string> RecoveryStore::Orphans() const {
       }
       continue;
     }
-    const long pid = ProcessOfName(name, kRecoverySuffix);
-    if (pid == 0) {
-      continue;
-    }
     const std::string path = JoinPath(m_folder, name);
-    // A file of this process's number is an earlier process's: this one has
-    // not written before it looks.
-    if (pid != self && !LockIsFree(LockPathOf(path), false)) {
+    const bool aside = name.rfind(kOrphanPrefix, 0) == 0 && EndsWith(name, kRecoverySuffix);
+    const long pid = ProcessOfName(name, kRecoverySuffix);
+    if (!aside && (pid == 0 || pid == self || !LockIsFree(LockPathOf(path), false))) {
       continue;
     }
     struct stat st {};

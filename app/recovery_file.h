@@ -59,7 +59,9 @@ bool WriteRecoveryFile(const std::string& path, const RecoveredSong& song);
 class RecoveryStore {
  public:
   // Takes this process's lock in folder (which must exist). Locked() is
-  // false when the lock cannot be taken; the file is still written then.
+  // false when the lock cannot be taken; the file is still written then. A
+  // file an earlier process of the same number left is moved aside, to be
+  // offered as any other orphan.
   explicit RecoveryStore(std::string folder);
   // Releases the lock; the recovery file stays unless Remove() was called.
   ~RecoveryStore();
