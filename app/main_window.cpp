@@ -14,6 +14,7 @@
 #include "app/foreign_score.h"
 #include "app/output_format.h"
 #include "app/practice_file.h"
+#include "app/recovery_file.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
@@ -27,6 +28,7 @@
 #include "song/arrangement.h"
 #include "song/key_table.h"
 #include "song/score_file.h"
+#include "song/score_layout.h"
 #include "song/song_data.h"
 #include "song/tuning.h"
 
@@ -46,6 +48,8 @@ constexpr const char* kNoSoundAdvice =
 constexpr const char* kStartFileMissing = "ファイルが開けませんでした。";
 constexpr const char* kStartFileUnsupported =
     "このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。";
+// Within two seconds of a change, the recovery file holds it.
+constexpr std::chrono::milliseconds kRecoveryCheckPeriod(1000);
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
 
@@ -217,8 +221,13 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   m_inputTool->SetOwnerCallback([this] { UpdateEditMark(); });
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
-  if (result == StartResult::kInteractive && !m_options.startFile.empty()) {
-    OpenStartFile(m_options.startFile);
+  if (result == StartResult::kInteractive) {
+    m_recovery = std::make_unique<RecoveryStore>(m_options.dataFolder);
+    OfferRecovery();
+    if (!m_options.startFile.empty()) {
+      OpenStartFile(m_options.startFile);
+    }
+    ScheduleRecoveryCheck();
   }
   return result;
 }
@@ -232,24 +241,30 @@ void CKumoitoDlg::OpenStartFile(const std::string& path) {
     ShowMessageBox(std::string(kStartFileMissing) + "\n" + path);
     return;
   }
+  std::optional<bool> automatic;
   switch (StartFileTypeOf(path)) {
     case StartFileType::kScore:
-      OpenScore(path, false);
-      return;
+      automatic = false;
+      break;
     case StartFileType::kMusicXml:
     case StartFileType::kMidi:
       // Imported as 読込 imports it; a file that is none says why itself.
-      OpenScore(path, true);
-      return;
+      automatic = true;
+      break;
     case StartFileType::kOther:
       // A melody under a name that does not say so is still one.
       if (IsForeignScoreFile(path)) {
-        OpenScore(path, true);
-        return;
+        automatic = true;
       }
       break;
   }
-  ShowMessageBox(std::string(kStartFileUnsupported) + "\n" + path);
+  if (!automatic) {
+    ShowMessageBox(std::string(kStartFileUnsupported) + "\n" + path);
+    return;
+  }
+  if (ConfirmCloseSong()) {
+    OpenScore(path, *automatic);
+  }
 }
 
 void CKumoitoDlg::CreateButtons() {
@@ -414,8 +429,13 @@ void CKumoitoDlg::RebuildOpenStrings() {
 }
 
 void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
+  OpenSong(path, automatic, nullptr);
+}
+
+void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
+                           std::unique_ptr<CSongData> given) {
   m_openRefused = false;
-  const bool foreign = IsForeignScoreFile(path);
+  const bool foreign = !given && IsForeignScoreFile(path);
   ForeignSong loaded;
   if (foreign) {
     loaded =
@@ -441,7 +461,9 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
   // The steps belong to the song they were made on.
   m_history.Clear();
   m_song.reset();
-  if (foreign) {
+  if (given) {
+    m_song = std::move(given);
+  } else if (foreign) {
     m_song = std::move(loaded.song);
   } else {
     std::int32_t beats = 0, key = 0, measures = 0;
@@ -484,6 +506,13 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
     m_inputTool->SetStringState(m_basePitch, m_tuning);
   }
   UpdateEditMark();
+  // What the user sees now is what the file holds, once key and octave are
+  // fitted; an import, a new song or a recovered one has no such file.
+  m_savedImage.clear();
+  if (!m_batch && !foreign && m_song->m_readFromFile) {
+    m_savedImage = ScoreFileImage(*m_song);
+  }
+  UpdateRecovery();
   if (!loaded.notices.empty()) {
     if (m_batch) {
       for (const std::string& notice : loaded.notices) {
@@ -500,7 +529,141 @@ void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
 }
 
 void CKumoitoDlg::OpenUserFile(const std::string& path) {
-  OpenScore(path, IsForeignScoreFile(path));
+  if (ConfirmCloseSong()) {
+    OpenScore(path, IsForeignScoreFile(path));
+  }
+}
+
+bool CKumoitoDlg::HasUnsavedChanges() const {
+  return m_song && (m_savedImage.empty() || ScoreFileImage(*m_song) != m_savedImage);
+}
+
+bool CKumoitoDlg::ConfirmCloseSong() {
+  if (!HasUnsavedChanges()) {
+    return true;
+  }
+  switch (m_face.AskSaveChanges()) {
+    case SaveChangesChoice::kSave:
+      return SaveSong();
+    case SaveChangesChoice::kDiscard:
+      return true;
+    case SaveChangesChoice::kCancel:
+      break;
+  }
+  return false;
+}
+
+bool CKumoitoDlg::SaveSong() {
+  const std::optional<std::string> path = m_face.AskSaveScorePath();
+  if (!m_song || !path || path->empty() ||
+      !SaveScore(*m_song, m_song->m_beatsPerMeasure, m_song->m_keyIndex, *path,
+                 m_song->m_headerWord)) {
+    return false;
+  }
+  m_song->m_filePath = *path;
+  m_savedImage = ScoreFileImage(*m_song);
+  UpdateRecovery();
+  return true;
+}
+
+void CKumoitoDlg::UpdateRecovery() {
+  if (!m_recovery || !m_song) {
+    return;
+  }
+  RecoveredSong now;
+  now.score = ScoreFileImage(*m_song);
+  if (!m_savedImage.empty() && now.score == m_savedImage) {
+    if (!m_recoveryBytes.empty()) {
+      m_recovery->Remove();
+      m_recoveryBytes.clear();
+    }
+    return;
+  }
+  now.sourcePath = m_song->m_filePath;
+  now.firstStringValue = m_settings.firstStringValue;
+  now.tuning = m_tuning;
+  now.key = m_settings.key;
+  std::vector<unsigned char> bytes = EncodeRecovery(now);
+  if (bytes != m_recoveryBytes) {
+    // A write that failed has said so; the next change tries again.
+    m_recovery->Write(now);
+    m_recoveryBytes = std::move(bytes);
+  }
+}
+
+void CKumoitoDlg::PreserveForSessionEnd() {
+  UpdateRecovery();
+  m_keepRecovery = true;
+}
+
+void CKumoitoDlg::StopPlayback() {
+  if (m_playback && m_playback->IsPlaying()) {
+    m_playback->Play(m_song.get());
+  }
+}
+
+std::string CKumoitoDlg::RecoveryPath() const {
+  return m_recovery ? m_recovery->Path() : std::string();
+}
+
+void CKumoitoDlg::ScheduleRecoveryCheck() {
+  const std::weak_ptr<int> alive = m_alive;
+  m_face.Post(
+      [this, alive] {
+        if (alive.expired() || m_destroyed) {
+          return;
+        }
+        UpdateRecovery();
+        ScheduleRecoveryCheck();
+      },
+      kRecoveryCheckPeriod);
+}
+
+void CKumoitoDlg::OfferRecovery() {
+  for (const std::string& path : m_recovery->Orphans()) {
+    const std::optional<RecoveredSong> found = ReadRecoveryFile(path);
+    if (!found || found->score.size() != score_layout::kFileSize) {
+      std::fprintf(stderr, "kumoito: \"%s\" is no whole recovery file; it is left alone\n",
+                   path.c_str());
+      continue;
+    }
+    const std::optional<bool> restore = m_face.AskRestoreRecovery();
+    if (!restore) {
+      return;  // kept for a start that can ask
+    }
+    if (*restore) {
+      RestoreRecovered(*found);
+    }
+    RecoveryStore::ForgetOrphan(path);
+    return;  // one song at a time; another lost one is offered at the next start
+  }
+}
+
+void CKumoitoDlg::RestoreRecovered(const RecoveredSong& recovered) {
+  std::int32_t beats = 4, key = 0, measures = 8;
+  std::unique_ptr<CSongData> song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->ResetSong();
+  DecodeScoreImage(*song, recovered.score.data(), recovered.score.size());
+  if (song->m_beatsPerMeasure < kMinBeatsPerMeasure ||
+      song->m_beatsPerMeasure > kMaxBeatsPerMeasure) {
+    std::fputs("kumoito: the recovered song has no valid time; it is not opened\n", stderr);
+    return;
+  }
+  song->SetKeyName(song->m_keyIndex);
+  song->m_filePath = recovered.sourcePath;
+  // The strings and key it was shown with: the settings of a window that
+  // ended abnormally were never written.
+  for (int i = 0; i < kFirstStringCount; ++i) {
+    if (kFirstStringList[i].value == recovered.firstStringValue) {
+      m_settings.firstStringValue = recovered.firstStringValue;
+      m_face.SelectCombo(kFirstStringCombo, i);
+    }
+  }
+  m_settings.tuning = ValidTuningIndex(recovered.tuning);
+  m_face.SelectCombo(kTuningCombo, m_settings.tuning);
+  m_settings.key = ValidMajorKeyIndex(recovered.key);
+  m_face.SelectCombo(kKeyCombo, m_settings.key);
+  OpenSong(recovered.sourcePath, false, std::move(song));
 }
 
 int CKumoitoDlg::HighestScrollPosition() const {
@@ -783,7 +946,9 @@ void CKumoitoDlg::SetPlayCaption(std::string_view utf8) {
 void CKumoitoDlg::RunCommand(int command) {
   switch (command) {
     case kCommandQuit:
-      m_face.Quit();
+      if (ConfirmCloseSong()) {
+        m_face.Quit();
+      }
       break;
     case kCommandOpen:
       if (auto path = m_face.AskOpenScorePath(); path && !path->empty()) {
@@ -794,7 +959,7 @@ void CKumoitoDlg::RunCommand(int command) {
       const std::string root = JoinPath(m_options.startupFolder, kLibraryFolder);
       const std::string chosen =
           m_face.RunLibraryDialog(m_options.startupFolder, root, m_settings.libraryCategory);
-      if (!chosen.empty()) {
+      if (!chosen.empty() && ConfirmCloseSong()) {
         OpenScore(chosen, true);
       }
       break;
@@ -818,10 +983,7 @@ void CKumoitoDlg::RunCommand(int command) {
       }
       break;
     case kCommandSave:
-      if (auto path = m_face.AskSaveScorePath(); path && !path->empty() && m_song) {
-        SaveScore(*m_song, m_song->m_beatsPerMeasure, m_song->m_keyIndex, *path,
-                  m_song->m_headerWord);
-      }
+      SaveSong();
       break;
     case kCommandSettings:
       ShowMessageBox(kSettingsNotice);
@@ -848,6 +1010,11 @@ void CKumoitoDlg::Destroy() {
   m_destroyed = true;
   // The player must be gone before the song and outputs it uses.
   m_playback.reset();
+  // A clean end leaves nothing to recover; one the session forced keeps it.
+  if (m_recovery && !m_keepRecovery) {
+    m_recovery->Remove();
+  }
+  m_recovery.reset();
   // The lists hold the last choices; empty lists (a batch run) leave the
   // run's own values, which are valid.
   if (const int t = m_face.ComboSelection(kTuningCombo); t >= 0) {

@@ -33,6 +33,8 @@ namespace kumoito {
 
 class CSongData;
 class CInputDlg;
+class RecoveryStore;
+struct RecoveredSong;
 namespace midi {
 class TimerService;
 }  // namespace midi
@@ -75,6 +77,9 @@ extern const std::array<ButtonLayout, kButtonCount> kMainButtons;
 // Said when 出力 could not write its file, before the path and the cause.
 inline constexpr const char* kOutputFailed = "ファイルを書き出せませんでした。";
 
+// The answers to 「変更を保存しますか？」.
+enum class SaveChangesChoice { kSave, kDiscard, kCancel };
+
 enum class ScrollAction { kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kTop, kBottom };
 
 // What the logic needs of the window. Texts are UTF-8.
@@ -103,6 +108,12 @@ class MainWindowFace {
     (void)parts;
     return suggested;
   }
+  // 「変更を保存しますか？」 before the unsaved song is closed. A face with
+  // nobody to ask (a conversion) lets it go.
+  virtual SaveChangesChoice AskSaveChanges() { return SaveChangesChoice::kDiscard; }
+  // 「前回保存されなかった変更があります。復元しますか？」: true for 復元. A face
+  // with nobody to ask keeps the file for a start that can.
+  virtual std::optional<bool> AskRestoreRecovery() { return std::nullopt; }
   // Ends the program as the quit button does.
   virtual void Quit() = 0;
   // Runs task on the GUI thread after delay; callable from any thread.
@@ -186,6 +197,23 @@ class CKumoitoDlg {
   // a foreign file with automatic arrangement.
   void OpenUserFile(const std::string& path);
   bool OpenRefused() const { return m_openRefused; }
+  // The song differs from the file it was last opened from or saved to; a
+  // song imported, made new or recovered has no such file and always does.
+  bool HasUnsavedChanges() const;
+  // Before the song is closed: when it is unsaved, asks whether to save it
+  // and saves it through the save dialog. False when the song must stay
+  // (cancelled, or the save did not happen).
+  bool ConfirmCloseSong();
+  // A session or a signal ends the program without a question: the unsaved
+  // song goes to the recovery file, which the end then keeps.
+  void PreserveForSessionEnd();
+  // Brings the recovery file up to date with the song now; the window does
+  // it every second on its own.
+  void UpdateRecovery();
+  // This window's recovery file (empty in a conversion).
+  std::string RecoveryPath() const;
+  // Escape: a playback under way stops; nothing else ends.
+  void StopPlayback();
   void RunCommand(int command);
   void OnFirstStringChanged(int index);
   void OnTuningChanged(int index);
@@ -240,6 +268,14 @@ class CKumoitoDlg {
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);
   PrintHeader MakePrintHeader() const;
+  // OpenScore, with the song already made when given.
+  void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given);
+  // 保存: false when the dialog was cancelled or the file not written.
+  bool SaveSong();
+  void ScheduleRecoveryCheck();
+  // Offers the newest song a window that ended abnormally left unsaved.
+  void OfferRecovery();
+  void RestoreRecovered(const RecoveredSong& recovered);
   void RewriteScratchScore();
   void SetPlayCaption(std::string_view utf8);
   // The key row and the first string's value, which a step of the history
@@ -273,6 +309,15 @@ class CKumoitoDlg {
   bool m_destroyed = false;
   bool m_batch = false;
   bool m_openRefused = false;
+  // The score bytes of the song as last opened or saved; empty when the
+  // song has no file that holds it.
+  std::vector<unsigned char> m_savedImage;
+  std::unique_ptr<RecoveryStore> m_recovery;
+  // What the recovery file holds now; empty while there is none.
+  std::vector<unsigned char> m_recoveryBytes;
+  bool m_keepRecovery = false;
+  // Posted tasks outlive nothing: they hold this weakly.
+  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 }  // namespace kumoito

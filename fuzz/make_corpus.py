@@ -10,6 +10,7 @@ from library songs, so the script needs kumoito_songc from any build:
 
 import os
 import struct
+import zlib
 import subprocess
 import sys
 import tempfile
@@ -193,6 +194,25 @@ def settings_inputs():
     write(t, "empty.ini", b"")
 
 
+# --- Recovery files ---------------------------------------------------------
+
+def recovery(path, score, first=0, tuning=0, key=0, version=1):
+    body = (b"KMTRCV\x1a\n" + struct.pack("<6I", version, first, tuning, key, len(path), len(score))
+            + path + score)
+    return body + struct.pack("<I", zlib.crc32(body) & 0xFFFFFFFF)
+
+
+def recovery_inputs():
+    t = "recovery_reader_fuzz"
+    # A small score keeps the inputs short; the reader takes any length.
+    score = bytes(range(256)) * 4
+    write(t, "whole.krec", recovery("/home/u/song.mwd".encode(), score, 9, 2, 11))
+    write(t, "no_path.krec", recovery(b"", score))
+    write(t, "empty.krec", recovery(b"", b""))
+    write(t, "torn.krec", recovery(b"/a.mwd", score)[:600])
+    write(t, "version2.krec", recovery(b"/a.mwd", score, version=2))
+
+
 # --- Command lines ----------------------------------------------------------
 
 def command_line_inputs():
@@ -317,6 +337,7 @@ def main():
     score_inputs(sys.argv[1])
     song_source_inputs()
     settings_inputs()
+    recovery_inputs()
     command_line_inputs()
     sjis_inputs()
     musicxml_inputs()

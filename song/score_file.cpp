@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -236,6 +237,17 @@ void BuildScoreImage(unsigned char* image, const CSongData& song, std::int16_t b
   std::memcpy(image + L::kBeatMarkB, song.m_beatMarkB.data(), kMaxBeats);
 }
 
+std::vector<unsigned char> ScoreFileImage(const CSongData& song) {
+  const std::unique_ptr<CSongData> copy = CSongData::Clone(song);
+  copy->NormalizeCells();
+  copy->TrimTexts();
+  copy->PackExtraTexts();
+  std::vector<unsigned char> image(L::kFileSize);
+  BuildScoreImage(image.data(), *copy, copy->m_beatsPerMeasure, copy->m_keyIndex,
+                  copy->m_headerWord);
+  return image;
+}
+
 bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIndex,
                const std::string& path, std::uint16_t headerWord) {
   song.NormalizeCells();
@@ -243,9 +255,8 @@ bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIn
   song.PackExtraTexts();
   std::vector<unsigned char> image(L::kFileSize);
   BuildScoreImage(image.data(), song, beatsPerMeasure, keyIndex, headerWord);
-  const bool written =
-      WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(), image.size(),
-                     WriteDurability::kDurable);
+  const bool written = WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(),
+                                      image.size(), WriteDurability::kDurable);
   song.ClearFreeLabels();
   return written;
 }

@@ -27,6 +27,10 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
 void BuildScoreImage(unsigned char* image, const CSongData& song, std::int16_t beatsPerMeasure,
                      std::int32_t keyIndex, std::uint16_t headerWord);
 
+// The bytes SaveScore would write for song with its own beats per measure,
+// key and header word, built from a copy so that the song is left as it is.
+std::vector<unsigned char> ScoreFileImage(const CSongData& song);
+
 // Normalizes and packs the song, writes it as 94540 bytes to path (or to the
 // song's own path when path is empty) and clears the packed fields again.
 // Returns false when the file could not be written (already reported).

@@ -127,6 +127,10 @@ void CSongData::MakeNew(std::int32_t beatsPerMeasure, std::int32_t keyIndex,
   InitEmptySong();
 }
 
+std::unique_ptr<CSongData> CSongData::Clone(const CSongData& source) {
+  return std::unique_ptr<CSongData>(new CSongData(source));
+}
+
 std::unique_ptr<CSongData> CSongData::CopyMeasures(const CSongData& source, std::int32_t n) {
   std::unique_ptr<CSongData> song(new CSongData);
   song->m_beatsPerMeasure = source.m_beatsPerMeasure;

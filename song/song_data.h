@@ -83,7 +83,9 @@ class CSongData final {
   // path start empty.
   static std::unique_ptr<CSongData> CopyMeasures(const CSongData& source, std::int32_t n);
 
-  CSongData(const CSongData&) = delete;
+  // A whole copy, path included. The song is large (some 200 KB), so copies
+  // are made only on purpose, never by accident.
+  static std::unique_ptr<CSongData> Clone(const CSongData& source);
   CSongData& operator=(const CSongData&) = delete;
 
   void ResetSong();
@@ -136,6 +138,7 @@ class CSongData final {
 
  private:
   CSongData();
+  CSongData(const CSongData&) = default;
   void MakeNew(std::int32_t beatsPerMeasure, std::int32_t keyIndex, std::int32_t measureCount);
   void InitCell(int cell);
 };

@@ -1,6 +1,7 @@
 #include "app/qt/main_window_widget.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -10,8 +11,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -349,6 +352,10 @@ void KumoitoWindow::CreatePracticeRow() {
   addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_Minus), &WindowZoom::ZoomOut);
   addZoomKey(QKeySequence(Qt::CTRL | Qt::Key_0), &WindowZoom::Reset);
 
+  auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+  quit->setContext(Qt::WindowShortcut);
+  connect(quit, &QShortcut::activated, this, [this] { m_logic->RunCommand(kCommandQuit); });
+
   auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
   space->setContext(Qt::WindowShortcut);
   connect(space, &QShortcut::activated, this, [this] { m_logic->RunCommand(kCommandPlay); });
@@ -622,8 +629,54 @@ void KumoitoWindow::ShowAbout() {
   about.exec();
 }
 
+SaveChangesChoice KumoitoWindow::AskSaveChanges() {
+  QMessageBox box(QMessageBox::Question, "Kumoito", QString::fromUtf8("変更を保存しますか？"),
+                  QMessageBox::NoButton, this);
+  box.setObjectName("saveChangesBox");
+  QPushButton* save = box.addButton(QString::fromUtf8("保存"), QMessageBox::AcceptRole);
+  QPushButton* discard =
+      box.addButton(QString::fromUtf8("保存しない"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QString::fromUtf8("キャンセル"), QMessageBox::RejectRole);
+  save->setObjectName("save");
+  discard->setObjectName("discard");
+  cancel->setObjectName("cancel");
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) {
+    return SaveChangesChoice::kSave;
+  }
+  return box.clickedButton() == discard ? SaveChangesChoice::kDiscard : SaveChangesChoice::kCancel;
+}
+
+std::optional<bool> KumoitoWindow::AskRestoreRecovery() {
+  QMessageBox box(QMessageBox::Question, "Kumoito",
+                  QString::fromUtf8("前回保存されなかった変更があります。復元しますか？"),
+                  QMessageBox::NoButton, this);
+  box.setObjectName("restoreBox");
+  QPushButton* restore = box.addButton(QString::fromUtf8("復元"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QString::fromUtf8("破棄"), QMessageBox::DestructiveRole);
+  restore->setObjectName("restore");
+  discard->setObjectName("discard");
+  box.setDefaultButton(restore);
+  // Escape or the close box throws nothing away: the song is offered again.
+  box.exec();
+  if (box.clickedButton() == restore) {
+    return true;
+  }
+  if (box.clickedButton() == discard) {
+    return false;
+  }
+  return std::nullopt;
+}
+
 void KumoitoWindow::Quit() {
   accept();
+}
+
+void KumoitoWindow::EndSession() {
+  m_logic->PreserveForSessionEnd();
+  done(QDialog::Accepted);
 }
 
 void KumoitoWindow::Post(std::function<void()> task, std::chrono::milliseconds delay) {
@@ -727,6 +780,36 @@ void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {
     m_logic->OnSystemCommand(kAboutCommand);
+  }
+}
+
+void KumoitoWindow::reject() {
+  // Escape, and whatever else a dialog takes for Cancel, never ends the
+  // program: only the close box, 終了 and Ctrl+Q do, after their question.
+}
+
+void KumoitoWindow::closeEvent(QCloseEvent* event) {
+  if (!isVisible() || m_logic->ConfirmCloseSong()) {
+    event->accept();
+    done(QDialog::Accepted);
+    return;
+  }
+  event->ignore();
+}
+
+void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // A number box has applied its value before the key comes here.
+      event->accept();
+      return;
+    case Qt::Key_Escape:
+      m_logic->StopPlayback();
+      event->accept();
+      return;
+    default:
+      KumoitoDialog::keyPressEvent(event);
   }
 }
 

@@ -3,7 +3,9 @@
 // the 48 score cells, the three combo boxes and the scroll bar at their
 // client-pixel places, with the practice row (speed, loop, count-in) below
 // them, and forwards every input to CKumoitoDlg, which it owns. It is the
-// logic's MainWindowFace. Space plays and stops.
+// logic's MainWindowFace. Space plays and stops. Enter and Escape never
+// close it (Escape stops a playback); the close box, 終了 and Ctrl+Q ask
+// about unsaved changes first.
 //
 // Thread-safety: GUI thread only, except Post, which any thread may call.
 
@@ -53,6 +55,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // changes nothing. The choice is kept in the data folder.
   bool ChooseZoom(int percent);
   int ZoomPercent() const { return m_zoom.Current(); }
+  // The session or a signal ends the program: no question, the unsaved
+  // song is kept in the recovery file for the next start.
+  void EndSession();
 
   // MainWindowFace
   void FillCombo(int combo, const std::vector<std::string>& items) override;
@@ -71,6 +76,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void ShowAbout() override;
   std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
                                    int suggested) override;
+  SaveChangesChoice AskSaveChanges() override;
+  std::optional<bool> AskRestoreRecovery() override;
   void Quit() override;
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
   void ShowPractice(const midi::PracticeSettings& practice, int measureCount) override;
@@ -85,6 +92,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void done(int result) override;
+  void reject() override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A score or a MusicXML or MIDI file dropped on the window opens as from
   // the open command.

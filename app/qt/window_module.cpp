@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/qt/main_window_widget.h"
+#include "app/qt/session_end.h"
 #include "app/qt/translations.h"
 #include "app/window_module.h"
 #include "common/message_box.h"
@@ -27,6 +28,8 @@ extern "C" __attribute__((visibility("default"))) int kumoito_run_window(
   });
   {
     KumoitoWindow window(options);
+    SessionEndWatcher sessionEnd;
+    QObject::connect(&sessionEnd, &SessionEndWatcher::ended, &window, &KumoitoWindow::EndSession);
     window.show();
     if (window.Start() == CKumoitoDlg::StartResult::kInteractive) {
       window.exec();

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "app/qt/translations.h"
 #include "app/window_zoom.h"
@@ -349,13 +350,104 @@ TEST_F(WindowTest, SpacePlaysAndStopsEvenFromANumberBox) {
   EXPECT_EQ(speed->value(), 100);
 }
 
-TEST_F(WindowTest, EscapeEndsTheProgramAndWritesTheSettings) {
-  Find<QComboBox>(kKeyCombo)->setCurrentIndex(3);
+// Clicks the button named button of the next modal box named box, once it
+// is up; what it said goes to text.
+void AnswerNextBox(const char* box, const char* button, QString* text = nullptr) {
+  QTimer::singleShot(0, [=] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal->objectName() != box) {
+      AnswerNextBox(box, button, text);
+      return;
+    }
+    if (text != nullptr) {
+      for (auto* b : modal->findChildren<QPushButton*>()) {
+        *text += b->text() + "|";
+      }
+    }
+    if (auto* b = modal->findChild<QPushButton*>(button)) {
+      b->click();
+    }
+  });
+}
+
+TEST_F(WindowTest, EnterAndEscapeNeverEndTheProgramAndEnterAppliesANumber) {
   QTest::keyClick(m_window.get(), Qt::Key_Escape);
+  QTest::keyClick(m_window.get(), Qt::Key_Return);
+  QTest::keyClick(m_window.get(), Qt::Key_Enter);
+  EXPECT_TRUE(m_window->isVisible());
+
+  auto* last = m_window->findChild<QSpinBox*>("practiceLoopLast");
+  ASSERT_NE(last, nullptr);
+  last->setFocus();
+  last->selectAll();
+  QTest::keyClicks(last, "5");
+  QTest::keyClick(last, Qt::Key_Return);
+  QTest::keyClick(last, Qt::Key_Escape);
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(m_window->Logic().Practice().loopLastMeasure, 5);
+}
+
+TEST_F(WindowTest, TheCloseBoxAsksOverUnsavedChangesAndCancelKeepsTheWindow) {
+  Find<QComboBox>(kKeyCombo)->setCurrentIndex(3);  // moves every note of the song
+  ASSERT_TRUE(m_window->Logic().HasUnsavedChanges());
+  QString buttons;
+  AnswerNextBox("saveChangesBox", "cancel", &buttons);
+  m_window->close();
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(buttons, QString::fromUtf8("保存|保存しない|キャンセル|"));
+
+  // Ctrl+Q asks the same; 保存しない ends, and the settings are written.
+  m_window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  AnswerNextBox("saveChangesBox", "discard");
+  QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(m_window->isVisible());
   const auto settings = test::ReadFile(m_data.Path("Kumoito/setup.ini"));
   ASSERT_EQ(settings.size(), 24u);
   EXPECT_EQ(settings[20], 3);
+}
+
+TEST_F(WindowTest, SavingFromTheQuestionGoesThroughTheSaveDialog) {
+  Find<QComboBox>(kKeyCombo)->setCurrentIndex(2);
+  const std::string saved = m_startup.Path("kept.mwd");
+  AnswerNextBox("saveChangesBox", "save");
+  // Then the save dialog: the path typed and accepted.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr) {
+      poll.stop();
+      dialog->selectFile(QString::fromStdString(saved));
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  poll.start(10);
+  m_window->close();
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_EQ(test::ReadFile(saved).size(), 94540u);
+}
+
+TEST_F(WindowTest, AnEndedSessionKeepsTheUnsavedSongForTheNextStart) {
+  Find<QComboBox>(kKeyCombo)->setCurrentIndex(4);
+  const std::string recovery = m_window->Logic().RecoveryPath();
+  m_window->EndSession();  // no question: nobody may be there to answer
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(recovery));
+
+  CKumoitoDlg::Options options;
+  options.startupFolder = m_startup.path().string();
+  options.dataFolder = m_data.Path("Kumoito");
+  KumoitoWindow next(options);
+  next.show();
+  QString buttons;
+  AnswerNextBox("restoreBox", "restore", &buttons);
+  ASSERT_EQ(next.Start(), CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(buttons, QString::fromUtf8("復元|破棄|"));
+  EXPECT_TRUE(next.Logic().HasUnsavedChanges());
+  EXPECT_EQ(next.findChild<QComboBox*>(QString::number(kKeyCombo))->currentIndex(), 4);
+  AnswerNextBox("saveChangesBox", "discard");
+  next.close();
+  EXPECT_FALSE(next.isVisible());
 }
 
 TEST(WindowStartFile, AScoreNamedAtStartIsShownAndScrolls) {
