@@ -224,5 +224,47 @@ TEST(MidiImport, RefusesBrokenChunksAndFormatsItCannotRead) {
   EXPECT_TRUE(Read(header).error);  // no track at all
 }
 
+TEST(MidiImport, TracksLongerThanTheEnginesBuffersAreReadWhole) {
+  // 50 000 notes, a track of some 400 KiB: the song takes what fits.
+  Bytes notes;
+  for (int i = 0; i < 50000; ++i) {
+    AddNote(notes, 0, 60 + i % 12, 48);
+  }
+  // 100 000 notes struck and never released: each ends at the next.
+  Bytes struck;
+  for (int i = 0; i < 100000; ++i) {
+    struck.insert(struck.end(), {24, 0x90, static_cast<unsigned char>(60 + i % 5), 100});
+  }
+  for (const Bytes* track : {&notes, &struck}) {
+    ASSERT_GT(track->size(), 393216u);
+    const Bytes file = MakeMidi(0, 96, {*track});
+    const MidiImportResult read = Read(file);
+    ASSERT_TRUE(read.melody) << read.error->message;
+    ASSERT_EQ(read.parts.size(), 1u);
+    EXPECT_EQ(read.parts[0].noteCount, track == &notes ? 50000 : 100000);
+    const ImportOutcome outcome = ImportBytes(file.data(), file.size(), FileKind::kMidi);
+    ASSERT_TRUE(outcome.song);
+    ASSERT_FALSE(outcome.notices.empty());
+    EXPECT_NE(outcome.notices[0].find("曲が長すぎるため"), std::string::npos) << outcome.notices[0];
+  }
+}
+
+TEST(MidiImport, ATrackBeyondTheLimitIsNamedWithTheLimit) {
+  Bytes huge;
+  while (huge.size() <= (4u << 20)) {
+    AddNote(huge, 0, 64, 24);
+  }
+  Bytes small;
+  AddNote(small, 0, 72, 96);
+  const MidiImportResult alone = Read(MakeMidi(0, 96, {huge}));
+  ASSERT_TRUE(alone.error);
+  EXPECT_NE(alone.error->message.find("4 MiB"), std::string::npos) << alone.error->message;
+  // Beside it, the other tracks are read, and the user is told which was not.
+  const MidiImportResult beside = Read(MakeMidi(1, 96, {small, huge}));
+  ASSERT_TRUE(beside.melody);
+  ASSERT_EQ(beside.notices.size(), 1u);
+  EXPECT_EQ(beside.notices[0], "トラック 2 は 4 MiB を超えるため読みませんでした。");
+}
+
 }  // namespace
 }  // namespace kumoito::import
