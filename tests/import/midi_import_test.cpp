@@ -224,36 +224,53 @@ TEST(MidiImport, RefusesBrokenChunksAndFormatsItCannotRead) {
   EXPECT_TRUE(Read(header).error);  // no track at all
 }
 
+// count copies of the events in pattern, as one track body.
+Bytes Repeated(const Bytes& pattern, std::size_t count) {
+  Bytes track(pattern.size() * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::copy(pattern.begin(), pattern.end(),
+              track.begin() + static_cast<std::ptrdiff_t>(i * pattern.size()));
+  }
+  return track;
+}
+
 TEST(MidiImport, TracksLongerThanTheEnginesBuffersAreReadWhole) {
   // 50 000 notes, a track of some 400 KiB: the song takes what fits.
-  Bytes notes;
-  for (int i = 0; i < 50000; ++i) {
-    AddNote(notes, 0, 60 + i % 12, 48);
+  Bytes twelve;
+  for (int i = 0; i < 12; ++i) {
+    AddNote(twelve, 0, 60 + i, 48);
   }
+  const Bytes notes = Repeated(twelve, 50004 / 12);
   // 100 000 notes struck and never released: each ends at the next.
-  Bytes struck;
-  for (int i = 0; i < 100000; ++i) {
-    struck.insert(struck.end(), {24, 0x90, static_cast<unsigned char>(60 + i % 5), 100});
+  Bytes five;
+  for (int i = 0; i < 5; ++i) {
+    five.insert(five.end(), {24, 0x90, static_cast<unsigned char>(60 + i), 100});
   }
-  for (const Bytes* track : {&notes, &struck}) {
-    ASSERT_GT(track->size(), 393216u);
-    const Bytes file = MakeMidi(0, 96, {*track});
+  const Bytes struck = Repeated(five, 100000 / 5);
+  const struct {
+    const Bytes& track;
+    int notes;
+  } cases[] = {{notes, 50004}, {struck, 100000}};
+  for (const auto& c : cases) {
+    ASSERT_GT(c.track.size(), 393216u);
+    const Bytes file = MakeMidi(0, 96, {c.track});
     const MidiImportResult read = Read(file);
     ASSERT_TRUE(read.melody) << read.error->message;
     ASSERT_EQ(read.parts.size(), 1u);
-    EXPECT_EQ(read.parts[0].noteCount, track == &notes ? 50000 : 100000);
-    const ImportOutcome outcome = ImportBytes(file.data(), file.size(), FileKind::kMidi);
-    ASSERT_TRUE(outcome.song);
-    ASSERT_FALSE(outcome.notices.empty());
-    EXPECT_NE(outcome.notices[0].find("曲が長すぎるため"), std::string::npos) << outcome.notices[0];
+    EXPECT_EQ(read.parts[0].noteCount, c.notes);
   }
+  // Cut at the song's capacity, with the notice every long song gets.
+  const Bytes file = MakeMidi(0, 96, {notes});
+  const ImportOutcome outcome = ImportBytes(file.data(), file.size(), FileKind::kMidi);
+  ASSERT_TRUE(outcome.song);
+  ASSERT_FALSE(outcome.notices.empty());
+  EXPECT_NE(outcome.notices[0].find("曲が長すぎるため"), std::string::npos) << outcome.notices[0];
 }
 
 TEST(MidiImport, ATrackBeyondTheLimitIsNamedWithTheLimit) {
-  Bytes huge;
-  while (huge.size() <= (4u << 20)) {
-    AddNote(huge, 0, 64, 24);
-  }
+  Bytes one;
+  AddNote(one, 0, 64, 24);
+  const Bytes huge = Repeated(one, (4u << 20) / one.size() + 1);
   Bytes small;
   AddNote(small, 0, 72, 96);
   const MidiImportResult alone = Read(MakeMidi(0, 96, {huge}));
