@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -484,8 +485,11 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
   }
   // Names by id, looked up once per part: a scan of the list for each part
   // took minutes for a file of many parts. A later entry of an id wins.
+  const pugi::xml_node list = score.child("part-list");
   std::unordered_map<std::string_view, const char*> names;
-  for (pugi::xml_node sp : score.child("part-list").children("score-part")) {
+  names.reserve(static_cast<std::size_t>(
+      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
+  for (pugi::xml_node sp : list.children("score-part")) {
     names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
   }
   std::vector<pugi::xml_node> parts;
