@@ -14,10 +14,11 @@ namespace kumoito {
 namespace {
 
 constexpr std::string_view kMagic = "kumoito-font-match 1";
-// An answer with its fingerprint takes one to three KiB; a cache beyond
-// this is no cache of ours (a link to a device, a file grown by mistake)
-// and is never read whole.
-constexpr std::size_t kMaxCacheBytes = 16 * 1024;
+// An answer with its fingerprint takes a few KiB (some 60 bytes for each
+// configuration file, cache and font folder); a system with hundreds of
+// font packages stays well below this. A bigger cache is no cache of ours
+// (a link to a device, a file grown by mistake) and is never read whole.
+constexpr std::size_t kMaxCacheBytes = 64 * 1024;
 
 void StatLine(const std::string& path, std::string& out) {
   struct stat st;
