@@ -139,11 +139,6 @@ TEST_F(FontMatchCacheTest, OnlyARegularFontFileIsEverNamed) {
   // send the next start into an open that waits.
   EXPECT_FALSE(StoreFontMatch(m_cache, "sans-serif:lang=ja", FontLocation{fifo, 0}, m_watched));
   EXPECT_FALSE(Load());
-  // The font replaced by a FIFO after the answer was kept.
-  ASSERT_TRUE(StoreFontMatch(m_cache, "sans-serif:lang=ja", m_match, m_watched));
-  fs::remove(m_match.file);
-  fs::rename(fifo, m_match.file);
-  EXPECT_FALSE(Load());
   ::alarm(0);
 }
 
