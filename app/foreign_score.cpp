@@ -12,10 +12,16 @@ bool IsForeignScoreFile(const std::string& path) {
 
 ForeignSong LoadForeignSong(const std::string& path, const PartQuestion& askPart) {
   ForeignSong result;
-  import::ImportOutcome outcome = import::ImportFile(path);
-  const import::FileKind kind = import::SniffFile(path);
-  const bool score =
-      kind == import::FileKind::kMusicXml || kind == import::FileKind::kCompressedMusicXml;
+  import::ImportError readError;
+  // Read once: another part is taken from the same bytes.
+  const std::optional<std::string> bytes = import::ReadImportFile(path, readError);
+  if (!bytes) {
+    result.error = import::FormatImportError(path, readError);
+    return result;
+  }
+  import::ImportOutcome outcome = import::ImportFileBytes(*bytes, path);
+  const bool score = outcome.kind == import::FileKind::kMusicXml ||
+                     outcome.kind == import::FileKind::kCompressedMusicXml;
   const auto withNotes =
       std::count_if(outcome.parts.begin(), outcome.parts.end(),
                     [](const import::PartSummary& p) { return p.noteCount > 0; });
@@ -27,7 +33,7 @@ ForeignSong LoadForeignSong(const std::string& path, const PartQuestion& askPart
       return result;
     }
     if (*chosen != outcome.chosenPart) {
-      outcome = import::ImportFile(path, *chosen);
+      outcome = import::ImportFileBytes(*bytes, path, *chosen);
     }
   }
   if (outcome.error) {

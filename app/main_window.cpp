@@ -1,9 +1,5 @@
 #include "app/main_window.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -63,17 +59,12 @@ std::string ScoreReadProblem(const std::string& path) {
   if (path.empty()) {
     return "no path given";
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    return std::strerror(errno);
+  std::error_code why;
+  const std::optional<std::uint64_t> size = RegularFileSize(path, why);
+  if (!size) {
+    return why.message();
   }
-  struct stat st {};
-  const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-  ::close(fd);
-  if (folder) {
-    return std::strerror(EISDIR);
-  }
-  return "not a score file (" + std::to_string(st.st_size) + " bytes)";
+  return "not a score file (" + std::to_string(*size) + " bytes)";
 }
 
 // The folder a file of path is written in; "." for a bare name.
@@ -180,19 +171,21 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
               ShowMessageBox(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
                              kNoSoundAdvice);
             },
-            [this](std::int64_t slot) { OnCursor(slot); }});
+            [this](std::int64_t slot) { OnCursor(slot); },
+            [](const std::string& path, std::string_view why) {
+              ShowMessageBox(std::string(kOutputFailed) + "\n" + path + "\n" + std::string(why));
+            }});
     m_playback->ResetMidiOut();
   }
 
   MakeDirectories(m_options.dataFolder);
-  // What writers killed part-way left behind in our own folders (a
-  // conversion's image is written beside its target).
-  RemoveStaleTempFiles(m_options.dataFolder);
-  if (!m_options.installedStartupFolder) {
-    RemoveStaleTempFiles(m_options.startupFolder);
-  }
-  if (line.batch) {
-    RemoveStaleTempFiles(ParentFolder(line.imagePath));
+  // What writers killed part-way left behind in our own folders; a
+  // conversion clears them once it is sure to run (RunBatch).
+  if (!line.batch) {
+    RemoveStaleTempFiles(m_options.dataFolder);
+    if (!m_options.installedStartupFolder) {
+      RemoveStaleTempFiles(m_options.startupFolder);
+    }
   }
   m_config = std::make_unique<CConfigControl>(JoinPath(m_options.dataFolder, kSettingsFileName),
                                               &m_settings);
@@ -350,23 +343,18 @@ CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
   m_settings.tuning = TuningFromWord(line.tuningWord);
   // Automatic arrangement replaces the key; until then a valid row stands.
   m_settings.key = line.key == -1 ? 0 : line.key;
-  OpenScore(line.scorePath, line.key == -1);
+  RemoveStaleTempFiles(m_options.dataFolder);
+  if (!m_options.installedStartupFolder) {
+    RemoveStaleTempFiles(m_options.startupFolder);
+  }
+  OpenScore(line.scorePath, line.key == -1, true);
   if (m_openRefused) {
     return StartResult::kBatchFailed;  // the reader's message is on standard error
   }
-  // The empty song made in place of an unreadable score is still drawn, as
-  // it always was; the status and one line say that it was not the score.
-  const bool scoreRead = m_song->m_readFromFile;
+  // Only the folder this run writes to, and only now that it will.
+  RemoveStaleTempFiles(ParentFolder(line.imagePath));
   std::string why;
-  // An unread score is still drawn, but never written as a score file.
-  const bool written = (OutputFormatForPath(line.imagePath) != OutputFormat::kScore || scoreRead) &&
-                       WriteOutput(line.imagePath, why);
-  if (!scoreRead) {
-    std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", line.scorePath.c_str(),
-                 ScoreReadProblem(line.scorePath).c_str());
-    return StartResult::kBatchFailed;
-  }
-  if (!written) {
+  if (!WriteOutput(line.imagePath, why)) {
     // A failed write has said its cause already (SetWriteFailureNotice).
     if (!LastWriteError()) {
       std::fprintf(stderr, "kumoito: nothing written to \"%s\": %s\n", line.imagePath.c_str(),
@@ -428,12 +416,12 @@ void CKumoitoDlg::RebuildOpenStrings() {
   m_view.SetOpenStrings(OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning));
 }
 
-void CKumoitoDlg::OpenScore(const std::string& path, bool automatic) {
-  OpenSong(path, automatic, nullptr);
+void CKumoitoDlg::OpenScore(const std::string& path, bool automatic, bool mustRead) {
+  OpenSong(path, automatic, nullptr, mustRead);
 }
 
 void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
-                           std::unique_ptr<CSongData> given) {
+                           std::unique_ptr<CSongData> given, bool mustRead) {
   m_openRefused = false;
   const bool foreign = !given && IsForeignScoreFile(path);
   ForeignSong loaded;
@@ -454,21 +442,27 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
       return;
     }
   }
+  std::unique_ptr<CSongData> read = given ? std::move(given) : std::move(loaded.song);
+  if (!read) {
+    std::int32_t beats = 0, key = 0, measures = 0;
+    // A conversion draws nothing for a score it cannot read: the empty song
+    // made in its place would replace the user's previous output.
+    read = mustRead ? CSongData::LoadExisting(path, beats, key, measures)
+                    : CSongData::LoadOrCreate(path, beats, key, measures);
+    if (!read) {
+      m_openRefused = true;
+      std::fprintf(stderr, "kumoito: cannot read the score \"%s\": %s\n", path.c_str(),
+                   ScoreReadProblem(path).c_str());
+      return;
+    }
+  }
   m_view.SetSong(nullptr);
   if (m_inputTool) {
     m_inputTool->SetSong(nullptr);
   }
   // The steps belong to the song they were made on.
   m_history.Clear();
-  m_song.reset();
-  if (given) {
-    m_song = std::move(given);
-  } else if (foreign) {
-    m_song = std::move(loaded.song);
-  } else {
-    std::int32_t beats = 0, key = 0, measures = 0;
-    m_song = CSongData::LoadOrCreate(path, beats, key, measures);
-  }
+  m_song = std::move(read);
 
   if (automatic) {
     const KeyAndTuning chosen = ChooseKeyAndTuning(*m_song, m_settings.firstStringValue);

@@ -187,7 +187,9 @@ class CKumoitoDlg {
 
   // A foreign file (MusicXML, MIDI) that cannot be read is said to the
   // user and the current song stays; OpenRefused() then is true.
-  void OpenScore(const std::string& path, bool automatic);
+  // mustRead: a score that cannot be read is refused (OpenRefused) rather
+  // than replaced by a new empty song.
+  void OpenScore(const std::string& path, bool automatic, bool mustRead = false);
   // A file named at start (the file manager's "open with"): a score opens
   // as the open command opens it; a file that cannot be read, or of a type
   // the window cannot open, is said in a message box and the current song
@@ -269,7 +271,8 @@ class CKumoitoDlg {
   bool WriteOutput(const std::string& path, std::string& why);
   PrintHeader MakePrintHeader() const;
   // OpenScore, with the song already made when given.
-  void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given);
+  void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given,
+                bool mustRead = false);
   // 保存: false when the dialog was cancelled or the file not written.
   bool SaveSong();
   void ScheduleRecoveryCheck();

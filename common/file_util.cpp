@@ -1,10 +1,12 @@
 #include "common/file_util.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -44,22 +46,38 @@ class Fd {
   int m_fd;
 };
 
+std::error_code NotARegularFileCode();
+
 // Opens a regular file for reading. Anything else counts as unopenable:
 // folders, as they did for the file class this replaces, and devices, FIFOs
 // and sockets, which a score or settings path (or a link from one) may name
 // but which are no files of ours. O_NONBLOCK keeps open() from waiting for
 // a FIFO's writer; it changes nothing for a regular file.
-int OpenForReading(const std::string& path) {
+int OpenRegular(const std::string& path, std::error_code& why, struct stat* st = nullptr) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
+    why = std::error_code(errno, std::generic_category());
     return -1;
   }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  struct stat own;
+  struct stat* at = st != nullptr ? st : &own;
+  if (::fstat(fd, at) != 0) {
+    why = std::error_code(errno, std::generic_category());
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(at->st_mode)) {
+    why = S_ISDIR(at->st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                               : NotARegularFileCode();
     ::close(fd);
     return -1;
   }
   return fd;
+}
+
+int OpenForReading(const std::string& path) {
+  std::error_code ignored;
+  return OpenRegular(path, ignored);
 }
 
 // Reads until n bytes have come or the file ends; returns the count.
@@ -114,9 +132,17 @@ class FileErrorCategory final : public std::error_category {
   std::string message(int) const override { return "not a regular file"; }
 };
 
-std::error_code NotARegularFile() {
+}  // namespace
+
+std::error_code NotARegularFileError() {
   static const FileErrorCategory category;
   return {1, category};
+}
+
+namespace {
+
+std::error_code NotARegularFileCode() {
+  return NotARegularFileError();
 }
 
 // Follows symbolic links from path to the name the bytes should go to. A
@@ -163,9 +189,24 @@ void SyncFolder(const std::string& folder) {
   }
 }
 
+constexpr const char* kTempMark = ".tmp-";
+
+// NAME.tmp-PID-N beside target, NAME being the target's file name, cut (at
+// a character's start) where the whole would not fit in a folder entry: a
+// name that cannot be created would leave only the unsafe in-place write.
 std::string TempName(const std::string& target) {
-  return target + ".tmp-" + std::to_string(::getpid()) + "-" +
-         std::to_string(g_tempCounter.fetch_add(1));
+  const std::string::size_type slash = target.rfind('/');
+  const std::string::size_type nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::string suffix =
+      kTempMark + std::to_string(::getpid()) + "-" + std::to_string(g_tempCounter.fetch_add(1));
+  std::size_t keep = target.size() - nameStart;
+  if (keep + suffix.size() > NAME_MAX) {
+    keep = NAME_MAX - suffix.size();
+    while (keep > 1 && (static_cast<unsigned char>(target[nameStart + keep]) & 0xC0) == 0x80) {
+      --keep;
+    }
+  }
+  return target.substr(0, nameStart + keep) + suffix;
 }
 
 // Fills a new file, gives it the mode of the file it replaces and, when asked,
@@ -287,24 +328,57 @@ bool HoldsBytes(const std::string& target, const struct stat& st, const unsigned
   return same;
 }
 
-bool IsStaleTempName(const std::string& name) {
-  // NAME.tmp-PID-N, left by a process that no longer runs.
-  const std::string::size_type mark = name.rfind(".tmp-");
+// The largest process id plus one, as the kernel hands them out.
+long PidLimit() {
+  static const long limit = [] {
+    long value = 0;
+    std::error_code why;
+    char text[32] = {};
+    const std::optional<std::size_t> got =
+        ReadFileAt("/proc/sys/kernel/pid_max", 0, text, sizeof text - 1, why);
+    if (got && *got > 0) {
+      value = std::strtol(text, nullptr, 10);
+    }
+    // Without /proc the largest limit Linux allows stands.
+    return value > 0 ? value : 4194304L;
+  }();
+  return limit;
+}
+
+// The digits-only number at the start of text (at most 9 digits), its end
+// in end; -1 when text does not start with a digit.
+long LeadingNumber(const char* text, const char*& end) {
+  long value = 0;
+  end = text;
+  while (*end >= '0' && *end <= '9' && end - text < 9) {
+    value = value * 10 + (*end - '0');
+    ++end;
+  }
+  return end == text || (*end >= '0' && *end <= '9') ? -1 : value;
+}
+
+// The process id in a name a writer made (NAME.tmp-PID-N), or 0 when the
+// name is none of those.
+long TempNamePid(const std::string& name) {
+  const std::string::size_type mark = name.rfind(kTempMark);
   if (mark == std::string::npos || mark == 0) {
-    return false;
+    return 0;
   }
-  const char* p = name.c_str() + mark + 5;
-  char* end = nullptr;
-  errno = 0;
-  const long pid = std::strtol(p, &end, 10);
-  if (end == p || *end != '-' || errno != 0 || pid <= 0) {
-    return false;
+  const char* end = nullptr;
+  const long pid = LeadingNumber(name.c_str() + mark + std::strlen(kTempMark), end);
+  if (pid <= 0 || *end != '-') {
+    return 0;
   }
-  const char* counter = end + 1;
-  if (*counter == '\0' || std::strspn(counter, "0123456789") != std::strlen(counter)) {
-    return false;
+  const char* counterEnd = nullptr;
+  if (LeadingNumber(end + 1, counterEnd) < 0 || *counterEnd != '\0') {
+    return 0;
   }
-  return pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+  return pid < PidLimit() ? pid : 0;
+}
+
+bool IsStaleTempName(const std::string& name) {
+  const long pid = TempNamePid(name);
+  return pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace
@@ -312,6 +386,82 @@ bool IsStaleTempName(const std::string& name) {
 bool FileExists(const std::string& path) {
   Fd fd(OpenForReading(path));
   return fd.get() >= 0;
+}
+
+std::optional<std::uint64_t> RegularFileSize(const std::string& path, std::error_code& why) {
+  struct stat st;
+  Fd fd(OpenRegular(path, why, &st));
+  if (fd.get() < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit,
+                                         std::error_code& why) {
+  struct stat st;
+  Fd fd(OpenRegular(path, why, &st));
+  if (fd.get() < 0) {
+    return std::nullopt;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > limit) {
+    why = std::make_error_code(std::errc::file_too_large);
+    return std::nullopt;
+  }
+  // The size is a hint: a file that grows while it is read is still cut at
+  // the limit, one byte past it telling that it went over.
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got =
+      ReadFully(fd.get(), reinterpret_cast<unsigned char*>(bytes.data()), bytes.size());
+  bytes.resize(got);
+  if (got == static_cast<std::size_t>(st.st_size)) {
+    char more[4096];
+    while (bytes.size() <= limit) {
+      const std::size_t extra = ReadFully(fd.get(), reinterpret_cast<unsigned char*>(more),
+                                          std::min(sizeof more, limit + 1 - bytes.size()));
+      if (extra == 0) {
+        break;
+      }
+      bytes.append(more, extra);
+    }
+  }
+  if (bytes.size() > limit) {
+    why = std::make_error_code(std::errc::file_too_large);
+    return std::nullopt;
+  }
+  why.clear();
+  return bytes;
+}
+
+std::optional<std::size_t> ReadFileAt(const std::string& path, std::uint64_t offset, void* buffer,
+                                      std::size_t n, std::error_code& why,
+                                      std::uint64_t* fileSize) {
+  struct stat st;
+  Fd fd(OpenRegular(path, why, &st));
+  if (fd.get() < 0) {
+    return std::nullopt;
+  }
+  if (fileSize != nullptr) {
+    *fileSize = static_cast<std::uint64_t>(st.st_size);
+  }
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::pread(fd.get(), out + done, n - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      why = std::error_code(errno, std::generic_category());
+      return std::nullopt;
+    }
+    if (got == 0) {
+      break;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  why.clear();
+  return done;
 }
 
 std::uint32_t GetFileSize32(const std::string& path) {
@@ -352,12 +502,17 @@ bool ReadFileBytes(const std::string& path, void* buffer, std::size_t n, std::si
   return true;
 }
 
-bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
-                    WriteDurability durability) {
+namespace {
+
+bool WriteFileAtomically(const std::string& path, const void* buffer, std::size_t n,
+                         WriteDurability durability, bool reported) {
   g_lastWriteError.clear();
   const auto* bytes = static_cast<const unsigned char*>(buffer);
-  const auto fail = [&path](std::error_code why) {
+  const auto fail = [&path, reported](std::error_code why) {
     g_lastWriteError = why;
+    if (!reported) {
+      return false;
+    }
     ReportCannotOpen("\n file_name=", path);
     if (const WriteFailureNotice notice = g_writeFailureNotice.load()) {
       notice(path, why);
@@ -381,7 +536,7 @@ bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
   // Only a regular file is ever replaced: renaming over a device node or a
   // FIFO a link points at would put a file in its place.
   if (replacing && !S_ISREG(st.st_mode)) {
-    return fail(NotARegularFile());
+    return fail(NotARegularFileError());
   }
   // The scratch score and the settings are rewritten at every start, mostly
   // unchanged; the two flushes of a durable write cost more than the rest of
@@ -412,14 +567,31 @@ bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
   return true;
 }
 
+}  // namespace
+
+bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
+                    WriteDurability durability) {
+  return WriteFileAtomically(path, buffer, n, durability, true);
+}
+
+bool WriteFileQuietly(const std::string& path, std::string_view bytes) {
+  return WriteFileAtomically(path, bytes.data(), bytes.size(), WriteDurability::kOrdinary, false);
+}
+
 int RemoveStaleTempFiles(const std::string& folder) {
   int removed = 0;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (IsStaleTempName(name) && it->is_regular_file(ec) &&
-        std::filesystem::remove(it->path(), ec)) {
+    if (!IsStaleTempName(name)) {
+      continue;
+    }
+    // lstat: a link is never followed to what it names, nor removed.
+    struct stat st;
+    const std::string path = it->path().string();
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::unlink(path.c_str()) == 0) {
       ++removed;
     }
   }

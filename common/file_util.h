@@ -1,13 +1,17 @@
 #pragma once
-// Small file operations shared by the score file, the settings file and the
-// Standard MIDI File reader, with the coded reports their callers rely on.
-// Paths are plain byte strings of any length; nothing here cuts a path.
+// Small file operations shared by every reader and writer of the program:
+// the one way an input is read (regular files only, never waiting on a FIFO
+// or a device, never more bytes than the caller can use) and the one way an
+// output is written (all or nothing), with the coded reports that the score,
+// settings and Standard MIDI File readers rely on. Paths are plain byte
+// strings of any length; nothing here cuts a path.
 //
 // Thread-safety: every function may be called from any thread; two threads
 // writing the same path at once get one of the two files, never a mixture.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -16,6 +20,27 @@ namespace kumoito {
 
 // True if path names a regular file that can be opened for reading.
 bool FileExists(const std::string& path);
+
+// The cause given for a path (or a link's end) that is a folder, FIFO,
+// device or socket where a regular file was needed: "not a regular file".
+std::error_code NotARegularFileError();
+
+// The size of the regular file at path, which is opened (without waiting
+// for a FIFO's writer) to be sure it is one. nullopt, with why, otherwise.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path, std::error_code& why);
+
+// The whole regular file at path. A file of more than limit bytes is not
+// read: nullopt with why = std::errc::file_too_large. Other failures give
+// the system's cause or NotARegularFileError(). Reports nothing.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit,
+                                         std::error_code& why);
+
+// Up to n bytes of the regular file at path from offset; returns how many
+// came (fewer at the file's end). fileSize, when given, receives the size.
+// Reports nothing.
+std::optional<std::size_t> ReadFileAt(const std::string& path, std::uint64_t offset, void* buffer,
+                                      std::size_t n, std::error_code& why,
+                                      std::uint64_t* fileSize = nullptr);
 
 // Size of the file from its directory entry; 0 for a folder or a missing
 // file. A size that needs more than 32 bits is reported (GENE 0100000D) and
@@ -49,8 +74,15 @@ enum class WriteDurability {
 bool WriteFileBytes(const std::string& path, const void* buffer, std::size_t n,
                     WriteDurability durability = WriteDurability::kOrdinary);
 
-// Removes the temporary files (NAME.tmp-PID-N) that writers killed part-way
-// left in folder; those of running processes stay. Returns how many went.
+// WriteFileBytes for files the user never asked for (caches): the same
+// all-or-nothing write, with no report and no notice when it fails.
+bool WriteFileQuietly(const std::string& path, std::string_view bytes);
+
+// Removes the temporary files that writers killed part-way left in folder:
+// regular files of this user whose name is exactly one a writer makes
+// (NAME.tmp-PID-N, PID and N in digits, PID within the system's range and
+// naming no running process). Nothing else is touched, links included.
+// Returns how many went.
 int RemoveStaleTempFiles(const std::string& folder);
 
 // Why the last WriteFileBytes on this thread failed; empty after a success.

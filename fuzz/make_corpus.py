@@ -330,6 +330,38 @@ def midi_import_inputs():
     write(t, "format0_cut.mid", (header(0, 1, 96) + chunk(notes))[:-5])
 
 
+# --- Font-match cache, practice.ini, zoom.ini ---------------------------------
+
+def font_match_cache_inputs():
+    t = "font_match_cache_fuzz"
+    # Odd first byte: an edit of the valid cache at the offset in bytes 1-2.
+    write(t, "valid_as_is.bin", b"\x01\x00\x00")
+    write(t, "other_pattern.bin", b"\x01\x15\x00serif\n")
+    write(t, "bad_index.bin", b"\x01\x00\x00kumoito-font-match 1\nsans-serif:lang=ja\n/x\nx1\n")
+    write(t, "cut_short.bin", b"\x03\x30\x00")
+    # Even first byte: the cache as it stands.
+    write(t, "foreign.bin", b"\x00kumoito-font-match 1\nsans-serif:lang=ja\n/dev/zero\n0\n")
+    write(t, "empty.bin", b"")
+
+
+def practice_file_inputs():
+    t = "practice_file_fuzz"
+    write(t, "defaults.ini", "speed=100\nloop=0\nloop_first=1\nloop_last=1\ncount_in=0\n")
+    write(t, "loop.ini", "speed=75\r\nloop=1\r\nloop_first=3\r\nloop_last=9\r\ncount_in=1\r\n")
+    write(t, "out_of_range.ini", "speed=999\nloop_first=-4\nloop_last=0\nspeed=-2147483648\n")
+    write(t, "odd_lines.ini", "speed\n=5\nspeed=7 \nloop=01\nunknown=1\n")
+    write(t, "empty.ini", "")
+
+
+def zoom_file_inputs():
+    t = "zoom_file_fuzz"
+    write(t, "150.ini", "percent=150\n")
+    write(t, "200_crlf.ini", "percent=200\r\n")
+    write(t, "unlisted.ini", "percent=175\n")
+    write(t, "twice.ini", "percent=125\npercent=abc\n")
+    write(t, "empty.ini", "")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -343,6 +375,9 @@ def main():
     musicxml_inputs()
     mxl_inputs()
     midi_import_inputs()
+    font_match_cache_inputs()
+    practice_file_inputs()
+    zoom_file_inputs()
 
 
 if __name__ == "__main__":

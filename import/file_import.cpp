@@ -1,10 +1,13 @@
 #include "import/file_import.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "common/file_util.h"
 
 #include "import/midi_import.h"
 #include "import/musicxml_reader.h"
@@ -13,6 +16,10 @@
 
 namespace kumoito::import {
 namespace {
+
+// The markup is looked for in the first 64 KiB of text (64 Ki characters
+// of UTF-16).
+constexpr std::size_t kSniffBytes = 2u << 16;
 
 bool EndsWith(std::string_view text, std::string_view end) {
   if (text.size() < end.size()) {
@@ -40,7 +47,10 @@ void TakeMelody(Result& read, ImportOutcome& outcome) {
   }
   WrittenSong written = WriteSong(*read.melody);
   outcome.song = std::move(written.song);
-  outcome.notices = std::move(written.notices);
+  if constexpr (requires { read.notices; }) {
+    outcome.notices = std::move(read.notices);
+  }
+  outcome.notices.insert(outcome.notices.end(), written.notices.begin(), written.notices.end());
 }
 
 }  // namespace
@@ -53,6 +63,46 @@ std::string FormatImportError(const std::string& path, const ImportError& error)
   return path + ": " + error.message;
 }
 
+namespace {
+
+// The first 64 KiB of a text whose byte-order mark says UTF-16, with each
+// character outside ASCII as '?': enough to see the markup by. Empty for
+// anything else.
+std::string NarrowUtf16Head(const unsigned char* data, std::size_t size) {
+  if (size < 2 || !((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
+    return {};
+  }
+  const bool little = data[0] == 0xFF;
+  std::string narrow;
+  const std::size_t end = std::min<std::size_t>(size, kSniffBytes) & ~std::size_t{1};
+  for (std::size_t i = 2; i < end; i += 2) {
+    const unsigned unit = little ? data[i] | (data[i + 1] << 8) : (data[i] << 8) | data[i + 1];
+    narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
+  }
+  return narrow;
+}
+
+bool LooksLikeMusicXml(std::string_view text, std::string_view path) {
+  std::size_t start = 0;
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    start = 3;
+  }
+  while (start < text.size() && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' ||
+                                 text[start] == '\n')) {
+    ++start;
+  }
+  if (start >= text.size() || text[start] != '<') {
+    return false;
+  }
+  const std::string_view head = text.substr(0, std::min<std::size_t>(text.size(), kSniffBytes / 2));
+  return head.find("<score-partwise") != std::string_view::npos ||
+         head.find("<score-timewise") != std::string_view::npos ||
+         head.substr(start).starts_with("<?xml") || EndsWith(path, ".xml") ||
+         EndsWith(path, ".musicxml");
+}
+
+}  // namespace
+
 FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_view path) {
   if (size >= 4 && data[0] == 'P' && data[1] == 'K' &&
       ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6))) {
@@ -61,23 +111,11 @@ FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_
   if (size >= 4 && std::memcmp(data, "MThd", 4) == 0) {
     return FileKind::kMidi;
   }
-  std::size_t start = 0;
-  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    start = 3;
-  }
-  while (start < size && (data[start] == ' ' || data[start] == '\t' || data[start] == '\r' ||
-                          data[start] == '\n')) {
-    ++start;
-  }
-  if (start < size && data[start] == '<') {
-    const std::string_view head(reinterpret_cast<const char*>(data),
-                                std::min<std::size_t>(size, 1u << 16));
-    if (head.find("<score-partwise") != std::string_view::npos ||
-        head.find("<score-timewise") != std::string_view::npos ||
-        head.substr(start).starts_with("<?xml") || EndsWith(path, ".xml") ||
-        EndsWith(path, ".musicxml")) {
-      return FileKind::kMusicXml;
-    }
+  const std::string utf16 = NarrowUtf16Head(data, size);
+  const std::string_view text =
+      utf16.empty() ? std::string_view(reinterpret_cast<const char*>(data), size) : utf16;
+  if (LooksLikeMusicXml(text, path)) {
+    return FileKind::kMusicXml;
   }
   if (EndsWith(path, ".musicxml") || EndsWith(path, ".xml")) {
     return FileKind::kMusicXml;
@@ -92,14 +130,15 @@ FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_
 }
 
 FileKind SniffFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  unsigned char head[4096];
-  in.read(reinterpret_cast<char*>(head), sizeof head);
-  const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
-  if (got == 0) {
+  // As much as SniffFileKind looks at, so that the file is taken for what
+  // the import will take it for.
+  std::vector<unsigned char> head(kSniffBytes);
+  std::error_code why;
+  const std::optional<std::size_t> got = ReadFileAt(path, 0, head.data(), head.size(), why);
+  if (!got || *got == 0) {
     return FileKind::kScore;  // unreadable or empty: the score reader says why
   }
-  return SniffFileKind(head, got, path);
+  return SniffFileKind(head.data(), *got, path);
 }
 
 ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind kind, int part) {
@@ -137,37 +176,38 @@ ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind 
   return outcome;
 }
 
-ImportOutcome ImportFile(const std::string& path, int part) {
-  ImportOutcome outcome;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    outcome.error = ImportError{std::string("ファイルを開けません: ") + std::strerror(errno)};
-    return outcome;
+std::optional<std::string> ReadImportFile(const std::string& path, ImportError& error) {
+  std::error_code why;
+  std::optional<std::string> bytes = ReadWholeFile(path, kMaxImportFileBytes, why);
+  if (!bytes) {
+    error = ImportError{why == std::errc::file_too_large
+                            ? std::string("ファイルが 32 MiB を超えています。")
+                            : "ファイルを開けません: " + why.message()};
   }
-  std::vector<unsigned char> bytes;
-  unsigned char buffer[65536];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + n);
-    if (bytes.size() > kMaxImportFileBytes) {
-      std::fclose(file);
-      outcome.error = ImportError{"ファイルが 32 MiB を超えています。"};
-      return outcome;
-    }
-  }
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    outcome.error = ImportError{"ファイルを読めません。"};
-    return outcome;
-  }
-  outcome = ImportBytes(bytes.data(), bytes.size(), SniffFileKind(bytes.data(), bytes.size(), path),
-                        part);
+  return bytes;
+}
+
+ImportOutcome ImportFileBytes(std::string_view bytes, const std::string& path, int part) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const FileKind kind = SniffFileKind(data, bytes.size(), path);
+  ImportOutcome outcome = ImportBytes(data, bytes.size(), kind, part);
+  outcome.kind = kind;
   if (outcome.song) {
     outcome.song->m_filePath = path;
     outcome.song->m_readFromFile = true;
   }
   return outcome;
+}
+
+ImportOutcome ImportFile(const std::string& path, int part) {
+  ImportError error;
+  const std::optional<std::string> bytes = ReadImportFile(path, error);
+  if (!bytes) {
+    ImportOutcome outcome;
+    outcome.error = std::move(error);
+    return outcome;
+  }
+  return ImportFileBytes(*bytes, path, part);
 }
 
 }  // namespace kumoito::import

@@ -31,8 +31,9 @@ FileKind SniffFile(const std::string& path);
 inline constexpr std::size_t kMaxImportFileBytes = 32u << 20;
 
 struct ImportOutcome {
-  std::unique_ptr<CSongData> song;  // set exactly when there is no error
-  std::vector<PartSummary> parts;   // the parts or tracks the file has
+  FileKind kind = FileKind::kScore;  // what the file was taken for
+  std::unique_ptr<CSongData> song;   // set exactly when there is no error
+  std::vector<PartSummary> parts;    // the parts or tracks the file has
   int chosenPart = -1;
   std::vector<std::string> notices;  // what the user should know (UTF-8)
   std::optional<ImportError> error;
@@ -41,6 +42,11 @@ struct ImportOutcome {
 // part: index into the file's parts; -1 lets the reader choose.
 ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind kind,
                           int part = -1);
+// The bytes of the file at path, read once through the safe reader; nullopt
+// with the cause in error for anything but a regular file within the limit.
+std::optional<std::string> ReadImportFile(const std::string& path, ImportError& error);
+// Sniffs and imports bytes read from path; the song remembers path.
+ImportOutcome ImportFileBytes(std::string_view bytes, const std::string& path, int part = -1);
 ImportOutcome ImportFile(const std::string& path, int part = -1);
 
 }  // namespace kumoito::import

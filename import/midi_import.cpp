@@ -24,6 +24,11 @@ constexpr std::uint32_t kMetaText = 0x01;
 constexpr std::uint32_t kMetaLyric = 0x05;
 constexpr std::uint32_t kMetaKeySignature = 0x59;
 
+// A track of this size holds over a million notes, hundreds of times what
+// a song can take.
+constexpr std::uint64_t kMaxTrackBytes = 4u << 20;
+constexpr const char* kTrackLimitText = "4 MiB";
+
 std::uint32_t LoadBE32(const unsigned char* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
          p[3];
@@ -364,10 +369,24 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
     return result;
   }
   file.trackNames.resize(trackStarts.size());
+  std::vector<std::size_t> tooLong;
   for (std::size_t i = 0; i < trackStarts.size(); ++i) {
-    MidiTrack track;
+    // The engine's own tracks hold 384 KiB; a file's track may be longer,
+    // and is read whole up to a limit that keeps the parse quick and small.
+    const std::uint64_t chunk = std::uint64_t{LoadBE32(data + trackStarts[i] + 4)} + 8;
+    if (chunk > kMaxTrackBytes) {
+      tooLong.push_back(i + 1);
+      continue;
+    }
+    // Room for every event: none takes fewer than two bytes.
+    MidiTrack track(static_cast<std::uint32_t>(
+        std::max<std::uint64_t>(midi::kBufferCapacity, chunk * 3 / 2 + 3)));
     midi::ParseTrackChunk(data, size, track, size, trackStarts[i]);
     ReadTrack(track, static_cast<int>(i), file);
+  }
+  for (const std::size_t track : tooLong) {
+    result.notices.push_back("トラック " + std::to_string(track) + " は " + kTrackLimitText +
+                             " を超えるため読みませんでした。");
   }
   std::erase_if(file.voices, [](const Voice& v) { return v.notes.empty(); });
   for (const Voice& v : file.voices) {
@@ -382,7 +401,11 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
     part = ChooseVoice(file);
   }
   if (part < 0 || part >= static_cast<int>(file.voices.size())) {
-    result.error = ImportError{"MIDI ファイルに音符がありません (ドラムの 10 チャンネルを除く)。"};
+    result.error =
+        file.voices.empty() && !tooLong.empty()
+            ? ImportError{"MIDI ファイルのトラックが " + std::string(kTrackLimitText) +
+                          " を超えています。読めるトラックは " + kTrackLimitText + " までです。"}
+            : ImportError{"MIDI ファイルに音符がありません (ドラムの 10 チャンネルを除く)。"};
     return result;
   }
   result.chosenPart = part;

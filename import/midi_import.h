@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "import/import_error.h"
@@ -26,6 +27,7 @@ struct MidiImportResult {
   int chosenPart = -1;
   std::optional<Melody> melody;
   std::optional<ImportError> error;
+  std::vector<std::string> notices;  // what the user should know (UTF-8)
 };
 
 // part: index into parts, or -1 for the melody rule above.

@@ -4,7 +4,10 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include <pugixml.hpp>
 
@@ -480,16 +483,19 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
                                : "MusicXML (score-partwise) ではありません。");
     return result;
   }
+  // Names by id, looked up once per part: a scan of the list for each part
+  // took minutes for a file of many parts. A later entry of an id wins.
+  const pugi::xml_node list = score.child("part-list");
+  std::unordered_map<std::string_view, const char*> names;
+  names.reserve(static_cast<std::size_t>(
+      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
+  for (pugi::xml_node sp : list.children("score-part")) {
+    names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
+  }
   std::vector<pugi::xml_node> parts;
   for (pugi::xml_node p : score.children("part")) {
-    const std::string id = p.attribute("id").value();
-    std::string name;
-    for (pugi::xml_node sp : score.child("part-list").children("score-part")) {
-      if (id == sp.attribute("id").value()) {
-        name = sp.child_value("part-name");
-      }
-    }
-    result.parts.push_back({name, CountNotes(p)});
+    const auto named = names.find(p.attribute("id").value());
+    result.parts.push_back({named != names.end() ? named->second : "", CountNotes(p)});
     parts.push_back(p);
   }
   if (part < 0) {

@@ -198,6 +198,12 @@ WrittenSong WriteSong(const Melody& melody) {
   for (const Event& e : events) {
     places.push_back(place(e.at));
   }
+  // The place of the first placed event after each one, found from the end
+  // once: a search per event took quadratic time behind a capacity cut.
+  std::vector<std::optional<int>> nextPlaces(events.size());
+  for (std::size_t i = events.size(); i-- > 1;) {
+    nextPlaces[i - 1] = places[i] ? places[i] : nextPlaces[i];
+  }
   int previous = -1;
   int dropped = 0;
   for (std::size_t i = 0; i < events.size(); ++i) {
@@ -212,10 +218,7 @@ WrittenSong WriteSong(const Melody& melody) {
       while (index < cells * kSlotsPerCell && !usable(index)) {
         ++index;
       }
-      std::optional<int> next;
-      for (std::size_t j = i + 1; j < events.size() && !next; ++j) {
-        next = places[j];
-      }
+      const std::optional<int>& next = nextPlaces[i];
       if (index >= cells * kSlotsPerCell || (next && index >= *next)) {
         // A rest with no room is the note before it holding on a little.
         dropped += events[i].value != SLOT_REST;
@@ -250,9 +253,11 @@ WrittenSong WriteSong(const Melody& melody) {
     }
   }
 
-  // Chords: the one in force at each beat, and a change at its middle.
-  std::vector<std::string> atStart(static_cast<std::size_t>(beatCount));
-  std::vector<std::string> atMiddle(static_cast<std::size_t>(beatCount));
+  // Chords: the one in force at each beat, and a change at its middle. The
+  // texts are kept as read and converted once a beat has its last one: a
+  // conversion per symbol made a file of many symbols take seconds.
+  std::vector<std::string_view> atStart(static_cast<std::size_t>(beatCount));
+  std::vector<std::string_view> atMiddle(static_cast<std::size_t>(beatCount));
   for (const ChordSymbol& c : melody.chords) {
     const Rational at = songBeats(c.onset);
     if (at < Rational(0)) {
@@ -263,20 +268,23 @@ WrittenSong WriteSong(const Melody& melody) {
     if (b >= beatCount) {
       continue;
     }
-    (halves % 2 == 0 ? atStart : atMiddle)[static_cast<std::size_t>(b)] =
-        Utf8ToCp932Lenient(c.text);
+    (halves % 2 == 0 ? atStart : atMiddle)[static_cast<std::size_t>(b)] = c.text;
   }
   // Beats before the first symbol take it: an accompaniment starts with
   // the chord its first bar names, pick-up or not.
   std::string inForce;
   for (int b = 0; b < beatCount && inForce.empty(); ++b) {
-    inForce = !atStart[static_cast<std::size_t>(b)].empty() ? atStart[static_cast<std::size_t>(b)]
-                                                            : atMiddle[static_cast<std::size_t>(b)];
+    const std::string_view first = !atStart[static_cast<std::size_t>(b)].empty()
+                                       ? atStart[static_cast<std::size_t>(b)]
+                                       : atMiddle[static_cast<std::size_t>(b)];
+    inForce = first.empty() ? std::string() : Utf8ToCp932Lenient(first);
   }
   for (int b = 0; b < beatCount; ++b) {
     BeatChord& chord = song.m_beatChords[static_cast<std::size_t>(b)];
-    const std::string& start = atStart[static_cast<std::size_t>(b)];
-    const std::string& middle = atMiddle[static_cast<std::size_t>(b)];
+    const std::string_view startText = atStart[static_cast<std::size_t>(b)];
+    const std::string_view middleText = atMiddle[static_cast<std::size_t>(b)];
+    const std::string start = startText.empty() ? std::string() : Utf8ToCp932Lenient(startText);
+    const std::string middle = middleText.empty() ? std::string() : Utf8ToCp932Lenient(middleText);
     if (!start.empty()) {
       inForce = start;
     }

@@ -1,8 +1,5 @@
 #include "library/library_scan.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <new>
 #include <system_error>
@@ -30,22 +27,11 @@ std::string BlockText(const unsigned char* block, std::size_t offset, std::size_
 }  // namespace
 
 std::optional<LibrarySongInfo> ReadLibrarySongInfo(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    return std::nullopt;
-  }
   unsigned char block[layout::kInfoBlockSize];
-  std::size_t got = 0;
-  while (got < sizeof block) {
-    const ssize_t n =
-        ::pread(fd, block + got, sizeof block - got, static_cast<off_t>(layout::kInfoBlock + got));
-    if (n <= 0) {
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  if (got < sizeof block) {
+  std::error_code why;
+  const std::optional<std::size_t> got =
+      ReadFileAt(path, layout::kInfoBlock, block, sizeof block, why);
+  if (!got || *got < sizeof block) {
     return std::nullopt;
   }
   LibrarySongInfo info;

@@ -1,6 +1,7 @@
 #include "midi/playback_controller.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "common/file_util.h"
@@ -128,11 +129,28 @@ void PlaybackController::Start(const CSongData& song, const PlayOptions& options
   // The song is read here, on the GUI thread that edits it; the output
   // thread gets a performance of its own. Only what this Play wrote is
   // read back: a play.dat that could not be replaced holds another song.
+  const auto writeError = [] {
+    const std::error_code why = LastWriteError();
+    return why ? why.message() : std::string("the performance cannot be written");
+  };
   std::string path = PlayDataPath();
   if (!BuildPerformance(path, song.m_info.tempo, song)) {
-    path = FallbackPlayDataPath();
-    if (path.empty() || !MakeDirectories(m_fallbackFolder) ||
-        !BuildPerformance(path, song.m_info.tempo, song)) {
+    std::string why = writeError();
+    if (const std::string fallback = FallbackPlayDataPath(); !fallback.empty()) {
+      path = fallback;
+      if (!MakeDirectories(m_fallbackFolder)) {
+        why = std::make_error_code(std::errc::not_a_directory).message();
+      } else if (BuildPerformance(path, song.m_info.tempo, song)) {
+        why.clear();
+      } else {
+        why = writeError();
+      }
+    }
+    if (!why.empty()) {
+      // Silence with a Play caption would look like a song without notes.
+      if (m_callbacks.notWritten) {
+        m_callbacks.notWritten(path, why);
+      }
       return;
     }
   }

@@ -68,6 +68,9 @@ class PlaybackController {
     // The slot of the song that sounds now, or kNoCursor once playback has
     // stopped (GUI thread). Optional.
     std::function<void(std::int64_t slot)> cursor;
+    // Tells the user that play.dat could be written nowhere: the last path
+    // tried and why (GUI thread); nothing plays. Optional.
+    std::function<void(const std::string& path, std::string_view why)> notWritten;
   };
 
   // play.dat goes to startupFolder, or to fallbackFolder (created when

@@ -2,20 +2,23 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string_view>
+#include <system_error>
 
 #include "common/file_util.h"
 
 namespace kumoito {
 namespace {
 
-constexpr const char* kMagic = "kumoito-font-match 1";
+constexpr std::string_view kMagic = "kumoito-font-match 1";
+// An answer with its fingerprint takes a few KiB (some 60 bytes for each
+// configuration file, cache and font folder); a system with hundreds of
+// font packages stays well below this. A bigger cache is no cache of ours
+// (a link to a device, a file grown by mistake) and is never read whole.
+constexpr std::size_t kMaxCacheBytes = 64 * 1024;
 
 void StatLine(const std::string& path, std::string& out) {
   struct stat st;
@@ -89,6 +92,18 @@ std::string EnvOr(const char* name, const std::string& fallback) {
   return value != nullptr && *value != '\0' ? std::string(value) : fallback;
 }
 
+// Cuts the first line (without its newline) off rest; false when rest
+// holds no whole line.
+bool TakeLine(std::string_view& rest, std::string_view& line) {
+  const std::string_view::size_type end = rest.find('\n');
+  if (end == std::string_view::npos) {
+    return false;
+  }
+  line = rest.substr(0, end);
+  rest.remove_prefix(end + 1);
+  return true;
+}
+
 bool OneLine(const std::string& text) {
   return !text.empty() && text.find('\n') == std::string::npos;
 }
@@ -124,22 +139,26 @@ std::optional<FontLocation> LoadFontMatch(const std::string& cacheFile, const st
   if (watched.Empty()) {
     return std::nullopt;
   }
-  std::ifstream in(cacheFile, std::ios::binary);
-  std::string magic, storedPattern, indexText;
+  std::error_code why;
+  const std::optional<std::string> text = ReadWholeFile(cacheFile, kMaxCacheBytes, why);
+  if (!text) {
+    return std::nullopt;
+  }
+  std::string_view rest = *text;
   FontLocation match;
-  if (!std::getline(in, magic) || magic != kMagic || !std::getline(in, storedPattern) ||
-      storedPattern != pattern || !std::getline(in, match.file) || !std::getline(in, indexText)) {
+  std::string_view magic, storedPattern, file, indexText;
+  if (!TakeLine(rest, magic) || magic != kMagic || !TakeLine(rest, storedPattern) ||
+      storedPattern != pattern || !TakeLine(rest, file) || !TakeLine(rest, indexText) ||
+      indexText.empty() || indexText.size() > 5 ||
+      indexText.find_first_not_of("0123456789") != std::string_view::npos) {
     return std::nullopt;
   }
-  char* end = nullptr;
-  const long index = std::strtol(indexText.c_str(), &end, 10);
-  if (indexText.empty() || *end != '\0' || index < 0 || index > 0xFFFF) {
-    return std::nullopt;
-  }
-  match.index = static_cast<int>(index);
-  std::stringstream rest;
-  rest << in.rdbuf();
-  if (rest.str() != Fingerprint(watched, match.file)) {
+  match.file = std::string(file);
+  match.index = std::stoi(std::string(indexText));
+  // The font is opened by name later; a name that now leads to a FIFO or a
+  // device would make that open wait or read without end.
+  if (match.index > 0xFFFF || !RegularFileSize(match.file, why) ||
+      rest != Fingerprint(watched, match.file)) {
     return std::nullopt;
   }
   return match;
@@ -147,32 +166,25 @@ std::optional<FontLocation> LoadFontMatch(const std::string& cacheFile, const st
 
 bool StoreFontMatch(const std::string& cacheFile, const std::string& pattern,
                     const FontLocation& match, const FontWatchList& watched) {
-  if (watched.Empty() || !OneLine(pattern) || !OneLine(match.file)) {
+  std::error_code why;
+  if (watched.Empty() || !OneLine(pattern) || !OneLine(match.file) ||
+      !RegularFileSize(match.file, why)) {
     return false;
   }
   const std::string text = std::string(kMagic) + '\n' + pattern + '\n' + match.file + '\n' +
                            std::to_string(match.index) + '\n' + Fingerprint(watched, match.file);
-  // Quietly: a cache that cannot be written is no fault of the user's.
+  // An answer too long to be read back is not kept.
+  if (text.size() > kMaxCacheBytes) {
+    return false;
+  }
   const std::size_t slash = cacheFile.rfind('/');
   if (slash != std::string::npos && slash > 0) {
     const std::string folder = cacheFile.substr(0, slash);
     MakeDirectories(folder);
     RemoveStaleTempFiles(folder);
   }
-  const std::string temp = cacheFile + ".tmp-" + std::to_string(::getpid()) + "-0";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush()) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), cacheFile.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  // Quietly: a cache that cannot be written is no fault of the user's.
+  return WriteFileQuietly(cacheFile, text);
 }
 
 }  // namespace kumoito

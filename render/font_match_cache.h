@@ -35,11 +35,14 @@ struct FontWatchList {
 FontWatchList FontconfigWatchList();
 
 // The answer stored in cacheFile for pattern, if everything watched (and the
-// font file) is as it was when it was stored.
+// font file) is as it was when it was stored. Only a regular cache file of a
+// few KiB is read, and only an answer naming a regular font file is given:
+// anything else is no answer, silently.
 std::optional<FontLocation> LoadFontMatch(const std::string& cacheFile, const std::string& pattern,
                                           const FontWatchList& watched);
 
-// Stores the answer; false when it cannot (the next start asks fontconfig).
+// Stores the answer through the atomic writer, saying nothing; false when it
+// cannot (the next start asks fontconfig).
 bool StoreFontMatch(const std::string& cacheFile, const std::string& pattern,
                     const FontLocation& match, const FontWatchList& watched);
 

@@ -76,9 +76,25 @@ std::unique_ptr<CSongData> CSongData::LoadOrCreate(const std::string& path,
                                                    std::int32_t& beatsPerMeasure,
                                                    std::int32_t& keyIndex,
                                                    std::int32_t& measureCount) {
+  return Load(path, beatsPerMeasure, keyIndex, measureCount, true);
+}
+
+std::unique_ptr<CSongData> CSongData::LoadExisting(const std::string& path,
+                                                   std::int32_t& beatsPerMeasure,
+                                                   std::int32_t& keyIndex,
+                                                   std::int32_t& measureCount) {
+  return Load(path, beatsPerMeasure, keyIndex, measureCount, false);
+}
+
+std::unique_ptr<CSongData> CSongData::Load(const std::string& path, std::int32_t& beatsPerMeasure,
+                                           std::int32_t& keyIndex, std::int32_t& measureCount,
+                                           bool createWhenUnread) {
   std::unique_ptr<CSongData> song(new CSongData);
   song->m_filePath = path;
   song->m_readFromFile = ReadScoreFile(*song, path);
+  if (!song->m_readFromFile && !createWhenUnread) {
+    return nullptr;
+  }
   if (song->m_readFromFile) {
     beatsPerMeasure = song->m_beatsPerMeasure;
     keyIndex = song->m_keyIndex;

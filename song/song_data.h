@@ -78,6 +78,12 @@ class CSongData final {
                                                  std::int32_t& beatsPerMeasure,
                                                  std::int32_t& keyIndex,
                                                  std::int32_t& measureCount);
+  // The same for a file that must be a score: null, with no new song made
+  // (and none of its messages shown), when path cannot be read as one.
+  static std::unique_ptr<CSongData> LoadExisting(const std::string& path,
+                                                 std::int32_t& beatsPerMeasure,
+                                                 std::int32_t& keyIndex,
+                                                 std::int32_t& measureCount);
 
   // A new song holding the first n measures of source; key name, texts and
   // path start empty.
@@ -139,6 +145,9 @@ class CSongData final {
  private:
   CSongData();
   CSongData(const CSongData&) = default;
+  static std::unique_ptr<CSongData> Load(const std::string& path, std::int32_t& beatsPerMeasure,
+                                         std::int32_t& keyIndex, std::int32_t& measureCount,
+                                         bool createWhenUnread);
   void MakeNew(std::int32_t beatsPerMeasure, std::int32_t keyIndex, std::int32_t measureCount);
   void InitCell(int cell);
 };

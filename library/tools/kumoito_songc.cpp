@@ -4,38 +4,29 @@
 //   kumoito_songc SOURCE.txt OUTPUT.mwd
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 
+#include "common/file_util.h"
 #include "library/song_source.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
-
-namespace {
-
-bool ReadText(const char* path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return false;
-  }
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: kumoito_songc SOURCE.txt OUTPUT.mwd\n");
     return 2;
   }
-  std::string text;
-  if (!ReadText(argv[1], text)) {
-    std::fprintf(stderr, "%s: cannot be read\n", argv[1]);
+  // A song source is a page of text; a megabyte is far beyond any.
+  std::error_code why;
+  const std::optional<std::string> read = kumoito::ReadWholeFile(argv[1], 1u << 20, why);
+  if (!read) {
+    std::fprintf(stderr, "%s: cannot be read: %s\n", argv[1], why.message().c_str());
     return 1;
   }
+  const std::string& text = *read;
   const kumoito::ParsedSource parsed = kumoito::ParseSongSource(text);
   if (parsed.error) {
     std::fprintf(stderr, "%s\n", kumoito::FormatSourceError(argv[1], *parsed.error).c_str());

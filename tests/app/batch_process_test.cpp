@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
@@ -151,22 +152,119 @@ TEST_F(BatchProcess, RefusesCommandLinesItCannotHoldWhole) {
                                           "stdout.txt"}));
 }
 
-TEST_F(BatchProcess, AnUnreadableScoreFailsAndSaysWhy) {
-  EXPECT_EQ(Run("missing.mwd out.bmp 0 hon 0"), 1);
-  // The empty song the reader makes in its place is still drawn: 4 measures.
-  EXPECT_EQ(ReadFile(m_dir.Path("out.bmp")).size(), 54u + 1536 * 140);
-  std::string err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
-  EXPECT_NE(err.find("time sign 0"), std::string::npos);
-  EXPECT_NE(err.find("kumoito: cannot read the score \"missing.mwd\": No such file or directory\n"),
-            std::string::npos)
-      << err;
+// Every file and folder directly in folder, with its bytes ("/" for a
+// folder, "|" for a FIFO); the run's own standard output and error aside.
+std::map<std::string, test::Bytes> Listing(const std::filesystem::path& folder) {
+  std::map<std::string, test::Bytes> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name == "stdout.txt" || name == "stderr.txt") {
+      continue;
+    }
+    files[name] = entry.is_directory() ? test::Bytes{'/'}
+                  : entry.is_fifo()    ? test::Bytes{'|'}
+                                       : ReadFile(entry.path().string());
+  }
+  return files;
+}
 
+TEST_F(BatchProcess, AnInputThatCannotBeReadWritesNothingAndSaysWhyOnce) {
+  const char* outputs[] = {"out.png", "out.pdf", "out.svg", "out.mid", "out.wav", "out.bmp"};
+  for (const char* output : outputs) {
+    test::WriteFile(m_dir.Path(output), test::Bytes(7, 'p'));
+  }
+  std::filesystem::create_directory(m_dir.Path("folder"));
+  for (const char* fifo : {"x.mwd", "x.musicxml", "x.mid", "x.mxl", "x"}) {
+    ASSERT_EQ(::mkfifo(m_dir.Path(fifo).c_str(), 0600), 0);
+  }
   test::WriteFile(m_dir.Path("short.mwd"), test::Bytes(100, 1));
-  EXPECT_EQ(Run("short.mwd out.bmp 0 hon 0"), 1);
-  err = Capture("cat '" + m_dir.Path("stderr.txt") + "'");
-  EXPECT_NE(err.find("\"short.mwd\": not a score file (100 bytes)"), std::string::npos) << err;
-  // The reader's own report still goes to standard output.
+  const struct {
+    const char* input;
+    const char* cause;
+  } cases[] = {
+      {"missing.mwd", "No such file or directory"},
+      {"folder", "Is a directory"},
+      {"x.mwd", "not a regular file"},
+      {"x.musicxml", "not a regular file"},
+      {"x.mid", "not a regular file"},
+      {"x.mxl", "not a regular file"},
+      {"x", "not a regular file"},
+      {"short.mwd", "not a score file (100 bytes)"},
+  };
+  // The first run makes the data folder; after it nothing may change.
+  ASSERT_EQ(Run("missing.mwd out.png 0 hon -1"), 1);
+  const auto before = Listing(m_dir.path());
+  const auto data = Listing(m_dir.Path("config/Kumoito"));
+  int run = 0;
+  for (const auto& c : cases) {
+    // Each input against one output kind in turn; the folder against all.
+    for (const char* output : outputs) {
+      if (std::string(c.input) != "folder" && output != outputs[run % 6]) {
+        continue;
+      }
+      SCOPED_TRACE(std::string(c.input) + " -> " + output);
+      EXPECT_EQ(Run(std::string(c.input) + " " + output + " 0 hon -1"), 1);
+      EXPECT_EQ(Stderr(), std::string("kumoito: cannot read the score \"") + c.input +
+                              "\": " + c.cause + "\n");
+      auto after = Listing(m_dir.path());
+      EXPECT_EQ(after, before);
+      EXPECT_EQ(Listing(m_dir.Path("config/Kumoito")), data);
+    }
+    ++run;
+  }
+  // The score reader's own report still goes to standard output.
   EXPECT_NE(Capture("cat '" + m_dir.Path("stdout.txt") + "'").find("GENE"), std::string::npos);
+}
+
+TEST_F(BatchProcess, NamesThatCp932CannotHoldAreReadAndWritten) {
+  const std::string song = WriteFifthTooHigh();
+  const std::string input = "\xF0\x9F\x8E\xB5\xED\x95\x9C\xEA\xB8\x80.mwd";  // emoji, Hangul
+  std::filesystem::copy_file(song, m_dir.Path(input));
+  for (const std::string output : {"\xEC\x95\x85\xEB\xB3\xB4\xF0\x9F\x8E\xB6.png",
+                                   "\xF0\x9F\x8E\xB6.mid", "\xEC\x95\x85.mwd"}) {
+    SCOPED_TRACE(output);
+    EXPECT_EQ(Run("'" + input + "' '" + output + "' 0 hon 0"), 0) << Stderr();
+    EXPECT_GT(ReadFile(m_dir.Path(output)).size(), 100u);
+  }
+  EXPECT_EQ(Identify("\xEC\x95\x85\xEB\xB3\xB4\xF0\x9F\x8E\xB6.png").substr(0, 3), "PNG");
+  // The score written under such a name reads back as the song it was.
+  EXPECT_EQ(Run("'\xEC\x95\x85.mwd' again.png 0 hon 0"), 0) << Stderr();
+}
+
+TEST_F(BatchProcess, OnlyStaleTemporaryFilesGoAndNotOnARefusedRun) {
+  const std::string song = WriteFifthTooHigh();
+  ASSERT_EQ(Run("fifth.mwd first.png 0 hon 0"), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::_exit(0);
+  }
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  std::filesystem::create_directory(m_dir.Path("out"));
+  const std::string stale = "out/out.png.tmp-" + dead + "-0";
+  const std::string staleData = "config/Kumoito/setup.ini.tmp-" + dead + "-1";
+  for (const std::string& name : std::vector<std::string>{
+           stale, staleData, "out/report.tmp-20240101-1", "out/plus.tmp-+" + dead + "-1",
+           "out/sp.tmp- " + dead + "-1", "out/notes.txt.tmp-99999999-0"}) {
+    test::WriteFile(m_dir.Path(name), test::Bytes(3, 't'));
+  }
+  test::WriteFile(m_dir.Path("kept.txt"), test::Bytes(3, 'k'));
+  std::filesystem::create_symlink(m_dir.Path("kept.txt"),
+                                  m_dir.Path("out/link.tmp-" + dead + "-2"));
+  const auto out = Listing(m_dir.Path("out"));
+  EXPECT_EQ(Run("fifth.mwd out/out.png 0 hon 99"), 2);
+  EXPECT_TRUE(std::filesystem::exists(m_dir.Path(staleData)));
+  // A run that writes nothing leaves the output's folder alone.
+  EXPECT_EQ(Run("missing.mwd out/out.png 0 hon 0"), 1);
+  EXPECT_EQ(Listing(m_dir.Path("out")), out);
+
+  EXPECT_EQ(Run("fifth.mwd out/out.png 0 hon 0"), 0);
+  auto expected = out;
+  expected.erase("out.png.tmp-" + dead + "-0");
+  expected["out.png"] = ReadFile(m_dir.Path("out/out.png"));
+  EXPECT_EQ(Listing(m_dir.Path("out")), expected);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path(staleData)));
+  EXPECT_EQ(ReadFile(m_dir.Path("kept.txt")).size(), 3u);
 }
 
 TEST_F(BatchProcess, AnImageThatCannotBeWrittenFailsAndSaysWhy) {

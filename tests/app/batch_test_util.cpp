@@ -24,10 +24,10 @@ bool Have(const char* tool) {
 }
 
 int BatchRun::Run(const std::string& args, const std::string& shellSetup) {
-  const std::string command = shellSetup + "cd '" + m_dir.path().string() +
-                              "' && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
-                              m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args +
-                              " >stdout.txt 2>stderr.txt";
+  const std::string command =
+      shellSetup + "cd '" + m_dir.path().string() +
+      "' && timeout -k 5 120 env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" +
+      m_dir.Path("config") + "' '" KUMOITO_BINARY "' " + args + " >stdout.txt 2>stderr.txt";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -19,7 +19,8 @@ class BatchRun : public ::testing::Test {
  protected:
   // Runs kumoito with the arguments (already quoted for the shell) in the
   // temporary folder, without DISPLAY or WAYLAND_DISPLAY, its output in
-  // stdout.txt and stderr.txt; returns its exit status (-1: killed).
+  // stdout.txt and stderr.txt; returns its exit status (-1: killed; 124:
+  // still running after two minutes, as a run waiting on a FIFO would be).
   int Run(const std::string& args, const std::string& shellSetup = "");
   std::string Path(const std::string& name) { return m_dir.Path(name); }
   std::string Stderr();

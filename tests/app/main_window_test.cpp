@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -340,6 +342,49 @@ TEST_F(MainWindowTest, AnInstalledStartupFolderTakesNoPlayData) {
   logic->RunCommand(kCommandPlay);
   EXPECT_FALSE(std::filesystem::exists(m_startup.Path("play.dat")));
   EXPECT_GE(ReadFile(m_data.Path("cache/Kumoito/play.dat")).size(), 4u);
+}
+
+TEST_F(MainWindowTest, PlayDataThatCannotBeWrittenIsSaidOnceWithItsCause) {
+  const std::string cache = m_data.Path("cache/Kumoito");
+  const std::string playData = cache + "/play.dat";
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    const char* cause;
+  } cases[] = {
+      {"fifo", [&] { ::mkfifo(playData.c_str(), 0600); }, "not a regular file"},
+      {"folder", [&] { std::filesystem::create_directory(playData); }, "Is a directory"},
+      {"device", [&] { std::filesystem::create_symlink("/dev/null", playData); },
+       "not a regular file"},
+      {"loop",
+       [&] {
+         std::filesystem::create_symlink(cache + "/other", playData);
+         std::filesystem::create_symlink(playData, cache + "/other");
+       },
+       "Too many levels of symbolic links"},
+      {"cache folder a file",
+       [&] {
+         std::filesystem::remove_all(cache);
+         test::WriteFile(cache, test::Bytes(3, 'x'));
+       },
+       "Not a directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(cache);
+    std::filesystem::create_directories(cache);
+    c.make();
+    auto logic = Start("", "", true);
+    const std::size_t before = m_boxes.Messages().size();
+    logic->RunCommand(kCommandPlay);
+    EXPECT_FALSE(logic->Playback()->IsPlaying());
+    EXPECT_EQ(logic->Buttons().Caption(4), *Utf8ToCp932("   再　生"));
+    const std::vector<std::string> boxes = m_boxes.Messages();
+    EXPECT_EQ(
+        std::vector<std::string>(boxes.begin() + static_cast<std::ptrdiff_t>(before), boxes.end()),
+        (std::vector<std::string>{std::string(kOutputFailed) + "\n" + playData + "\n" + c.cause}));
+    logic.reset();
+  }
 }
 
 TEST_F(MainWindowTest, AStartFileOpensAsTheOpenCommandOpensIt) {

@@ -191,15 +191,18 @@ TEST_F(FileUtilTest, WritingThroughALinkReplacesOnlyARegularFile) {
   EXPECT_EQ(LastWriteError(), std::errc::too_many_symbolic_link_levels);
 }
 
-TEST_F(FileUtilTest, StaleTemporaryFilesOfEndedWritersAreRemoved) {
-  // A process that has ended: its id names no process any more.
+// The id of a process that has ended: it names no process any more.
+std::string EndedProcessId() {
   const pid_t child = ::fork();
   if (child == 0) {
     ::_exit(0);
   }
-  ASSERT_GT(child, 0);
   ::waitpid(child, nullptr, 0);
-  const std::string dead = std::to_string(child);
+  return std::to_string(child);
+}
+
+TEST_F(FileUtilTest, StaleTemporaryFilesOfEndedWritersAreRemoved) {
+  const std::string dead = EndedProcessId();
   const std::string mine = std::to_string(::getpid());
   for (const std::string& name :
        {"out.png.tmp-" + dead + "-3", "setup.ini.tmp-" + dead + "-0", "temp.mwd.tmp-" + mine + "-1",
@@ -212,6 +215,102 @@ TEST_F(FileUtilTest, StaleTemporaryFilesOfEndedWritersAreRemoved) {
   EXPECT_TRUE(fs::exists(Path("notes.tmp-x-1")));
   EXPECT_TRUE(fs::exists(Path("out.png")));
   EXPECT_EQ(RemoveStaleTempFiles(Path("no-such-folder")), 0);
+}
+
+TEST_F(FileUtilTest, OnlyNamesAWriterMakesAreTakenForStaleOnes) {
+  const std::string dead = EndedProcessId();
+  // Names a writer never makes, and things that are no regular file of ours.
+  const std::vector<std::string> kept = {
+      "report.tmp-20240101-1",  // no process id is that large
+      "notes.txt.tmp-99999999999-0",
+      "plus.tmp-+" + dead + "-1",
+      "sp.tmp- " + dead + "-1",
+      "hex.tmp-0x10-1",
+      "zero.tmp-0-1",
+      "tail.tmp-" + dead + "-1x",
+      ".tmp-" + dead + "-1",
+  };
+  for (const std::string& name : kept) {
+    Write(name, "x");
+  }
+  Write("real-target", "kept");
+  fs::create_symlink(Path("real-target"), Path("link.tmp-" + dead + "-2"));
+  fs::create_directory(Path("dir.tmp-" + dead + "-4"));
+  ASSERT_EQ(::mkfifo(Path("fifo.tmp-" + dead + "-5").c_str(), 0600), 0);
+  if (::geteuid() == 0) {
+    Write("other.tmp-" + dead + "-6", "x");
+    ASSERT_EQ(::chown(Path("other.tmp-" + dead + "-6").c_str(), 54321, 54321), 0);
+  }
+  Write("mine.tmp-" + dead + "-7", "x");
+  EXPECT_EQ(RemoveStaleTempFiles(m_dir.string()), 1);
+  EXPECT_FALSE(fs::exists(Path("mine.tmp-" + dead + "-7")));
+  for (const std::string& name : kept) {
+    EXPECT_TRUE(fs::exists(Path(name))) << name;
+  }
+  EXPECT_TRUE(fs::is_symlink(Path("link.tmp-" + dead + "-2")));
+  EXPECT_EQ(ReadAll(Path("real-target")), "kept");
+  EXPECT_TRUE(fs::is_directory(Path("dir.tmp-" + dead + "-4")));
+  EXPECT_TRUE(fs::is_fifo(Path("fifo.tmp-" + dead + "-5")));
+  if (::geteuid() == 0) {
+    EXPECT_TRUE(fs::exists(Path("other.tmp-" + dead + "-6")));
+  }
+}
+
+TEST_F(FileUtilTest, LongestNamesAreStillReplacedWholeThroughATemporaryFile) {
+  std::string kana;
+  for (int i = 0; i < 85; ++i) {
+    kana += "\u3042";  // 3 bytes each: 255 in all, the most a name may hold
+  }
+  for (const std::string& name : {std::string(249, 'w') + ".wav", kana}) {
+    SCOPED_TRACE(name.size());
+    Write(name, "old contents");
+    struct stat before;
+    ASSERT_EQ(::stat(Path(name).c_str(), &before), 0);
+    for (WriteDurability d : {WriteDurability::kOrdinary, WriteDurability::kDurable}) {
+      EXPECT_TRUE(WriteFileBytes(Path(name), "new", 3, d));
+    }
+    struct stat after;
+    ASSERT_EQ(::stat(Path(name).c_str(), &after), 0);
+    // A new file renamed over the old, not the old one cut and rewritten.
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(ReadAll(Path(name)), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+    fs::remove(Path(name));
+  }
+}
+
+TEST_F(FileUtilTest, TheSafeReaderTakesRegularFilesWithinTheirLimitOnly) {
+  Write("song.musicxml", "0123456789");
+  std::error_code why;
+  EXPECT_EQ(ReadWholeFile(Path("song.musicxml"), 10, why), "0123456789");
+  EXPECT_FALSE(why);
+  EXPECT_EQ(ReadWholeFile(Path("song.musicxml"), 9, why), std::nullopt);
+  EXPECT_EQ(why, std::errc::file_too_large);
+  EXPECT_EQ(RegularFileSize(Path("song.musicxml"), why), 10u);
+
+  char part[4] = {};
+  std::uint64_t size = 0;
+  EXPECT_EQ(ReadFileAt(Path("song.musicxml"), 8, part, sizeof part, why, &size), 2u);
+  EXPECT_EQ(std::string(part, 2), "89");
+  EXPECT_EQ(size, 10u);
+  EXPECT_EQ(ReadFileAt(Path("song.musicxml"), 20, part, sizeof part, why), 0u);
+
+  EXPECT_EQ(ReadWholeFile(Path("missing"), 10, why), std::nullopt);
+  EXPECT_EQ(why, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(ReadWholeFile(m_dir.string(), 10, why), std::nullopt);
+  EXPECT_EQ(why, std::errc::is_a_directory);
+  // Each of these would wait for a writer, or read without end.
+  ASSERT_EQ(::mkfifo(Path("in.mid").c_str(), 0600), 0);
+  fs::create_symlink(Path("in.mid"), Path("in.mxl"));
+  fs::create_symlink("/dev/zero", Path("zero"));
+  for (const char* name : {"in.mid", "in.mxl", "zero"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadWholeFile(Path(name), 1 << 20, why), std::nullopt);
+    EXPECT_EQ(why, NotARegularFileError());
+    EXPECT_EQ(why.message(), "not a regular file");
+    EXPECT_EQ(ReadFileAt(Path(name), 0, part, sizeof part, why), std::nullopt);
+    EXPECT_EQ(RegularFileSize(Path(name), why), std::nullopt);
+  }
 }
 
 TEST_F(FileUtilTest, WritesLeaveNoTemporaryFileBehind) {

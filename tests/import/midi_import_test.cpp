@@ -224,5 +224,64 @@ TEST(MidiImport, RefusesBrokenChunksAndFormatsItCannotRead) {
   EXPECT_TRUE(Read(header).error);  // no track at all
 }
 
+// count copies of the events in pattern, as one track body.
+Bytes Repeated(const Bytes& pattern, std::size_t count) {
+  Bytes track(pattern.size() * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::copy(pattern.begin(), pattern.end(),
+              track.begin() + static_cast<std::ptrdiff_t>(i * pattern.size()));
+  }
+  return track;
+}
+
+TEST(MidiImport, TracksLongerThanTheEnginesBuffersAreReadWhole) {
+  // 50 000 notes, a track of some 400 KiB: the song takes what fits.
+  Bytes twelve;
+  for (int i = 0; i < 12; ++i) {
+    AddNote(twelve, 0, 60 + i, 48);
+  }
+  const Bytes notes = Repeated(twelve, 50004 / 12);
+  // 100 000 notes struck and never released: each ends at the next.
+  Bytes five;
+  for (int i = 0; i < 5; ++i) {
+    five.insert(five.end(), {24, 0x90, static_cast<unsigned char>(60 + i), 100});
+  }
+  const Bytes struck = Repeated(five, 100000 / 5);
+  const struct {
+    const Bytes& track;
+    int notes;
+  } cases[] = {{notes, 50004}, {struck, 100000}};
+  for (const auto& c : cases) {
+    ASSERT_GT(c.track.size(), 393216u);
+    const Bytes file = MakeMidi(0, 96, {c.track});
+    const MidiImportResult read = Read(file);
+    ASSERT_TRUE(read.melody) << read.error->message;
+    ASSERT_EQ(read.parts.size(), 1u);
+    EXPECT_EQ(read.parts[0].noteCount, c.notes);
+  }
+  // Cut at the song's capacity, with the notice every long song gets.
+  const Bytes file = MakeMidi(0, 96, {notes});
+  const ImportOutcome outcome = ImportBytes(file.data(), file.size(), FileKind::kMidi);
+  ASSERT_TRUE(outcome.song);
+  ASSERT_FALSE(outcome.notices.empty());
+  EXPECT_NE(outcome.notices[0].find("曲が長すぎるため"), std::string::npos) << outcome.notices[0];
+}
+
+TEST(MidiImport, ATrackBeyondTheLimitIsNamedWithTheLimit) {
+  Bytes one;
+  AddNote(one, 0, 64, 24);
+  const Bytes huge = Repeated(one, (4u << 20) / one.size() + 1);
+  Bytes small;
+  AddNote(small, 0, 72, 96);
+  const MidiImportResult alone = Read(MakeMidi(0, 96, {huge}));
+  ASSERT_TRUE(alone.error);
+  EXPECT_NE(alone.error->message.find("4 MiB"), std::string::npos) << alone.error->message;
+  // Beside it, the other tracks are read, and the user is told which was not.
+  const MidiImportResult beside = Read(MakeMidi(1, 96, {small, huge}));
+  ASSERT_TRUE(beside.melody);
+  ASSERT_EQ(beside.notices.size(), 1u);
+  EXPECT_EQ(beside.notices[0], "トラック 2 は 4 MiB を超えるため読みませんでした。");
+}
+
 }  // namespace
 }  // namespace kumoito::import

@@ -47,7 +47,7 @@ class ControllerTest : public ::testing::Test {
               std::lock_guard lock(m_queueMutex);
               m_queue.push_back({std::move(task), delay});
             },
-            [this](std::string_view why) { m_noSound.emplace_back(why); }, nullptr},
+            [this](std::string_view why) { m_noSound.emplace_back(why); }, nullptr, nullptr},
         FastSleep);
   }
   ~ControllerTest() override {
@@ -242,7 +242,7 @@ TEST_F(ControllerTest, StopAndTheEndNeverWaitForThePlayer) {
             std::lock_guard lock(m_queueMutex);
             m_queue.push_back({std::move(task), d});
           },
-          nullptr, nullptr},
+          nullptr, nullptr, nullptr},
       [pause](std::chrono::milliseconds ms) { (*pause)(ms); });
   auto song = ShortSong();
   m_controller->Play(song.get());
@@ -363,7 +363,7 @@ TEST_F(ControllerTest, PracticeCursorIsPostedAndClearedAtTheStop) {
             std::lock_guard lock(m_queueMutex);
             m_queue.push_back({std::move(task), delay});
           },
-          nullptr, [&cursor](std::int64_t slot) { cursor.push_back(slot); }},
+          nullptr, [&cursor](std::int64_t slot) { cursor.push_back(slot); }, nullptr},
       FastSleep);
   auto song = SongOf(2);
   for (int c = 0; c < 8; ++c)

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "common/report.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
@@ -102,6 +104,42 @@ TEST_F(FontMatchCacheTest, NoAnswerIsKeptWhenFontconfigIsPointedElsewhere) {
   EXPECT_TRUE(redirected.Empty());
   EXPECT_FALSE(StoreFontMatch(m_cache, "sans-serif:lang=ja", m_match, redirected));
   EXPECT_FALSE(fs::exists(m_cache));
+}
+
+TEST_F(FontMatchCacheTest, ACacheThatIsNoSmallRegularFileIsNoCache) {
+  // Each of these once waited for a writer, read until memory ran out, or
+  // read gigabytes; the alarm ends the run should one wait again.
+  ::alarm(60);
+  ScopedReportCapture reports;
+  fs::create_directories(m_dir.Path("cache/Kumoito"));
+  ASSERT_EQ(::mkfifo(m_cache.c_str(), 0600), 0);
+  EXPECT_FALSE(Load());
+  fs::remove(m_cache);
+  fs::create_symlink("/dev/zero", m_cache);
+  EXPECT_FALSE(Load());
+  // Storing over a link to a device is refused, and the link stays.
+  EXPECT_FALSE(StoreFontMatch(m_cache, "sans-serif:lang=ja", m_match, m_watched));
+  EXPECT_TRUE(fs::is_symlink(m_cache));
+  fs::remove(m_cache);
+  // A good answer with a megabyte after it.
+  ASSERT_TRUE(StoreFontMatch(m_cache, "sans-serif:lang=ja", m_match, m_watched));
+  EXPECT_LT(fs::file_size(m_cache), 4096u);
+  std::ofstream(m_cache, std::ios::binary | std::ios::app) << std::string(1 << 20, '\n');
+  EXPECT_FALSE(Load());
+  // Nothing of this is the user's business.
+  EXPECT_EQ(reports.Text(), "");
+  ::alarm(0);
+}
+
+TEST_F(FontMatchCacheTest, OnlyARegularFontFileIsEverNamed) {
+  ::alarm(60);
+  const std::string fifo = m_dir.Path("fonts/truetype/family/fifo.ttf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Fontconfig itself never answers so, but an answer once stored must not
+  // send the next start into an open that waits.
+  EXPECT_FALSE(StoreFontMatch(m_cache, "sans-serif:lang=ja", FontLocation{fifo, 0}, m_watched));
+  EXPECT_FALSE(Load());
+  ::alarm(0);
 }
 
 }  // namespace
