@@ -821,23 +821,19 @@ void CKumoitoDlg::ShowChangedSong() {
 }
 
 bool CKumoitoDlg::Undo() {
-  if (!m_song || m_destroyed) {
-    return false;
-  }
-  const auto applied = m_history.Undo(*m_song);
-  if (!applied) {
-    return false;
-  }
-  ApplyOwnerState(applied->ownerState);
-  ShowChangedSong();
-  return true;
+  return ApplyHistoryStep(&EditHistory::Undo);
 }
 
 bool CKumoitoDlg::Redo() {
+  return ApplyHistoryStep(&EditHistory::Redo);
+}
+
+bool CKumoitoDlg::ApplyHistoryStep(
+    std::optional<EditHistory::Applied> (EditHistory::*step)(CSongData&)) {
   if (!m_song || m_destroyed) {
     return false;
   }
-  const auto applied = m_history.Redo(*m_song);
+  const auto applied = (m_history.*step)(*m_song);
   if (!applied) {
     return false;
   }

@@ -288,6 +288,8 @@ class CKumoitoDlg {
   // After the song changed under the view: scroll range, practice row, the
   // tool's ranges and lists, and the score.
   void ShowChangedSong();
+  // Undo or Redo of the history, and what the window shows after it.
+  bool ApplyHistoryStep(std::optional<EditHistory::Applied> (EditHistory::*step)(CSongData&));
   void FollowMeasureCount();
   void UpdateEditMark();
 
