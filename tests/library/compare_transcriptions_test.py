@@ -324,6 +324,11 @@ class TwoIndependentSourcesAreRequired(Folder):
         code, output = self.check("a.abc\nslip.abc notes=4\n")
         self.assertEqual(code, 1, output)
         self.assertIn("tune.txt: measures 2-3 borne out by one/songs only", output)
+        # A measure both leave out is borne out by nothing at all.
+        code, output = self.check("a.abc notes=4\nslip.abc notes=4\n")
+        self.assertEqual(code, 1, output)
+        self.assertIn("tune.txt: measures 2-3 borne out by no source, two sources are required",
+                      output)
 
     def test_library_transcriptions_say_where_they_were_found(self):
         for name in sorted(os.listdir(TRANSCRIPTIONS)):
