@@ -440,12 +440,8 @@ TEST_F(MainWindowTest, AMelodyNamedAtStartIsImportedAndArranged) {
   EXPECT_NE(logic->Song()->m_measureCount, 8);
 }
 
-TEST_F(MainWindowTest, TheListsNameHonAndAMinorSongsKeyAndTheAutomaticChoiceIsExplained) {
+TEST_F(MainWindowTest, TheKeyListNamesAMinorSongsKeyAndTheAutomaticChoiceIsExplained) {
   auto logic = Start();
-  const auto& strings = m_face.combos[kFirstStringCombo];
-  ASSERT_EQ(strings.size(), 12u);
-  EXPECT_EQ(strings[0], "C (4本)");
-  EXPECT_EQ(strings[4], "A (1本)");
   EXPECT_EQ(m_face.combos[kKeyCombo][0], "C");
 
   // A song written in A minor (key row 15) shows the minor keys beside the
@@ -457,10 +453,7 @@ TEST_F(MainWindowTest, TheListsNameHonAndAMinorSongsKeyAndTheAutomaticChoiceIsEx
   SaveScore(*song, 4, 15, minor, 1);
   logic->OnKeyChanged(2);
   logic->OpenScore(minor, false);
-  const auto& keys = m_face.combos[kKeyCombo];
-  ASSERT_EQ(keys.size(), 12u);
-  EXPECT_EQ(keys[0], "C (Am)");
-  EXPECT_EQ(keys[2], "D (Bm)");
+  EXPECT_EQ(m_face.combos[kKeyCombo][2], "D (Bm)");
   EXPECT_EQ(m_face.selection[kKeyCombo], 2);
   EXPECT_EQ(logic->Settings().key, 2);
   EXPECT_EQ(m_face.tips[kTuningCombo], "");

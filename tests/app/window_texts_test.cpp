@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
 
 #include "song/key_table.h"
 #include "song/tuning.h"
@@ -28,18 +27,12 @@ TEST(FirstStringItems, ShowTheHonNumberOfEveryPitch) {
       {"A", 1},  {"A#", 2}, {"B", 3}, {"C", 4},   {"C#", 5}, {"D", 6},
       {"D#", 7}, {"E", 8},  {"F", 9}, {"F#", 10}, {"G", 11}, {"G#", 12},
   };
-  std::set<std::string> texts;
   for (const FirstStringEntry& entry : kFirstStringList) {
     SCOPED_TRACE(std::string(entry.name));
     ASSERT_EQ(hon.count(entry.name), 1u);
     EXPECT_EQ(FirstStringItemText(entry),
               std::string(entry.name) + " (" + std::to_string(hon.at(entry.name)) + "本)");
-    texts.insert(FirstStringItemText(entry));
   }
-  EXPECT_EQ(texts.size(), kFirstStringList.size());
-  EXPECT_EQ(HonNumber(9), 1);
-  EXPECT_EQ(HonNumber(8), 12);
-  EXPECT_EQ(HonNumber(0), 4);
 }
 
 TEST(KeyItems, AMinorSongNamesTheRelativeMinorBesideEachKey) {
