@@ -11,6 +11,7 @@
 #include "app/output_format.h"
 #include "app/practice_file.h"
 #include "app/recovery_file.h"
+#include "app/window_texts.h"
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
@@ -48,6 +49,15 @@ constexpr const char* kStartFileUnsupported =
 constexpr std::chrono::milliseconds kRecoveryCheckPeriod(1000);
 constexpr int kPageRows = 6;
 constexpr int kVisibleRowsBeyondFirst = 5;
+
+const FirstStringEntry& FirstStringEntryOf(std::int32_t value) {
+  for (const FirstStringEntry& entry : kFirstStringList) {
+    if (entry.value == value) {
+      return entry;
+    }
+  }
+  return kFirstStringList[0];  // a batch run's -1 plays as the first row
+}
 
 std::string Cp932(const char* utf8) {
   return Utf8ToCp932(utf8).value_or("");
@@ -305,20 +315,46 @@ void CKumoitoDlg::FillCombos() {
   const std::int32_t firstString =
       m_settings.firstStringValue == -1 ? 0 : m_settings.firstStringValue;
   for (int i = 0; i < kFirstStringCount; ++i) {
-    items.emplace_back(kFirstStringList[i].name);
+    items.push_back(FirstStringItemText(kFirstStringList[i]));
     if (kFirstStringList[i].value == firstString) {
       selected = i;
     }
   }
   m_face.FillCombo(kFirstStringCombo, items);
   m_face.SelectCombo(kFirstStringCombo, selected);
+  FillKeyCombo();
+}
 
-  items.clear();
+void CKumoitoDlg::FillKeyCombo() {
+  std::vector<std::string> items;
   for (int k = 0; k < kMajorKeyCount; ++k) {
-    items.emplace_back(kKeyTable[k].name);
+    items.push_back(KeyItemText(k, m_minorSong));
   }
   m_face.FillCombo(kKeyCombo, items);
   m_face.SelectCombo(kKeyCombo, ValidMajorKeyIndex(m_settings.key));
+}
+
+std::string CKumoitoDlg::SongTitle() const {
+  return m_song ? Cp932ToUtf8Lenient(FieldText(m_song->m_info.title)) : std::string();
+}
+
+std::string CKumoitoDlg::SongFileForDialogs() const {
+  if (!m_song || m_song->m_filePath.empty() ||
+      m_song->m_filePath == JoinPath(m_options.dataFolder, kScratchScore)) {
+    return {};
+  }
+  return m_song->m_filePath;
+}
+
+void CKumoitoDlg::UpdateCaption() {
+  if (m_batch || !m_song) {
+    return;
+  }
+  std::string caption = MainWindowCaption(SongTitle(), HasUnsavedChanges());
+  if (caption != m_caption) {
+    m_caption = std::move(caption);
+    m_face.ShowCaption(m_caption);
+  }
 }
 
 CKumoitoDlg::StartResult CKumoitoDlg::RunBatch(const CommandLine& line) {
@@ -464,12 +500,29 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   m_history.Clear();
   m_song = std::move(read);
 
+  // Fitting the key below keeps only the major row; the list says the
+  // minor key the song was written in.
+  const bool minor = kKeyTable[ValidKeyIndex(m_song->m_keyIndex)].minor == 1;
+  if (!m_batch && minor != m_minorSong) {
+    m_minorSong = minor;
+    FillKeyCombo();
+  }
   if (automatic) {
     const KeyAndTuning chosen = ChooseKeyAndTuning(*m_song, m_settings.firstStringValue);
     m_settings.key = chosen.key;
     m_settings.tuning = chosen.tuning;
     m_face.SelectCombo(kKeyCombo, chosen.key);
     m_face.SelectCombo(kTuningCombo, chosen.tuning);
+  }
+  if (!m_batch) {
+    const std::string tip =
+        automatic ? "曲を開いたとき、一の糸 " +
+                        FirstStringItemText(FirstStringEntryOf(m_settings.firstStringValue)) +
+                        " の開放弦に当たる音が最も多くなる調と調子を自動で選びました。"
+                        "別の調を選ぶと、曲全体がその調に移ります。"
+                  : std::string("別の調を選ぶと、曲全体がその調に移ります。");
+    m_face.SetComboToolTip(kKeyCombo, tip);
+    m_face.SetComboToolTip(kTuningCombo, automatic ? tip : std::string());
   }
   const int targetKey = ValidMajorKeyIndex(m_settings.key);
   m_tuning = ValidTuningIndex(m_settings.tuning);
@@ -507,6 +560,7 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
     m_savedImage = ScoreFileImage(*m_song);
   }
   UpdateRecovery();
+  UpdateCaption();
   if (!loaded.notices.empty()) {
     if (m_batch) {
       for (const std::string& notice : loaded.notices) {
@@ -557,6 +611,7 @@ bool CKumoitoDlg::SaveSong() {
   m_song->m_filePath = *path;
   m_savedImage = ScoreFileImage(*m_song);
   UpdateRecovery();
+  UpdateCaption();
   return true;
 }
 
@@ -608,6 +663,7 @@ void CKumoitoDlg::ScheduleRecoveryCheck() {
           return;
         }
         UpdateRecovery();
+        UpdateCaption();
         ScheduleRecoveryCheck();
       },
       kRecoveryCheckPeriod);
@@ -680,6 +736,7 @@ void CKumoitoDlg::OnFirstStringChanged(int index) {
     m_history.BeginEdit(*m_song, "一の糸の変更", before);
     FitOctave(*m_song, m_basePitch);
     m_history.CommitEdit(*m_song, OwnerState());
+    UpdateCaption();
   }
   // After the fitting: the tool shows the notes as they now lie on the new
   // strings.
@@ -712,6 +769,7 @@ void CKumoitoDlg::OnKeyChanged(int index) {
   ChangeKey(*m_song, oldKey, index);
   FitOctave(*m_song, m_basePitch);
   m_history.CommitEdit(*m_song, OwnerState());
+  UpdateCaption();
   if (m_inputTool) {
     m_inputTool->SyncWithSong();
   }
@@ -764,6 +822,7 @@ void CKumoitoDlg::OnRedrawScore() {
     FollowMeasureCount();
     m_view.RefreshScoreView();
     UpdateEditMark();
+    UpdateCaption();
   }
 }
 
@@ -818,6 +877,7 @@ void CKumoitoDlg::ShowChangedSong() {
   }
   m_view.RefreshScoreView();
   UpdateEditMark();
+  UpdateCaption();
 }
 
 bool CKumoitoDlg::Undo() {
@@ -983,6 +1043,7 @@ void CKumoitoDlg::RunCommand(int command) {
         m_history.BeginEdit(*m_song, "曲情報");
         m_face.RunSongInfoDialog(*m_song);
         m_history.CommitEdit(*m_song);
+        UpdateCaption();
       }
       break;
     case kCommandHelp:

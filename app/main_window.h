@@ -124,6 +124,11 @@ class MainWindowFace {
   // The frame around the slot the input tool writes, in client pixels at
   // 100 %; none when that slot is not shown. Only a window draws it.
   virtual void ShowEditMark(const std::optional<Rect>& /*frame*/) {}
+  // The window's caption names the song and whether it is saved. Only a
+  // window shows it.
+  virtual void ShowCaption(const std::string& /*caption*/) {}
+  // The tip a list shows under the pointer; empty for none.
+  virtual void SetComboToolTip(int /*combo*/, const std::string& /*tip*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -259,11 +264,23 @@ class CKumoitoDlg {
   int ScrollPosition() const { return m_view.FirstShownMeasure() / kScoreCellColumns; }
   int HighestScrollPosition() const;
   const std::string& StartupFolder() const { return m_options.startupFolder; }
+  const std::string& DataFolder() const { return m_options.dataFolder; }
+  // What the window's caption shows now (ShowCaption).
+  const std::string& Caption() const { return m_caption; }
+  // The song's title in UTF-8; empty when it has none.
+  std::string SongTitle() const;
+  // The file the song came from or went to, for the file dialogs to start
+  // beside; empty for the scratch song, which lives in the data folder.
+  std::string SongFileForDialogs() const;
 
  private:
   void CreateButtons();
   void CreateCells();
   void FillCombos();
+  // The key list, naming the relative minor keys while the song is minor.
+  void FillKeyCombo();
+  // Shows the caption for the song as it is now, when it changed.
+  void UpdateCaption();
   void RebuildOpenStrings();
   StartResult RunBatch(const CommandLine& line);
   // Writes the current song to path in the format of its extension; false
@@ -314,6 +331,9 @@ class CKumoitoDlg {
   bool m_destroyed = false;
   bool m_batch = false;
   bool m_openRefused = false;
+  // The song was written in a minor key (its key row as read).
+  bool m_minorSong = false;
+  std::string m_caption = "Kumoito";
   // The score bytes of the song as last opened or saved; empty when the
   // song has no file that holds it.
   std::vector<unsigned char> m_savedImage;

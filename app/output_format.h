@@ -2,7 +2,8 @@
 // What a file written by 出力 or by a batch conversion holds, chosen by the
 // file's extension: the page image (BMP, PNG, JPEG), the printable page
 // (PDF), the page as vectors (SVG), the performance (MIDI) or its sound
-// (WAV), or the song as arranged (a score file). One table, so that the window and batch mode agree.
+// (WAV), or the song as arranged (a score file). One table, so that the window and batch mode
+// agree.
 //
 // Thread-safety: pure functions.
 
@@ -42,9 +43,9 @@ inline constexpr std::array<ExportFilter, 7> kExportFilters = {{
     {"BMP 画像 (*.bmp)", "bmp"},
     {"PNG 画像 (*.png)", "png"},
     {"JPEG 画像 (*.jpg *.jpeg)", "jpg"},
-    {"PDF (*.pdf)", "pdf"},
-    {"SVG (*.svg)", "svg"},
-    {"MIDI (*.mid)", "mid"},
+    {"PDF 文書 (*.pdf)", "pdf"},
+    {"SVG 画像 (*.svg)", "svg"},
+    {"MIDI ファイル (*.mid)", "mid"},
     {"WAV 音声 (*.wav)", "wav"},
 }};
 

@@ -29,4 +29,19 @@ WindowPosition PlaceInputTool(const Rect& mainFrame, const Rect& scoreArea, int 
   return at;
 }
 
+Rect FitWindowInside(const Rect& available, int width, int height, int decorationWidth,
+                     int decorationHeight, int minWidth, int minHeight) {
+  const int w = std::max(minWidth, std::min(width, available.Width() - decorationWidth));
+  const int h = std::max(minHeight, std::min(height, available.Height() - decorationHeight));
+  const int frameWidth = w + decorationWidth;
+  const int frameHeight = h + decorationHeight;
+  // A frame larger than the room keeps its top-left corner, and so its
+  // title bar, on the screen.
+  const int x = ClampInto(available.left + (available.Width() - frameWidth) / 2, frameWidth,
+                          available.left, available.right);
+  const int y = ClampInto(available.top + (available.Height() - frameHeight) / 2, frameHeight,
+                          available.top, available.bottom);
+  return Rect{x, y, x + w, y + h};
+}
+
 }  // namespace kumoito

@@ -23,4 +23,12 @@ struct WindowPosition {
 WindowPosition PlaceInputTool(const Rect& mainFrame, const Rect& scoreArea, int toolWidth,
                               int toolHeight, const Rect& available);
 
+// Where a window that would like a client of width x height opens: the
+// result's left/top is its frame's top-left corner (as a window is moved),
+// its size the client's. The client is as large as asked, or as much of it
+// as fits with the frame (decorations of decorationWidth x decorationHeight)
+// inside `available`, centred there; never below minWidth x minHeight.
+Rect FitWindowInside(const Rect& available, int width, int height, int decorationWidth,
+                     int decorationHeight, int minWidth, int minHeight);
+
 }  // namespace kumoito

@@ -2,10 +2,12 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <system_error>
 
+#include "app/window_placement.h"
 #include "common/file_util.h"
 
 namespace kumoito {
@@ -15,6 +17,11 @@ namespace {
 // user's: a page replaced by a FIFO or a huge file must not hang or swamp the
 // window, so every local resource comes through the program's safe reader.
 constexpr std::size_t kHelpResourceLimit = 8 * 1024 * 1024;
+constexpr int kPreferredWidth = 720;
+constexpr int kPreferredHeight = 600;
+// Small enough for any screen, large enough to read a paragraph.
+constexpr int kMinimumWidth = 240;
+constexpr int kMinimumHeight = 160;
 
 class HelpBrowser final : public QTextBrowser {
  public:
@@ -34,6 +41,24 @@ class HelpBrowser final : public QTextBrowser {
   }
 };
 
+// The first opening fits the window on the screen the program is on; the
+// user may resize it freely from there.
+void PlaceOnScreen(QWidget& browser, const QWidget* parent, QSize decorations) {
+  const QScreen* screen = parent != nullptr ? parent->screen() : browser.screen();
+  if (screen == nullptr) {
+    browser.resize(kPreferredWidth, kPreferredHeight);
+    return;
+  }
+  const QRect room = screen->availableGeometry();
+  const Rect at = FitWindowInside(
+      Rect{room.left(), room.top(), room.left() + room.width(), room.top() + room.height()},
+      kPreferredWidth, kPreferredHeight, decorations.width(), decorations.height(), kMinimumWidth,
+      kMinimumHeight);
+  browser.setMinimumSize(kMinimumWidth, kMinimumHeight);
+  browser.resize(at.Width(), at.Height());
+  browser.move(at.left, at.top);
+}
+
 }  // namespace
 
 void ShowHelpWindow(const std::string& indexPath, QWidget* parent) {
@@ -44,7 +69,18 @@ void ShowHelpWindow(const std::string& indexPath, QWidget* parent) {
     browser->setAttribute(Qt::WA_DeleteOnClose);
     browser->setObjectName("help");
     browser->setOpenExternalLinks(true);
-    browser->resize(720, 600);
+    // Not framed yet: the main window's decorations are the best guess.
+    QSize decorations(0, 0);
+    if (parent != nullptr && parent->isVisible()) {
+      decorations = parent->frameGeometry().size() - parent->geometry().size();
+    }
+    PlaceOnScreen(*browser, parent, decorations);
+    browser->show();
+    // Framed now: a frame larger than guessed must not push it off the screen.
+    const QSize framed = browser->frameGeometry().size() - browser->geometry().size();
+    if (framed != decorations) {
+      PlaceOnScreen(*browser, parent, framed);
+    }
   }
   browser->setWindowTitle(QString::fromUtf8("Kumoito ヘルプ"));
   const QFileInfo page(QString::fromStdString(indexPath));

@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,15 +21,18 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
 
+#include "app/dialog_folder.h"
 #include "app/output_format.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
 #include "app/window_placement.h"
+#include "app/window_texts.h"
 #include "common/file_util.h"
 #include "input/qt/input_tool_window.h"
 #include "input/qt/song_info_dialog.h"
@@ -48,25 +53,11 @@ QString FromUtf8(const std::string& s) {
 // What the open command offers; the first entry is everything we read.
 const QStringList kOpenFilters = {
     "対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)",
-    "楽譜ファイル (*.mwd)",
+    "譜面ファイル (*.mwd)",
     "MusicXML (*.musicxml *.xml *.mxl)",
-    "MIDI (*.mid *.midi *.kar)",
+    "MIDI ファイル (*.mid *.midi *.kar)",
 };
-
-std::optional<std::string> AskPath(QWidget* parent, bool save, const QStringList& filters,
-                                   const QString& suffix) {
-  QFileDialog dialog(parent);
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilters(filters);
-  dialog.setDefaultSuffix(suffix);
-  // Asking before overwriting is the save dialogs' only question.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-    return std::nullopt;
-  }
-  return dialog.selectedFiles().first().toStdString();
-}
+const char* const kScoreFilter = "譜面ファイル (*.mwd)";
 
 // The thin frame around the slot the input tool writes. It lies over the
 // score cells and lets every click through to them.
@@ -526,12 +517,68 @@ void KumoitoWindow::SetControlVisible(int control, bool visible) {
   }
 }
 
+std::string KumoitoWindow::DialogFolderPath() const {
+  const std::string& data = m_logic->DataFolder();
+  return data.empty() ? std::string() : JoinPath(data, kDialogFolderFileName);
+}
+
+void KumoitoWindow::PrepareFileDialog(QFileDialog& dialog, FileDialogPurpose purpose,
+                                      const std::string& suggestedName) {
+  DialogFolderCandidates candidates;
+  candidates.songFile = m_logic->SongFileForDialogs();
+  const std::string kept = DialogFolderPath();
+  candidates.lastFolder = kept.empty() ? std::string() : LoadDialogFolder(kept);
+  candidates.libraryFolder = JoinPath(m_logic->StartupFolder(), "Archive");
+  candidates.musicFolder =
+      QStandardPaths::writableLocation(QStandardPaths::MusicLocation).toStdString();
+  candidates.homeFolder = QDir::homePath().toStdString();
+  candidates.programFolder = m_logic->StartupFolder();
+  const std::string folder = ChooseDialogFolder(purpose, candidates);
+  if (!folder.empty()) {
+    dialog.setDirectory(FromUtf8(folder));
+  }
+  if (!suggestedName.empty()) {
+    dialog.selectFile(FromUtf8(suggestedName));
+  }
+  // Asking before overwriting is the save dialogs' only question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+}
+
+std::optional<std::string> KumoitoWindow::FinishFileDialog(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  const QString chosen = dialog.selectedFiles().first();
+  if (const std::string kept = DialogFolderPath(); !kept.empty()) {
+    SaveDialogFolder(kept, QFileInfo(chosen).absolutePath().toStdString());
+  }
+  return chosen.toStdString();
+}
+
 std::optional<std::string> KumoitoWindow::AskOpenScorePath() {
-  return AskPath(this, false, kOpenFilters, "mwd");
+  QFileDialog dialog(this);
+  dialog.setObjectName("openDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(kOpenFilters);
+  PrepareFileDialog(dialog, FileDialogPurpose::kOpen, {});
+  return FinishFileDialog(dialog);
 }
 
 std::optional<std::string> KumoitoWindow::AskSaveScorePath() {
-  return AskPath(this, true, {"mwd files (*.mwd)"}, "mwd");
+  QFileDialog dialog(this);
+  dialog.setObjectName("saveDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters({QString::fromUtf8(kScoreFilter)});
+  dialog.setDefaultSuffix("mwd");
+  // A score saved before keeps its name; a new one is named after its title.
+  const std::string file = m_logic->SongFileForDialogs();
+  const std::string name = !file.empty() && OutputFormatForPath(file) == OutputFormat::kScore
+                               ? QFileInfo(FromUtf8(file)).fileName().toStdString()
+                               : SuggestedFileName(m_logic->SongTitle(), "mwd");
+  PrepareFileDialog(dialog, FileDialogPurpose::kSave, name);
+  return FinishFileDialog(dialog);
 }
 
 std::optional<std::string> KumoitoWindow::AskExportPath() {
@@ -555,11 +602,10 @@ std::optional<std::string> KumoitoWindow::AskExportPath() {
                             static_cast<qsizetype>(kExportFilters[i].suffix.size())));
     }
   });
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-    return std::nullopt;
-  }
-  return dialog.selectedFiles().first().toStdString();
+  // The name goes without extension: the type chosen adds its own.
+  PrepareFileDialog(dialog, FileDialogPurpose::kExport,
+                    SuggestedFileName(m_logic->SongTitle(), ""));
+  return FinishFileDialog(dialog);
 }
 
 std::optional<int> KumoitoWindow::AskImportPart(const std::vector<import::PartSummary>& parts,
@@ -714,6 +760,16 @@ void KumoitoWindow::FollowPixelRatio() {
   const double scale = m_zoom.Factor() * devicePixelRatioF();
   m_logic->ScoreView().SetScale(scale);
   m_logic->Buttons().SetScale(scale);
+}
+
+void KumoitoWindow::ShowCaption(const std::string& caption) {
+  setWindowTitle(FromUtf8(caption));
+}
+
+void KumoitoWindow::SetComboToolTip(int combo, const std::string& tip) {
+  if (QComboBox* box = Combo(combo)) {
+    box->setToolTip(FromUtf8(tip));
+  }
 }
 
 void KumoitoWindow::ShowEditMark(const std::optional<Rect>& frame) {

@@ -16,12 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/dialog_folder.h"
 #include "app/main_window.h"
 #include "app/window_zoom.h"
 #include "render/qt/dialog_style.h"
 
 class QCheckBox;
 class QComboBox;
+class QFileDialog;
 class QScrollBar;
 class QSpinBox;
 class QLabel;
@@ -82,6 +84,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
   void ShowPractice(const midi::PracticeSettings& practice, int measureCount) override;
   void ShowEditMark(const std::optional<Rect>& frame) override;
+  void ShowCaption(const std::string& caption) override;
+  void SetComboToolTip(int combo, const std::string& tip) override;
 
   // 入力ツール and Ctrl+I: the input tool comes back where it was.
   void ShowInputTool();
@@ -120,6 +124,12 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
   void AddHistoryKeys(QWidget* window);
   void PlaceEditMark();
+  // The file dialogs open where the song is (or the library, or the user's
+  // music folder), suggest suggestedName, and remember where they were left.
+  void PrepareFileDialog(QFileDialog& dialog, FileDialogPurpose purpose,
+                         const std::string& suggestedName);
+  std::optional<std::string> FinishFileDialog(QFileDialog& dialog);
+  std::string DialogFolderPath() const;
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace kumoito {
 namespace {
@@ -76,6 +78,51 @@ TEST_F(HelpWindowTest, AFifoInPlaceOfAPageNeitherBlocksNorShows) {
   ASSERT_NE(browser, nullptr);
   browser->setSource(QUrl("en.htm"));
   EXPECT_FALSE(browser->toPlainText().contains(QString::fromUtf8("目次")));
+}
+
+// Run again by ctest on a 640 x 400 screen (test HelpWindowOnASmallScreen).
+TEST_F(HelpWindowTest, TheWindowOpensInsideTheScreenAndCanBeResized) {
+  Write("index.htm", "<html><body><p>目次</p></body></html>");
+  ShowHelpWindow((m_dir / "index.htm").string(), nullptr);
+  QTextBrowser* browser = Browser();
+  ASSERT_NE(browser, nullptr);
+  QApplication::processEvents();
+  const QRect room = browser->screen()->availableGeometry();
+  EXPECT_TRUE(room.contains(browser->frameGeometry()));
+  if (room.width() >= 760 && room.height() >= 640) {
+    EXPECT_EQ(browser->size(), QSize(720, 600));
+  } else {
+    EXPECT_LT(browser->width() * browser->height(), 720 * 600);
+  }
+  // Resizable both ways: no fixed size.
+  EXPECT_LT(browser->minimumWidth(), browser->width());
+  EXPECT_LT(browser->minimumHeight(), browser->height());
+  EXPECT_GT(browser->maximumWidth(), browser->width());
+  const QSize smaller = browser->size() - QSize(50, 40);
+  browser->resize(smaller);
+  EXPECT_EQ(browser->size(), smaller);
+}
+
+// The program's own pages: each index leads to the walk through a first
+// song, in its language, and that page covers the three steps.
+TEST_F(HelpWindowTest, TheIndexesLeadToTheFirstSongPage) {
+  const fs::path help = KUMOITO_HELP_DIR;
+  for (const auto& [index, page] :
+       {std::pair{"index.htm", "first-song.htm"}, std::pair{"en.htm", "first-song-en.htm"}}) {
+    SCOPED_TRACE(index);
+    ShowHelpWindow((help / index).string(), nullptr);
+    QTextBrowser* browser = Browser();
+    ASSERT_NE(browser, nullptr);
+    ASSERT_TRUE(browser->toHtml().contains(QString("href=\"%1\"").arg(page)));
+    browser->setSource(QUrl(page));
+    // The page's ideographic spaces read as plain ones in the browser.
+    const QString text = browser->toPlainText().replace(QChar(0x3000), ' ');
+    for (const char* step : {"ﾗｲﾌﾞﾗﾘ", "繰り返し", "速度", "出 力", "PDF"}) {
+      EXPECT_TRUE(text.contains(QString::fromUtf8(step))) << step;
+    }
+    browser->close();
+    QApplication::processEvents();
+  }
 }
 
 }  // namespace

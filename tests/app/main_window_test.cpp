@@ -62,6 +62,7 @@ class FakeFace final : public MainWindowFace {
   void ShowHelp(const std::string& path) override { helpPath = path; }
   void ShowAbout() override { ++aboutRuns; }
   void Quit() override { ++quits; }
+  void SetComboToolTip(int combo, const std::string& tip) override { tips[combo] = tip; }
   void ShowPractice(const midi::PracticeSettings& p, int measureCount) override {
     practice = p;
     practiceMeasures = measureCount;
@@ -101,6 +102,7 @@ class FakeFace final : public MainWindowFace {
   std::map<int, std::vector<std::string>> combos;
   std::map<int, int> selection;
   std::map<int, bool> visibility;
+  std::map<int, std::string> tips;
   int scrollHighest = -1;
   int scrollPosition = -1;
   std::optional<std::string> openReply, saveReply, exportReply;
@@ -168,7 +170,7 @@ TEST_F(MainWindowTest, FirstStartMakesTheDataFolderAndAScratchSong) {
   EXPECT_EQ(logic->Song()->m_measureCount, 8);
   EXPECT_EQ(m_face.combos[kTuningCombo], (std::vector<std::string>{"本調子", "二上り", "三下り"}));
   EXPECT_EQ(m_face.combos[kFirstStringCombo].size(), 12u);
-  EXPECT_EQ(m_face.combos[kFirstStringCombo][2], "B");
+  EXPECT_EQ(m_face.combos[kFirstStringCombo][2], "B (3本)");
   EXPECT_EQ(m_face.combos[kKeyCombo][9], "Bb");
   EXPECT_EQ(m_face.selection[kTuningCombo], 0);
   EXPECT_EQ(m_face.selection[kFirstStringCombo], 0);
@@ -436,6 +438,33 @@ TEST_F(MainWindowTest, AMelodyNamedAtStartIsImportedAndArranged) {
   ASSERT_NE(logic->Song(), nullptr);
   EXPECT_EQ(logic->Song()->m_beatsPerMeasure, 3);
   EXPECT_NE(logic->Song()->m_measureCount, 8);
+}
+
+TEST_F(MainWindowTest, TheKeyListNamesAMinorSongsKeyAndTheAutomaticChoiceIsExplained) {
+  auto logic = Start();
+  EXPECT_EQ(m_face.combos[kKeyCombo][0], "C");
+
+  // A song written in A minor (key row 15) shows the minor keys beside the
+  // major ones, the choice staying where it was.
+  std::int32_t beats = 4, key = 0, measures = 8;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_cells[0].pitch[0] = 57;
+  const std::string minor = m_startup.Path("minor.mwd");
+  SaveScore(*song, 4, 15, minor, 1);
+  logic->OnKeyChanged(2);
+  logic->OpenScore(minor, false);
+  EXPECT_EQ(m_face.combos[kKeyCombo][2], "D (Bm)");
+  EXPECT_EQ(m_face.selection[kKeyCombo], 2);
+  EXPECT_EQ(logic->Settings().key, 2);
+  EXPECT_EQ(m_face.tips[kTuningCombo], "");
+
+  // The library's arrangement says what it chose by, with the string's 本.
+  m_face.libraryReply = WriteSong(8, "major.mwd", 72);
+  logic->RunCommand(kCommandLibrary);
+  EXPECT_EQ(m_face.combos[kKeyCombo][0], "C");
+  EXPECT_NE(m_face.tips[kKeyCombo].find("自動"), std::string::npos);
+  EXPECT_NE(m_face.tips[kKeyCombo].find("C (4本)"), std::string::npos);
+  EXPECT_EQ(m_face.tips[kTuningCombo], m_face.tips[kKeyCombo]);
 }
 
 TEST(StartFileType, ToldByExtensionInAnyCase) {

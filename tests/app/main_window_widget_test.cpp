@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -15,10 +16,13 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -79,7 +83,7 @@ TEST_F(WindowTest, ControlsSitAtTheirPlacesWithTheirContents) {
   ASSERT_NE(tuning, nullptr);
   EXPECT_EQ(tuning->count(), 3);
   EXPECT_EQ(tuning->currentText(), QString::fromUtf8("本調子"));
-  EXPECT_EQ(Find<QComboBox>(kFirstStringCombo)->itemText(4), "A");
+  EXPECT_EQ(Find<QComboBox>(kFirstStringCombo)->itemText(4), QString::fromUtf8("A (1本)"));
   EXPECT_EQ(Find<QComboBox>(kKeyCombo)->currentIndex(), 0);
 }
 
@@ -246,7 +250,8 @@ TEST_F(WindowTest, ExportOffersEveryTypeBmpFirstAndSuffixesTheChosenOne) {
   QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
   EXPECT_EQ(filters,
             (QStringList{"BMP 画像 (*.bmp)", "PNG 画像 (*.png)", "JPEG 画像 (*.jpg *.jpeg)",
-                         "PDF (*.pdf)", "SVG (*.svg)", "MIDI (*.mid)", "WAV 音声 (*.wav)"}));
+                         "PDF 文書 (*.pdf)", "SVG 画像 (*.svg)", "MIDI ファイル (*.mid)",
+                         "WAV 音声 (*.wav)"}));
   EXPECT_EQ(shownFirst, "BMP 画像 (*.bmp)");
   const auto pdf = test::ReadFile(typed + ".pdf");
   ASSERT_GE(pdf.size(), 4u);
@@ -493,9 +498,9 @@ TEST_F(WindowTest, TheOpenDialogOffersScoresMusicXmlAndMidi) {
        {"*.mwd", "*.musicxml", "*.xml", "*.mxl", "*.mid", "*.midi", "*.kar"}) {
     EXPECT_TRUE(filters[0].contains(pattern)) << pattern;
   }
-  EXPECT_EQ(filters[1], QString::fromUtf8("楽譜ファイル (*.mwd)"));
+  EXPECT_EQ(filters[1], QString::fromUtf8("譜面ファイル (*.mwd)"));
   EXPECT_EQ(filters[2], "MusicXML (*.musicxml *.xml *.mxl)");
-  EXPECT_EQ(filters[3], "MIDI (*.mid *.midi *.kar)");
+  EXPECT_EQ(filters[3], QString::fromUtf8("MIDI ファイル (*.mid *.midi *.kar)"));
 }
 
 // Drops a file on the window as a file manager would.
@@ -560,6 +565,111 @@ TEST(QtTranslations, StandardDialogsSpeakJapanese) {
   auto* box = dialog.findChild<QDialogButtonBox*>();
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
+}
+
+// The text part of a list box, where its items are drawn.
+int ComboTextWidth(QComboBox& box) {
+  QStyleOptionComboBox option;
+  option.initFrom(&box);
+  return box.style()
+      ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &box)
+      .width();
+}
+
+TEST_F(WindowTest, TheCaptionFollowsTheSongAndTheListsTextsFitTheirBoxes) {
+  EXPECT_EQ(m_window->windowTitle(), "Kumoito");
+  m_window->Logic().InputTool().SelectPosition(1, 1);
+  m_window->Logic().InputTool().OnTypeSelected(kTypePluck);
+  m_window->Logic().InputTool().OnStringSelected(1);
+  // The tool's redraw is posted.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return m_window->windowTitle() == "*Kumoito"; }, 2000))
+      << m_window->windowTitle().toStdString();
+
+  // A song in A minor with a title, opened as 読込 opens it.
+  std::int32_t beats = 4, key = 0, measures = 8;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_cells[0].pitch[0] = 57;
+  std::strcpy(song->m_info.title, Utf8ToCp932("さくらさくら").value().c_str());
+  const std::string path = m_startup.Path("sakura.mwd");
+  SaveScore(*song, 4, 15, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  EXPECT_EQ(m_window->windowTitle(), QString::fromUtf8("さくらさくら - Kumoito"));
+
+  for (const int number : {kFirstStringCombo, kKeyCombo}) {
+    QComboBox* box = Find<QComboBox>(number);
+    ASSERT_EQ(box->count(), 12);
+    const int room = ComboTextWidth(*box);
+    for (int i = 0; i < box->count(); ++i) {
+      SCOPED_TRACE(box->itemText(i).toStdString());
+      EXPECT_LE(box->fontMetrics().horizontalAdvance(box->itemText(i)), room);
+    }
+  }
+  EXPECT_EQ(Find<QComboBox>(kKeyCombo)->itemText(6), "F# (D#m)");
+  EXPECT_EQ(Find<QComboBox>(kFirstStringCombo)->currentText(), QString::fromUtf8("C (4本)"));
+  EXPECT_FALSE(Find<QComboBox>(kKeyCombo)->toolTip().isEmpty());
+}
+
+TEST_F(WindowTest, FileDialogsOpenBesideTheSongSuggestItsTitleAndRememberTheFolder) {
+  std::filesystem::create_directories(m_startup.Path("songs"));
+  std::int32_t beats = 4, key = 0, measures = 8;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  std::strcpy(song->m_info.title, "Haru no umi");
+  const std::string path = m_startup.Path("songs/spring.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+
+  struct Seen {
+    QString folder, file;
+  };
+  // Looks at the next file dialog, then accepts it with `typed` (or cancels).
+  const auto answer = [](Seen& seen, const QString& typed) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &seen, typed] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) {
+        return;
+      }
+      poll->deleteLater();
+      seen.folder = dialog->directory().absolutePath();
+      seen.file = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+      if (typed.isEmpty()) {
+        QMetaObject::invokeMethod(dialog, "reject");
+        return;
+      }
+      dialog->selectFile(typed);
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    poll->start(10);
+  };
+
+  // The scratch song lives in the data folder, which is no place to offer.
+  Seen first;
+  answer(first, {});
+  QTest::mouseClick(Find<OffScreenWidget>(1007), Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_NE(first.folder.toStdString(), m_window->Logic().DataFolder());
+  EXPECT_NE(first.folder.toStdString(), m_startup.path().string());
+
+  m_window->Logic().OpenScore(path, false);
+  Seen save;
+  answer(save, {});
+  QTest::mouseClick(Find<OffScreenWidget>(1007), Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_EQ(save.folder.toStdString(), m_startup.Path("songs"));
+  EXPECT_EQ(save.file, "spring.mwd");
+
+  // 出力 suggests the title; the type chosen adds its extension.
+  std::filesystem::create_directories(m_data.Path("pages"));
+  Seen out;
+  answer(out, QString::fromStdString(m_data.Path("pages/haru")));
+  QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_EQ(out.folder.toStdString(), m_startup.Path("songs"));
+  EXPECT_EQ(out.file, "Haru no umi.bmp");  // the first type's extension, until another is chosen
+  EXPECT_TRUE(std::filesystem::exists(m_data.Path("pages/haru.bmp")));
+
+  // A song with no file of its own: the folder last used comes back.
+  m_window->Logic().OpenScore(m_data.Path("Kumoito/temp.mwd"), false);
+  Seen open;
+  answer(open, {});
+  QTest::mouseClick(Find<OffScreenWidget>(1001), Qt::LeftButton, {}, QPoint(40, 15));
+  EXPECT_EQ(open.folder.toStdString(), m_data.Path("pages"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/recovery_file.h"
 #include "common/message_box.h"
 #include "common/report.h"
+#include "common/sjis.h"
 #include "input/input_tool.h"
 #include "midi/midi_out.h"
 #include "midi/timer_service.h"
@@ -55,6 +56,7 @@ class AnsweringFace final : public MainWindowFace {
     return restoreChoice;
   }
   void Quit() override { ++quits; }
+  void ShowCaption(const std::string& caption) override { captions.push_back(caption); }
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override {
     posted.emplace_back(std::move(task), delay);
   }
@@ -78,6 +80,7 @@ class AnsweringFace final : public MainWindowFace {
   std::optional<bool> restoreChoice;
   int saveQuestions = 0, restoreQuestions = 0, saveDialogs = 0, quits = 0;
   std::vector<std::pair<std::function<void()>, std::chrono::milliseconds>> posted;
+  std::vector<std::string> captions;
 };
 
 class SaveRecoveryTest : public ::testing::Test {
@@ -328,6 +331,47 @@ TEST_F(SaveRecoveryTest, DiscardRemovesTheLostSongAndDamagedFilesAreNeverOpened)
   auto logic = Start();
   EXPECT_EQ(m_face.restoreQuestions, 1);
   EXPECT_FALSE(logic->HasUnsavedChanges());
+}
+
+TEST_F(SaveRecoveryTest, TheCaptionNamesTheSongAndMarksItUnsavedRightAfterEachChange) {
+  auto logic = Start();
+  // The scratch song has no title and is saved: the caption stays as the
+  // window began, which scripts look the window up by.
+  EXPECT_EQ(logic->Caption(), "Kumoito");
+  EXPECT_TRUE(m_face.captions.empty());
+
+  WriteNote(*logic, 1);
+  m_face.Advance(std::chrono::milliseconds(0));  // the tool's redraw
+  ASSERT_FALSE(m_face.captions.empty());
+  EXPECT_EQ(m_face.captions.back(), "*Kumoito");
+
+  auto song = test::NewSong(8);
+  std::strcpy(song->m_info.title, Utf8ToCp932("さくらさくら").value().c_str());
+  const std::string path = m_startup.Path("sakura.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_face.saveChoice = SaveChangesChoice::kDiscard;
+  m_face.openReply = path;
+  logic->RunCommand(kCommandOpen);
+  EXPECT_EQ(m_face.captions.back(), "さくらさくら - Kumoito");
+
+  logic->OnKeyChanged(1);
+  EXPECT_EQ(m_face.captions.back(), "*さくらさくら - Kumoito");
+  logic->Undo();
+  EXPECT_EQ(m_face.captions.back(), "さくらさくら - Kumoito");
+  logic->Redo();
+  m_face.saveReply = m_startup.Path("saved.mwd");
+  logic->RunCommand(kCommandSave);
+  EXPECT_EQ(m_face.captions.back(), "さくらさくら - Kumoito");
+
+  // A change that passes no step of the history shows at the next check.
+  const std::size_t shown = m_face.captions.size();
+  std::strcpy(logic->Song()->m_info.title, "Haru");
+  EXPECT_EQ(m_face.captions.size(), shown);
+  m_face.Advance(std::chrono::milliseconds(1000));
+  EXPECT_EQ(m_face.captions.back(), "*Haru - Kumoito");
+  // Unchanged captions are not sent again.
+  m_face.Advance(std::chrono::milliseconds(1000));
+  EXPECT_EQ(m_face.captions.size(), shown + 1);
 }
 
 }  // namespace

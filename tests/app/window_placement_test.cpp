@@ -78,3 +78,41 @@ TEST(PlaceInputToolTest, AToolLargerThanTheScreenKeepsItsCornerOnIt) {
 
 }  // namespace
 }  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+bool FrameInside(const Rect& at, int decorationWidth, int decorationHeight, const Rect& room) {
+  return at.left >= room.left && at.top >= room.top &&
+         at.left + at.Width() + decorationWidth <= room.right &&
+         at.top + at.Height() + decorationHeight <= room.bottom;
+}
+
+TEST(FitWindowInside, AWindowOpensWholeOnScreensLargeAndSmall) {
+  // A laptop's screen below a 32-pixel panel: the whole size fits, centred.
+  const Rect laptop{0, 32, 1366, 768};
+  const Rect roomy = FitWindowInside(laptop, 720, 600, 2, 28, 240, 160);
+  EXPECT_EQ(roomy.Width(), 720);
+  EXPECT_EQ(roomy.Height(), 600);
+  EXPECT_TRUE(FrameInside(roomy, 2, 28, laptop));
+  EXPECT_EQ(roomy.left, (1366 - 722) / 2);
+  EXPECT_EQ(roomy.top, 32 + (736 - 628) / 2);
+
+  // A small screen: the window shrinks to the room, frame and all.
+  const Rect small{100, 0, 740, 480};
+  const Rect shrunk = FitWindowInside(small, 720, 600, 2, 28, 240, 160);
+  EXPECT_EQ(shrunk.Width(), 638);
+  EXPECT_EQ(shrunk.Height(), 452);
+  EXPECT_TRUE(FrameInside(shrunk, 2, 28, small));
+
+  // Smaller than any readable window: the title bar stays on the screen.
+  const Rect tiny{0, 0, 200, 100};
+  const Rect least = FitWindowInside(tiny, 720, 600, 2, 28, 240, 160);
+  EXPECT_EQ(least.Width(), 240);
+  EXPECT_EQ(least.Height(), 160);
+  EXPECT_EQ(least.left, 0);
+  EXPECT_EQ(least.top, 0);
+}
+
+}  // namespace
+}  // namespace kumoito
