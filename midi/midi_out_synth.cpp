@@ -27,10 +27,11 @@ void QuietFluidSynth() {
 }  // namespace
 
 // Shared by the audio and the WAV port: settings, synthesizer and soundfont.
-// With the Debian GM font a melody of the performance's velocity 64 peaks
-// near -7 dBFS at this gain: loud on laptop speakers, and room to spare
-// before a held note's reverb tail or a second string would clip.
-constexpr double kSynthGain = 3.6;
+// With the Debian GM font a note of the performance's velocity 64 peaks near
+// -5 dBFS at this gain on the low strings and near -9 dBFS high on the
+// neck, its samples being softer there: loud on laptop speakers, with room
+// left for a release overlapping the next note and for the reverb.
+constexpr double kSynthGain = 4.5;
 
 class FluidSynthCore {
  public:

@@ -144,7 +144,6 @@ TEST(OfflineRender, NotesPeakNearFullScaleAndTheCountInStaysBelowThem) {
       << why;
   const double clicks = PeakDbfs(wav, 0, songStart);
   const double notes = PeakDbfs(wav, songStart, wav.size() / 4);
-  std::printf("clicks %.2f dBFS, notes %.2f dBFS\n", clicks, notes);
   EXPECT_GE(notes, -9.0);
   EXPECT_LE(notes, -3.0);
   EXPECT_GT(clicks, -40.0) << "the count-in is not heard";
