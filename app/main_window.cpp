@@ -41,6 +41,8 @@ constexpr const char* kNoSoundTitle = "音を出せません。";
 constexpr const char* kNoSoundAdvice =
     "音の出ない機械では KUMOITO_MIDI_OUT=wav:/tmp/play.wav として起動すると、"
     "演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。";
+// The practice row's reminder on every later silent playback.
+constexpr const char* kNoSoundNote = "音を出せません（ヘルプ「音が出ないとき」）";
 // A start file that is not there, or that the window cannot open.
 constexpr const char* kStartFileMissing = "ファイルが開けませんでした。";
 constexpr const char* kStartFileUnsupported =
@@ -177,10 +179,7 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
             [this](std::function<void()> task, std::chrono::milliseconds delay) {
               m_face.Post(std::move(task), delay);
             },
-            [](std::string_view why) {
-              ShowMessageBox(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
-                             kNoSoundAdvice);
-            },
+            [this](std::string_view why) { OnNoSound(why); },
             [this](std::int64_t slot) { OnCursor(slot); },
             [](const std::string& path, std::string_view why) {
               ShowMessageBox(std::string(kOutputFailed) + "\n" + path + "\n" + std::string(why));
@@ -967,6 +966,18 @@ void CKumoitoDlg::OnCountInChanged(bool on) {
   m_practice.countIn = on;
 }
 
+void CKumoitoDlg::OnNoSound(std::string_view why) {
+  // A box on every press would stop the window each time a key plays, for
+  // news the user already has.
+  if (!m_toldNoSound) {
+    m_toldNoSound = true;
+    m_face.TellNoSound(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
+                       kNoSoundAdvice);
+    return;
+  }
+  m_face.ShowSoundNote(kNoSoundNote, std::string(why));
+}
+
 void CKumoitoDlg::OnCursor(std::int64_t slot) {
   if (m_destroyed || !m_song) {
     return;
@@ -1020,6 +1031,8 @@ void CKumoitoDlg::RunCommand(int command) {
         // whole song as before.
         const int measure = m_inputTool ? m_inputTool->Measure() : 1;
         const int beat = m_inputTool ? m_inputTool->Beat() : 1;
+        // A note from an earlier silent playback is this one's to renew.
+        m_face.ShowSoundNote("", "");
         m_playback->Play(m_song.get(), m_practice, measure, beat);
       }
       break;

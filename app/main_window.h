@@ -21,6 +21,7 @@
 
 #include "app/command_line.h"
 #include "common/config_control.h"
+#include "common/message_box.h"
 #include "import/melody.h"
 #include "midi/playback_controller.h"
 #include "render/button_picture.h"
@@ -129,6 +130,12 @@ class MainWindowFace {
   virtual void ShowCaption(const std::string& /*caption*/) {}
   // The tip a list shows under the pointer; empty for none.
   virtual void SetComboToolTip(int /*combo*/, const std::string& /*tip*/) {}
+  // Why Play made no sound, the first time. A window shows it without taking
+  // the keyboard, so keys pressed meanwhile still reach the score.
+  virtual void TellNoSound(const std::string& text) { ShowMessageBox(text); }
+  // After that, a quiet note in the practice row, its detail on hover;
+  // an empty note clears it. A face without that row ignores it.
+  virtual void ShowSoundNote(const std::string& /*note*/, const std::string& /*detail*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -238,6 +245,8 @@ class CKumoitoDlg {
   // The slot that sounds now (midi::kNoCursor: playback stopped): the view
   // marks it and turns to its row when it is not shown.
   void OnCursor(std::int64_t slot);
+  // A playback found no output: said once in full, then noted quietly.
+  void OnNoSound(std::string_view why);
   const midi::PracticeSettings& Practice() const { return m_practice; }
 
   // Undo and redo of the song's last change (Ctrl+Z, Ctrl+Y): the score,
@@ -341,6 +350,7 @@ class CKumoitoDlg {
   // What the recovery file holds now; empty while there is none.
   std::vector<unsigned char> m_recoveryBytes;
   bool m_keepRecovery = false;
+  bool m_toldNoSound = false;
   // Posted tasks outlive nothing: they hold this weakly.
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

@@ -219,8 +219,7 @@ void PlaybackController::HandlePlaybackEnded(std::uint64_t generation) {
       },
       kReopenDelay);
   // Last, as the window may answer with a modal message box.
-  if (m_player.OutputMissing() && !m_toldNoSound && m_callbacks.noSound) {
-    m_toldNoSound = true;
+  if (m_player.OutputMissing() && m_callbacks.noSound) {
     m_callbacks.noSound(WhyNoMidiOutput());
   }
 }

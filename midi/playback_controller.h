@@ -62,8 +62,9 @@ class PlaybackController {
     std::function<void(std::string_view caption)> setCaption;
     // Runs task on the GUI thread after delay; may be called from any thread.
     std::function<void(std::function<void()> task, std::chrono::milliseconds delay)> post;
-    // Tells the user why Play made no sound (GUI thread); called at most once
-    // per controller, the first time a playback finds no output. Optional.
+    // Tells the user why Play made no sound (GUI thread); called each time a
+    // playback finds no output, the window choosing how loudly to say it
+    // again. Optional.
     std::function<void(std::string_view why)> noSound;
     // The slot of the song that sounds now, or kNoCursor once playback has
     // stopped (GUI thread). Optional.
@@ -122,7 +123,6 @@ class PlaybackController {
   std::shared_ptr<MidiSequence> m_performance;  // the one playing; GUI thread
   // Counts playbacks, so an end notice of an earlier one is ignored.
   std::atomic<std::uint64_t> m_generation{0};
-  bool m_toldNoSound = false;
   std::atomic<std::int32_t> m_speed{100};  // of the next start
   // Cleared by the destructor, so tasks still queued do nothing.
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -36,10 +36,12 @@ inline constexpr std::int32_t kMaxSpeed = 150;
 inline constexpr std::int32_t kSpeedStep = 5;
 // A slot of the score is a sixth of a quarter note in the play copy.
 inline constexpr std::int64_t kSlotTicks = kPlayerDivision / 6;
-// The count-in clicks: GM percussion (channel 10), side stick.
+// The count-in clicks: GM percussion (channel 10), side stick, soft enough
+// that the built-in synthesizer sounds them below the notes they lead into
+// (about -12 dBFS against -5 to -9).
 inline constexpr std::int32_t kClickChannel = 9;
 inline constexpr std::int32_t kClickNote = 37;
-inline constexpr std::int32_t kClickVelocity = 100;
+inline constexpr std::int32_t kClickVelocity = 44;
 
 // What a practice playback changes. Ticks are those of the play copy (96 per
 // quarter), counted from the start of the song. The defaults play the song

@@ -289,6 +289,10 @@ void KumoitoWindow::CreatePracticeRow() {
   Place(m_countIn, Rect{620, top, 710, top + 26});
   m_countIn->addItem(QString::fromUtf8("なし"));
   m_countIn->addItem(QString::fromUtf8("1小節"));
+  // Empty, it draws nothing: the row looks as it always did until needed.
+  m_soundNote = new QLabel(this);
+  m_soundNote->setObjectName("practiceSoundNote");
+  Place(m_soundNote, Rect{724, top + 4, kClientWidth - 10, top + 22});
 
   // A value typed between steps goes to the nearest step.
   connect(m_speed, &QSpinBox::valueChanged, this, [this](int v) {
@@ -362,6 +366,28 @@ bool KumoitoWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return KumoitoDialog::eventFilter(watched, event);
+}
+
+void KumoitoWindow::TellNoSound(const std::string& text) {
+  // Not modal, and the keyboard stays with the window: a key held down, or
+  // pressed before the box is noticed, goes on to the score instead of
+  // closing the box. Some platforms activate every window shown whatever
+  // it asks, so the window takes the keys back.
+  auto* box = new QMessageBox(QMessageBox::Information, "Kumoito", QString::fromStdString(text),
+                              QMessageBox::Ok, this);
+  box->setObjectName("noSoundMessage");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  activateWindow();
+}
+
+void KumoitoWindow::ShowSoundNote(const std::string& note, const std::string& detail) {
+  if (m_soundNote != nullptr) {
+    m_soundNote->setText(QString::fromStdString(note));
+    m_soundNote->setToolTip(QString::fromStdString(detail));
+  }
 }
 
 void KumoitoWindow::ShowPractice(const midi::PracticeSettings& practice, int measureCount) {

@@ -86,6 +86,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void ShowEditMark(const std::optional<Rect>& frame) override;
   void ShowCaption(const std::string& caption) override;
   void SetComboToolTip(int combo, const std::string& tip) override;
+  void TellNoSound(const std::string& text) override;
+  void ShowSoundNote(const std::string& note, const std::string& detail) override;
 
   // 入力ツール and Ctrl+I: the input tool comes back where it was.
   void ShowInputTool();
@@ -143,6 +145,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QSpinBox* m_loopFirst = nullptr;
   QSpinBox* m_loopLast = nullptr;
   QComboBox* m_countIn = nullptr;
+  QLabel* m_soundNote = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
   QWidget* m_editMark = nullptr;
   std::optional<Rect> m_editMarkRect;

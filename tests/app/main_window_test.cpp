@@ -67,6 +67,10 @@ class FakeFace final : public MainWindowFace {
     practice = p;
     practiceMeasures = measureCount;
   }
+  void ShowSoundNote(const std::string& note, const std::string& detail) override {
+    soundNote = note;
+    soundNoteDetail = detail;
+  }
   std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
                                    int suggested) override {
     askedParts = parts;
@@ -111,6 +115,7 @@ class FakeFace final : public MainWindowFace {
   int songInfoRuns = 0, aboutRuns = 0, quits = 0;
   std::optional<midi::PracticeSettings> practice;
   int practiceMeasures = 0;
+  std::string soundNote, soundNoteDetail;
   std::vector<import::PartSummary> askedParts;
   std::optional<std::optional<int>> partReply;  // unset: the suggested part
   std::mutex postMutex;
@@ -545,14 +550,25 @@ TEST_F(MainWindowTest, CursorMarksTheSoundingNoteAndTurnsToItsRow) {
   EXPECT_EQ(shown()->picture.PixelAt(36, top + 1), kWhite);
 }
 
-TEST_F(MainWindowTest, PlayWithoutSoundSaysWhyOnce) {
+TEST_F(MainWindowTest, PlayWithoutSoundSaysWhyOnceThenNotesItQuietly) {
   auto logic = Start();
   m_face.RunPosted();
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
     logic->RunCommand(kCommandPlay);
+    // Each press starts afresh: the note is the outcome of this playback.
+    EXPECT_EQ(m_face.soundNote, "");
     // No output: the song ends at once, which the window hears through a post.
     ASSERT_TRUE(m_face.RunPostedUntil([&] { return !logic->Playback()->IsPlaying(); }));
     EXPECT_EQ(logic->Buttons().Caption(4), *Utf8ToCp932("   再　生"));
+    // The first time a message; after it the practice row, with the reason.
+    EXPECT_EQ(m_boxes.Messages().size(), 1u);
+    if (round == 0) {
+      EXPECT_EQ(m_face.soundNote, "");
+    } else {
+      EXPECT_EQ(m_face.soundNote.rfind("音を出せません", 0), 0u) << m_face.soundNote;
+      EXPECT_NE(m_face.soundNoteDetail.find("KUMOITO_MIDI_OUT=none"), std::string::npos);
+    }
   }
   const auto boxes = m_boxes.Messages();
   ASSERT_EQ(boxes.size(), 1u);

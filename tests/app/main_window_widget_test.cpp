@@ -302,7 +302,8 @@ TEST_F(WindowTest, PracticeRowSitsBelowTheControlsWithJapaneseLabels) {
   EXPECT_EQ(m_window->height(), KumoitoWindow::kClientHeight);
   QStringList labels;
   for (const QLabel* label : m_window->findChildren<QLabel*>()) {
-    if (label->geometry().top() >= KumoitoWindow::kPracticeRowTop) {
+    if (label->geometry().top() >= KumoitoWindow::kPracticeRowTop &&
+        label->objectName() != "practiceSoundNote") {
       labels << label->text();
     }
   }
@@ -353,6 +354,44 @@ TEST_F(WindowTest, SpacePlaysAndStopsEvenFromANumberBox) {
   QTest::keyClick(speed, Qt::Key_Space);
   EXPECT_FALSE(m_window->Logic().Playback()->IsPlaying());
   EXPECT_EQ(speed->value(), 100);
+}
+
+// Without any output, Space after Space: the first silent playback says why
+// in a box that neither blocks nor takes the keys; the later ones only
+// write a note in the practice row.
+TEST_F(WindowTest, NoSoundIsSaidOnceWithoutBlockingThenNotedInThePracticeRow) {
+  m_window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  auto* note = m_window->findChild<QLabel*>("practiceSoundNote");
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->text().isEmpty());
+  EXPECT_GE(note->geometry().top(), KumoitoWindow::kPracticeRowTop);
+  EXPECT_LE(note->geometry().right(), KumoitoWindow::kClientWidth);
+  const auto messages = [this] {
+    int shown = 0;
+    for (const QWidget* w : m_window->findChildren<QWidget*>("noSoundMessage")) {
+      shown += w->isVisible() ? 1 : 0;
+    }
+    return shown;
+  };
+  const auto playToTheEnd = [this] {
+    QTest::keyClick(m_window.get(), Qt::Key_Space);
+    ASSERT_NE(m_window->Logic().Playback(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !m_window->Logic().Playback()->IsPlaying(); }));
+  };
+  playToTheEnd();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return messages() == 1; }));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == m_window.get(); }));
+  EXPECT_TRUE(m_boxes.Messages().empty());
+  EXPECT_TRUE(note->text().isEmpty());
+  // The keys still reach the window with the message up.
+  playToTheEnd();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !note->text().isEmpty(); }));
+  EXPECT_TRUE(note->text().startsWith(QString::fromUtf8("音を出せません")));
+  EXPECT_FALSE(note->toolTip().isEmpty());
+  EXPECT_EQ(messages(), 1);
+  EXPECT_TRUE(m_boxes.Messages().empty());
 }
 
 // Clicks the button named button of the next modal box named box, once it

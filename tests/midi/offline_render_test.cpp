@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
+#include "common/bytes.h"
+#include "common/file_util.h"
 #include "midi/performance.h"
+#include "midi/player.h"
 #include "song/song_data.h"
 
 namespace kumoito::midi {
@@ -53,6 +61,93 @@ TEST(ScheduleMessages, AForeignOrBrokenImageGivesNothing) {
   const unsigned char junk[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
   EXPECT_TRUE(ScheduleMessages(junk, sizeof junk).empty());
   EXPECT_TRUE(ScheduleMessages(junk, 0).empty());
+}
+
+// The loudest sample of a 16-bit stereo WAV image between two frames, in
+// dBFS; -inf when that stretch is silent or outside the file.
+double PeakDbfs(const std::vector<unsigned char>& wav, std::uint64_t fromFrame,
+                std::uint64_t toFrame) {
+  constexpr std::size_t kHeader = 44;
+  constexpr std::size_t kFrameBytes = 4;
+  int peak = 0;
+  for (std::uint64_t f = fromFrame; f < toFrame; ++f) {
+    const std::size_t at = kHeader + static_cast<std::size_t>(f) * kFrameBytes;
+    if (at + kFrameBytes > wav.size()) {
+      break;
+    }
+    for (std::size_t c = 0; c < kFrameBytes; c += 2) {
+      peak = std::max(
+          peak, std::abs(static_cast<int>(static_cast<std::int16_t>(LoadLE16(&wav[at + c])))));
+    }
+  }
+  return 20 * std::log10(peak / 32768.0);
+}
+
+// A measure of the player's count-in clicks, one a beat at tempo, then the
+// song's messages moved behind them: what a practice run with a count-in
+// sends, on the offline synthesizer's clock.
+std::vector<TimedMessage> WithCountIn(const std::vector<TimedMessage>& song, int beats,
+                                      std::int32_t tempo) {
+  const auto beat = static_cast<std::uint64_t>(60.0 / tempo * kSynthSampleRate);
+  const auto click = [](int status) {
+    return static_cast<std::uint32_t>(status | kClickChannel) |
+           (static_cast<std::uint32_t>(kClickNote) << 8) |
+           (static_cast<std::uint32_t>(status == 0x90 ? kClickVelocity : 0) << 16);
+  };
+  std::vector<TimedMessage> out;
+  // The program goes first, as the player sends the state before the clicks.
+  out.push_back(song.front());
+  for (int b = 0; b < beats; ++b) {
+    out.push_back({b * beat, click(0x90)});
+    out.push_back({b * beat + beat / 2, click(0x80)});
+  }
+  for (std::size_t i = 1; i < song.size(); ++i) {
+    out.push_back({song[i].frame + beats * beat, song[i].packed});
+  }
+  return out;
+}
+
+// Laptop speakers need the notes near full scale, yet a note must never
+// clip; and the clicks that lead in must not drown the song they lead into.
+TEST(OfflineRender, NotesPeakNearFullScaleAndTheCountInStaysBelowThem) {
+  if (!FileExists(kDefaultSoundFont)) {
+    GTEST_SKIP() << "no soundfont at " << kDefaultSoundFont;
+  }
+  std::string why;
+  const SoundBackends* backends = SoundModule(&why);
+  ASSERT_NE(backends, nullptr) << why;
+  std::int32_t beats = 4, key = 0, measures = 2;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  // Low and high strings, short and held notes: the loudest a melody gets.
+  const int pitches[] = {50, 57, 62, 69, 74, 81, 62, 57};
+  for (int c = 0; c < 8; ++c) {
+    song->m_cells[static_cast<std::size_t>(2 * c)].pitch[0] = pitches[c];
+    song->m_cells[static_cast<std::size_t>(2 * c + 1)].pitch[0] = pitches[7 - c];
+  }
+  constexpr std::int32_t kTempo = 100;
+  const auto image = BuildPerformanceImage(kTempo, *song);
+  ASSERT_TRUE(image.has_value());
+  const auto messages = WithCountIn(ScheduleMessages(image->data(), image->size()), 4, kTempo);
+  const auto firstNote = NoteOns(messages);
+  ASSERT_FALSE(firstNote.empty());
+  std::uint64_t songStart = 0;
+  for (const TimedMessage& m : firstNote) {
+    if ((m.packed & 0x0F) != kClickChannel) {
+      songStart = m.frame;
+      break;
+    }
+  }
+  ASSERT_GT(songStart, 0u);
+  std::vector<unsigned char> wav;
+  ASSERT_TRUE(
+      backends->renderOfflineWav(kDefaultSoundFont, messages.data(), messages.size(), wav, why))
+      << why;
+  const double clicks = PeakDbfs(wav, 0, songStart);
+  const double notes = PeakDbfs(wav, songStart, wav.size() / 4);
+  EXPECT_GE(notes, -9.0);
+  EXPECT_LE(notes, -3.0);
+  EXPECT_GT(clicks, -40.0) << "the count-in is not heard";
+  EXPECT_LE(clicks, notes);
 }
 
 }  // namespace

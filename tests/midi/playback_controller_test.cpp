@@ -1,5 +1,6 @@
 #include "midi/playback_controller.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
@@ -154,7 +155,7 @@ TEST_F(ControllerTest, NaturalEndRestoresCaptionThenReopensAfterThreeSeconds) {
   EXPECT_EQ(LastMessage(), (Bytes{0xC0, 107}));
 }
 
-TEST_F(ControllerTest, WithoutAnOutputTheUserIsToldWhyOnce) {
+TEST_F(ControllerTest, WithoutAnOutputEveryPlaybackSaysWhy) {
   auto song = ShortSong();
   m_controller->Play(song.get());
   auto played = PlayToEnd();
@@ -176,9 +177,10 @@ TEST_F(ControllerTest, WithoutAnOutputTheUserIsToldWhyOnce) {
     for (auto& p : TakeQueue())
       p.task();
   }
-  // Said the first time only, with the output system's own reason.
-  ASSERT_EQ(m_noSound.size(), 1u);
+  // Each silent playback, with the output system's own reason.
+  ASSERT_EQ(m_noSound.size(), 2u);
   EXPECT_EQ(m_noSound[0], m_system->WhyNoOutput());
+  EXPECT_EQ(m_noSound[1], m_noSound[0]);
 }
 
 TEST_F(ControllerTest, PlayPressedDuringTheEndIsNotUndone) {
@@ -496,12 +498,10 @@ TEST(WavPlayback, ShortSongIsAudibleAtTheRightPitches) {
 }
 
 // Plays performance in real time into a WAV file until `notes` notes were
-// sent (or the song ended) and gives the onsets it holds, in ms: the first
-// sample above a fifth of the peak once half of `spacingMs` has passed since
-// the previous onset. Every note is the same, so its rise takes the same
-// time and the differences are those of the notes' starts.
-std::vector<double> PlayedOnsets(MidiSequence& performance, const PlayOptions& options,
-                                 std::size_t notes, double spacingMs) {
+// sent (or the song ended), lets the last one ring for ringMs and gives the
+// file as one channel.
+std::vector<float> PlayedMono(MidiSequence& performance, const PlayOptions& options,
+                              std::size_t notes, double ringMs, int& rate) {
   const std::string wav = TempPath("practice.wav");
   ::setenv("KUMOITO_MIDI_OUT", ("wav:" + wav).c_str(), 1);
   SetMidiOutSystem(nullptr);
@@ -515,14 +515,24 @@ std::vector<double> PlayedOnsets(MidiSequence& performance, const PlayOptions& o
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // The last note rings a little before the stop closes the file.
-    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(spacingMs / 2)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(ringMs)));
     player.StopPlayback(performance);
   }
   ::unsetenv("KUMOITO_MIDI_OUT");
   SetMidiOutSystem(nullptr);
-  int rate = 0;
-  const std::vector<float> mono = ReadWavMono(wav, rate);
+  std::vector<float> mono = ReadWavMono(wav, rate);
   std::remove(wav.c_str());
+  return mono;
+}
+
+// The onsets of what PlayedMono recorded, in ms: the first sample above a
+// fifth of the peak once half of `spacingMs` has passed since the previous
+// onset. Every note is the same, so its rise takes the same time and the
+// differences are those of the notes' starts.
+std::vector<double> PlayedOnsets(MidiSequence& performance, const PlayOptions& options,
+                                 std::size_t notes, double spacingMs) {
+  int rate = 0;
+  const std::vector<float> mono = PlayedMono(performance, options, notes, spacingMs / 2, rate);
   std::vector<double> onsets;
   if (mono.empty() || rate <= 0) {
     return onsets;
@@ -596,6 +606,35 @@ TEST(WavPlayback, LoopSeamHasNoGap) {
     seen += Intervals(onsets) + "| ";
   }
   EXPECT_TRUE(inTime) << "intervals (ms): " << seen;
+}
+
+// The loudest sample of mono[from, to) in dBFS; -inf when silent.
+double PeakDbfs(const std::vector<float>& mono, std::size_t from, std::size_t to) {
+  float peak = 0;
+  for (std::size_t i = from; i < std::min(to, mono.size()); ++i)
+    peak = std::max(peak, std::abs(mono[i]));
+  return 20 * std::log10(static_cast<double>(peak));
+}
+
+// The real-time output shares the offline renderer's synthesizer and gain:
+// its notes as loud, the count-in's clicks below them.
+TEST(WavPlayback, CountInClicksAreNoLouderThanTheNotes) {
+  auto performance = SameQuarterNotes(1);
+  PlayOptions options;
+  options.countInBeats = 4;
+  int rate = 0;
+  const std::vector<float> mono = PlayedMono(*performance, options, 4, 400, rate);
+  ASSERT_GT(rate, 0);
+  // The file starts at the first click; the song comes four beats (2 s)
+  // later. A tenth of a second either side leaves the timer's lateness out.
+  const auto songStart = static_cast<std::size_t>(rate) * 2;
+  ASSERT_GT(mono.size(), songStart + static_cast<std::size_t>(rate));
+  const double clicks = PeakDbfs(mono, 0, songStart - rate / 10);
+  const double notes = PeakDbfs(mono, songStart + rate / 10, mono.size());
+  EXPECT_GT(clicks, -40.0) << "the count-in is not heard";
+  EXPECT_LE(clicks, notes);
+  EXPECT_GE(notes, -9.0);
+  EXPECT_LE(notes, -3.0);
 }
 
 }  // namespace
