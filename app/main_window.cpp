@@ -935,6 +935,7 @@ std::optional<Rect> CKumoitoDlg::EditMarkRect() const {
 void CKumoitoDlg::UpdateEditMark() {
   if (!m_destroyed && m_interactive) {
     m_face.ShowEditMark(EditMarkRect());
+    m_face.ShowRowNumbers(RowNumbers());
   }
 }
 
@@ -964,6 +965,35 @@ void CKumoitoDlg::OnLoopRangeChanged(int firstMeasure, int lastMeasure) {
 
 void CKumoitoDlg::OnCountInChanged(bool on) {
   m_practice.countIn = on;
+}
+
+std::vector<int> CKumoitoDlg::RowNumbers() const {
+  std::vector<int> numbers(kScoreCellCount / kScoreCellColumns, 0);
+  if (!m_song) {
+    return numbers;
+  }
+  for (std::size_t row = 0; row < numbers.size(); ++row) {
+    const int measure = m_view.FirstShownMeasure() + static_cast<int>(row) * kScoreCellColumns;
+    numbers[row] = measure < m_song->m_measureCount ? measure + 1 : 0;
+  }
+  return numbers;
+}
+
+void CKumoitoDlg::OnRowNumberClick(int row, bool last) {
+  const std::vector<int> numbers = RowNumbers();
+  if (row < 0 || row >= static_cast<int>(numbers.size()) || numbers[row] == 0) {
+    return;
+  }
+  const int measure = numbers[row];
+  if (last) {
+    m_practice.loopLastMeasure = measure;
+    m_practice.loopFirstMeasure = std::min(m_practice.loopFirstMeasure, measure);
+  } else {
+    m_practice.loopFirstMeasure = measure;
+    m_practice.loopLastMeasure = std::max(m_practice.loopLastMeasure, measure);
+  }
+  m_practice = ValidPracticeSettings(m_practice);
+  m_face.ShowPractice(m_practice, m_song->m_measureCount);
 }
 
 void CKumoitoDlg::OnNoSound(std::string_view why) {

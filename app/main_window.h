@@ -136,6 +136,9 @@ class MainWindowFace {
   // After that, a quiet note in the practice row, its detail on hover;
   // an empty note clears it. A face without that row ignores it.
   virtual void ShowSoundNote(const std::string& /*note*/, const std::string& /*detail*/) {}
+  // The number of the measure that starts each shown row (from 1; 0 for a
+  // row past the song's end). Only a window shows them.
+  virtual void ShowRowNumbers(const std::vector<int>& /*firstMeasures*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -242,6 +245,12 @@ class CKumoitoDlg {
   void OnLoopChanged(bool on);
   void OnLoopRangeChanged(int firstMeasure, int lastMeasure);
   void OnCountInChanged(bool on);
+  // A click on the number that starts shown row `row`: the loop starts at
+  // that measure, or with `last` ends there; the other end follows when the
+  // range would turn round. A row past the song's end changes nothing.
+  void OnRowNumberClick(int row, bool last);
+  // What the rows' numbers show now (see MainWindowFace::ShowRowNumbers).
+  std::vector<int> RowNumbers() const;
   // The slot that sounds now (midi::kNoCursor: playback stopped): the view
   // marks it and turns to its row when it is not shown.
   void OnCursor(std::int64_t slot);

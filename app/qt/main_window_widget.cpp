@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -26,6 +27,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "app/dialog_folder.h"
 #include "app/output_format.h"
@@ -79,6 +81,39 @@ class EditMarkWidget final : public QWidget {
   }
 };
 
+// The number of the measure that starts a row, in the corner the row's first
+// cell leaves empty. A click sets the loop's start, Shift+click its end.
+class RowNumberLabel final : public QLabel {
+ public:
+  RowNumberLabel(int row, std::function<void(int, bool)> onClick, QWidget* parent)
+      : QLabel(parent), m_row(row), m_onClick(std::move(onClick)) {
+    setObjectName(QString("rowNumber%1").arg(row));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QString::fromUtf8("クリック: 開始小節、Shift+クリック: 終了小節"));
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) {
+      m_onClick(m_row, (event->modifiers() & Qt::ShiftModifier) != 0);
+      event->accept();
+      return;
+    }
+    QLabel::mousePressEvent(event);
+  }
+
+ private:
+  int m_row;
+  std::function<void(int, bool)> m_onClick;
+};
+
+// The corner of a row's first cell that no kandokoro reaches: the window's
+// left margin and the cell's first twelve pixels, above its third string.
+constexpr int kRowNumberWidth = 22;
+constexpr int kRowNumberHeight = 11;
+constexpr int kRowNumberFontPixels = 9;
+
 // Keys the history takes from a number box, whose own text undo is of no use.
 bool IsHistoryKey(const QKeyEvent& key) {
   const QKeySequence pressed(key.keyCombination());
@@ -92,7 +127,10 @@ bool IsHistoryKey(const QKeyEvent& key) {
 KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     : KumoitoDialog(parent) {
   setWindowTitle("Kumoito");
-  setFixedSize(kClientWidth, kClientHeight);
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
+  // A dialog offers no maximise box of its own.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, true);
   setObjectName("102");
   ApplyDialogColors(*this, kDialogBackgroundColor);
   QIcon icon(QPixmap::fromImage(AppIconImage()));
@@ -106,6 +144,10 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
           : static_cast<int>(std::lround(m_baseFont.pointSizeF() * logicalDpiY() / 72.0));
   m_zoom.Load(options.dataFolder.empty() ? std::string()
                                          : JoinPath(options.dataFolder, kZoomFileName));
+  m_dataFolder = options.dataFolder;
+  const std::optional<KeptWindowSize> kept =
+      m_dataFolder.empty() ? std::nullopt
+                           : LoadWindowSize(WindowSizePath(), kClientWidth, kClientHeight);
 
   m_timer = std::make_unique<midi::RealTimerService>();
   options.timer = m_timer.get();
@@ -160,7 +202,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
 
   m_scrollBar = new QScrollBar(Qt::Vertical, this);
   m_scrollBar->setObjectName(QString::number(kScrollBarControl));
-  Place(m_scrollBar, Rect{1040, 10, 1057, 620});
+  Place(m_scrollBar, Rect{1040, 10, 1057, 620}, WindowAnchor::kRightEdge);
   m_scrollBar->setRange(0, 0);
   m_scrollBar->setPageStep(6);
   m_scrollBar->setTracking(false);
@@ -169,6 +211,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
   CreatePracticeRow();
+  CreateRowNumbers();
   m_editMark = new EditMarkWidget(this);
   m_editMark->hide();
   AddHistoryKeys(this);
@@ -180,12 +223,95 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   // once the window is shown.
   UpdateRoom();
   ApplyZoom();
+  if (kept) {
+    resize(std::max(kept->width, width()), std::max(kept->height, height()));
+    if (kept->maximized) {
+      setWindowState(windowState() | Qt::WindowMaximized);
+    }
+  }
 }
 
 void KumoitoWindow::Place(QWidget* widget, const Rect& r) {
-  m_placed.emplace_back(widget, r);
-  const Rect at = m_zoom.Map(r);
+  Place(widget, r, AnchorOf(r, kScoreAreaBottom));
+}
+
+void KumoitoWindow::Place(QWidget* widget, const Rect& r, WindowAnchor anchor) {
+  m_placed.push_back({widget, r, anchor});
+  const Rect at =
+      FollowGrowth(m_zoom.Map(r), anchor, width() - m_zoom.Width(), height() - m_zoom.Height());
   widget->setGeometry(at.left, at.top, at.Width(), at.Height());
+}
+
+void KumoitoWindow::CreateRowNumbers() {
+  for (int row = 0; row < kScoreCellCount / kScoreCellColumns; ++row) {
+    auto* label = new RowNumberLabel(
+        row, [this](int r, bool last) { m_logic->OnRowNumberClick(r, last); }, this);
+    const Rect cell = ScoreCellRect(row * kScoreCellColumns);
+    Place(label, Rect{1, cell.top, 1 + kRowNumberWidth - 1, cell.top + kRowNumberHeight});
+    label->hide();
+    m_rowNumbers.push_back(label);
+  }
+}
+
+void KumoitoWindow::ShowRowNumbers(const std::vector<int>& firstMeasures) {
+  for (std::size_t row = 0; row < m_rowNumbers.size(); ++row) {
+    QLabel* label = m_rowNumbers[row];
+    const int measure = row < firstMeasures.size() ? firstMeasures[row] : 0;
+    const QString text = measure > 0 ? QString::number(measure) : QString();
+    if (label->text() != text) {
+      label->setText(text);
+    }
+    label->setVisible(measure > 0);
+    label->raise();
+  }
+}
+
+void KumoitoWindow::LayOut() {
+  const int extraWidth = width() - m_zoom.Width();
+  const int extraHeight = height() - m_zoom.Height();
+  for (const PlacedWidget& placed : m_placed) {
+    const Rect at = FollowGrowth(m_zoom.Map(placed.rect), placed.anchor, extraWidth, extraHeight);
+    placed.widget->setGeometry(at.left, at.top, at.Width(), at.Height());
+  }
+  for (auto& [number, widget] : m_controlWidgets) {
+    const bool below =
+        AnchorOf(widget->Control().Geometry(), kScoreAreaBottom) == WindowAnchor::kBottomLeft;
+    widget->SetOffset(0, below ? std::max(extraHeight, 0) : 0);
+  }
+  // The cells raise themselves when they move; the numbers stay over them.
+  for (QLabel* label : m_rowNumbers) {
+    QFont f = label->font();
+    f.setPixelSize(ScaleEdge(kRowNumberFontPixels, m_zoom.Factor()));
+    label->setFont(f);
+    label->raise();
+  }
+  if (m_editMark != nullptr && m_editMark->isVisible()) {
+    m_editMark->raise();
+  }
+}
+
+void KumoitoWindow::resizeEvent(QResizeEvent* event) {
+  KumoitoDialog::resizeEvent(event);
+  LayOut();
+}
+
+std::string KumoitoWindow::WindowSizePath() const {
+  return m_dataFolder.empty() ? std::string() : JoinPath(m_dataFolder, kWindowSizeFileName);
+}
+
+void KumoitoWindow::KeepWindowSize() {
+  const std::string path = WindowSizePath();
+  if (path.empty()) {
+    return;
+  }
+  // Kept at 100 %: a zoom chosen later, or not fitting, grows it again.
+  const QSize normal = isMaximized() ? normalGeometry().size() : size();
+  const KeptWindowSize kept{
+      std::max(kClientWidth, normal.width() - m_zoom.Width() + kClientWidth),
+      std::max(kClientHeight, normal.height() - m_zoom.Height() + kClientHeight), isMaximized()};
+  if (LoadWindowSize(path, kClientWidth, kClientHeight) != kept) {
+    SaveWindowSize(path, kept);
+  }
 }
 
 void KumoitoWindow::UpdateRoom() {
@@ -201,11 +327,15 @@ void KumoitoWindow::UpdateRoom() {
 
 void KumoitoWindow::ApplyZoom() {
   const int percent = m_zoom.Current();
-  setFixedSize(m_zoom.Width(), m_zoom.Height());
-  for (const auto& [widget, r] : m_placed) {
-    const Rect at = m_zoom.Map(r);
-    widget->setGeometry(at.left, at.top, at.Width(), at.Height());
+  // The room the window was given beyond its smallest size stays its own.
+  const QSize before = minimumSize();
+  const int extraWidth = std::max(0, width() - before.width());
+  const int extraHeight = std::max(0, height() - before.height());
+  setMinimumSize(m_zoom.Width(), m_zoom.Height());
+  if (!isMaximized()) {
+    resize(m_zoom.Width() + extraWidth, m_zoom.Height() + extraHeight);
   }
+  LayOut();
   for (auto& [number, widget] : m_controlWidgets) {
     widget->SetZoom(m_zoom.Factor());
   }
@@ -420,6 +550,9 @@ KumoitoWindow::~KumoitoWindow() {
 
 CKumoitoDlg::StartResult KumoitoWindow::Start() {
   const CKumoitoDlg::StartResult result = m_logic->Initialize();
+  // The controls have their places only now: the rows below the score
+  // follow a window that opened larger.
+  LayOut();
   if (result == CKumoitoDlg::StartResult::kInteractive) {
     // The first paint shows the finished pictures.
     m_logic->Buttons().PresentAllButtons();
@@ -896,6 +1029,7 @@ void KumoitoWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void KumoitoWindow::done(int result) {
+  KeepWindowSize();
   // The tool edits the logic's song: it goes before the song does.
   delete m_inputWindow;
   m_inputWindow = nullptr;

@@ -18,6 +18,7 @@
 
 #include "app/dialog_folder.h"
 #include "app/main_window.h"
+#include "app/window_size.h"
 #include "app/window_zoom.h"
 #include "render/qt/dialog_style.h"
 
@@ -43,6 +44,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   static constexpr int kClientWidth = 1064;
   // The practice row adds its 32 pixels below the 692 of the controls above.
   static constexpr int kPracticeRowTop = 692;
+  // Everything from here down follows the bottom edge when the window grows.
+  static constexpr int kScoreAreaBottom = 620;
   static constexpr int kClientHeight = 724;
 
   KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent = nullptr);
@@ -88,6 +91,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void SetComboToolTip(int combo, const std::string& tip) override;
   void TellNoSound(const std::string& text) override;
   void ShowSoundNote(const std::string& note, const std::string& detail) override;
+  void ShowRowNumbers(const std::vector<int>& firstMeasures) override;
 
   // 入力ツール and Ctrl+I: the input tool comes back where it was.
   void ShowInputTool();
@@ -101,6 +105,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void reject() override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A score or a MusicXML or MIDI file dropped on the window opens as from
   // the open command.
@@ -115,8 +120,14 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Draws the score cells and the buttons at the zoom times the pixel ratio
   // of the screen the window is on.
   void FollowPixelRatio();
-  // Puts a child on its 1x client rectangle, mapped by the zoom from then on.
+  // Puts a child on its 1x client rectangle, mapped by the zoom and moved by
+  // the window's growth from then on.
   void Place(QWidget* widget, const Rect& r);
+  void Place(QWidget* widget, const Rect& r, WindowAnchor anchor);
+  // Every placed child where the zoom and the window's size put it.
+  void LayOut();
+  std::string WindowSizePath() const;
+  void KeepWindowSize();
   // The room on the window's screen for the client at the zoom steps.
   void UpdateRoom();
   // Sizes and places everything for the zoom in use, fonts and pictures too.
@@ -126,6 +137,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
   void AddHistoryKeys(QWidget* window);
   void PlaceEditMark();
+  void CreateRowNumbers();
   // The file dialogs open where the song is (or the library, or the user's
   // music folder), suggest suggestedName, and remember where they were left.
   void PrepareFileDialog(QFileDialog& dialog, FileDialogPurpose purpose,
@@ -148,12 +160,19 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QLabel* m_soundNote = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
   QWidget* m_editMark = nullptr;
+  std::vector<QLabel*> m_rowNumbers;
   std::optional<Rect> m_editMarkRect;
   bool m_filling = false;
   bool m_followingScreen = false;
   WindowZoom m_zoom{kClientWidth, kClientHeight};
   int m_appliedZoom = 100;
-  std::vector<std::pair<QWidget*, Rect>> m_placed;
+  struct PlacedWidget {
+    QWidget* widget;
+    Rect rect;
+    WindowAnchor anchor;
+  };
+  std::vector<PlacedWidget> m_placed;
+  std::string m_dataFolder;
   QFont m_baseFont;
   int m_baseFontPixels = 12;
 };

@@ -36,9 +36,17 @@ void OffScreenWidget::SetZoom(double zoom) {
   }
 }
 
+void OffScreenWidget::SetOffset(int dx, int dy) {
+  if (dx != m_dx || dy != m_dy) {
+    m_dx = dx;
+    m_dy = dy;
+    FollowGeometry();
+  }
+}
+
 void OffScreenWidget::FollowGeometry() {
   const Rect r = ScaleRect(m_control.Geometry(), m_zoom);
-  setGeometry(r.left, r.top, r.Width(), r.Height());
+  setGeometry(r.left + m_dx, r.top + m_dy, r.Width(), r.Height());
   raise();
 }
 

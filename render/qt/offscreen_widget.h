@@ -25,6 +25,9 @@ class OffScreenWidget : public QWidget {
   // by the edge rule, and mouse positions are mapped back to the control's
   // 1x pixels. 1 by default.
   void SetZoom(double zoom);
+  // Window pixels the widget sits from its zoomed place (a grown window
+  // moves the rows below the score); mouse positions are unaffected.
+  void SetOffset(int dx, int dy);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -40,6 +43,8 @@ class OffScreenWidget : public QWidget {
 
   COffScreenControl& m_control;
   double m_zoom = 1.0;
+  int m_dx = 0;
+  int m_dy = 0;
 };
 
 }  // namespace kumoito

@@ -67,6 +67,9 @@ class FakeFace final : public MainWindowFace {
     practice = p;
     practiceMeasures = measureCount;
   }
+  void ShowRowNumbers(const std::vector<int>& firstMeasures) override {
+    rowNumbers = firstMeasures;
+  }
   void ShowSoundNote(const std::string& note, const std::string& detail) override {
     soundNote = note;
     soundNoteDetail = detail;
@@ -116,6 +119,7 @@ class FakeFace final : public MainWindowFace {
   std::optional<midi::PracticeSettings> practice;
   int practiceMeasures = 0;
   std::string soundNote, soundNoteDetail;
+  std::vector<int> rowNumbers;
   std::vector<import::PartSummary> askedParts;
   std::optional<std::optional<int>> partReply;  // unset: the suggested part
   std::mutex postMutex;
@@ -211,6 +215,42 @@ TEST_F(MainWindowTest, ScrollingIsLimitedToTheSongsRows) {
   EXPECT_EQ(m_face.scrollHighest, 1);
   logic->OpenScore(WriteSong(40), false);
   EXPECT_EQ(m_face.scrollHighest, 0);
+}
+
+TEST_F(MainWindowTest, RowNumbersFollowTheScrollAndSetTheLoopsEnds) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(50), false);
+  EXPECT_EQ(m_face.rowNumbers, (std::vector<int>{1, 9, 17, 25, 33, 41}));
+  logic->OnScroll(ScrollAction::kBottom);
+  // Rows past the song's end have no number, and their clicks do nothing.
+  EXPECT_EQ(m_face.rowNumbers, (std::vector<int>{9, 17, 25, 33, 41, 49}));
+  logic->OnScroll(ScrollAction::kTop);
+  logic->OpenScore(WriteSong(20), false);
+  EXPECT_EQ(m_face.rowNumbers, (std::vector<int>{1, 9, 17, 0, 0, 0}));
+  const midi::PracticeSettings before = logic->Practice();
+  logic->OnRowNumberClick(3, false);
+  logic->OnRowNumberClick(6, false);
+  logic->OnRowNumberClick(-1, true);
+  EXPECT_EQ(logic->Practice().loopFirstMeasure, before.loopFirstMeasure);
+  EXPECT_EQ(logic->Practice().loopLastMeasure, before.loopLastMeasure);
+
+  // A click sets the start, Shift+click the end; the other end follows
+  // rather than turn the range round.
+  logic->OnRowNumberClick(1, false);
+  EXPECT_EQ(logic->Practice().loopFirstMeasure, 9);
+  EXPECT_EQ(logic->Practice().loopLastMeasure, 9);
+  logic->OnRowNumberClick(2, true);
+  EXPECT_EQ(logic->Practice().loopFirstMeasure, 9);
+  EXPECT_EQ(logic->Practice().loopLastMeasure, 17);
+  ASSERT_TRUE(m_face.practice.has_value());
+  EXPECT_EQ(m_face.practice->loopLastMeasure, 17);
+  EXPECT_EQ(m_face.practiceMeasures, 20);
+  logic->OnRowNumberClick(0, true);
+  EXPECT_EQ(logic->Practice().loopFirstMeasure, 1);
+  EXPECT_EQ(logic->Practice().loopLastMeasure, 1);
+  logic->OnRowNumberClick(2, false);
+  EXPECT_EQ(logic->Practice().loopFirstMeasure, 17);
+  EXPECT_EQ(logic->Practice().loopLastMeasure, 17);
 }
 
 TEST_F(MainWindowTest, ListChangesMoveStringsAndSong) {

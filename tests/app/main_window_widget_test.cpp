@@ -27,6 +27,7 @@
 #include <functional>
 
 #include "app/qt/translations.h"
+#include "app/window_size.h"
 #include "app/window_zoom.h"
 #include "common/message_box.h"
 #include "common/report.h"
@@ -195,6 +196,79 @@ TEST_F(WindowTest, AtZoom150EveryControlGrowsAndClicksKeepTheirColumn) {
   EXPECT_EQ(QFontInfo(label->font()).pixelSize(), fontPixels);
 }
 
+// Run again by ctest on a 1366 x 768 offscreen screen (test
+// MainWindowGrowsOnALaptopScreen).
+TEST_F(WindowTest, AGrownWindowKeepsTheRowsAtTheBottomAndItsSizeForTheNextRun) {
+  EXPECT_EQ(m_window->size(), QSize(1064, 724));
+  EXPECT_EQ(m_window->minimumSize(), QSize(1064, 724));
+  auto* quit = Find<OffScreenWidget>(1000);
+  auto* cell = Find<OffScreenWidget>(1011 + 47);
+  auto* bar = Find<QScrollBar>(kScrollBarControl);
+  auto* speed = m_window->findChild<QSpinBox*>("practiceSpeed");
+  ASSERT_NE(speed, nullptr);
+  const QRect speedAt = speed->geometry();
+  EXPECT_EQ(bar->geometry(), QRect(1040, 10, 17, 610));
+
+  m_window->resize(1300, 760);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(m_window->size(), QSize(1300, 760));
+  // 236 wider and 36 taller: the rows below the score go down by 36, the
+  // cells stay, the scroll bar keeps to the right edge and grows.
+  EXPECT_EQ(quit->geometry(), QRect(960, 622 + 36, 88, 30));
+  EXPECT_EQ(Find<QComboBox>(kTuningCombo)->geometry(), QRect(10, 644 + 36, 90, 26));
+  EXPECT_EQ(speed->geometry(), speedAt.translated(0, 36));
+  EXPECT_EQ(cell->geometry(), QRect(10 + 128 * 7, 10 + 102 * 5, 128, 100));
+  EXPECT_EQ(bar->geometry(), QRect(1040 + 236, 10, 17, 610 + 36));
+  // A moved button still takes its clicks.
+  QTest::mouseClick(Find<OffScreenWidget>(1003), Qt::LeftButton, {}, QPoint(40, 15));
+  ASSERT_NE(m_window->Logic().Playback(), nullptr);
+  EXPECT_TRUE(m_window->Logic().Playback()->IsPlaying());
+  m_window->Logic().StopPlayback();
+  // Clicks on a cell still reach its own column.
+  QTest::mouseClick(Find<OffScreenWidget>(1011 + 2), Qt::LeftButton, {}, QPoint(4 * 8 + 3, 50));
+  EXPECT_EQ(m_window->Logic().InputTool().Measure(), 3);
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
+
+  // Never below the smallest size.
+  m_window->resize(900, 600);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m_window->size(), QSize(1064, 724));
+  EXPECT_EQ(quit->geometry(), QRect(960, 622, 88, 30));
+  m_window->resize(1300, 760);
+  QCoreApplication::processEvents();
+
+  // Kept in the data folder when the window closes, and used by the next.
+  const std::string kept = m_data.Path("Kumoito") + "/" + kWindowSizeFileName;
+  m_window->close();
+  EXPECT_EQ(LoadWindowSize(kept, 1064, 724), (KeptWindowSize{1300, 760, false}));
+  CKumoitoDlg::Options options;
+  options.startupFolder = m_startup.path().string();
+  options.dataFolder = m_data.Path("Kumoito");
+  KumoitoWindow again(options);
+  again.show();
+  ASSERT_EQ(again.Start(), CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(again.size(), QSize(1300, 760));
+  EXPECT_EQ(again.findChild<OffScreenWidget*>("1000")->geometry(), QRect(960, 658, 88, 30));
+}
+
+TEST_F(WindowTest, AMaximisedWindowFillsTheScreenAndIsKeptMaximised) {
+  m_window->showMaximized();
+  QCoreApplication::processEvents();
+  const QRect available = m_window->screen()->availableGeometry();
+  ASSERT_TRUE(m_window->isMaximized());
+  if (available.width() < 1064 || available.height() < 724) {
+    return;  // the smallest size is larger than this screen
+  }
+  const int extraHeight = m_window->height() - 724;
+  EXPECT_GT(m_window->width(), 1064);
+  EXPECT_EQ(Find<OffScreenWidget>(1000)->geometry(), QRect(960, 622 + extraHeight, 88, 30));
+  EXPECT_EQ(Find<QScrollBar>(kScrollBarControl)->geometry().right(), m_window->width() - 8);
+  m_window->close();
+  const auto kept = LoadWindowSize(m_data.Path("Kumoito") + "/" + kWindowSizeFileName, 1064, 724);
+  ASSERT_TRUE(kept.has_value());
+  EXPECT_TRUE(kept->maximized);
+}
+
 TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {
   std::int32_t beats = 4, key = 0, measures = 100;
   auto song = CSongData::LoadOrCreate("", beats, key, measures);
@@ -208,6 +282,54 @@ TEST_F(WindowTest, ScrollBarPagesThroughALongSong) {
   bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 56);
   EXPECT_EQ(bar->value(), 7);
+}
+
+TEST_F(WindowTest, RowNumbersSitBesideTheRowsAndSetTheLoopsEnds) {
+  std::int32_t beats = 4, key = 0, measures = 20;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  const std::string path = m_startup.Path("twenty.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  auto* first = m_window->findChild<QLabel*>("rowNumber0");
+  auto* second = m_window->findChild<QLabel*>("rowNumber1");
+  auto* third = m_window->findChild<QLabel*>("rowNumber2");
+  auto* fourth = m_window->findChild<QLabel*>("rowNumber3");
+  ASSERT_TRUE(first && second && third && fourth);
+  EXPECT_EQ(first->text(), "1");
+  EXPECT_EQ(third->text(), "17");
+  EXPECT_TRUE(third->isVisible());
+  EXPECT_FALSE(fourth->isVisible());  // past the song's end
+  // In the corner the row's first cell leaves free, over the cell.
+  EXPECT_EQ(second->geometry(), QRect(1, 112, 21, 11));
+  auto* cell = Find<OffScreenWidget>(1011 + 8);
+  EXPECT_TRUE(cell->geometry().intersects(second->geometry()));
+  EXPECT_EQ(m_window->childAt(5 + 8, 112 + 5), second);
+
+  auto* loopFirst = m_window->findChild<QSpinBox*>("practiceLoopFirst");
+  auto* loopLast = m_window->findChild<QSpinBox*>("practiceLoopLast");
+  QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(loopFirst->value(), 9);
+  EXPECT_EQ(loopLast->value(), 9);
+  QTest::mouseClick(third, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
+  EXPECT_EQ(loopFirst->value(), 9);
+  EXPECT_EQ(loopLast->value(), 17);
+  EXPECT_EQ(m_window->Logic().Practice().loopLastMeasure, 17);
+  // The click sets the loop, not the input tool's place.
+  EXPECT_EQ(m_window->Logic().InputTool().Measure(), 1);
+
+  // They follow the scroll, and a grown or zoomed window.
+  measures = 60;
+  auto longer = CSongData::LoadOrCreate("", beats, key, measures);
+  SaveScore(*longer, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  EXPECT_TRUE(fourth->isVisible());
+  Find<QScrollBar>(kScrollBarControl)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(first->text(), "9");
+  EXPECT_EQ(m_window->findChild<QLabel*>("rowNumber5")->text(), "49");
+  m_window->resize(1200, 800);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(second->geometry(), QRect(1, 112, 21, 11));
+  EXPECT_EQ(m_window->childAt(5 + 8, 112 + 5), second);
 }
 
 // Answers the next modal file dialog with path, as a user typing it would.
