@@ -49,8 +49,6 @@ constexpr const char* kStartFileUnsupported =
     "このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。";
 // Within two seconds of a change, the recovery file holds it.
 constexpr std::chrono::milliseconds kRecoveryCheckPeriod(1000);
-constexpr int kPageRows = 6;
-constexpr int kVisibleRowsBeyondFirst = 5;
 
 const FirstStringEntry& FirstStringEntryOf(std::int32_t value) {
   for (const FirstStringEntry& entry : kFirstStringList) {
@@ -719,7 +717,26 @@ int CKumoitoDlg::HighestScrollPosition() const {
   if (!m_song) {
     return 0;
   }
-  return std::max(m_song->m_measureCount / kScoreCellColumns - kVisibleRowsBeyondFirst, 0);
+  return std::max(m_song->m_measureCount / kScoreCellColumns - (m_shownRows - 1), 0);
+}
+
+void CKumoitoDlg::SetShownRows(int rows) {
+  rows = std::clamp(rows, 1, kScoreCellCount / kScoreCellColumns);
+  if (rows == m_shownRows) {
+    return;
+  }
+  m_shownRows = rows;
+  if (!m_song) {
+    return;
+  }
+  const int highest = HighestScrollPosition();
+  m_face.SetScrollRange(highest);
+  if (ScrollPosition() > highest) {
+    m_face.SetScrollPosition(highest);
+    m_view.SetFirstShownMeasure(highest * kScoreCellColumns);
+    m_view.RefreshScoreView();
+    UpdateEditMark();
+  }
 }
 
 void CKumoitoDlg::OnFirstStringChanged(int index) {
@@ -786,10 +803,10 @@ void CKumoitoDlg::OnScroll(ScrollAction action, int thumbPosition) {
       position += 1;
       break;
     case ScrollAction::kPageUp:
-      position -= kPageRows;
+      position -= m_shownRows;
       break;
     case ScrollAction::kPageDown:
-      position += kPageRows;
+      position += m_shownRows;
       break;
     case ScrollAction::kThumbPosition:
       position = thumbPosition;
@@ -1015,7 +1032,7 @@ void CKumoitoDlg::OnCursor(std::int64_t slot) {
   const int measure = m_view.MeasureOfSlot(slot);
   const int first = m_view.FirstShownMeasure();
   if (measure >= 0 && measure < m_song->m_measureCount &&
-      (measure < first || measure >= first + kScoreCellCount)) {
+      (measure < first || measure >= first + m_shownRows * kScoreCellColumns)) {
     // The music left the rows shown: its row comes to the top (or as near
     // as the scroll range allows), and the whole view is drawn once.
     const int position = std::clamp(measure / kScoreCellColumns, 0, HighestScrollPosition());

@@ -249,6 +249,12 @@ class CKumoitoDlg {
   // that measure, or with `last` ends there; the other end follows when the
   // range would turn round. A row past the song's end changes nothing.
   void OnRowNumberClick(int row, bool last);
+  // How many rows of cells the score area shows whole (1 .. 6; a zoomed
+  // score shows fewer): the scroll range reaches the song's last row with
+  // them, a page is that many rows, and a playback turns the page when the
+  // music leaves them.
+  void SetShownRows(int rows);
+  int ShownRows() const { return m_shownRows; }
   // What the rows' numbers show now (see MainWindowFace::ShowRowNumbers).
   std::vector<int> RowNumbers() const;
   // The slot that sounds now (midi::kNoCursor: playback stopped): the view
@@ -292,6 +298,8 @@ class CKumoitoDlg {
   std::string SongFileForDialogs() const;
 
  private:
+  // Rows of cells the score area shows whole (SetShownRows).
+  int m_shownRows = kScoreCellCount / kScoreCellColumns;
   void CreateButtons();
   void CreateCells();
   void FillCombos();

@@ -19,11 +19,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -137,11 +139,6 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   icon.addPixmap(QPixmap::fromImage(AppIconImage(2.0)));
   setWindowIcon(icon);
   setAcceptDrops(true);
-  m_baseFont = font();
-  m_baseFontPixels =
-      m_baseFont.pixelSize() > 0
-          ? m_baseFont.pixelSize()
-          : static_cast<int>(std::lround(m_baseFont.pointSizeF() * logicalDpiY() / 72.0));
   m_zoom.Load(options.dataFolder.empty() ? std::string()
                                          : JoinPath(options.dataFolder, kZoomFileName));
   m_dataFolder = options.dataFolder;
@@ -153,18 +150,30 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   options.timer = m_timer.get();
   m_logic = std::make_unique<CKumoitoDlg>(*this, std::move(options));
 
-  auto addControl = [this](int number) {
-    auto* w = new OffScreenWidget(m_logic->Control(number), this);
+  // The cells, their numbers and the edit mark scroll sideways inside the
+  // score area when zoomed rows are wider than it; at 100 % it lies on the
+  // window's corner and shows them where they always were.
+  m_scoreArea = new QScrollArea(this);
+  m_scoreArea->setObjectName("scoreArea");
+  m_scoreArea->setFrameShape(QFrame::NoFrame);
+  m_scoreArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_scoreContent = new QWidget;
+  m_scoreContent->setObjectName("scoreContent");
+  m_scoreArea->setWidget(m_scoreContent);
+  m_scoreArea->viewport()->installEventFilter(this);
+
+  auto addControl = [this](int number, QWidget* parent) {
+    auto* w = new OffScreenWidget(m_logic->Control(number), parent);
     w->setObjectName(QString::number(number));
     m_controlWidgets[number] = w;
   };
   for (const ButtonLayout& button : kMainButtons) {
-    addControl(button.control);
+    addControl(button.control, this);
   }
   for (int i = 0; i < kScoreCellCount; ++i) {
-    addControl(kFirstCellControl + i);
+    addControl(kFirstCellControl + i, m_scoreContent);
   }
-  addControl(kExportLayerControl);
+  addControl(kExportLayerControl, this);
   // The export's layer is only a drawing surface; it is never seen.
   m_controlWidgets[kExportLayerControl]->hide();
 
@@ -212,16 +221,13 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   });
   CreatePracticeRow();
   CreateRowNumbers();
-  m_editMark = new EditMarkWidget(this);
+  m_editMark = new EditMarkWidget(m_scoreContent);
   m_editMark->hide();
   AddHistoryKeys(this);
   auto* toolKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
   toolKey->setContext(Qt::WindowShortcut);
   connect(toolKey, &QShortcut::activated, this, &KumoitoWindow::ShowInputTool);
 
-  // The kept zoom, as far as the screen has room for it; the frame is known
-  // once the window is shown.
-  UpdateRoom();
   ApplyZoom();
   if (kept) {
     resize(std::max(kept->width, width()), std::max(kept->height, height()));
@@ -237,17 +243,14 @@ void KumoitoWindow::Place(QWidget* widget, const Rect& r) {
 
 void KumoitoWindow::Place(QWidget* widget, const Rect& r, WindowAnchor anchor) {
   m_placed.push_back({widget, r, anchor});
-  const Rect at =
-      FollowGrowth(m_zoom.Map(r), anchor, width() - m_zoom.Width(), height() - m_zoom.Height());
+  const Rect at = FollowGrowth(r, anchor, width() - kClientWidth, height() - kClientHeight);
   widget->setGeometry(at.left, at.top, at.Width(), at.Height());
 }
 
 void KumoitoWindow::CreateRowNumbers() {
   for (int row = 0; row < kScoreCellCount / kScoreCellColumns; ++row) {
     auto* label = new RowNumberLabel(
-        row, [this](int r, bool last) { m_logic->OnRowNumberClick(r, last); }, this);
-    const Rect cell = ScoreCellRect(row * kScoreCellColumns);
-    Place(label, Rect{1, cell.top, 1 + kRowNumberWidth - 1, cell.top + kRowNumberHeight});
+        row, [this](int r, bool last) { m_logic->OnRowNumberClick(r, last); }, m_scoreContent);
     label->hide();
     m_rowNumbers.push_back(label);
   }
@@ -267,10 +270,10 @@ void KumoitoWindow::ShowRowNumbers(const std::vector<int>& firstMeasures) {
 }
 
 void KumoitoWindow::LayOut() {
-  const int extraWidth = width() - m_zoom.Width();
-  const int extraHeight = height() - m_zoom.Height();
+  const int extraWidth = width() - kClientWidth;
+  const int extraHeight = height() - kClientHeight;
   for (const PlacedWidget& placed : m_placed) {
-    const Rect at = FollowGrowth(m_zoom.Map(placed.rect), placed.anchor, extraWidth, extraHeight);
+    const Rect at = FollowGrowth(placed.rect, placed.anchor, extraWidth, extraHeight);
     placed.widget->setGeometry(at.left, at.top, at.Width(), at.Height());
   }
   for (auto& [number, widget] : m_controlWidgets) {
@@ -278,16 +281,45 @@ void KumoitoWindow::LayOut() {
         AnchorOf(widget->Control().Geometry(), kScoreAreaBottom) == WindowAnchor::kBottomLeft;
     widget->SetOffset(0, below ? std::max(extraHeight, 0) : 0);
   }
+  LayOutScore();
+}
+
+void KumoitoWindow::LayOutScore() {
+  if (m_scoreArea == nullptr) {
+    return;
+  }
+  const int areaWidth = kScrollBarLeft + std::max(width() - kClientWidth, 0);
+  const int areaHeight = kScoreAreaBottom + std::max(height() - kClientHeight, 0);
+  m_scoreArea->setGeometry(0, 0, areaWidth, areaHeight);
+  const int rowsWidth = m_zoom.MapEdge(kScrollBarLeft);
+  const bool sideways = rowsWidth > areaWidth;
+  // Decided here rather than by the area, so that the rows shown whole are
+  // counted with the bar's height.
+  m_scoreArea->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn
+                                                     : Qt::ScrollBarAlwaysOff);
+  const int barHeight = sideways ? m_scoreArea->horizontalScrollBar()->sizeHint().height() : 0;
+  const int shownHeight = std::max(areaHeight - barHeight, 1);
+  m_scoreContent->resize(std::max(rowsWidth, areaWidth), shownHeight);
+  // The rows shown whole decide the scroll range and the page.
+  int rows = 0;
+  while (rows < kScoreCellCount / kScoreCellColumns &&
+         m_zoom.Map(ScoreCellRect(rows * kScoreCellColumns)).bottom <= shownHeight) {
+    ++rows;
+  }
+  m_logic->SetShownRows(std::max(rows, 1));
+  m_scrollBar->setPageStep(std::max(rows, 1));
   // The cells raise themselves when they move; the numbers stay over them.
-  for (QLabel* label : m_rowNumbers) {
+  for (std::size_t row = 0; row < m_rowNumbers.size(); ++row) {
+    QLabel* label = m_rowNumbers[row];
+    const Rect cell = ScoreCellRect(static_cast<int>(row) * kScoreCellColumns);
+    const Rect at = m_zoom.Map(Rect{1, cell.top, kRowNumberWidth, cell.top + kRowNumberHeight});
+    label->setGeometry(at.left, at.top, at.Width(), at.Height());
     QFont f = label->font();
-    f.setPixelSize(ScaleEdge(kRowNumberFontPixels, m_zoom.Factor()));
+    f.setPixelSize(m_zoom.MapEdge(kRowNumberFontPixels));
     label->setFont(f);
     label->raise();
   }
-  if (m_editMark != nullptr && m_editMark->isVisible()) {
-    m_editMark->raise();
-  }
+  PlaceEditMark();
 }
 
 void KumoitoWindow::resizeEvent(QResizeEvent* event) {
@@ -304,69 +336,23 @@ void KumoitoWindow::KeepWindowSize() {
   if (path.empty()) {
     return;
   }
-  // Kept at 100 %: a zoom chosen later, or not fitting, grows it again.
   const QSize normal = isMaximized() ? normalGeometry().size() : size();
-  const KeptWindowSize kept{
-      std::max(kClientWidth, normal.width() - m_zoom.Width() + kClientWidth),
-      std::max(kClientHeight, normal.height() - m_zoom.Height() + kClientHeight), isMaximized()};
+  const KeptWindowSize kept{std::max(kClientWidth, normal.width()),
+                            std::max(kClientHeight, normal.height()), isMaximized()};
   if (LoadWindowSize(path, kClientWidth, kClientHeight) != kept) {
     SaveWindowSize(path, kept);
   }
 }
 
-void KumoitoWindow::UpdateRoom() {
-  const QScreen* screen = this->screen();
-  if (screen == nullptr) {
-    return;
-  }
-  const QRect available = screen->availableGeometry();
-  // The decorations: nothing before the window manager has framed it.
-  const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
-  m_zoom.SetRoom(available.width() - frame.width(), available.height() - frame.height());
-}
-
 void KumoitoWindow::ApplyZoom() {
-  const int percent = m_zoom.Current();
-  // The room the window was given beyond its smallest size stays its own.
-  const QSize before = minimumSize();
-  const int extraWidth = std::max(0, width() - before.width());
-  const int extraHeight = std::max(0, height() - before.height());
-  setMinimumSize(m_zoom.Width(), m_zoom.Height());
-  if (!isMaximized()) {
-    resize(m_zoom.Width() + extraWidth, m_zoom.Height() + extraHeight);
+  for (int i = 0; i < kScoreCellCount; ++i) {
+    m_controlWidgets[kFirstCellControl + i]->SetZoom(m_zoom.Factor());
   }
   LayOut();
-  for (auto& [number, widget] : m_controlWidgets) {
-    widget->SetZoom(m_zoom.Factor());
-  }
-  // The texts grow with the controls; at 100 % the window keeps the font it
-  // was given.
-  if (percent != m_appliedZoom || percent != 100) {
-    QFont f = m_baseFont;
-    if (percent != 100) {
-      f.setPixelSize(ScaleEdge(m_baseFontPixels, m_zoom.Factor()));
-    }
-    setFont(f);
-  }
-  m_appliedZoom = percent;
-  PlaceEditMark();
   FollowPixelRatio();
-  // A window that grew past the screen's edge comes back inside it.
-  if (isVisible() && screen() != nullptr) {
-    const QRect available = screen()->availableGeometry();
-    const QRect frame = frameGeometry();
-    const int x =
-        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
-    const int y =
-        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
-    if (x != frame.left() || y != frame.top()) {
-      move(x, y);
-    }
-  }
 }
 
 bool KumoitoWindow::ChooseZoom(int percent) {
-  UpdateRoom();
   if (!m_zoom.Choose(percent)) {
     return false;
   }
@@ -375,14 +361,11 @@ bool KumoitoWindow::ChooseZoom(int percent) {
 }
 
 void KumoitoWindow::AddZoomMenu(QMenu& menu) {
-  UpdateRoom();
   QMenu* zoom = menu.addMenu(QString::fromUtf8("拡大"));
   for (int step : kZoomSteps) {
     QAction* action = zoom->addAction(QString("%1 %").arg(step));
     action->setCheckable(true);
     action->setChecked(step == m_zoom.Current());
-    // A step the screen has no room for is shown, greyed.
-    action->setEnabled(m_zoom.Fits(step));
     connect(action, &QAction::triggered, this, [this, step] { ChooseZoom(step); });
   }
 }
@@ -465,7 +448,6 @@ void KumoitoWindow::CreatePracticeRow() {
     auto* shortcut = new QShortcut(keys, this);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this, [this, step] {
-      UpdateRoom();
       if ((m_zoom.*step)()) {
         ApplyZoom();
       }
@@ -487,6 +469,18 @@ void KumoitoWindow::CreatePracticeRow() {
 }
 
 bool KumoitoWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Ctrl+wheel over the score zooms it, a notch a step.
+  if (m_scoreArea != nullptr && watched == m_scoreArea->viewport() &&
+      event->type() == QEvent::Wheel) {
+    const auto* wheel = static_cast<QWheelEvent*>(event);
+    if ((wheel->modifiers() & Qt::ControlModifier) != 0) {
+      const int delta = wheel->angleDelta().y();
+      if (delta != 0 && (delta > 0 ? m_zoom.ZoomIn() : m_zoom.ZoomOut())) {
+        ApplyZoom();
+      }
+      return true;
+    }
+  }
   // A number box would take Space as typing, and the history's keys as its
   // own text undo; in this window Space plays and the keys undo the song.
   if (event->type() == QEvent::ShortcutOverride &&
@@ -580,9 +574,12 @@ void KumoitoWindow::PlaceInputWindow() {
   const QRect available = screen->availableGeometry();
   // The score's cells, on the screen: over them the tool hides measures but
   // no button or box.
-  const Rect cells = m_zoom.Map(Rect{ScoreCellRect(0).left, ScoreCellRect(0).top,
-                                     ScoreCellRect(kScoreCellCount - 1).right,
-                                     ScoreCellRect(kScoreCellCount - 1).bottom});
+  const Rect zoomed = m_zoom.Map(Rect{ScoreCellRect(0).left, ScoreCellRect(0).top,
+                                      ScoreCellRect(kScoreCellCount - 1).right,
+                                      ScoreCellRect(kScoreCellCount - 1).bottom});
+  const QRect area = m_scoreArea->geometry();
+  const Rect cells{zoomed.left, zoomed.top, std::min(zoomed.right, area.right() + 1),
+                   std::min(zoomed.bottom, area.bottom() + 1)};
   const QPoint origin = mapToGlobal(QPoint(0, 0));
   const WindowPosition at = PlaceInputTool(
       Rect{frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()},
@@ -906,19 +903,14 @@ void KumoitoWindow::showEvent(QShowEvent* event) {
   if (!m_followingScreen && windowHandle() != nullptr) {
     m_followingScreen = true;
     // Another screen may have another ratio, and less room for the zoom.
-    connect(windowHandle(), &QWindow::screenChanged, this, [this] {
-      UpdateRoom();
-      ApplyZoom();
-    });
+    connect(windowHandle(), &QWindow::screenChanged, this, [this] { ApplyZoom(); });
   }
-  UpdateRoom();
   ApplyZoom();
 }
 
 void KumoitoWindow::FollowPixelRatio() {
-  const double scale = m_zoom.Factor() * devicePixelRatioF();
-  m_logic->ScoreView().SetScale(scale);
-  m_logic->Buttons().SetScale(scale);
+  m_logic->ScoreView().SetScale(m_zoom.Factor() * devicePixelRatioF());
+  m_logic->Buttons().SetScale(devicePixelRatioF());
 }
 
 void KumoitoWindow::ShowCaption(const std::string& caption) {

@@ -25,6 +25,7 @@
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
+class QScrollArea;
 class QScrollBar;
 class QSpinBox;
 class QLabel;
@@ -46,6 +47,8 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   static constexpr int kPracticeRowTop = 692;
   // Everything from here down follows the bottom edge when the window grows.
   static constexpr int kScoreAreaBottom = 620;
+  // The score area ends where the scroll bar begins.
+  static constexpr int kScrollBarLeft = 1040;
   static constexpr int kClientHeight = 724;
 
   KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent = nullptr);
@@ -55,9 +58,10 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   CKumoitoDlg::StartResult Start();
   CKumoitoDlg& Logic() { return *m_logic; }
 
-  // 拡大: the user's choice of zoom step (the context menu's, and the keys'
-  // through the same logic); false when it does not fit on the screen or
-  // changes nothing. The choice is kept in the data folder.
+  // 拡大: the user's choice of zoom step for the tablature in the score area
+  // (the context menu's, and the keys' and Ctrl+wheel's through the same
+  // logic); false when it is no step or changes nothing. The choice is kept
+  // in the data folder.
   bool ChooseZoom(int percent);
   int ZoomPercent() const { return m_zoom.Current(); }
   // The session or a signal ends the program: no question, the unsaved
@@ -117,21 +121,22 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void OnScrollAction(int action);
   void PlaceInputWindow();
   void CreatePracticeRow();
-  // Draws the score cells and the buttons at the zoom times the pixel ratio
-  // of the screen the window is on.
+  // Draws the score cells at the zoom times the pixel ratio of the screen the
+  // window is on, and the buttons at that ratio.
   void FollowPixelRatio();
-  // Puts a child on its 1x client rectangle, mapped by the zoom and moved by
-  // the window's growth from then on.
+  // Puts a child on its client rectangle, moved by the window's growth from
+  // then on.
   void Place(QWidget* widget, const Rect& r);
   void Place(QWidget* widget, const Rect& r, WindowAnchor anchor);
   // Every placed child where the zoom and the window's size put it.
   void LayOut();
   std::string WindowSizePath() const;
   void KeepWindowSize();
-  // The room on the window's screen for the client at the zoom steps.
-  void UpdateRoom();
-  // Sizes and places everything for the zoom in use, fonts and pictures too.
+  // Sizes and places the score's cells for the zoom in use, pictures too.
   void ApplyZoom();
+  // The score area takes the room above the rows of controls; its content
+  // is as wide as the zoomed rows and scrolls sideways when they are wider.
+  void LayOutScore();
   void AddZoomMenu(QMenu& menu);
   void AddEditMenu(QMenu& menu);
   // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
@@ -164,8 +169,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   std::optional<Rect> m_editMarkRect;
   bool m_filling = false;
   bool m_followingScreen = false;
-  WindowZoom m_zoom{kClientWidth, kClientHeight};
-  int m_appliedZoom = 100;
+  WindowZoom m_zoom;
+  QScrollArea* m_scoreArea = nullptr;
+  QWidget* m_scoreContent = nullptr;
   struct PlacedWidget {
     QWidget* widget;
     Rect rect;
@@ -173,8 +179,6 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   };
   std::vector<PlacedWidget> m_placed;
   std::string m_dataFolder;
-  QFont m_baseFont;
-  int m_baseFontPixels = 12;
 };
 
 }  // namespace kumoito

@@ -217,6 +217,29 @@ TEST_F(MainWindowTest, ScrollingIsLimitedToTheSongsRows) {
   EXPECT_EQ(m_face.scrollHighest, 0);
 }
 
+TEST_F(MainWindowTest, FewerRowsShownReachTheLastRowAndPageByThemselves) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(100), false);
+  logic->OnScroll(ScrollAction::kBottom);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  logic->SetShownRows(2);
+  EXPECT_EQ(m_face.scrollHighest, 11);  // rows 12 and 13 (97..100) last
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  logic->OnScroll(ScrollAction::kPageDown);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 72);
+  logic->OnScroll(ScrollAction::kBottom);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 88);
+  // More rows again: the position comes back inside the shorter range.
+  logic->SetShownRows(40);
+  EXPECT_EQ(logic->ShownRows(), 6);
+  EXPECT_EQ(m_face.scrollHighest, 7);
+  EXPECT_EQ(m_face.scrollPosition, 7);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 56);
+  logic->SetShownRows(0);
+  EXPECT_EQ(logic->ShownRows(), 1);
+  EXPECT_EQ(m_face.scrollHighest, 12);
+}
+
 TEST_F(MainWindowTest, RowNumbersFollowTheScrollAndSetTheLoopsEnds) {
   auto logic = Start();
   logic->OpenScore(WriteSong(50), false);
