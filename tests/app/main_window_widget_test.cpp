@@ -229,6 +229,22 @@ TEST_F(WindowTest, AZoomedScoreScrollsToTheSongsLastRow) {
   EXPECT_EQ(bar->pageStep(), 2);
   bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 16);
+  // The rows' numbers grow with the score and still set the loop's ends.
+  for (int step : kZoomSteps) {
+    SCOPED_TRACE(step);
+    m_window->ChooseZoom(step);
+    auto* second = m_window->findChild<QLabel*>("rowNumber1");
+    const double f = step / 100.0;
+    EXPECT_NEAR(second->geometry().top(), 112 * f, 1);
+    EXPECT_NEAR(second->geometry().width(), 21 * f, 1);
+    EXPECT_EQ(second->text(), "25");
+    QTest::mouseClick(second, Qt::LeftButton, {}, second->rect().center());
+    QTest::mouseClick(m_window->findChild<QLabel*>("rowNumber0"), Qt::LeftButton, Qt::ShiftModifier,
+                      QPoint(2, 2));
+    EXPECT_EQ(m_window->Logic().Practice().loopFirstMeasure, 17);
+    EXPECT_EQ(m_window->Logic().Practice().loopLastMeasure, 17);
+  }
+  ASSERT_TRUE(m_window->ChooseZoom(200));
   bar->triggerAction(QAbstractSlider::SliderToMaximum);
   EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 88);
   // Back at 100 % the position comes inside the shorter range.
