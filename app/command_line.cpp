@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace kumoito {
@@ -139,30 +141,68 @@ std::string RebuildCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+int ReadLeadingOptions(int argc, const char* const* argv, BatchOverrides& overrides) {
+  struct Option {
+    std::string_view name;
+    std::optional<bool> BatchOverrides::*setting;
+    bool value;
+  };
+  static constexpr Option kOptions[] = {
+      {"--measure-numbers", &BatchOverrides::measureNumbers, true},
+      {"--no-measure-numbers", &BatchOverrides::measureNumbers, false},
+      {"--lyrics", &BatchOverrides::lyrics, true},
+      {"--no-lyrics", &BatchOverrides::lyrics, false},
+      {"--title-band", &BatchOverrides::titleBand, true},
+      {"--no-title-band", &BatchOverrides::titleBand, false},
+  };
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                      [&](const Option& o) { return o.name == arg; });
+    if (option == std::end(kOptions)) {
+      break;
+    }
+    overrides.*(option->setting) = option->value;  // the last of a pair wins
+  }
+  return i;
+}
+
 StartRequest ClassifyArguments(int argc, const char* const* argv) {
   if (argc < 2) {
     return {};
   }
+  BatchOverrides overrides;
+  const int firstPath = ReadLeadingOptions(argc, argv, overrides);
+  if (firstPath > 1) {
+    // Only a conversion takes them: the window keeps the saved settings.
+    StartRequest request;
+    request.kind = argc - firstPath >= 2 ? StartKind::kBatch : StartKind::kOptionsWithoutPaths;
+    request.argument = argv[1];
+    request.overrides = overrides;
+    request.firstPath = firstPath;
+    return request;
+  }
   const std::string_view first = argv[1];
   if (first == "--help" || first == "-h") {
-    return {StartKind::kHelp, {}};
+    return {StartKind::kHelp, {}, {}};
   }
   if (first == "--version") {
-    return {StartKind::kVersion, {}};
+    return {StartKind::kVersion, {}, {}};
   }
   if (argc > 2) {
-    return {StartKind::kBatch, {}};
+    return {StartKind::kBatch, {}, {}};
   }
   // A file whose name starts with a dash is still reached as ./-name.
   if (first.size() > 1 && first[0] == '-') {
-    return {StartKind::kUnknownOption, std::string(first)};
+    return {StartKind::kUnknownOption, std::string(first), {}};
   }
-  return {StartKind::kOpenFile, std::string(first)};
+  return {StartKind::kOpenFile, std::string(first), {}};
 }
 
 std::string UsageText() {
   return "使い方: kumoito [譜面ファイル]\n"
-         "        kumoito \"譜面.mwd\" \"画像.png\" [一の糸 調子 調]\n"
+         "        kumoito [変換の設定...] \"譜面.mwd\" \"画像.png\" [一の糸 調子 調]\n"
          "\n"
          "譜面ファイル (MusicXML・MIDI も) を一つ渡すと、それを開いた画面で起動します。\n"
          "二つのパスを渡すと、画面を出さずに譜面を画像に変換して終わります。\n"
@@ -172,9 +212,14 @@ std::string UsageText() {
          "          -1 なら調と調子を自動で選びます\n"
          "書く形式は拡張子で決まります: .png PNG、.jpg/.jpeg JPEG、.pdf PDF、.svg SVG、\n"
          ".mid/.midi MIDI、.wav WAV、.mwd 譜面ファイル、その他は BMP。\n"
+         "変換の設定は二つのパスの前に置き、その回だけ「設定」の値に代わります:\n"
+         "  --lyrics / --no-lyrics                  歌詞を描く / 描かない\n"
+         "  --title-band / --no-title-band          画像に題名の帯を付ける / 付けない\n"
+         "  --measure-numbers / --no-measure-numbers  小節番号 (今は記録のみで、絵は変わりません)\n"
          "\n"
          "Usage: kumoito [SCORE]\n"
-         "       kumoito \"SCORE.mwd\" \"IMAGE.png\" [FIRST-STRING TUNING KEY]\n"
+         "       kumoito [CONVERSION-OPTION...] \"SCORE.mwd\" \"IMAGE.png\" [FIRST-STRING TUNING "
+         "KEY]\n"
          "\n"
          "With one score file (or MusicXML or MIDI file) the window opens with it.\n"
          "With two paths the score is converted to an image without a window.\n"
@@ -184,6 +229,12 @@ std::string UsageText() {
          "                -1 lets the program choose key and tuning\n"
          "The output follows the extension: .png PNG, .jpg/.jpeg JPEG, .pdf PDF, .svg SVG,\n"
          ".mid/.midi MIDI, .wav WAV, .mwd a score file, BMP otherwise.\n"
+         "Conversion options go before the two paths and replace the saved settings\n"
+         "for that run only:\n"
+         "  --lyrics / --no-lyrics                  draw the lyrics or not\n"
+         "  --title-band / --no-title-band          the title band on the image or not\n"
+         "  --measure-numbers / --no-measure-numbers  measure numbers (kept only for now;\n"
+         "                                          the picture does not change yet)\n"
          "\n"
          "  -h, --help     この説明 / this text\n"
          "  --version      版 / the version\n";

@@ -8,6 +8,7 @@
 // Thread-safety: pure functions.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,19 +44,38 @@ CommandLine ParseCommandLine(std::string_view text);
 // that the parser sees that the path goes on.
 std::string RebuildCommandLine(int argc, const char* const* argv);
 
+// The settings that options before the two paths change for one conversion
+// only; unset where the saved setting stands.
+struct BatchOverrides {
+  std::optional<bool> measureNumbers;
+  std::optional<bool> lyrics;
+  std::optional<bool> titleBand;
+
+  bool operator==(const BatchOverrides&) const = default;
+};
+
+// Reads the options that lead the arguments into overrides and returns the
+// index of the first argument that is none of them (argc when all are).
+// RebuildCommandLine(argc - i + 1, argv + i - 1) then sees the rest as if
+// they had been given alone.
+int ReadLeadingOptions(int argc, const char* const* argv, BatchOverrides& overrides);
+
 // What the arguments ask for, before any of them is parsed as a conversion.
 enum class StartKind {
-  kWindow,         // no arguments
-  kOpenFile,       // one path: the window with that file open
-  kBatch,          // two paths or more: the conversion of ParseCommandLine
-  kHelp,           // --help or -h first
-  kVersion,        // --version first
-  kUnknownOption,  // one argument that looks like an option and is none
+  kWindow,               // no arguments
+  kOpenFile,             // one path: the window with that file open
+  kBatch,                // two paths or more: the conversion of ParseCommandLine
+  kHelp,                 // --help or -h first
+  kVersion,              // --version first
+  kUnknownOption,        // one argument that looks like an option and is none
+  kOptionsWithoutPaths,  // conversion options, but not the two paths they apply to
 };
 
 struct StartRequest {
   StartKind kind = StartKind::kWindow;
-  std::string argument;  // the file of kOpenFile, the option of kUnknownOption
+  std::string argument;      // the file of kOpenFile, the option of kUnknownOption
+  BatchOverrides overrides;  // of kBatch and kOptionsWithoutPaths
+  int firstPath = 1;         // the index in argv of the score path of kBatch
 };
 
 StartRequest ClassifyArguments(int argc, const char* const* argv);

@@ -31,6 +31,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "kumoito: unknown option %s\n\n%s", request.argument.c_str(),
                    UsageText().c_str());
       return 2;
+    case StartKind::kOptionsWithoutPaths:
+      std::fprintf(stderr,
+                   "kumoito: %s is for a conversion: give the score and image paths after it\n\n%s",
+                   request.argument.c_str(), UsageText().c_str());
+      return 2;
     default:
       break;
   }
@@ -46,7 +51,11 @@ int main(int argc, char** argv) {
   if (request.kind == StartKind::kOpenFile) {
     options.startFile = request.argument;
   } else {
-    options.commandLine = RebuildCommandLine(argc, argv);
+    // The options before the paths are left out, so that the line is the
+    // one the same conversion without them has always given.
+    const int skipped = request.firstPath - 1;
+    options.commandLine = RebuildCommandLine(argc - skipped, argv + skipped);
+    options.overrides = request.overrides;
   }
 
   if (ParseCommandLine(options.commandLine).batch) {

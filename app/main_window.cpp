@@ -17,6 +17,7 @@
 #include "common/sjis.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
+#include "midi/midi_out.h"
 #include "midi/offline_render.h"
 #include "midi/playback_controller.h"
 #include "render/image_file.h"
@@ -35,7 +36,6 @@ namespace {
 constexpr const char* kScratchScore = "temp.mwd";
 constexpr const char* kLibraryFolder = "Archive";
 constexpr const char* kHelpIndex = "help/index.htm";
-constexpr const char* kSettingsNotice = "このボタンは将来の拡張機能用です。";
 // Shown the first time Play finds no output, after the output's own reason.
 constexpr const char* kNoSoundTitle = "音を出せません。";
 constexpr const char* kNoSoundAdvice =
@@ -200,6 +200,9 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   if (m_interactive) {
     m_practice = LoadPracticeSettings(JoinPath(m_options.dataFolder, kPracticeFileName));
   }
+  // A conversion takes the same settings, and never writes them.
+  m_preferences = LoadPreferences(JoinPath(m_options.dataFolder, kPreferencesFileName));
+  ApplySoundPreferences();
   // A conversion draws its pages from the cells' pictures; no screen shows
   // them, and the cells it does not use are never drawn.
   m_view.SetShownOnScreen(!line.batch);
@@ -208,7 +211,17 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
 
   StartResult result = StartResult::kInteractive;
   if (line.batch) {
+    // The options of this one run; setup.ini keeps what it held.
+    const SettingsBlock saved = m_settings;
+    if (m_options.overrides.lyrics) {
+      m_settings.lyricsShown = *m_options.overrides.lyrics ? 1 : 0;
+    }
+    if (m_options.overrides.titleBand) {
+      m_settings.titleBand = *m_options.overrides.titleBand ? 1 : 0;
+    }
     result = RunBatch(line);
+    m_settings.lyricsShown = saved.lyricsShown;
+    m_settings.titleBand = saved.titleBand;
   } else {
     FillCombos();
   }
@@ -986,7 +999,7 @@ void CKumoitoDlg::OnCountInChanged(bool on) {
 
 std::vector<int> CKumoitoDlg::RowNumbers() const {
   std::vector<int> numbers(kScoreCellCount / kScoreCellColumns, 0);
-  if (!m_song) {
+  if (!m_song || !m_preferences.measureNumbers) {
     return numbers;
   }
   for (std::size_t row = 0; row < numbers.size(); ++row) {
@@ -1011,6 +1024,47 @@ void CKumoitoDlg::OnRowNumberClick(int row, bool last) {
   }
   m_practice = ValidPracticeSettings(m_practice);
   m_face.ShowPractice(m_practice, m_song->m_measureCount);
+}
+
+SettingsChoice CKumoitoDlg::CurrentSettingsChoice() const {
+  SettingsChoice choice;
+  choice.lyricsShown = m_settings.lyricsShown == 1;
+  choice.titleBand = m_settings.titleBand == 1;
+  choice.preferences = m_preferences;
+  return choice;
+}
+
+void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
+  const bool lyricsChanged = (m_settings.lyricsShown == 1) != choice.lyricsShown;
+  m_settings.lyricsShown = choice.lyricsShown ? 1 : 0;
+  m_settings.titleBand = choice.titleBand ? 1 : 0;
+  const Preferences before = m_preferences;
+  m_preferences = ValidPreferences(choice.preferences);
+  if (m_preferences != before) {
+    SavePreferences(JoinPath(m_options.dataFolder, kPreferencesFileName), m_preferences);
+  }
+  if (m_preferences.measureNumbers != before.measureNumbers) {
+    UpdateEditMark();
+  }
+  ApplySoundPreferences();
+  // An open output keeps the font and gain it was made with: a playback
+  // under way stops (Play toggles), and the output is made again.
+  if (m_playback &&
+      (m_preferences.soundFont != before.soundFont || m_preferences.volume != before.volume)) {
+    if (m_playback->IsPlaying()) {
+      m_playback->Play(m_song.get());
+    }
+    m_playback->ResetMidiOut();
+  }
+  if (lyricsChanged) {
+    OnRedrawScore();
+  }
+}
+
+void CKumoitoDlg::ApplySoundPreferences() {
+  midi::SetSoundFontChoice(m_preferences.soundFont);
+  midi::SetSynthVolume(m_preferences.volume);
+  m_practice.countInLevel = m_preferences.countInLevel;
 }
 
 void CKumoitoDlg::OnNoSound(std::string_view why) {
@@ -1096,7 +1150,9 @@ void CKumoitoDlg::RunCommand(int command) {
       SaveSong();
       break;
     case kCommandSettings:
-      ShowMessageBox(kSettingsNotice);
+      if (auto choice = m_face.RunSettingsDialog(CurrentSettingsChoice())) {
+        ApplySettings(*choice);
+      }
       break;
     case kCommandSongInfo:
       if (m_song) {

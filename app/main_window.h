@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/preferences_file.h"
 #include "common/config_control.h"
 #include "common/message_box.h"
 #include "import/melody.h"
@@ -83,6 +84,16 @@ enum class SaveChangesChoice { kSave, kDiscard, kCancel };
 
 enum class ScrollAction { kLineUp, kLineDown, kPageUp, kPageDown, kThumbPosition, kTop, kBottom };
 
+// What the 設定 dialog shows and changes: two flags of setup.ini and the
+// rest of preferences.ini.
+struct SettingsChoice {
+  bool lyricsShown = true;
+  bool titleBand = false;
+  Preferences preferences;
+
+  bool operator==(const SettingsChoice&) const = default;
+};
+
 // What the logic needs of the window. Texts are UTF-8.
 class MainWindowFace {
  public:
@@ -100,6 +111,11 @@ class MainWindowFace {
   virtual std::string RunLibraryDialog(const std::string& startupFolder,
                                        const std::string& libraryRoot, std::int32_t& category) = 0;
   virtual void RunSongInfoDialog(CSongData& song) = 0;
+  // 設定: the choices as the user left them; nullopt when cancelled.
+  virtual std::optional<SettingsChoice> RunSettingsDialog(const SettingsChoice& current) {
+    (void)current;
+    return std::nullopt;
+  }
   virtual void ShowHelp(const std::string& indexPath) = 0;
   virtual void ShowAbout() = 0;
   // Which part of a score with several is the melody; nullopt when the
@@ -179,6 +195,7 @@ class CKumoitoDlg {
     std::string cacheFolder;              // play.dat when the start-up folder takes none
     std::string commandLine;              // as RebuildCommandLine gives it
     std::string startFile;                // opened after an interactive start-up; may be empty
+    BatchOverrides overrides;             // a conversion's settings for this run only
     midi::TimerService* timer = nullptr;  // not owned; required unless batch
   };
 
@@ -283,6 +300,11 @@ class CKumoitoDlg {
   CScoreView& ScoreView() { return m_view; }
   CInputDlg& InputTool() { return *m_inputTool; }
   const SettingsBlock& Settings() const { return m_settings; }
+  const Preferences& CurrentPreferences() const { return m_preferences; }
+  SettingsChoice CurrentSettingsChoice() const;
+  // Takes the 設定 dialog's choices: the score and the sound follow them,
+  // and preferences.ini is written at once (setup.ini at the end, as ever).
+  void ApplySettings(const SettingsChoice& choice);
   CSongData* Song() { return m_song.get(); }
   midi::PlaybackController* Playback() { return m_playback.get(); }
   int ScrollPosition() const { return m_view.FirstShownMeasure() / kScoreCellColumns; }
@@ -309,6 +331,9 @@ class CKumoitoDlg {
   void UpdateCaption();
   void RebuildOpenStrings();
   StartResult RunBatch(const CommandLine& line);
+  // The synthesizer's font and volume and the count-in clicks as
+  // m_preferences has them.
+  void ApplySoundPreferences();
   // Writes the current song to path in the format of its extension; false
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);
@@ -339,6 +364,7 @@ class CKumoitoDlg {
   MainWindowFace& m_face;
   Options m_options;
   SettingsBlock m_settings = kDefaultSettings;
+  Preferences m_preferences;
   std::unique_ptr<CConfigControl> m_config;
   std::array<COffScreenControl, kButtonCount> m_buttonControls;
   std::array<COffScreenControl, kScoreCellCount> m_cellControls;

@@ -353,6 +353,18 @@ def practice_file_inputs():
     write(t, "empty.ini", "")
 
 
+def preferences_file_inputs():
+    t = "preferences_file_fuzz"
+    write(t, "defaults.ini", "measure_numbers=1\nlanguage=system\nsound_font=\nvolume=100\n"
+          "count_in_level=100\n")
+    write(t, "chosen.ini", "measure_numbers=0\r\nlanguage=en\r\n"
+          "sound_font=/usr/share/sounds/sf2/FluidR3_GM.sf2\r\nvolume=150\r\ncount_in_level=0\r\n")
+    write(t, "out_of_range.ini", "volume=-2147483648\ncount_in_level=999\nlanguage=xx\n")
+    write(t, "bad_font.ini", "sound_font=relative.sf2\nsound_font=/a\tb.sf2\nsound_font=/a=b.sf2\n")
+    write(t, "odd_lines.ini", "volume\n=5\nvolume=7 \nmeasure_numbers=01\nunknown=1\n")
+    write(t, "empty.ini", "")
+
+
 def zoom_file_inputs():
     t = "zoom_file_fuzz"
     write(t, "150.ini", "percent=150\n")
@@ -377,6 +389,7 @@ def main():
     midi_import_inputs()
     font_match_cache_inputs()
     practice_file_inputs()
+    preferences_file_inputs()
     zoom_file_inputs()
 
 

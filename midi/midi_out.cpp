@@ -1,5 +1,6 @@
 #include "midi/midi_out.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
@@ -109,7 +110,7 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
     const bool fontMissing = !FileExists(font);
     const std::string noFont = "音色ファイル「" + font +
                                "」がありません。timgm6mb-soundfont を入れるか、"
-                               "KUMOITO_SOUNDFONT で音色ファイルを指定してください。";
+                               "「設定」か KUMOITO_SOUNDFONT で音色ファイルを指定してください。";
     const std::string servers = "音声出力（PulseAudio、PipeWire、ALSA）";
     const std::string checkAudio = "音声装置かサウンドサーバが動いているか確かめてください。";
     const std::string noAlsa = "ALSA シーケンサの MIDI 出力ポート";
@@ -142,9 +143,36 @@ std::uint32_t Pack(std::int32_t status, std::int32_t d1, std::int32_t d2) {
 
 }  // namespace
 
+namespace {
+
+std::mutex g_fontMutex;
+std::string g_fontChoice;
+std::atomic<int> g_volume{100};
+
+}  // namespace
+
 std::string SoundFontPath() {
+  // The variable stays above the user's choice: it is how a test or a
+  // one-off run picks a font without touching the saved settings.
   const char* env = std::getenv("KUMOITO_SOUNDFONT");
-  return env != nullptr && *env != '\0' ? env : kDefaultSoundFont;
+  if (env != nullptr && *env != '\0') {
+    return env;
+  }
+  std::lock_guard lock(g_fontMutex);
+  return g_fontChoice.empty() ? kDefaultSoundFont : g_fontChoice;
+}
+
+void SetSoundFontChoice(const std::string& path) {
+  std::lock_guard lock(g_fontMutex);
+  g_fontChoice = path;
+}
+
+void SetSynthVolume(int percent) {
+  g_volume.store(std::clamp(percent, 10, 200));
+}
+
+double SynthGainScale() {
+  return g_volume.load() / 100.0;
 }
 
 const SoundBackends* SoundModule(std::string* why) {
@@ -162,6 +190,11 @@ const SoundBackends* SoundModule(std::string* why) {
   }();
   if (why != nullptr) {
     *why = failure;
+  }
+  // Every port and rendering starts here, so the module always makes its
+  // synthesizers with the volume of the moment.
+  if (backends != nullptr) {
+    backends->setSynthGainScale(SynthGainScale());
   }
   return backends;
 }

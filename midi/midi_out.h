@@ -63,6 +63,17 @@ std::shared_ptr<MidiOutSystem> GetMidiOutSystem();
 void ResetMissingDeviceFlag();
 // The current system's WhyNoOutput().
 std::string WhyNoMidiOutput();
+// The user's soundfont for the built-in synthesizer; empty for the
+// default. Outputs opened later use it ($KUMOITO_SOUNDFONT stays above it).
+void SetSoundFontChoice(const std::string& path);
+// The soundfont the synthesizer loads: $KUMOITO_SOUNDFONT, else the one
+// SetSoundFontChoice named, else the system's General MIDI font.
+std::string SoundFontPath();
+// The synthesizer's loudness in percent of its usual gain (clamped to
+// 10..200), for synthesizers made later.
+void SetSynthVolume(int percent);
+// The factor SetSynthVolume asks for; 1 at 100 %.
+double SynthGainScale();
 
 // Holds one output; the handle is null when opening failed.
 struct MidiOut {

@@ -70,17 +70,20 @@ struct SoundBackends {
   std::unique_ptr<MidiOutPort> (*openAlsaPort)(int client, int port);
   bool (*renderOfflineWav)(const std::string& soundFont, const TimedMessage* messages,
                            std::size_t count, std::vector<unsigned char>& wav, std::string& why);
+  // The factor on the synthesizer's usual gain for every synthesizer made
+  // after the call.
+  void (*setSynthGainScale)(double scale);
 };
 // Raised whenever SoundBackends or MidiOutPort changes, so that a module of
 // another build is refused instead of called wrongly.
-inline constexpr int kSoundBackendsAbi = 2;
+inline constexpr int kSoundBackendsAbi = 3;
 inline constexpr const char* kSoundModule = "kumoito-sound.so";
 inline constexpr const char* kSoundModuleEntry = "kumoito_sound_backends";
 
 // The sound module's backends, loaded on first use; null when the module is
 // missing or unusable, with why saying so.
 const SoundBackends* SoundModule(std::string* why = nullptr);
-// The soundfont the synthesizer loads: $KUMOITO_SOUNDFONT, else kDefaultSoundFont.
-std::string SoundFontPath();
+// In the sound module: the factor its synthesizers are made with.
+void SetSynthGainScale(double scale);
 
 }  // namespace kumoito::midi

@@ -1,6 +1,7 @@
 // The built-in synthesizer sounding through the system's audio: FluidSynth
 // with a General MIDI soundfont and its own audio driver thread.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,9 @@ void QuietFluidSynth() {
 // neck, its samples being softer there: loud on laptop speakers, with room
 // left for a release overlapping the next note and for the reverb.
 constexpr double kSynthGain = 4.5;
+// The user's volume, set before a synthesizer is made; read by whichever
+// thread makes one.
+std::atomic<double> g_gainScale{1.0};
 
 class FluidSynthCore {
  public:
@@ -48,7 +52,7 @@ class FluidSynthCore {
     // near -33 dBFS, hard to hear on laptop speakers; one melody line has
     // room for a louder mix. The gain, not the velocities, so that the MIDI
     // a user exports sounds on other synthesizers as it always did.
-    fluid_settings_setnum(core->m_settings, "synth.gain", kSynthGain);
+    fluid_settings_setnum(core->m_settings, "synth.gain", kSynthGain * g_gainScale.load());
     core->m_synth = new_fluid_synth(core->m_settings);
     if (core->m_synth == nullptr ||
         fluid_synth_sfload(core->m_synth, soundFont.c_str(), 1) == FLUID_FAILED) {
@@ -124,6 +128,10 @@ class FluidSynthCore {
 
 void FluidSynthCoreDeleter::operator()(FluidSynthCore* core) const {
   delete core;
+}
+
+void SetSynthGainScale(double scale) {
+  g_gainScale.store(scale);
 }
 
 FluidSynthCorePtr CreateFluidSynthCore(const std::string& soundFont) {

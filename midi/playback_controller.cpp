@@ -82,6 +82,7 @@ PlayOptions PracticeOptions(const CSongData& song, const PracticeSettings& pract
   if (practice.countIn) {
     o.countInBeats = static_cast<std::int32_t>(beats);
     o.beatTicks = kPlayerDivision;
+    o.clickVelocity = kClickVelocity * std::clamp(practice.countInLevel, 0, 100) / 100;
   }
   return o;
 }

@@ -47,6 +47,9 @@ struct PracticeSettings {
   std::int32_t loopFirstMeasure = 1;
   std::int32_t loopLastMeasure = 1;
   bool countIn = false;  // one measure of clicks first
+  // The clicks' loudness in percent of kClickVelocity; a setting of its own,
+  // not kept with the others in practice.ini.
+  std::int32_t countInLevel = 100;
 };
 
 // The player's options for song from measure number and beat position

@@ -28,12 +28,12 @@ struct PracticeTrack {
   std::int64_t loopLeadIn = 0;
 };
 
-std::unique_ptr<MidiEvent> Click(bool on) {
+std::unique_ptr<MidiEvent> Click(bool on, std::int32_t velocity) {
   auto e = std::make_unique<MidiEvent>();
   e->kind = on ? EV_NOTE_ON : EV_NOTE_OFF;
   e->channel = kClickChannel;
   e->note = kClickNote;
-  e->velocity = on ? kClickVelocity : 0;
+  e->velocity = on ? velocity : 0;
   return e;
 }
 
@@ -52,9 +52,12 @@ PracticeTrack BuildPracticeTrack(MidiTrack& track, const PlayOptions& o) {
   const std::int64_t beatTicks = std::max<std::int64_t>(o.beatTicks, 1);
   const std::int64_t countIn = std::max<std::int64_t>(o.countInBeats, 0) * beatTicks;
   std::vector<Timed> out;
-  for (std::int64_t b = 0; b < countIn / beatTicks; ++b) {
-    out.push_back({b * beatTicks, Click(true), -1});
-    out.push_back({b * beatTicks + beatTicks / 2, Click(false), -1});
+  // A note-on of velocity 0 is a note-off: a silent count-in sends nothing
+  // and keeps only its length.
+  const std::int32_t velocity = std::clamp(o.clickVelocity, 0, 127);
+  for (std::int64_t b = 0; velocity > 0 && b < countIn / beatTicks; ++b) {
+    out.push_back({b * beatTicks, Click(true, velocity), -1});
+    out.push_back({b * beatTicks + beatTicks / 2, Click(false, velocity), -1});
   }
   std::vector<Timed> chased;
   std::vector<Timed> range;

@@ -51,6 +51,7 @@ struct PlayOptions {
   std::int64_t startTick = 0;     // where playback starts, the state before it chased
   std::int64_t loopEndTick = -1;  // above startTick: startTick..loopEndTick repeats until stopped
   std::int32_t countInBeats = 0;  // clicks before the first note, one a beat
+  std::int32_t clickVelocity = kClickVelocity;  // 0: the beats are counted in silence
   std::int32_t beatTicks = kPlayerDivision;
 };
 

@@ -8,6 +8,6 @@ extern "C" __attribute__((visibility("default"))) const kumoito::midi::SoundBack
 kumoito_sound_backends(int abi) {
   using namespace kumoito::midi;
   static const SoundBackends backends{OpenSynthAudioPort, OpenSynthWavPort, CountAlsaOutputPorts,
-                                      OpenAlsaPort, RenderOfflineWav};
+                                      OpenAlsaPort,       RenderOfflineWav, SetSynthGainScale};
   return abi == kSoundBackendsAbi ? &backends : nullptr;
 }

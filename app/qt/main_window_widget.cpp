@@ -35,6 +35,7 @@
 #include "app/output_format.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
+#include "app/qt/settings_dialog.h"
 #include "app/window_placement.h"
 #include "app/window_texts.h"
 #include "common/file_util.h"
@@ -820,6 +821,14 @@ std::string KumoitoWindow::RunLibraryDialog(const std::string& startupFolder,
 void KumoitoWindow::RunSongInfoDialog(CSongData& song) {
   CSongInfoDlg dialog(song, this);
   dialog.exec();
+}
+
+std::optional<SettingsChoice> KumoitoWindow::RunSettingsDialog(const SettingsChoice& current) {
+  CSettingsDlg dialog(current, this);
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  return dialog.Choice();
 }
 
 void KumoitoWindow::ShowHelp(const std::string& indexPath) {

@@ -81,6 +81,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   std::string RunLibraryDialog(const std::string& startupFolder, const std::string& libraryRoot,
                                std::int32_t& category) override;
   void RunSongInfoDialog(CSongData& song) override;
+  std::optional<SettingsChoice> RunSettingsDialog(const SettingsChoice& current) override;
   void ShowHelp(const std::string& indexPath) override;
   void ShowAbout() override;
   std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,

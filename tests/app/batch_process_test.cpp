@@ -90,6 +90,24 @@ TEST_F(BatchProcess, HelpVersionAndOnePathNeedNoScore) {
   EXPECT_FALSE(std::filesystem::exists(m_dir.Path("config/Kumoito/setup.ini")));
 }
 
+TEST_F(BatchProcess, OptionsBeforeThePathsChangeOnlyThatRun) {
+  const std::string song = WriteFifthTooHigh();
+  ASSERT_EQ(Run("'" + song + "' plain.bmp 0 hon 0"), 0) << Stderr();
+  const auto setup = ReadFile(m_dir.Path("config/Kumoito/setup.ini"));
+  ASSERT_EQ(Run("--no-title-band --no-lyrics '" + song + "' bare.bmp 0 hon 0"), 0) << Stderr();
+  // Without the title band the picture is shorter by the band.
+  EXPECT_EQ(Identify("bare.bmp"), "BMP3 512 200");
+  EXPECT_EQ(ReadFile(m_dir.Path("config/Kumoito/setup.ini")), setup);
+  ASSERT_EQ(Run("--title-band --measure-numbers '" + song + "' band.bmp 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(ReadFile(m_dir.Path("band.bmp")), ReadFile(m_dir.Path("plain.bmp")));
+  // Options with nothing to convert are refused, not taken for a path.
+  EXPECT_EQ(Run("--no-lyrics '" + song + "'"), 2);
+  EXPECT_NE(Stderr().find("--no-lyrics"), std::string::npos);
+  ASSERT_EQ(Run("--help"), 0);
+  EXPECT_NE(Capture("cat '" + m_dir.Path("stdout.txt") + "'").find("--no-title-band"),
+            std::string::npos);
+}
+
 TEST_F(BatchProcess, AutomaticArrangementChangesTheTablature) {
   const std::string song = WriteFifthTooHigh();
   ASSERT_EQ(Run("'" + song + "' fixed.bmp 0 hon 0"), 0);

@@ -147,11 +147,50 @@ TEST(CommandLine, OnePathOpensTheWindowTwoConvert) {
   EXPECT_EQ(odd.argument, "--open");
 }
 
+TEST(CommandLine, OptionsBeforeThePathsOverrideOneConversion) {
+  std::vector<const char*> args = {
+      "kumoito", "--no-lyrics", "--title-band", "--lyrics", "--no-measure-numbers", "my song.mwd",
+      "out.png", "0",           "hon",          "-1"};
+  const int argc = static_cast<int>(args.size());
+  const StartRequest request = ClassifyArguments(argc, args.data());
+  EXPECT_EQ(request.kind, StartKind::kBatch);
+  EXPECT_EQ(request.firstPath, 5);
+  EXPECT_EQ(request.overrides.lyrics, true);  // the later of the two
+  EXPECT_EQ(request.overrides.titleBand, true);
+  EXPECT_EQ(request.overrides.measureNumbers, false);
+  // The rest is the line the same conversion without options gives.
+  const int skipped = request.firstPath - 1;
+  EXPECT_EQ(RebuildCommandLine(argc - skipped, args.data() + skipped),
+            "\"my song.mwd\" \"out.png\" 0 hon -1");
+
+  const auto classify = [](std::vector<const char*> more) {
+    more.insert(more.begin(), "kumoito");
+    return ClassifyArguments(static_cast<int>(more.size()), more.data());
+  };
+  // Without two paths after them they have nothing to apply to.
+  EXPECT_EQ(classify({"--no-lyrics"}).kind, StartKind::kOptionsWithoutPaths);
+  const StartRequest onePath = classify({"--title-band", "in.mwd"});
+  EXPECT_EQ(onePath.kind, StartKind::kOptionsWithoutPaths);
+  EXPECT_EQ(onePath.argument, "--title-band");
+  // Only before the paths: after them they are tokens, as they always were.
+  const StartRequest after = classify({"in.mwd", "out.png", "--lyrics"});
+  EXPECT_EQ(after.kind, StartKind::kBatch);
+  EXPECT_EQ(after.firstPath, 1);
+  EXPECT_EQ(after.overrides, BatchOverrides{});
+  // Near misses are paths, not options.
+  EXPECT_EQ(classify({"--lyric", "out.png"}).firstPath, 1);
+  EXPECT_EQ(classify({"--lyrics=1", "out.png"}).overrides, BatchOverrides{});
+}
+
 TEST(CommandLine, UsageInBothLanguagesAndTheVersion) {
   const std::string usage = UsageText();
   EXPECT_NE(usage.find("使い方: kumoito"), std::string::npos);
   EXPECT_NE(usage.find("Usage: kumoito"), std::string::npos);
   EXPECT_NE(usage.find("hon"), std::string::npos);
+  for (const char* option : {"--measure-numbers", "--no-measure-numbers", "--lyrics", "--no-lyrics",
+                             "--title-band", "--no-title-band"}) {
+    EXPECT_NE(usage.find(std::string(" ") + option + " "), std::string::npos) << option;
+  }
   EXPECT_EQ(usage.back(), '\n');
   EXPECT_EQ(VersionText(), std::string("kumoito ") + KUMOITO_VERSION + "\n");
 }

@@ -59,6 +59,10 @@ class FakeFace final : public MainWindowFace {
     return libraryReply;
   }
   void RunSongInfoDialog(CSongData&) override { ++songInfoRuns; }
+  std::optional<SettingsChoice> RunSettingsDialog(const SettingsChoice& current) override {
+    settingsShown = current;
+    return settingsReply;
+  }
   void ShowHelp(const std::string& path) override { helpPath = path; }
   void ShowAbout() override { ++aboutRuns; }
   void Quit() override { ++quits; }
@@ -116,6 +120,7 @@ class FakeFace final : public MainWindowFace {
   std::string libraryReply, libraryRoot, helpPath;
   std::int32_t libraryCategoryReply = 0;
   int songInfoRuns = 0, aboutRuns = 0, quits = 0;
+  std::optional<SettingsChoice> settingsShown, settingsReply;  // reply unset: cancelled
   std::optional<midi::PracticeSettings> practice;
   int practiceMeasures = 0;
   std::string soundNote, soundNoteDetail;
@@ -145,6 +150,7 @@ class MainWindowTest : public ::testing::Test {
     options.commandLine = commandLine;
     options.startFile = startFile;
     options.timer = &m_timer;
+    options.overrides = m_overrides;
     auto logic = std::make_unique<CKumoitoDlg>(m_face, options);
     m_result = logic->Initialize();
     return logic;
@@ -169,6 +175,7 @@ class MainWindowTest : public ::testing::Test {
   midi::ManualTimerService m_timer;
   FakeFace m_face;
   CKumoitoDlg::StartResult m_result{};
+  BatchOverrides m_overrides;
 };
 
 TEST_F(MainWindowTest, FirstStartMakesTheDataFolderAndAScratchSong) {
@@ -274,6 +281,17 @@ TEST_F(MainWindowTest, RowNumbersFollowTheScrollAndSetTheLoopsEnds) {
   logic->OnRowNumberClick(2, false);
   EXPECT_EQ(logic->Practice().loopFirstMeasure, 17);
   EXPECT_EQ(logic->Practice().loopLastMeasure, 17);
+
+  // 設定 turns them off and on again at once.
+  SettingsChoice choice = logic->CurrentSettingsChoice();
+  choice.preferences.measureNumbers = false;
+  m_face.settingsReply = choice;
+  logic->RunCommand(kCommandSettings);
+  EXPECT_EQ(m_face.rowNumbers, (std::vector<int>{0, 0, 0, 0, 0, 0}));
+  choice.preferences.measureNumbers = true;
+  m_face.settingsReply = choice;
+  logic->RunCommand(kCommandSettings);
+  EXPECT_EQ(m_face.rowNumbers, (std::vector<int>{1, 9, 17, 0, 0, 0}));
 }
 
 TEST_F(MainWindowTest, ListChangesMoveStringsAndSong) {
@@ -339,8 +357,10 @@ TEST_F(MainWindowTest, SaveExportSettingsInfoHelpAboutQuit) {
   logic->RunCommand(kCommandExport);
   EXPECT_EQ(ReadFile(m_startup.Path("saved.mwd")).size(), 94540u);
   EXPECT_EQ(ReadFile(m_startup.Path("page.bmp")).size(), 54u + 1536 * (2 * 100 + 40));
-  logic->RunCommand(kCommandSettings);
-  EXPECT_EQ(m_boxes.Messages(), std::vector<std::string>{"このボタンは将来の拡張機能用です。"});
+  logic->RunCommand(kCommandSettings);  // cancelled: nothing changes
+  EXPECT_TRUE(m_face.settingsShown.has_value());
+  EXPECT_TRUE(m_boxes.Messages().empty());
+  EXPECT_FALSE(std::filesystem::exists(m_data.Path("deep/Kumoito/preferences.ini")));
   logic->RunCommand(kCommandSongInfo);
   EXPECT_EQ(m_face.songInfoRuns, 1);
   logic->RunCommand(kCommandHelp);
@@ -674,6 +694,90 @@ TEST_F(MainWindowTest, BatchConvertsAndKeepsValidSettings) {
   EXPECT_LE(settings[4], 2);
   EXPECT_LE(settings[20], 11);
   EXPECT_EQ(settings[23], 0);
+}
+
+TEST_F(MainWindowTest, SettingsDialogChoicesAreAppliedAndKeptInTheirOwnFile) {
+  const char* envFont = std::getenv("KUMOITO_SOUNDFONT");
+  const std::string savedFont = envFont != nullptr ? envFont : "";
+  ::unsetenv("KUMOITO_SOUNDFONT");
+  {
+    auto logic = Start();
+    logic->RunCommand(kCommandSettings);
+    ASSERT_TRUE(m_face.settingsShown.has_value());
+    EXPECT_TRUE(m_face.settingsShown->lyricsShown);  // as setup.ini starts
+    EXPECT_TRUE(m_face.settingsShown->titleBand);
+    EXPECT_EQ(m_face.settingsShown->preferences, Preferences{});
+    EXPECT_EQ(midi::SoundFontPath(), "/usr/share/sounds/sf2/default-GM.sf2");
+
+    SettingsChoice choice;
+    choice.lyricsShown = false;
+    choice.titleBand = false;
+    choice.preferences.language = LanguageChoice::kEnglish;
+    choice.preferences.soundFont = "/opt/fonts/piano.sf2";
+    choice.preferences.volume = 150;
+    choice.preferences.countInLevel = 30;
+    m_face.settingsReply = choice;
+    logic->RunCommand(kCommandSettings);
+    EXPECT_EQ(logic->Settings().lyricsShown, 0);
+    EXPECT_EQ(logic->Settings().titleBand, 0);
+    EXPECT_EQ(logic->CurrentSettingsChoice(), choice);
+    EXPECT_EQ(logic->Practice().countInLevel, 30);
+    EXPECT_EQ(midi::SoundFontPath(), "/opt/fonts/piano.sf2");
+    EXPECT_DOUBLE_EQ(midi::SynthGainScale(), 1.5);
+    // Written at once, not only at the end.
+    EXPECT_TRUE(std::filesystem::exists(m_data.Path("deep/Kumoito/preferences.ini")));
+    ::setenv("KUMOITO_SOUNDFONT", "/elsewhere.sf2", 1);
+    EXPECT_EQ(midi::SoundFontPath(), "/elsewhere.sf2");  // the variable stays above it
+    ::unsetenv("KUMOITO_SOUNDFONT");
+  }
+  const auto setup = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
+  ASSERT_EQ(setup.size(), 24u);
+  EXPECT_EQ(setup[12], 0);  // title band
+  EXPECT_EQ(setup[16], 0);  // lyrics
+  // A later start: the same choices, and the sound follows them again.
+  midi::SetSynthVolume(100);
+  midi::SetSoundFontChoice("");
+  m_face.settingsReply.reset();
+  auto again = Start();
+  EXPECT_EQ(again->CurrentPreferences().volume, 150);
+  EXPECT_EQ(again->CurrentPreferences().language, LanguageChoice::kEnglish);
+  EXPECT_EQ(again->Practice().countInLevel, 30);
+  EXPECT_DOUBLE_EQ(midi::SynthGainScale(), 1.5);
+  EXPECT_FALSE(again->CurrentSettingsChoice().lyricsShown);
+  again->Destroy();
+  midi::SetSynthVolume(100);
+  midi::SetSoundFontChoice("");
+  if (!savedFont.empty()) {
+    ::setenv("KUMOITO_SOUNDFONT", savedFont.c_str(), 1);
+  }
+}
+
+TEST_F(MainWindowTest, BatchOptionsChangeOneRunAndLeaveTheSavedSettings) {
+  const std::string song = WriteSong(8, "in.mwd", 67);
+  const std::string line = "\"" + song + "\" \"" + m_startup.Path("plain.bmp") + "\" 0 hon 0";
+  Start(line)->Destroy();
+  const auto plain = ReadFile(m_startup.Path("plain.bmp"));
+  m_overrides.titleBand = false;
+  m_overrides.lyrics = false;
+  Start("\"" + song + "\" \"" + m_startup.Path("bare.bmp") + "\" 0 hon 0")->Destroy();
+  // The same page without the band on top.
+  EXPECT_LT(ReadFile(m_startup.Path("bare.bmp")).size(), plain.size());
+  const auto setup = ReadFile(m_data.Path("deep/Kumoito/setup.ini"));
+  ASSERT_EQ(setup.size(), 24u);
+  EXPECT_EQ(setup[12], 1);  // the saved title band stands
+  EXPECT_EQ(setup[16], 1);  // and so do the lyrics
+  // Turned on for a run where the settings have it off.
+  m_overrides = {};
+  {
+    auto logic = Start();
+    SettingsChoice off = logic->CurrentSettingsChoice();
+    off.titleBand = false;
+    m_face.settingsReply = off;
+    logic->RunCommand(kCommandSettings);
+  }
+  m_overrides.titleBand = true;
+  Start("\"" + song + "\" \"" + m_startup.Path("band.bmp") + "\" 0 hon 0")->Destroy();
+  EXPECT_EQ(ReadFile(m_startup.Path("band.bmp")), plain);
 }
 
 TEST_F(MainWindowTest, BatchRefusesValuesNoListHolds) {

@@ -6,11 +6,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -37,6 +39,7 @@
 #include "common/sjis.h"
 #include "input/input_tool.h"
 #include "input/qt/input_tool_window.h"
+#include "midi/midi_out.h"
 #include "midi/playback_controller.h"
 #include "render/qt/offscreen_widget.h"
 #include "song/score_file.h"
@@ -102,8 +105,16 @@ TEST_F(WindowTest, ListChoicesReachTheLogic) {
 
 TEST_F(WindowTest, ButtonsRunTheirCommandsOnThePress) {
   auto* settings = Find<OffScreenWidget>(1008);
+  bool cancelled = false;
+  QTimer::singleShot(0, [&] {
+    if (auto* dialog = QApplication::activeModalWidget(); dialog != nullptr) {
+      cancelled = dialog->objectName() == "settingsDialog";
+      QMetaObject::invokeMethod(dialog, "reject");
+    }
+  });
   QTest::mousePress(settings, Qt::LeftButton, {}, QPoint(40, 15));
-  EXPECT_EQ(m_boxes.Messages(), std::vector<std::string>{"このボタンは将来の拡張機能用です。"});
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(m_boxes.Messages().empty());
   QTest::mouseRelease(settings, Qt::LeftButton, {}, QPoint(40, 15));
 
   auto* play = Find<OffScreenWidget>(1003);
@@ -117,6 +128,44 @@ TEST_F(WindowTest, ButtonsRunTheirCommandsOnThePress) {
 }
 
 // Run again by ctest at QT_SCALE_FACTOR=2 (test ScoreCellsAtPixelRatioTwo).
+TEST_F(WindowTest, TheSettingsDialogShowsTheSettingsAndStoresWhatIsChanged) {
+  const std::string file = m_data.Path("Kumoito/preferences.ini");
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->objectName(), "settingsDialog");
+    auto* lyrics = dialog->findChild<QCheckBox*>("settingsLyrics");
+    auto* volume = dialog->findChild<QSpinBox*>("settingsVolume");
+    auto* language = dialog->findChild<QComboBox*>("settingsLanguage");
+    auto* font = dialog->findChild<QLineEdit*>("settingsSoundFont");
+    ASSERT_TRUE(lyrics && volume && language && font);
+    // As the settings stand: lyrics on, the usual volume, the default font.
+    EXPECT_TRUE(lyrics->isChecked());
+    EXPECT_EQ(volume->value(), 100);
+    EXPECT_EQ(language->currentIndex(), 0);
+    EXPECT_TRUE(font->text().isEmpty());
+    EXPECT_EQ(font->placeholderText(), "/usr/share/sounds/sf2/default-GM.sf2");
+    EXPECT_NE(dialog->findChild<QPushButton*>("settingsSoundFontBrowse"), nullptr);
+    seen = true;
+    lyrics->setChecked(false);
+    volume->setValue(80);
+    language->setCurrentIndex(2);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  m_window->Logic().RunCommand(kCommandSettings);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(m_window->Logic().Settings().lyricsShown, 0);
+  EXPECT_EQ(m_window->Logic().CurrentPreferences().volume, 80);
+  EXPECT_EQ(m_window->Logic().CurrentPreferences().language, LanguageChoice::kEnglish);
+  QFile stored(QString::fromStdString(file));
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  const QByteArray text = stored.readAll();
+  EXPECT_TRUE(text.contains("volume=80\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("language=en\n")) << text.toStdString();
+  midi::SetSynthVolume(100);
+}
+
 TEST_F(WindowTest, ScoreCellsFollowThePixelRatioAndClicksKeepTheirColumn) {
   const double ratio = m_window->devicePixelRatioF();
   if (const char* factor = std::getenv("QT_SCALE_FACTOR"); factor != nullptr) {

@@ -150,5 +150,37 @@ TEST(OfflineRender, NotesPeakNearFullScaleAndTheCountInStaysBelowThem) {
   EXPECT_LE(clicks, notes);
 }
 
+// The volume setting scales the synthesizer's gain: half the volume is half
+// the amplitude, 6 dB down, with the same font and the same messages.
+TEST(OfflineRender, TheVolumeSettingScalesTheSynthesizersGain) {
+  if (!FileExists(kDefaultSoundFont)) {
+    GTEST_SKIP() << "no soundfont at " << kDefaultSoundFont;
+  }
+  std::int32_t beats = 4, key = 0, measures = 1;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_cells[0].pitch[0] = 57;
+  song->m_cells[2].pitch[0] = 62;
+  const auto image = BuildPerformanceImage(100, *song);
+  ASSERT_TRUE(image.has_value());
+  const auto messages = ScheduleMessages(image->data(), image->size());
+  const auto peakAt = [&](int percent) {
+    SetSynthVolume(percent);
+    std::string why;
+    const SoundBackends* backends = SoundModule(&why);  // hands the volume over
+    EXPECT_NE(backends, nullptr) << why;
+    std::vector<unsigned char> wav;
+    EXPECT_TRUE(
+        backends != nullptr &&
+        backends->renderOfflineWav(kDefaultSoundFont, messages.data(), messages.size(), wav, why))
+        << why;
+    return wav.size() > 44 ? PeakDbfs(wav, 0, (wav.size() - 44) / 4) : -1000.0;
+  };
+  const double usual = peakAt(100);
+  const double half = peakAt(50);
+  SetSynthVolume(100);
+  EXPECT_NEAR(half - usual, -6.02, 0.3);
+  EXPECT_DOUBLE_EQ(SynthGainScale(), 1.0);
+}
+
 }  // namespace
 }  // namespace kumoito::midi

@@ -348,7 +348,13 @@ TEST(PracticeOptions, StartLoopAndCountInInPlayerTicks) {
   EXPECT_EQ(o.startTick, 384);  // a loop starts at its own first measure
   EXPECT_EQ(o.loopEndTick, 3 * 384);
   EXPECT_EQ(o.countInBeats, 4);
+  EXPECT_EQ(o.clickVelocity, kClickVelocity);
   EXPECT_EQ(o.speed, 70);
+  practice.countInLevel = 50;
+  EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).clickVelocity, kClickVelocity / 2);
+  practice.countInLevel = 300;  // brought inside
+  EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).clickVelocity, kClickVelocity);
+  practice.countInLevel = 100;
   practice.loopFirstMeasure = 5;
   practice.loopLastMeasure = 2;  // turned round: one measure
   EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).loopEndTick, 5 * 384);

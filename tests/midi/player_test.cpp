@@ -264,13 +264,14 @@ struct NoteOn {
   std::int64_t timeUs;
   int channel;
   int note;
+  int velocity;
 };
 
 std::vector<NoteOn> NoteOns(const RecordingLog& log) {
   std::vector<NoteOn> out;
   for (const auto& m : log.Messages()) {
     if ((m.bytes[0] & 0xF0) == 0x90 && m.bytes.size() == 3 && m.bytes[2] != 0) {
-      out.push_back({m.timeUs, m.bytes[0] & 0x0F, m.bytes[1]});
+      out.push_back({m.timeUs, m.bytes[0] & 0x0F, m.bytes[1], m.bytes[2]});
     }
   }
   return out;
@@ -431,6 +432,40 @@ TEST(PlayerPractice, CountInClicksOneMeasureAtThePlaybackSpeed) {
   // The clicks are not the song's: the cursor sees the four notes only.
   EXPECT_EQ(cursor, (std::vector<std::int64_t>{0, 6, 12, 18}));
   rig.player.StopPlayback(*performance);
+}
+
+TEST(PlayerPractice, CountInLevelSetsTheClicksAndSilenceKeepsTheWait) {
+  auto performance = QuarterNotes(1);
+  // The first note of the song, and the clicks' velocities, for a count-in
+  // of beats at velocity.
+  const auto run = [&](std::int32_t beats, std::int32_t velocity) {
+    PlayerRig rig;
+    PlayOptions options;
+    options.countInBeats = beats;
+    options.clickVelocity = velocity;
+    rig.player.StartPlayback(*performance, options);
+    EXPECT_TRUE(rig.RunToEnd());
+    std::vector<int> clicks;
+    std::int64_t first = -1;
+    for (const NoteOn& n : NoteOns(*rig.log)) {
+      if (n.channel == kClickChannel) {
+        clicks.push_back(n.velocity);
+      } else if (first < 0) {
+        first = n.timeUs;
+      }
+    }
+    rig.player.StopPlayback(*performance);
+    return std::make_pair(first, clicks);
+  };
+  const auto plain = run(0, kClickVelocity);
+  const auto soft = run(4, 20);
+  const auto silent = run(4, 0);
+  EXPECT_EQ(soft.second, (std::vector<int>{20, 20, 20, 20}));
+  // A note-on of velocity 0 would be a note-off: none is sent at all, and
+  // the song still waits the measure.
+  EXPECT_TRUE(silent.second.empty());
+  EXPECT_EQ(soft.first - plain.first, 4 * kBeatUs);
+  EXPECT_EQ(silent.first - plain.first, 4 * kBeatUs);
 }
 
 TEST(PlayerPractice, CursorFollowsTheNotesOfAPlainPlayback) {

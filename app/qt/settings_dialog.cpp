@@ -1,0 +1,126 @@
+#include "app/qt/settings_dialog.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "midi/midi_out_backends.h"
+
+namespace kumoito {
+namespace {
+
+QString Text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+// The list's rows in the order of LanguageChoice.
+constexpr const char* kLanguageItems[] = {"システムに合わせる / Follow the system", "日本語",
+                                          "English"};
+
+QSpinBox* PercentBox(const char* name, int low, int high, int value, QWidget* parent) {
+  auto* box = new QSpinBox(parent);
+  box->setObjectName(name);
+  box->setRange(low, high);
+  box->setSingleStep(10);
+  box->setSuffix(" %");
+  box->setValue(value);
+  return box;
+}
+
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
+    : QDialog(parent), m_start(current) {
+  setWindowTitle(Text("設定"));
+  setObjectName("settingsDialog");
+  const Preferences& p = current.preferences;
+
+  m_lyrics = new QCheckBox(Text("歌詞を表示する"), this);
+  m_lyrics->setObjectName("settingsLyrics");
+  m_lyrics->setChecked(current.lyricsShown);
+  m_titleBand = new QCheckBox(Text("書き出す画像に題名の帯を付ける"), this);
+  m_titleBand->setObjectName("settingsTitleBand");
+  m_titleBand->setChecked(current.titleBand);
+  // Kept for the day the score draws them; saying so spares a user the
+  // search for numbers that are not there.
+  m_measureNumbers = new QCheckBox(Text("小節番号を表示する"), this);
+  m_measureNumbers->setObjectName("settingsMeasureNumbers");
+  m_measureNumbers->setChecked(p.measureNumbers);
+
+  m_language = new QComboBox(this);
+  m_language->setObjectName("settingsLanguage");
+  for (const char* item : kLanguageItems) {
+    m_language->addItem(Text(item));
+  }
+  m_language->setCurrentIndex(static_cast<int>(p.language));
+
+  m_soundFont = new QLineEdit(QString::fromStdString(p.soundFont), this);
+  m_soundFont->setObjectName("settingsSoundFont");
+  m_soundFont->setPlaceholderText(Text(midi::kDefaultSoundFont));
+  auto* browse = new QPushButton(Text("参照..."), this);
+  browse->setObjectName("settingsSoundFontBrowse");
+  connect(browse, &QPushButton::clicked, this, &CSettingsDlg::ChooseSoundFont);
+  auto* fontRow = new QHBoxLayout;
+  fontRow->addWidget(m_soundFont, 1);
+  fontRow->addWidget(browse);
+
+  m_volume = PercentBox("settingsVolume", kMinVolume, kMaxVolume, p.volume, this);
+  m_countInLevel = PercentBox("settingsCountInLevel", 0, kMaxCountInLevel, p.countInLevel, this);
+  m_countInLevel->setSpecialValueText(Text("無音"));
+
+  auto* form = new QFormLayout;
+  form->addRow(m_lyrics);
+  form->addRow(m_titleBand);
+  form->addRow(m_measureNumbers);
+  form->addRow(Text("言語（次の起動から）"), m_language);
+  form->addRow(Text("音色ファイル"), fontRow);
+  form->addRow(Text("音量"), m_volume);
+  form->addRow(Text("カウントの音量"), m_countInLevel);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Cancel)->setText(Text("キャンセル"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+SettingsChoice CSettingsDlg::Choice() const {
+  SettingsChoice choice = m_start;
+  choice.lyricsShown = m_lyrics->isChecked();
+  choice.titleBand = m_titleBand->isChecked();
+  Preferences& p = choice.preferences;
+  p.measureNumbers = m_measureNumbers->isChecked();
+  p.language = static_cast<LanguageChoice>(std::max(m_language->currentIndex(), 0));
+  p.soundFont = m_soundFont->text().trimmed().toStdString();
+  p.volume = m_volume->value();
+  p.countInLevel = m_countInLevel->value();
+  return choice;
+}
+
+void CSettingsDlg::ChooseSoundFont() {
+  QFileDialog dialog(this, Text("音色ファイル"));
+  dialog.setObjectName("soundFontDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({Text("音色ファイル (*.sf2 *.sf3)"), Text("すべてのファイル (*)")});
+  const QString shown = m_soundFont->text().trimmed().isEmpty() ? Text(midi::kDefaultSoundFont)
+                                                                : m_soundFont->text().trimmed();
+  dialog.setDirectory(QFileInfo(shown).absolutePath());
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    m_soundFont->setText(dialog.selectedFiles().first());
+  }
+}
+
+}  // namespace kumoito
