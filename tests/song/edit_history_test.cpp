@@ -23,8 +23,8 @@ std::vector<unsigned char> Image(const CSongData& song) {
 }
 
 // Every slot 0 and 1 of the song's cells holds a note or a hold.
-void FillWithNotes(CSongData& song, std::uint32_t seed) {
-  std::mt19937 random(seed);
+void FillWithNotes(CSongData& song, std::uint32_t draw) {
+  std::mt19937 random(draw);
   for (int c = 0; c < song.CellCount(); ++c) {
     for (int s = 0; s < 2; ++s) {
       song.m_cells[c].pitch[s] =
@@ -59,12 +59,12 @@ void RandomEdit(CSongData& song, EditHistory& history, std::mt19937& random) {
 }
 
 TEST(EditHistory, UndoEverythingGivesTheOpenedSongAndRedoTheLast) {
-  for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+  for (std::uint32_t draw = 1; draw <= 6; ++draw) {
     auto song = test::NewSong(16);
-    FillWithNotes(*song, seed);
+    FillWithNotes(*song, draw);
     EditHistory history;
     std::vector<std::vector<unsigned char>> states{Image(*song)};
-    std::mt19937 random(seed);
+    std::mt19937 random(draw);
     while (history.UndoCount() < 300) {
       RandomEdit(*song, history, random);
       if (history.UndoCount() == states.size()) {
@@ -75,14 +75,14 @@ TEST(EditHistory, UndoEverythingGivesTheOpenedSongAndRedoTheLast) {
       }
     }
     for (std::size_t i = states.size() - 1; i > 0; --i) {
-      ASSERT_TRUE(history.Undo(*song)) << "seed " << seed << " step " << i;
-      ASSERT_EQ(Image(*song), states[i - 1]) << "seed " << seed << " after undoing step " << i;
+      ASSERT_TRUE(history.Undo(*song)) << "draw " << draw << " step " << i;
+      ASSERT_EQ(Image(*song), states[i - 1]) << "draw " << draw << " after undoing step " << i;
     }
     EXPECT_FALSE(history.CanUndo());
     EXPECT_FALSE(history.Undo(*song));
     for (std::size_t i = 1; i < states.size(); ++i) {
       ASSERT_TRUE(history.Redo(*song));
-      ASSERT_EQ(Image(*song), states[i]) << "seed " << seed << " after redoing step " << i;
+      ASSERT_EQ(Image(*song), states[i]) << "draw " << draw << " after redoing step " << i;
     }
     EXPECT_FALSE(history.Redo(*song));
   }
