@@ -3,15 +3,21 @@
 // and every message lands at the sample of the moment it was sent. For
 // machines without sound, and for tests.
 //
-// The file is created when the first note sounds, so an output that only
+// The recording starts when the first note sounds, so an output that only
 // waits (the idle output between songs gets a program change and nothing
-// else) never replaces the recording of the song before it.
+// else) never replaces the recording of the song before it. It grows in a
+// new file of its own beside the target (NAME.tmp-PID-N, the name the
+// program's other writers use, so a start clears what a kill left) and takes
+// the target's name only when closed: a reader never meets half a file, and
+// a FIFO or device at the target cannot hold the render thread.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +38,33 @@ namespace {
 
 constexpr int kBlockFrames = 256;  // 5.8 ms at 44.1 kHz
 constexpr int kChannels = kWavChannels;
+
+std::atomic<unsigned> g_tempCounter{0};
+
+std::string TempNameBeside(const std::string& target) {
+  return target + ".tmp-" + std::to_string(::getpid()) + "-" +
+         std::to_string(g_tempCounter.fetch_add(1));
+}
+
+// A new regular file beside target, or null; temp receives its name.
+std::FILE* CreateTempFile(const std::string& target, std::string& temp) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = TempNameBeside(target);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      std::FILE* file = ::fdopen(fd, "wb");
+      if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+      }
+      return file;
+    }
+    if (errno != EEXIST) {
+      break;
+    }
+  }
+  return nullptr;
+}
 
 void WriteWavHeader(std::FILE* file, std::uint32_t dataBytes) {
   unsigned char h[kWavHeaderSize];
@@ -72,6 +105,11 @@ class SynthWavPort final : public MidiOutPort {
       WriteWavHeader(m_file, m_dataBytes);
       ok = std::fclose(m_file) == 0 && ok;
       m_file = nullptr;
+      // A failed recording leaves the previous file at the target as it was.
+      ok = ok && ::rename(m_temp.c_str(), m_path.c_str()) == 0;
+      if (!ok) {
+        ::unlink(m_temp.c_str());
+      }
     }
     return ok;
   }
@@ -122,7 +160,7 @@ class SynthWavPort final : public MidiOutPort {
   // The recording starts at the frame of the first note; until then the
   // messages only set the synthesizer up, and no time needs rendering.
   bool StartRecording(std::uint64_t frame) {
-    m_file = std::fopen(m_path.c_str(), "wb");
+    m_file = CreateTempFile(m_path, m_temp);
     if (m_file == nullptr) {
       m_ok = false;
       return false;
@@ -202,6 +240,7 @@ class SynthWavPort final : public MidiOutPort {
   FluidSynthCorePtr m_core;
   const std::string m_path;
   std::FILE* m_file = nullptr;  // render thread until joined, then Close
+  std::string m_temp;           // the file's name until Close renames it
   std::atomic<bool> m_closed{false};
   const Clock::time_point m_start;
   std::thread m_thread;

@@ -1,5 +1,6 @@
 #include "midi/midi_out.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -288,6 +289,54 @@ TEST(PlatformMidiOut, WavOutputThatSoundsNoNoteLeavesTheRecordingAlone) {
   ASSERT_TRUE(ReadFileBytes(path, kept.data(), kept.size(), n));
   std::remove(path.c_str());
   EXPECT_EQ(std::string(kept.begin(), kept.begin() + static_cast<long>(n)), recording);
+}
+
+// The recording keeps whatever is at the target until it is complete, and a
+// FIFO there (which an open for writing would wait on for ever) is replaced
+// like a file, not written into.
+TEST(PlatformMidiOut, WavOutputTakesTheTargetOnlyWhenComplete) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kumoito_wav_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string file = (folder / "previous.wav").string();
+  const std::string fifo = (folder / "fifo.wav").string();
+  const std::string previous = "RIFF-the-last-song";
+  ASSERT_TRUE(WriteFileBytes(file, previous.data(), previous.size()));
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  SetMidiOutSystem(nullptr);
+  for (const std::string& path : {file, fifo}) {
+    SCOPED_TRACE(path);
+    ScopedEnv env("KUMOITO_MIDI_OUT", ("wav:" + path).c_str());
+    MidiOut out;
+    OpenMidiOut(out);
+    if (out.handle == nullptr) {
+      GTEST_SKIP() << "no soundfont for the built-in synthesizer";
+    }
+    SendNoteOn(69, 100, 0, out);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    if (path == file) {
+      std::vector<unsigned char> now(64);
+      std::size_t n = 0;
+      ASSERT_TRUE(ReadFileBytes(path, now.data(), now.size(), n));
+      EXPECT_EQ(std::string(now.begin(), now.begin() + static_cast<long>(n)), previous);
+    }
+    SendNoteOff(69, 0, out);
+    CloseMidiOut(out);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    std::vector<unsigned char> wav(1024 * 1024);
+    std::size_t n = 0;
+    ASSERT_TRUE(ReadFileBytes(path, wav.data(), wav.size(), n));
+    ASSERT_GT(n, 44u);
+    EXPECT_EQ(LoadLE32(wav.data() + 40), n - 44);
+  }
+  std::size_t left = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) {
+    ++left;
+  }
+  EXPECT_EQ(left, 2u) << "a temporary file stayed behind";
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
