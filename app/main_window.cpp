@@ -703,7 +703,7 @@ void CKumoitoDlg::RestoreRecovered(const RecoveredSong& recovered) {
   std::int32_t beats = 4, key = 0, measures = 8;
   std::unique_ptr<CSongData> song = CSongData::LoadOrCreate("", beats, key, measures);
   song->ResetSong();
-  DecodeScoreImage(*song, recovered.score.data(), recovered.score.size());
+  DecodeScoreBytes(*song, recovered.score.data(), recovered.score.size());
   if (song->m_beatsPerMeasure < kMinBeatsPerMeasure ||
       song->m_beatsPerMeasure > kMaxBeatsPerMeasure) {
     std::fputs("kumoito: the recovered song has no valid time; it is not opened\n", stderr);

@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "song/score_extension.h"
+#include "song/score_layout.h"
+
 namespace kumoito {
 
 // Layout, little-endian: magic (8), version (4), first-string value (4),
@@ -32,8 +35,9 @@ inline constexpr std::size_t kHeaderSize = 32;
 inline constexpr std::size_t kChecksumSize = 4;
 // Paths longer than this are no path a file system gives.
 inline constexpr std::size_t kMaxPathLength = 4096;
-// Far above the 94540 bytes of a score: a size field beyond it is damage.
-inline constexpr std::size_t kMaxScoreLength = 1 << 20;
+// A score's layout and the largest extension it may carry: a size field
+// beyond it is damage.
+inline constexpr std::size_t kMaxScoreLength = score_layout::kFileSize + kMaxScoreExtensionBytes;
 inline constexpr std::size_t kMaxFileSize =
     kHeaderSize + kMaxPathLength + kMaxScoreLength + kChecksumSize;
 }  // namespace recovery_layout

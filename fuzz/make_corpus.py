@@ -365,6 +365,28 @@ def preferences_file_inputs():
     write(t, "empty.ini", "")
 
 
+def extension(chunks, version=1):
+    body = b"".join(tag + struct.pack("<I", len(data)) + data for tag, data in chunks)
+    block = b"KMEX" + struct.pack("<HHI", version, 0, len(body)) + body
+    return block + struct.pack("<I", zlib.crc32(block))
+
+
+def score_extension_inputs():
+    t = "score_extension_fuzz"
+    notes = b"".join(struct.pack("<HBBBBBB", cell, 0, technique, finger, string, a, b)
+                     for cell, technique, finger, string, a, b in
+                     [(0, 1, 0, 0, 255, 255), (2, 2, 1, 0, 255, 255), (4, 5, 0, 2, 72, 255),
+                      (6, 7, 3, 3, 55, 79)])
+    measures = struct.pack("<HBBBB", 0, 1, 0, 0, 0) + struct.pack("<HBBBB", 1, 6, 3, 1, 0)
+    write(t, "every_chunk.bin", extension([(b"TUNE", bytes([1, 7, 9])), (b"STYL", b"\x02"),
+                                           (b"NOTE", notes), (b"MEAS", measures),
+                                           (b"ZZZZ", b"later")]))
+    write(t, "tuning_only.bin", extension([(b"TUNE", bytes([0, 0, 0]))]))
+    write(t, "empty.bin", extension([]))
+    write(t, "version2.bin", extension([(b"TUNE", bytes([0, 0, 0]))], version=2))
+    write(t, "bad_crc.bin", extension([(b"NOTE", notes)])[:-1] + b"\0")
+
+
 def zoom_file_inputs():
     t = "zoom_file_fuzz"
     write(t, "150.ini", "percent=150\n")
@@ -391,6 +413,7 @@ def main():
     practice_file_inputs()
     preferences_file_inputs()
     zoom_file_inputs()
+    score_extension_inputs()
 
 
 if __name__ == "__main__":

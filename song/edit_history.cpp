@@ -37,7 +37,7 @@ auto StateBlocks(Song& song) {
       Bytes(song.m_measureCount), Bytes(song.m_beatsPerMeasure), Bytes(song.m_headerWord),
       Bytes(song.m_keyIndex),     Bytes(song.m_freeText),        Bytes(song.m_beatMarkA),
       Bytes(song.m_beatMarkB),    Bytes(song.m_lowestPitch),     Bytes(song.m_highestPitch),
-      Bytes(song.m_keyName),      Bytes(song.m_extraTexts)};
+      Bytes(song.m_keyName),      Bytes(song.m_extraTexts),      Bytes(song.m_marks)};
 }
 
 void PutU32(std::vector<unsigned char>& out, std::uint32_t v) {
@@ -120,7 +120,7 @@ std::size_t SongStateSize() {
          sizeof(CSongData::m_freeText) + sizeof(CSongData::m_beatMarkA) +
          sizeof(CSongData::m_beatMarkB) + sizeof(CSongData::m_lowestPitch) +
          sizeof(CSongData::m_highestPitch) + sizeof(CSongData::m_keyName) +
-         sizeof(CSongData::m_extraTexts);
+         sizeof(CSongData::m_extraTexts) + sizeof(CSongData::m_marks);
 }
 
 void CaptureSongState(const CSongData& song, std::vector<unsigned char>& state) {

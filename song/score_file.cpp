@@ -8,9 +8,11 @@
 
 #include "common/bytes.h"
 #include "common/file_util.h"
+#include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
 #include "song/key_table.h"
+#include "song/score_extension.h"
 #include "song/score_layout.h"
 #include "song/song_data.h"
 
@@ -195,6 +197,30 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
   return true;
 }
 
+namespace {
+
+// The extension, when the bytes past the layout are one of ours; a damaged
+// one costs the marks, never the notes, and says so once.
+void ReadExtension(CSongData& song, const unsigned char* data, std::size_t size,
+                   std::string_view path) {
+  if (DecodeScoreExtension(song, data, size) == ExtensionRead::kIgnored) {
+    ShowMessageBox(std::string(kDamagedExtensionText) + (path.empty() ? "" : "\n") +
+                   std::string(path));
+  }
+}
+
+}  // namespace
+
+bool DecodeScoreBytes(CSongData& song, const unsigned char* data, std::size_t size) {
+  if (!DecodeScoreImage(song, data, size)) {
+    return false;
+  }
+  if (size > L::kFileSize) {
+    ReadExtension(song, data + L::kFileSize, size - L::kFileSize, {});
+  }
+  return true;
+}
+
 bool ReadScoreFile(CSongData& song, const std::string& path) {
   if (!FileExists(path)) {
     return false;
@@ -204,10 +230,22 @@ bool ReadScoreFile(CSongData& song, const std::string& path) {
     ReportGeneralError(kGeneFileSizeError, path);
     return false;
   }
-  // Bytes past the current layout are never used, so they are not read.
   std::vector<unsigned char> buffer(std::min(size, L::kFileSize), 0);
   ReadFileExact(path, buffer.data(), buffer.size());
-  return DecodeScoreImage(song, buffer.data(), size);
+  if (!DecodeScoreImage(song, buffer.data(), size)) {
+    return false;
+  }
+  // Past the layout, only an extension of ours is read, and only so far as
+  // one can reach: one byte more tells a block that is too large.
+  if (size > L::kFileSize) {
+    std::vector<unsigned char> tail(
+        std::min<std::size_t>(size - L::kFileSize, kMaxScoreExtensionBytes + 1));
+    std::error_code why;
+    if (const auto n = ReadFileAt(path, L::kFileSize, tail.data(), tail.size(), why)) {
+      ReadExtension(song, tail.data(), *n, path);
+    }
+  }
+  return true;
 }
 
 void BuildScoreImage(unsigned char* image, const CSongData& song, std::int16_t beatsPerMeasure,
@@ -245,6 +283,8 @@ std::vector<unsigned char> ScoreFileImage(const CSongData& song) {
   std::vector<unsigned char> image(L::kFileSize);
   BuildScoreImage(image.data(), *copy, copy->m_beatsPerMeasure, copy->m_keyIndex,
                   copy->m_headerWord);
+  const std::vector<unsigned char> extension = EncodeScoreExtension(*copy);
+  image.insert(image.end(), extension.begin(), extension.end());
   return image;
 }
 
@@ -255,6 +295,8 @@ bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIn
   song.PackExtraTexts();
   std::vector<unsigned char> image(L::kFileSize);
   BuildScoreImage(image.data(), song, beatsPerMeasure, keyIndex, headerWord);
+  const std::vector<unsigned char> extension = EncodeScoreExtension(song);
+  image.insert(image.end(), extension.begin(), extension.end());
   const bool written = WriteFileBytes(path.empty() ? song.m_filePath : path, image.data(),
                                       image.size(), WriteDurability::kDurable);
   song.ClearFreeLabels();

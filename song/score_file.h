@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kumoito {
@@ -23,15 +24,27 @@ bool ReadScoreFile(CSongData& song, const std::string& path);
 // current layout and is neither old size.
 bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t size);
 
+// DecodeScoreImage of a whole file's bytes, and the extension after the
+// layout (song/score_extension.h) when there is one. A damaged extension is
+// shown to the user once and leaves the song without marks.
+bool DecodeScoreBytes(CSongData& song, const unsigned char* data, std::size_t size);
+
+// The text shown when a score's extension cannot be read.
+inline constexpr std::string_view kDamagedExtensionText =
+    "この譜面ファイルの奏法・反復などの情報は壊れているため読み込めませんでした。音符はそのまま開き"
+    "ます。";
+
 // Fills image (94540 bytes) in the current layout.
 void BuildScoreImage(unsigned char* image, const CSongData& song, std::int16_t beatsPerMeasure,
                      std::int32_t keyIndex, std::uint16_t headerWord);
 
-// The bytes SaveScore would write for song with its own beats per measure,
+// The bytes SaveScore would write for song (the layout, then the extension
+// when the song needs one) with its own beats per measure,
 // key and header word, built from a copy so that the song is left as it is.
 std::vector<unsigned char> ScoreFileImage(const CSongData& song);
 
-// Normalizes and packs the song, writes it as 94540 bytes to path (or to the
+// Normalizes and packs the song, writes it as 94540 bytes (and the
+// extension when the song needs one) to path (or to the
 // song's own path when path is empty) and clears the packed fields again.
 // Returns false when the file could not be written (already reported).
 bool SaveScore(CSongData& song, std::int16_t beatsPerMeasure, std::int32_t keyIndex,

@@ -161,6 +161,12 @@ std::unique_ptr<CSongData> CSongData::CopyMeasures(const CSongData& source, std:
     song->m_beatMarkA[b] = source.m_beatMarkA[b];
     song->m_beatMarkB[b] = source.m_beatMarkB[b];
   }
+  std::copy_n(source.m_marks.notes.begin(), SongMarks::Slot(2 * beats, 0),
+              song->m_marks.notes.begin());
+  std::copy_n(source.m_marks.measures.begin(), song->m_measureCount,
+              song->m_marks.measures.begin());
+  song->m_marks.tuning = source.m_marks.tuning;
+  song->m_marks.style = source.m_marks.style;
   // The copy starts at the top of the song: nothing before it can be held.
   if (beats > 0 && song->m_cells[0].pitch[0] == SLOT_HOLD) {
     song->m_cells[0].pitch[0] = SLOT_REST;
@@ -188,6 +194,8 @@ void CSongData::ResetSong() {
   for (auto& text : m_extraTexts) {
     text.fill(0);
   }
+  m_marks.Clear();
+  m_foreignChunks.clear();
 }
 
 int CSongData::BeatCount() const {
@@ -235,6 +243,8 @@ void CSongData::InitEmptySong() {
   m_beatMarkA.fill(0);
   m_beatMarkB.fill(0);
   std::memset(m_freeText, 0, sizeof m_freeText);
+  m_marks.ClearCells(0, kMaxCells);
+  m_marks.ClearMeasures(0, kMarkMeasureCount);
 }
 
 void CSongData::SetMeasureCount(std::int32_t n) {
@@ -251,6 +261,9 @@ void CSongData::SetMeasureCount(std::int32_t n) {
     for (int c = 2 * oldBeats; c < 2 * newBeats; ++c) {
       InitCell(c);
     }
+    // New measures start bare, whatever marks the old ones there had.
+    m_marks.ClearCells(2 * oldBeats, 2 * newBeats);
+    m_marks.ClearMeasures(oldBeats / m_beatsPerMeasure, n);
   }
   m_measureCount = n;
 }
@@ -342,6 +355,31 @@ void CSongData::NormalizeCells() {
         p[s] = SLOT_HOLD;
       } else if (p[s] >= SLOT_REST) {
         last = p[s];
+      }
+    }
+  }
+  DropStrayMarks();
+}
+
+void CSongData::DropStrayMarks() {
+  for (int c = 0; c < kMaxCells; ++c) {
+    const NoteCell& cell = m_cells[static_cast<std::size_t>(c)];
+    for (int s = 0; s < kSlotsPerCell; ++s) {
+      NoteMarks& marks = m_marks.At(c, s);
+      const std::int32_t value = cell.pitch[s];
+      if (value == SLOT_REST && marks.technique == Technique::kKeshi) {
+        marks = NoteMarks{};
+        marks.technique = Technique::kKeshi;
+      } else if (value < 0) {
+        marks = NoteMarks{};
+      }
+      for (std::uint8_t& pitch : marks.together) {
+        if (pitch != kNoPitch && static_cast<std::int32_t>(pitch) == value) {
+          pitch = kNoPitch;
+        }
+      }
+      if (marks.together[0] == kNoPitch) {
+        std::swap(marks.together[0], marks.together[1]);
       }
     }
   }

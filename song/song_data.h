@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "song/marks.h"
 
 namespace kumoito {
 
@@ -68,6 +71,16 @@ struct SongInfo {
   char titleSub[31];
 };
 static_assert(sizeof(SongInfo) == 320);
+static_assert(kMarkCellCount == kMaxCells && kMarkSlotsPerCell == kSlotsPerCell &&
+              kMarkMeasureCount == kMaxBeats / kMinBeatsPerMeasure);
+
+// A chunk of the score file's extension that this program does not know,
+// carried through load and save as it came.
+struct ForeignChunk {
+  std::uint32_t tag = 0;
+  std::string bytes;
+  friend bool operator==(const ForeignChunk&, const ForeignChunk&) = default;
+};
 
 class CSongData final {
  public:
@@ -108,6 +121,9 @@ class CSongData final {
   void ClearFreeLabels();
   void CollapseBlanks();
   void NormalizeAdd9();
+  // Removes the marks no note carries: those on holds and unused slots, and
+  // on rests all but ケシ; a together pitch equal to the note's own.
+  void DropStrayMarks();
   void SetKeyName(int key);
   void FillNewBeatChords(std::int32_t oldBeatCount, std::int32_t newBeatCount);
 
@@ -141,6 +157,8 @@ class CSongData final {
   // LoadOrCreate read the song from m_filePath (rather than making a new one).
   bool m_readFromFile = false;
   std::array<std::array<char, kExtraTextSize>, kExtraTextCount> m_extraTexts;
+  SongMarks m_marks;
+  std::vector<ForeignChunk> m_foreignChunks;
 
  private:
   CSongData();
