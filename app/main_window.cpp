@@ -446,6 +446,7 @@ bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
     case OutputFormat::kWav:
       return midi::ExportPerformanceWav(*m_song, path, why);
     case OutputFormat::kScore:
+      StoreTabTuning();
       return WriteBatchScore(*m_song, path);
   }
   return false;
@@ -510,6 +511,13 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   m_history.Clear();
   m_song = std::move(read);
 
+  // A tab saved with its tuning opens in it, so that its numbers are the
+  // ones it was written with; in a conversion only where the key is left
+  // to the program, and then only what it would choose (key and tuning).
+  if (!given && !foreign && m_song->m_marks.tuning.stored && (automatic || !m_batch)) {
+    ApplyStoredTuning(m_song->m_marks.tuning, !m_batch);
+    automatic = false;
+  }
   // Fitting the key below keeps only the major row; the list says the
   // minor key the song was written in.
   const bool minor = kKeyTable[ValidKeyIndex(m_song->m_keyIndex)].minor == 1;
@@ -611,8 +619,48 @@ bool CKumoitoDlg::ConfirmCloseSong() {
   return false;
 }
 
+void CKumoitoDlg::ApplyStoredTuning(const TabTuning& stored, bool firstStringToo) {
+  if (firstStringToo) {
+    SelectFirstStringValue(stored.firstString);
+  }
+  m_settings.tuning = ValidTuningIndex(stored.tuning);
+  m_face.SelectCombo(kTuningCombo, m_settings.tuning);
+  m_settings.key = ValidMajorKeyIndex(stored.key);
+  m_face.SelectCombo(kKeyCombo, m_settings.key);
+}
+
+void CKumoitoDlg::SelectFirstStringValue(std::int32_t value) {
+  for (int i = 0; i < kFirstStringCount; ++i) {
+    if (kFirstStringList[i].value == value) {
+      m_settings.firstStringValue = value;
+      m_face.SelectCombo(kFirstStringCombo, i);
+    }
+  }
+}
+
+void CKumoitoDlg::StoreTabTuning() {
+  if (m_song) {
+    m_song->m_marks.tuning =
+        TabTuning{1, static_cast<std::uint8_t>(ValidTuningIndex(m_settings.tuning)),
+                  static_cast<std::uint8_t>(ValidFirstStringValue(m_settings.firstStringValue)),
+                  static_cast<std::uint8_t>(ValidMajorKeyIndex(m_settings.key))};
+  }
+}
+
+void CKumoitoDlg::FollowStoredTuning() {
+  // A song that keeps the tuning it was saved in keeps the one now shown: a
+  // change of the lists is then a change of the song.
+  if (m_song && m_song->m_marks.tuning.stored) {
+    StoreTabTuning();
+    UpdateCaption();
+  }
+}
+
 bool CKumoitoDlg::SaveSong() {
   const std::optional<std::string> path = m_face.AskSaveScorePath();
+  if (m_song && path && !path->empty()) {
+    StoreTabTuning();
+  }
   if (!m_song || !path || path->empty() ||
       !SaveScore(*m_song, m_song->m_beatsPerMeasure, m_song->m_keyIndex, *path,
                  m_song->m_headerWord)) {
@@ -713,12 +761,7 @@ void CKumoitoDlg::RestoreRecovered(const RecoveredSong& recovered) {
   song->m_filePath = recovered.sourcePath;
   // The strings and key it was shown with: the settings of a window that
   // ended abnormally were never written.
-  for (int i = 0; i < kFirstStringCount; ++i) {
-    if (kFirstStringList[i].value == recovered.firstStringValue) {
-      m_settings.firstStringValue = recovered.firstStringValue;
-      m_face.SelectCombo(kFirstStringCombo, i);
-    }
-  }
+  SelectFirstStringValue(recovered.firstStringValue);
   m_settings.tuning = ValidTuningIndex(recovered.tuning);
   m_face.SelectCombo(kTuningCombo, m_settings.tuning);
   m_settings.key = ValidMajorKeyIndex(recovered.key);
@@ -764,6 +807,7 @@ void CKumoitoDlg::OnFirstStringChanged(int index) {
     // The octave fitting moves the notes: undoable with the choice.
     m_history.BeginEdit(*m_song, "一の糸の変更", before);
     FitOctave(*m_song, m_basePitch);
+    FollowStoredTuning();
     m_history.CommitEdit(*m_song, OwnerState());
     UpdateCaption();
   }
@@ -781,6 +825,7 @@ void CKumoitoDlg::OnTuningChanged(int index) {
   }
   m_settings.tuning = index;
   m_tuning = index;
+  FollowStoredTuning();
   RebuildOpenStrings();
   if (m_inputTool) {
     m_inputTool->SetStringState(m_basePitch, m_tuning);
@@ -797,6 +842,7 @@ void CKumoitoDlg::OnKeyChanged(int index) {
   m_settings.key = index;
   ChangeKey(*m_song, oldKey, index);
   FitOctave(*m_song, m_basePitch);
+  FollowStoredTuning();
   m_history.CommitEdit(*m_song, OwnerState());
   UpdateCaption();
   if (m_inputTool) {

@@ -222,6 +222,13 @@ class CKumoitoDlg {
   // mustRead: a score that cannot be read is refused (OpenRefused) rather
   // than replaced by a new empty song.
   void OpenScore(const std::string& path, bool automatic, bool mustRead = false);
+  // The lists and settings take the tuning a score was saved in; the first
+  // string only when asked (a conversion takes it from its command line).
+  void ApplyStoredTuning(const TabTuning& stored, bool firstStringToo);
+  void SelectFirstStringValue(std::int32_t value);
+  // The song records the tuning now chosen, as a save by the user does.
+  void StoreTabTuning();
+  void FollowStoredTuning();
   // A file named at start (the file manager's "open with"): a score opens
   // as the open command opens it; a file that cannot be read, or of a type
   // the window cannot open, is said in a message box and the current song

@@ -355,7 +355,8 @@ TEST_F(MainWindowTest, SaveExportSettingsInfoHelpAboutQuit) {
   m_face.exportReply = m_startup.Path("page.bmp");
   logic->RunCommand(kCommandSave);
   logic->RunCommand(kCommandExport);
-  EXPECT_EQ(ReadFile(m_startup.Path("saved.mwd")).size(), 94540u);
+  // The layout, and the extension with the tuning a save records.
+  EXPECT_GT(ReadFile(m_startup.Path("saved.mwd")).size(), 94540u);
   EXPECT_EQ(ReadFile(m_startup.Path("page.bmp")).size(), 54u + 1536 * (2 * 100 + 40));
   logic->RunCommand(kCommandSettings);  // cancelled: nothing changes
   EXPECT_TRUE(m_face.settingsShown.has_value());
@@ -694,6 +695,53 @@ TEST_F(MainWindowTest, BatchConvertsAndKeepsValidSettings) {
   EXPECT_LE(settings[4], 2);
   EXPECT_LE(settings[20], 11);
   EXPECT_EQ(settings[23], 0);
+}
+
+// A tab copied from a teacher shows the same numbers when reopened: a save
+// records the tuning, an open restores it, a conversion takes what it would
+// otherwise choose itself from it.
+TEST_F(MainWindowTest, ASavedTabReopensInItsTuning) {
+  const auto storedTuning = [](const std::string& path) {
+    std::int32_t beats = 4, key = 0, measures = 8;
+    return CSongData::LoadOrCreate(path, beats, key, measures)->m_marks.tuning;
+  };
+  const std::string plain = WriteSong(8, "plain.mwd", 60);
+  EXPECT_FALSE(storedTuning(plain).stored);
+  {
+    auto logic = Start();
+    logic->OpenScore(plain, false);
+    logic->OnTuningChanged(2);
+    EXPECT_FALSE(logic->HasUnsavedChanges()) << "a song without a stored tuning is not changed";
+    logic->OnFirstStringChanged(4);  // "A", value 9
+    logic->OnKeyChanged(3);
+    m_face.saveReply = m_startup.Path("tab.mwd");
+    logic->RunCommand(kCommandSave);
+    EXPECT_EQ(storedTuning(*m_face.saveReply), (TabTuning{1, 2, 9, 3}));
+
+    logic->OnTuningChanged(0);
+    logic->OnFirstStringChanged(0);
+    logic->OnKeyChanged(0);
+    logic->OpenUserFile(*m_face.saveReply);
+    EXPECT_EQ(logic->Settings().tuning, 2);
+    EXPECT_EQ(logic->Settings().firstStringValue, 9);
+    EXPECT_EQ(logic->Settings().key, 3);
+    EXPECT_EQ(m_face.selection[kTuningCombo], 2);
+    EXPECT_EQ(m_face.selection[kFirstStringCombo], 4);
+    EXPECT_EQ(m_face.selection[kKeyCombo], 3);
+    EXPECT_FALSE(logic->HasUnsavedChanges());
+    logic->OnTuningChanged(1);
+    EXPECT_TRUE(logic->HasUnsavedChanges()) << "the tab's tuning is part of it";
+    logic->Destroy();
+  }
+  const std::string tab = m_startup.Path("tab.mwd");
+  const std::string out = m_startup.Path("out.mwd");
+  Start("\"" + tab + "\" \"" + out + "\" 0 hon -1");
+  ASSERT_EQ(m_result, CKumoitoDlg::StartResult::kBatchDone);
+  EXPECT_EQ(storedTuning(out), (TabTuning{1, 2, 0, 3}))
+      << "key and tuning kept, first string given";
+  Start("\"" + tab + "\" \"" + out + "\" 0 hon 5");
+  ASSERT_EQ(m_result, CKumoitoDlg::StartResult::kBatchDone);
+  EXPECT_EQ(storedTuning(out), (TabTuning{1, 0, 0, 5})) << "explicit tokens win";
 }
 
 TEST_F(MainWindowTest, SettingsDialogChoicesAreAppliedAndKeptInTheirOwnFile) {
