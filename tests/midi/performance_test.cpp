@@ -1,7 +1,9 @@
 #include "midi/performance.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,6 +139,72 @@ TEST_F(PerformanceTest, ReadBackHasFortyTickNotesOnTheSlotGrid) {
   // Slots: cell 0 -> 0,1,2; cell 1 -> 3,4,5; cell 2 -> 6,7,8.
   EXPECT_EQ(pitches, (V{64, 65, 67, 69, 71}));
   EXPECT_EQ(starts, (std::vector<std::int64_t>{160, 480, 960, 1120, 1280}));
+}
+
+// Each technique as the performance plays it, read back from the file.
+TEST_F(PerformanceTest, MarksAreHeardAsVelocitiesBendsChordsAndDamping) {
+  auto song = EmptySong(2);
+  const struct {
+    int cell;
+    std::int32_t pitch;
+    Technique technique;
+  } notes[] = {
+      {0, 60, Technique::kSukui}, {1, 62, Technique::kHajiki},       {2, 64, Technique::kUchi},
+      {3, 65, Technique::kOshi},  {4, 67, Technique::kSuriUp},       {5, 69, Technique::kNone},
+      {6, 70, Technique::kKeshi}, {7, SLOT_REST, Technique::kKeshi}, {8, 72, Technique::kNone}};
+  for (const auto& n : notes) {
+    SetSlots(*song, n.cell, n.pitch, SLOT_HOLD);
+    song->m_marks.At(n.cell, 0).technique = n.technique;
+  }
+  song->m_marks.At(8, 0).together = {76, 79};
+  MidiSequence s = BuildAndRead(*song, 120);
+  const auto times = AbsoluteTimes(*s.track);
+  std::map<std::int32_t, std::pair<std::int64_t, std::int32_t>> byPitch;
+  std::vector<std::pair<std::int64_t, std::int32_t>> bends;  // (tick, 14-bit value)
+  std::vector<std::int64_t> damped;
+  for (std::size_t i = 0; i < s.track->events.size(); ++i) {
+    const MidiEvent& e = *s.track->events[i];
+    if (e.kind == EV_NOTE) {
+      byPitch[e.note] = {times[i], e.velocity};
+    } else if (e.kind == EV_PITCH_BEND) {
+      bends.push_back({times[i], e.value << 7 | e.note});
+    } else if (e.kind == EV_CONTROL && e.subtype == 120) {
+      damped.push_back(times[i]);
+    }
+  }
+  const std::int64_t cell = 480;
+  EXPECT_EQ(byPitch[60], (std::pair<std::int64_t, std::int32_t>{0, 46}));  // スクイ: softer
+  EXPECT_EQ(byPitch[62].second, 42);                                       // ハジキ
+  EXPECT_EQ(byPitch[64].second, 30);                                       // ウチ: no stroke
+  EXPECT_EQ(byPitch[65].second, 64);                                       // オシ: a stroke
+  EXPECT_EQ(byPitch[69].second, 24) << "the note a slide arrives at is not struck again";
+  EXPECT_EQ(byPitch[72], (std::pair<std::int64_t, std::int32_t>{8 * cell, 64}));
+  EXPECT_EQ(byPitch[76], byPitch[72]) << "a three-string note sounds all its pitches at once";
+  EXPECT_EQ(byPitch[79], byPitch[72]);
+  // ケシ damps its own note half a slot on, and at once on a rest.
+  EXPECT_EQ(damped, (std::vector<std::int64_t>{6 * cell + 80, 7 * cell}));
+
+  // オシ rises to a semitone within its own cell and is back at the centre
+  // before the next stroke; スリ glides the whole 2 semitones to the next
+  // note and is back at the centre just before it.
+  const auto bendAt = [&](std::int64_t from, std::int64_t to) {
+    std::vector<std::int32_t> values;
+    for (const auto& [tick, value] : bends) {
+      if (tick >= from && tick < to)
+        values.push_back(value);
+    }
+    return values;
+  };
+  const std::vector<std::int32_t> oshi = bendAt(3 * cell, 4 * cell);
+  ASSERT_FALSE(oshi.empty());
+  EXPECT_TRUE(std::is_sorted(oshi.begin(), oshi.end() - 1));
+  EXPECT_EQ(*std::max_element(oshi.begin(), oshi.end()), 8192 + 683);
+  EXPECT_EQ(oshi.back(), 8192);
+  const std::vector<std::int32_t> suri = bendAt(4 * cell, 5 * cell);
+  ASSERT_GE(suri.size(), 2u);
+  EXPECT_EQ(*std::max_element(suri.begin(), suri.end()), 8192 + 1365);
+  EXPECT_EQ(suri.back(), 8192);
+  EXPECT_TRUE(bendAt(5 * cell, 16 * cell).empty());
 }
 
 TEST_F(PerformanceTest, WholeNoteThenRestIsOneNote) {
