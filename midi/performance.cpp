@@ -245,9 +245,9 @@ MidiSequence BuildPerformanceSequence(std::int32_t tempo, const CSongData& song)
   std::vector<PlayedSlot> slots;
   const int cellsPerMeasure = 2 * song.m_beatsPerMeasure;
   const int cellCount = song.CellCount();
-  for (int m = 0; m < song.m_measureCount; ++m) {
+  for (const PlayedMeasure& played : PlayOrder(song)) {
     for (int h = 0; h < cellsPerMeasure; ++h) {
-      const int cell = h + cellsPerMeasure * m;
+      const int cell = h + cellsPerMeasure * played.source;
       if (cell < 0 || cell >= cellCount) {
         continue;  // a header that promises more than the song holds
       }
@@ -282,6 +282,31 @@ MidiSequence BuildPerformanceSequence(std::int32_t tempo, const CSongData& song)
 }
 
 }  // namespace
+
+PerformanceMap::PerformanceMap(const CSongData& song)
+    : m_order(PlayOrder(song)),
+      m_slotsPerMeasure(static_cast<std::int64_t>(song.m_beatsPerMeasure) * 2 * kSlotsPerCell) {}
+
+std::int64_t PerformanceMap::SongSlot(std::int64_t performanceSlot) const {
+  if (performanceSlot < 0 || m_slotsPerMeasure <= 0) {
+    return -1;
+  }
+  const std::int64_t pass = performanceSlot / m_slotsPerMeasure;
+  if (pass >= static_cast<std::int64_t>(m_order.size())) {
+    return -1;
+  }
+  return m_order[static_cast<std::size_t>(pass)].shown * m_slotsPerMeasure +
+         performanceSlot % m_slotsPerMeasure;
+}
+
+int PerformanceMap::FirstPass(int measure, int from) const {
+  for (int i = std::max(from, 0); i < PlayedCount(); ++i) {
+    if (m_order[static_cast<std::size_t>(i)].shown == measure) {
+      return i;
+    }
+  }
+  return -1;
+}
 
 bool BuildPerformance(const std::string& path, std::int32_t tempo, const CSongData& song) {
   MidiSequence sequence = BuildPerformanceSequence(tempo, song);

@@ -65,19 +65,30 @@ PlayOptions PracticeOptions(const CSongData& song, const PracticeSettings& pract
   const std::int64_t beats = std::max<std::int64_t>(song.m_beatsPerMeasure, 1);
   const std::int64_t measureTicks = beats * kPlayerDivision;
   const int lastMeasure = std::max(song.m_measureCount, 1);
+  // Measures of the score name their first pass in the performance, which
+  // plays repeats unfolded; a loop ends with the first pass of its last
+  // measure from there on.
+  const PerformanceMap map(song);
+  const int played = map.PlayedCount() > 0 ? map.PlayedCount() : lastMeasure;
+  const auto pass = [&map](int measure, int from) {
+    const int found = map.FirstPass(measure, from);
+    return found >= 0 ? found : measure;
+  };
   if (practice.loop) {
     const int first = std::clamp(practice.loopFirstMeasure, 1, lastMeasure);
     const int last = std::clamp(practice.loopLastMeasure, first, lastMeasure);
-    o.startTick = (first - 1) * measureTicks;
-    o.loopEndTick = last * measureTicks;
+    const int firstPass = pass(first - 1, 0);
+    const int lastPass = std::max(pass(last - 1, firstPass), firstPass);
+    o.startTick = firstPass * measureTicks;
+    o.loopEndTick = (lastPass + 1) * measureTicks;
   } else {
     // Two beat positions to a half-beat cell of three slots, as the tool
     // writes them.
     const int measure = std::clamp(startMeasure, 1, lastMeasure);
     const int beat = std::clamp(startBeat, 1, 16);
-    const std::int64_t cell = (measure - 1) * beats * 2 + (beat - 1) / 2;
+    const std::int64_t cell = pass(measure - 1, 0) * beats * 2 + (beat - 1) / 2;
     o.startTick =
-        std::min((cell * kSlotsPerCell + (beat - 1) % 2) * kSlotTicks, lastMeasure * measureTicks);
+        std::min((cell * kSlotsPerCell + (beat - 1) % 2) * kSlotTicks, played * measureTicks);
   }
   if (practice.countIn) {
     o.countInBeats = static_cast<std::int32_t>(beats);
@@ -106,7 +117,9 @@ void PlaybackController::OnCursor(std::uint64_t generation, std::int64_t slot) {
   m_callbacks.post(
       [this, alive, generation, slot] {
         if (auto a = alive.lock(); a && *a && generation == m_generation && m_playing) {
-          m_callbacks.cursor(slot);
+          // The performance plays repeats unfolded; the cursor shows the
+          // score's slot of the pass that sounds.
+          m_callbacks.cursor(m_map ? m_map->SongSlot(slot) : slot);
         }
       },
       std::chrono::milliseconds(0));
@@ -156,6 +169,7 @@ void PlaybackController::Start(const CSongData& song, const PlayOptions& options
     }
   }
   m_playing = true;
+  m_map = std::make_unique<PerformanceMap>(song);
   if (m_callbacks.setCaption) {
     m_callbacks.setCaption(kStopCaption);
   }

@@ -58,6 +58,8 @@ struct PracticeSettings {
 PlayOptions PracticeOptions(const CSongData& song, const PracticeSettings& practice,
                             int startMeasure, int startBeat);
 
+class PerformanceMap;
+
 class PlaybackController {
  public:
   struct Callbacks {
@@ -124,6 +126,7 @@ class PlaybackController {
   bool m_playing = false;
   MidiOut m_idleOut;
   std::shared_ptr<MidiSequence> m_performance;  // the one playing; GUI thread
+  std::unique_ptr<PerformanceMap> m_map;        // of the last start; GUI thread
   // Counts playbacks, so an end notice of an earlier one is ignored.
   std::atomic<std::uint64_t> m_generation{0};
   std::atomic<std::int32_t> m_speed{100};  // of the next start

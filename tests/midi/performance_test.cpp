@@ -207,6 +207,41 @@ TEST_F(PerformanceTest, MarksAreHeardAsVelocitiesBendsChordsAndDamping) {
   EXPECT_TRUE(bendAt(5 * cell, 16 * cell).empty());
 }
 
+// Repeats are played unfolded, a measure-repeat sign plays the measure
+// before it, and the map leads every slot of the performance back to the
+// measure of the score the cursor shows.
+TEST_F(PerformanceTest, RepeatsAreUnfoldedAndMappedBackToTheScore) {
+  auto song = EmptySong(3);
+  for (int m = 0; m < 3; ++m) {
+    SetSlots(*song, 8 * m, 60 + 2 * m, SLOT_HOLD);
+  }
+  song->m_marks.measures[1].flags = kRepeatEnd;      // 0 1 0 1 2
+  song->m_marks.measures[2].flags = kMeasureRepeat;  // 2 plays 1 again
+  MidiSequence s = BuildAndRead(*song, 120);
+  const auto times = AbsoluteTimes(*s.track);
+  std::vector<std::int32_t> pitches;
+  std::vector<std::int64_t> starts;
+  for (std::size_t i = 0; i < s.track->events.size(); ++i) {
+    if (s.track->events[i]->kind == EV_NOTE) {
+      pitches.push_back(s.track->events[i]->note);
+      starts.push_back(times[i]);
+    }
+  }
+  const std::int64_t measure = 4 * 960;
+  EXPECT_EQ(pitches, (V{60, 62, 60, 62, 62}));
+  EXPECT_EQ(starts, (std::vector<std::int64_t>{0, measure, 2 * measure, 3 * measure, 4 * measure}));
+
+  const PerformanceMap map(*song);
+  const std::int64_t slots = 4 * 2 * 3;  // slots of a 4/4 measure
+  EXPECT_EQ(map.SongSlot(5), 5);
+  EXPECT_EQ(map.SongSlot(2 * slots + 7), 7) << "the second pass shows measure 1 again";
+  EXPECT_EQ(map.SongSlot(4 * slots + 1), 2 * slots + 1) << "the repeat sign's own measure";
+  EXPECT_EQ(map.SongSlot(5 * slots), -1);
+  EXPECT_EQ(map.FirstPass(1), 1);
+  EXPECT_EQ(map.FirstPass(1, 2), 3);
+  EXPECT_EQ(map.FirstPass(0, 3), -1);
+}
+
 TEST_F(PerformanceTest, WholeNoteThenRestIsOneNote) {
   auto song = EmptySong(2);
   SetSlots(*song, 0, 60, SLOT_HOLD);

@@ -360,6 +360,28 @@ TEST(PracticeOptions, StartLoopAndCountInInPlayerTicks) {
   EXPECT_EQ(PracticeOptions(*song, practice, 1, 1).loopEndTick, 5 * 384);
 }
 
+// With repeats unfolded, a measure of the score starts at its first pass,
+// and a loop runs from there to the first pass of its last measure.
+TEST(PracticeOptions, MeasuresNameTheirFirstPassThroughRepeats) {
+  auto song = SongOf(6);
+  song->m_marks.measures[1].flags = kRepeatStart;
+  song->m_marks.measures[2].flags = kRepeatEnd;  // plays 0 1 2 1 2 3 4 5
+  PracticeSettings practice;
+  EXPECT_EQ(PracticeOptions(*song, practice, 4, 1).startTick, 5 * 384);
+  EXPECT_EQ(PracticeOptions(*song, practice, 99, 1).startTick, 7 * 384);
+  practice.loop = true;
+  practice.loopFirstMeasure = 4;
+  practice.loopLastMeasure = 5;
+  PlayOptions o = PracticeOptions(*song, practice, 1, 1);
+  EXPECT_EQ(o.startTick, 5 * 384);
+  EXPECT_EQ(o.loopEndTick, 7 * 384);
+  practice.loopFirstMeasure = 2;
+  practice.loopLastMeasure = 3;
+  o = PracticeOptions(*song, practice, 1, 1);
+  EXPECT_EQ(o.startTick, 384);
+  EXPECT_EQ(o.loopEndTick, 3 * 384);
+}
+
 TEST_F(ControllerTest, PracticeCursorIsPostedAndClearedAtTheStop) {
   std::vector<std::int64_t> cursor;
   m_controller.reset();
