@@ -385,7 +385,7 @@
     </message>
     <message>
         <source>小節数</source>
-        <translation>Measures</translation>
+        <translation>Bars</translation>
     </message>
     <message>
         <source>小節 %1 の音</source>
@@ -445,7 +445,7 @@
     </message>
     <message>
         <source>小節</source>
-        <translation>Measure</translation>
+        <translation>Bar</translation>
     </message>
     <message>
         <source>拍</source>

@@ -26,11 +26,22 @@
 #include "common/report.h"
 #include "common/sjis.h"
 #include "input/input_tool.h"
+#include "input/qt/input_tool_window.h"
 #include "midi/playback_controller.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
 namespace {
+
+// Each label of dialog, with whether its text fits the label.
+std::vector<std::pair<QString, bool>> LabelsOf(const QWidget& dialog) {
+  std::vector<std::pair<QString, bool>> labels;
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    labels.emplace_back(label->text(), label->fontMetrics().horizontalAdvance(label->text()) <=
+                                           label->contentsRect().width());
+  }
+  return labels;
+}
 
 // Sets one environment variable for the scope, as it was afterwards.
 class ScopedEnvironment {
@@ -266,6 +277,41 @@ TEST_F(EnglishWindowTest, TheSettingsDialogAndTheHelpSpeakEnglish) {
   EXPECT_TRUE(help->toPlainText().startsWith("The help was not found"));
   EXPECT_TRUE(help->toPlainText().contains("help/en.htm"));
   help->close();
+}
+
+TEST_F(EnglishWindowTest, TheInputToolAndTheSongInformationFitTheirEnglish) {
+  Open();
+  auto* tool = m_window->findChild<InputToolWindow*>();
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->windowTitle(), "Input");
+  const auto toolLabels = LabelsOf(*tool);
+  ASSERT_EQ(toolLabels.size(), 7u);
+  for (const auto& [text, fits] : toolLabels) {
+    EXPECT_TRUE(fits) << text.toStdString();
+  }
+  auto* type = tool->findChild<QComboBox*>(QString::number(kIdcInputType));
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(type->itemText(0), "Pluck");
+  auto* value = tool->findChild<QComboBox*>(QString::number(kIdcInputNoteValue));
+  EXPECT_EQ(value->itemText(3), "(4) quarter");
+  EXPECT_EQ(value->itemText(4), "(5)");
+
+  QString title;
+  std::vector<std::pair<QString, bool>> infoLabels;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle();
+    infoLabels = LabelsOf(*dialog);
+    QMetaObject::invokeMethod(dialog, "reject");
+  });
+  m_window->Logic().RunCommand(kCommandSongInfo);
+  EXPECT_EQ(title, "Song information");
+  ASSERT_EQ(infoLabels.size(), 3u);
+  EXPECT_EQ(infoLabels[0].first, "Title");
+  for (const auto& [text, fits] : infoLabels) {
+    EXPECT_TRUE(fits) << text.toStdString();
+  }
 }
 
 TEST(UiLanguageInstall, JapaneseLeavesTheTextsAsWrittenAndEnglishWithoutItsFileFails) {
