@@ -99,5 +99,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kumoito: cannot open the window: %s\n", why.c_str());
     return 1;
   }
+  options.language = WindowLanguage(options.dataFolder, ProcessEnvironment);
   return run(kWindowModuleAbi, argc, argv, options);
 }

@@ -15,6 +15,7 @@
 #include "common/file_util.h"
 #include "common/message_box.h"
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
 #include "midi/midi_out.h"
@@ -36,17 +37,18 @@ namespace {
 constexpr const char* kScratchScore = "temp.mwd";
 constexpr const char* kLibraryFolder = "Archive";
 constexpr const char* kHelpIndex = "help/index.htm";
+constexpr const char* kEnglishHelpIndex = "help/en.htm";
 // Shown the first time Play finds no output, after the output's own reason.
-constexpr const char* kNoSoundTitle = "音を出せません。";
-constexpr const char* kNoSoundAdvice =
+constexpr const char* kNoSoundTitle = Ui::Mark("音を出せません。");
+constexpr const char* kNoSoundAdvice = Ui::Mark(
     "音の出ない機械では KUMOITO_MIDI_OUT=wav:/tmp/play.wav として起動すると、"
-    "演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。";
+    "演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。");
 // The practice row's reminder on every later silent playback.
-constexpr const char* kNoSoundNote = "音を出せません（ヘルプ「音が出ないとき」）";
+constexpr const char* kNoSoundNote = Ui::Mark("音を出せません（ヘルプ「音が出ないとき」）");
 // A start file that is not there, or that the window cannot open.
-constexpr const char* kStartFileMissing = "ファイルが開けませんでした。";
-constexpr const char* kStartFileUnsupported =
-    "このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。";
+constexpr const char* kStartFileMissing = Ui::Mark("ファイルが開けませんでした。");
+constexpr const char* kStartFileUnsupported = Ui::Mark(
+    "このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。");
 // Within two seconds of a change, the recovery file holds it.
 constexpr std::chrono::milliseconds kRecoveryCheckPeriod(1000);
 
@@ -59,7 +61,7 @@ const FirstStringEntry& FirstStringEntryOf(std::int32_t value) {
   return kFirstStringList[0];  // a batch run's -1 plays as the first row
 }
 
-std::string Cp932(const char* utf8) {
+std::string Cp932(const std::string& utf8) {
   return Utf8ToCp932(utf8).value_or("");
 }
 
@@ -129,17 +131,17 @@ StartFileType StartFileTypeOf(std::string_view path) {
 }
 
 const std::array<ButtonLayout, kButtonCount> kMainButtons = {{
-    {1000, "   終  了", kCommandQuit, {960, 622, 1048, 652}, true},
-    {1001, "   読　込", kCommandOpen, {560, 622, 648, 652}, true},
-    {1007, "   保　存", kCommandSave, {460, 622, 548, 652}, true},
-    {1002, "   ﾗｲﾌﾞﾗﾘ", kCommandLibrary, {660, 622, 748, 652}, true},
-    {1003, "   再　生", kCommandPlay, {660, 652, 748, 682}, true},
-    {1004, "   出　力", kCommandExport, {860, 622, 948, 652}, true},
-    {1005, "   新　規", kCommandNew, {460, 622, 548, 652}, false},
-    {1006, "  入力ﾂｰﾙ", kCommandInputTool, {560, 652, 648, 682}, false},
-    {1008, "   設　定", kCommandSettings, {460, 652, 548, 682}, true},
-    {1009, "   曲情報", kCommandSongInfo, {360, 652, 448, 682}, true},
-    {1010, "   ヘルプ", kCommandHelp, {960, 652, 1048, 682}, true},
+    {1000, Ui::Mark("   終  了"), kCommandQuit, {960, 622, 1048, 652}, true},
+    {1001, Ui::Mark("   読　込"), kCommandOpen, {560, 622, 648, 652}, true},
+    {1007, Ui::Mark("   保　存"), kCommandSave, {460, 622, 548, 652}, true},
+    {1002, Ui::Mark("   ﾗｲﾌﾞﾗﾘ"), kCommandLibrary, {660, 622, 748, 652}, true},
+    {1003, Ui::Mark("   再　生"), kCommandPlay, {660, 652, 748, 682}, true},
+    {1004, Ui::Mark("   出　力"), kCommandExport, {860, 622, 948, 652}, true},
+    {1005, Ui::Mark("   新　規"), kCommandNew, {460, 622, 548, 652}, false},
+    {1006, Ui::Mark("  入力ﾂｰﾙ"), kCommandInputTool, {560, 652, 648, 682}, false},
+    {1008, Ui::Mark("   設　定"), kCommandSettings, {460, 652, 548, 682}, true},
+    {1009, Ui::Mark("   曲情報"), kCommandSongInfo, {360, 652, 448, 682}, true},
+    {1010, Ui::Mark("   ヘルプ"), kCommandHelp, {960, 652, 1048, 682}, true},
 }};
 
 CKumoitoDlg::CKumoitoDlg(MainWindowFace& face, Options options)
@@ -180,7 +182,7 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
             [this](std::string_view why) { OnNoSound(why); },
             [this](std::int64_t slot) { OnCursor(slot); },
             [](const std::string& path, std::string_view why) {
-              ShowMessageBox(std::string(kOutputFailed) + "\n" + path + "\n" + std::string(why));
+              ShowMessageBox(Ui::Translate(kOutputFailed) + "\n" + path + "\n" + std::string(why));
             }});
     m_playback->ResetMidiOut();
   }
@@ -251,7 +253,7 @@ void CKumoitoDlg::OpenStartFile(const std::string& path) {
   if (!FileExists(path)) {
     std::fprintf(stderr, "kumoito: cannot open \"%s\": %s\n", path.c_str(),
                  ScoreReadProblem(path).c_str());
-    ShowMessageBox(std::string(kStartFileMissing) + "\n" + path);
+    ShowMessageBox(Ui::Translate(kStartFileMissing) + "\n" + path);
     return;
   }
   std::optional<bool> automatic;
@@ -272,7 +274,7 @@ void CKumoitoDlg::OpenStartFile(const std::string& path) {
       break;
   }
   if (!automatic) {
-    ShowMessageBox(std::string(kStartFileUnsupported) + "\n" + path);
+    ShowMessageBox(Ui::Translate(kStartFileUnsupported) + "\n" + path);
     return;
   }
   if (ConfirmCloseSong()) {
@@ -286,10 +288,10 @@ void CKumoitoDlg::CreateButtons() {
     const ButtonLayout& button = kMainButtons[i];
     COffScreenControl& control = m_buttonControls[i];
     if (i == 0) {
-      m_buttons.CreateButtonGroup(control, button.rect, Cp932(button.caption), kNormalFaceId,
-                                  kPressedFaceId, -1, click, [](int) {});
+      m_buttons.CreateButtonGroup(control, button.rect, Cp932(Ui::Translate(button.caption)),
+                                  kNormalFaceId, kPressedFaceId, -1, click, [](int) {});
     } else {
-      m_buttons.AddButton(control, button.rect, Cp932(button.caption), kNormalFaceId,
+      m_buttons.AddButton(control, button.rect, Cp932(Ui::Translate(button.caption)), kNormalFaceId,
                           kPressedFaceId, -1);
     }
     control.m_id = button.command;
@@ -315,7 +317,7 @@ void CKumoitoDlg::CreateCells() {
 void CKumoitoDlg::FillCombos() {
   std::vector<std::string> items;
   for (const TuningEntry& t : kTuningTable) {
-    items.emplace_back(t.name);
+    items.push_back(Ui::Translate(t.name));
   }
   m_face.FillCombo(kTuningCombo, items);
   m_face.SelectCombo(kTuningCombo, ValidTuningIndex(m_settings.tuning));
@@ -534,11 +536,12 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   }
   if (!m_batch) {
     const std::string tip =
-        automatic ? "曲を開いたとき、一の糸 " +
-                        FirstStringItemText(FirstStringEntryOf(m_settings.firstStringValue)) +
-                        " の開放弦に当たる音が最も多くなる調と調子を自動で選びました。"
-                        "別の調を選ぶと、曲全体がその調に移ります。"
-                  : std::string("別の調を選ぶと、曲全体がその調に移ります。");
+        automatic
+            ? Ui::Format(Ui::Tr("曲を開いたとき、一の糸 %1 の開放弦に当たる音が最も多くなる"
+                                "調と調子を自動で選びました。"
+                                "別の調を選ぶと、曲全体がその調に移ります。"),
+                         {FirstStringItemText(FirstStringEntryOf(m_settings.firstStringValue))})
+            : Ui::Tr("別の調を選ぶと、曲全体がその調に移ります。");
     m_face.SetComboToolTip(kKeyCombo, tip);
     m_face.SetComboToolTip(kTuningCombo, automatic ? tip : std::string());
   }
@@ -553,8 +556,9 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
     const int moved = import::FitIntoPlayableRange(
         *m_song, OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning));
     if (moved > 0) {
-      loaded.notices.push_back("演奏できる音域に入れるため、" + std::to_string(moved) +
-                               " 個の音符をオクターブ移しました。");
+      loaded.notices.push_back(
+          Ui::Format(Ui::Tr("演奏できる音域に入れるため、%1 個の音符をオクターブ移しました。"),
+                     {std::to_string(moved)}));
     }
   }
   m_view.SetSong(m_song.get());
@@ -805,7 +809,7 @@ void CKumoitoDlg::OnFirstStringChanged(int index) {
   RebuildOpenStrings();
   if (m_song) {
     // The octave fitting moves the notes: undoable with the choice.
-    m_history.BeginEdit(*m_song, "一の糸の変更", before);
+    m_history.BeginEdit(*m_song, Ui::Tr("一の糸の変更"), before);
     FitOctave(*m_song, m_basePitch);
     FollowStoredTuning();
     m_history.CommitEdit(*m_song, OwnerState());
@@ -838,7 +842,7 @@ void CKumoitoDlg::OnKeyChanged(int index) {
     return;
   }
   const int oldKey = ValidMajorKeyIndex(m_settings.key);
-  m_history.BeginEdit(*m_song, "調の変更", OwnerState());
+  m_history.BeginEdit(*m_song, Ui::Tr("調の変更"), OwnerState());
   m_settings.key = index;
   ChangeKey(*m_song, oldKey, index);
   FitOctave(*m_song, m_basePitch);
@@ -978,11 +982,13 @@ bool CKumoitoDlg::ApplyHistoryStep(
 }
 
 std::string CKumoitoDlg::UndoCaption() const {
-  return m_history.CanUndo() ? "元に戻す: " + std::string(m_history.UndoName()) : "元に戻す";
+  return m_history.CanUndo() ? Ui::Format(Ui::Tr("元に戻す: %1"), {m_history.UndoName()})
+                             : Ui::Tr("元に戻す");
 }
 
 std::string CKumoitoDlg::RedoCaption() const {
-  return m_history.CanRedo() ? "やり直し: " + std::string(m_history.RedoName()) : "やり直し";
+  return m_history.CanRedo() ? Ui::Format(Ui::Tr("やり直し: %1"), {m_history.RedoName()})
+                             : Ui::Tr("やり直し");
 }
 
 std::optional<Rect> CKumoitoDlg::EditMarkRect() const {
@@ -1118,11 +1124,11 @@ void CKumoitoDlg::OnNoSound(std::string_view why) {
   // news the user already has.
   if (!m_toldNoSound) {
     m_toldNoSound = true;
-    m_face.TellNoSound(std::string(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
-                       kNoSoundAdvice);
+    m_face.TellNoSound(Ui::Translate(kNoSoundTitle) + "\n" + std::string(why) + "\n" +
+                       Ui::Translate(kNoSoundAdvice));
     return;
   }
-  m_face.ShowSoundNote(kNoSoundNote, std::string(why));
+  m_face.ShowSoundNote(Ui::Translate(kNoSoundNote), std::string(why));
 }
 
 void CKumoitoDlg::OnCursor(std::int64_t slot) {
@@ -1147,7 +1153,7 @@ void CKumoitoDlg::OnCursor(std::int64_t slot) {
 }
 
 void CKumoitoDlg::SetPlayCaption(std::string_view utf8) {
-  m_buttons.SetPlayCaption(Utf8ToCp932(utf8).value_or(""));
+  m_buttons.SetPlayCaption(Utf8ToCp932(Ui::Translate(utf8)).value_or(""));
   m_buttons.PresentAllButtons();
 }
 
@@ -1188,7 +1194,7 @@ void CKumoitoDlg::RunCommand(int command) {
         std::string why;
         // The image formats report their own faults; the others say why here.
         if (!WriteOutput(*path, why) && !why.empty()) {
-          ShowMessageBox(std::string(kOutputFailed) + "\n" + *path + "\n" + why);
+          ShowMessageBox(Ui::Translate(kOutputFailed) + "\n" + *path + "\n" + why);
         }
       }
       break;
@@ -1202,14 +1208,16 @@ void CKumoitoDlg::RunCommand(int command) {
       break;
     case kCommandSongInfo:
       if (m_song) {
-        m_history.BeginEdit(*m_song, "曲情報");
+        m_history.BeginEdit(*m_song, Ui::Tr("曲情報"));
         m_face.RunSongInfoDialog(*m_song);
         m_history.CommitEdit(*m_song);
         UpdateCaption();
       }
       break;
     case kCommandHelp:
-      m_face.ShowHelp(JoinPath(m_options.startupFolder, kHelpIndex));
+      m_face.ShowHelp(JoinPath(m_options.startupFolder, m_options.language == UiLanguage::kEnglish
+                                                            ? kEnglishHelpIndex
+                                                            : kHelpIndex));
       break;
     default:
       break;

@@ -21,8 +21,10 @@
 
 #include "app/command_line.h"
 #include "app/preferences_file.h"
+#include "app/ui_language.h"
 #include "common/config_control.h"
 #include "common/message_box.h"
+#include "common/ui_text.h"
 #include "import/melody.h"
 #include "midi/playback_controller.h"
 #include "render/button_picture.h"
@@ -40,6 +42,9 @@ struct RecoveredSong;
 namespace midi {
 class TimerService;
 }  // namespace midi
+
+// Said when 出力 could not write its file, before the path and the cause.
+inline constexpr const char* kOutputFailed = Ui::Mark("ファイルを書き出せませんでした。");
 
 // Control numbers of the main window.
 inline constexpr int kFirstButtonControl = 1000;  // 1000..1010: picture buttons
@@ -75,9 +80,6 @@ struct ButtonLayout {
   bool shown;
 };
 extern const std::array<ButtonLayout, kButtonCount> kMainButtons;
-
-// Said when 出力 could not write its file, before the path and the cause.
-inline constexpr const char* kOutputFailed = "ファイルを書き出せませんでした。";
 
 // The answers to 「変更を保存しますか？」.
 enum class SaveChangesChoice { kSave, kDiscard, kCancel };
@@ -197,6 +199,8 @@ class CKumoitoDlg {
     std::string startFile;                // opened after an interactive start-up; may be empty
     BatchOverrides overrides;             // a conversion's settings for this run only
     midi::TimerService* timer = nullptr;  // not owned; required unless batch
+    // The window's texts and help; a conversion's reports never change.
+    UiLanguage language = UiLanguage::kJapanese;
   };
 
   enum class StartResult {

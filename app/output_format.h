@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ui_text.h"
+
 namespace kumoito {
 
 enum class OutputFormat { kBmp, kPng, kJpeg, kPdf, kSvg, kMidi, kWav, kScore };
@@ -36,17 +38,17 @@ inline constexpr std::array<OutputFormatEntry, 10> kOutputFormats = {{
 // The types 出力's save dialog offers, in its order (the first is the
 // default), with the suffix a name typed without one gets.
 struct ExportFilter {
-  std::string_view filter;  // UTF-8, with its patterns
+  std::string_view filter;  // UTF-8, with its patterns; shown through Ui::Translate
   std::string_view suffix;
 };
 inline constexpr std::array<ExportFilter, 7> kExportFilters = {{
-    {"BMP 画像 (*.bmp)", "bmp"},
-    {"PNG 画像 (*.png)", "png"},
-    {"JPEG 画像 (*.jpg *.jpeg)", "jpg"},
-    {"PDF 文書 (*.pdf)", "pdf"},
-    {"SVG 画像 (*.svg)", "svg"},
-    {"MIDI ファイル (*.mid)", "mid"},
-    {"WAV 音声 (*.wav)", "wav"},
+    {Ui::Mark("BMP 画像 (*.bmp)"), "bmp"},
+    {Ui::Mark("PNG 画像 (*.png)"), "png"},
+    {Ui::Mark("JPEG 画像 (*.jpg *.jpeg)"), "jpg"},
+    {Ui::Mark("PDF 文書 (*.pdf)"), "pdf"},
+    {Ui::Mark("SVG 画像 (*.svg)"), "svg"},
+    {Ui::Mark("MIDI ファイル (*.mid)"), "mid"},
+    {Ui::Mark("WAV 音声 (*.wav)"), "wav"},
 }};
 
 // By the extension of the path's file name, in any letter case; no

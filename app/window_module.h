@@ -10,7 +10,7 @@ namespace kumoito {
 inline constexpr const char* kWindowModule = "kumoito-window.so";
 inline constexpr const char* kWindowModuleEntry = "kumoito_run_window";
 // Raised whenever the entry's signature or CKumoitoDlg::Options change.
-inline constexpr int kWindowModuleAbi = 2;
+inline constexpr int kWindowModuleAbi = 3;
 
 // Runs the interactive program until its window closes; the exit status.
 using RunWindowEntry = int (*)(int abi, int& argc, char** argv,

@@ -1,5 +1,6 @@
 #include "app/window_texts.h"
 
+#include "common/ui_text.h"
 #include "song/key_table.h"
 #include "song/tuning.h"
 
@@ -48,7 +49,7 @@ int HonNumber(int pitchClass) {
 
 std::string FirstStringItemText(const FirstStringEntry& entry) {
   const int pitchClass = (kFirstStringBasePitch + ValidFirstStringValue(entry.value)) % 12;
-  return std::string(entry.name) + " (" + std::to_string(HonNumber(pitchClass)) + "本)";
+  return Ui::Format(Ui::Tr("%1 (%2本)"), {entry.name, std::to_string(HonNumber(pitchClass))});
 }
 
 std::string KeyItemText(int majorKey, bool minorSong) {

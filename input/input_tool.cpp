@@ -27,8 +27,9 @@ int LastAddressableMeasure(const CSongData& song) {
 }  // namespace
 
 std::string MeasuresRemovedText(int measuresWithNotes) {
-  return "小節数を減らしたため、音のある小節を " + std::to_string(measuresWithNotes) +
-         " 個削除しました。元に戻す (Ctrl+Z) で戻せます。";
+  return Ui::Format(Ui::Tr("小節数を減らしたため、音のある小節を %1 個削除しました。"
+                           "元に戻す (Ctrl+Z) で戻せます。"),
+                    {std::to_string(measuresWithNotes)});
 }
 
 CInputDlg::CInputDlg(std::function<void()> postRedraw) : m_postRedraw(std::move(postRedraw)) {
@@ -259,7 +260,7 @@ void CInputDlg::OnMeasureCountChanged(int count) {
   if (m_song != nullptr) {
     const int before = m_song->m_measureCount;
     removed = MeasuresWithNotes(*m_song, count, before);
-    BeginEdit("小節数");
+    BeginEdit(Ui::Tr("小節数"));
     m_song->SetMeasureCount(count);
     CommitEdit();
     m_measureCount =
@@ -361,7 +362,7 @@ std::string CInputDlg::NoteStepName() const {
       measure = address->cell / (2 * m_song->m_beatsPerMeasure) + 1;
     }
   }
-  return "小節 " + std::to_string(measure) + " の音";
+  return Ui::Format(Ui::Tr("小節 %1 の音"), {std::to_string(measure)});
 }
 
 void CInputDlg::WriteSlot(std::int32_t value) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ui_text.h"
 #include "song/tuning.h"
 
 namespace kumoito {
@@ -44,19 +45,31 @@ inline constexpr int kTypeRest = 2;   // 休符
 inline constexpr std::int32_t kInputFirstPitch = 60;
 
 // List contents (UTF-8), in the order the lists show them.
-inline constexpr std::array<std::string_view, 3> kInputTypeItems = {"発弦", "継続", "休符"};
+inline constexpr std::array<std::string_view, 3> kInputTypeItems = {
+    Ui::Mark("発弦"), Ui::Mark("継続"), Ui::Mark("休符")};
 inline constexpr std::array<std::string_view, kStringCount> kInputStringItems = {"1", "2", "3"};
 // The kandokoro list shows the tablature's own names of the positions.
 inline constexpr const auto& kInputKandokoroItems = kKandokoroTexts;
 // Row n - 1 for a note of n sixteenths up to a whole note; the last row for
 // anything longer.
 inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
-    "(1)16分音符", "(2)8分音符", "(3)付点8分音符",
-    "(4)4分音符",  "(5)",        "(6)付点4分音符",
-    "(7)",         "(8)2分音符", "(9)",
-    "(10)",        "(11)",       "(12)付点2分音符",
-    "(13)",        "(14)",       "(15)",
-    "(16)全音符",  "その他"};
+    Ui::Mark("(1)16分音符"),
+    Ui::Mark("(2)8分音符"),
+    Ui::Mark("(3)付点8分音符"),
+    Ui::Mark("(4)4分音符"),
+    "(5)",
+    Ui::Mark("(6)付点4分音符"),
+    "(7)",
+    Ui::Mark("(8)2分音符"),
+    "(9)",
+    "(10)",
+    "(11)",
+    Ui::Mark("(12)付点2分音符"),
+    "(13)",
+    "(14)",
+    "(15)",
+    Ui::Mark("(16)全音符"),
+    Ui::Mark("その他")};
 inline constexpr int kNoteValueOther = 16;
 
 // Said when a lower measure count took measures that held notes.

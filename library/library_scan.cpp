@@ -17,7 +17,7 @@ namespace {
 namespace layout = score_layout;
 
 // Shown after the file name of a file whose information could not be read.
-constexpr std::string_view kNoInfoMark = " （曲情報を読めません）";
+constexpr const char* kNoInfoMark = Ui::Mark(" （曲情報を読めません）");
 
 std::string BlockText(const unsigned char* block, std::size_t offset, std::size_t size) {
   const char* text = reinterpret_cast<const char*>(block + offset);
@@ -67,7 +67,7 @@ std::string LibraryLineText(const LibraryEntry& entry) {
   if (entry.info) {
     return Cp932ToUtf8Lenient(entry.info->title);
   }
-  return entry.fileName + std::string(kNoInfoMark);
+  return entry.fileName + Ui::Translate(kNoInfoMark);
 }
 
 void CLibraryList::Clear() {

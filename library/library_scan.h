@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/ui_text.h"
+
 namespace kumoito {
 
 // Control numbers of the library dialog.
@@ -40,7 +42,8 @@ inline constexpr int kCategoryWorldFamous = 2;
 inline constexpr int kCategoryWorldAll = 3;
 inline constexpr int kCategoryEverything = 4;
 inline constexpr std::array<std::string_view, 5> kLibraryCategoryItems = {
-    "日本の有名曲", "日本の曲全て", "世界の有名曲", "世界の曲全て", "全て"};
+    Ui::Mark("日本の有名曲"), Ui::Mark("日本の曲全て"), Ui::Mark("世界の有名曲"),
+    Ui::Mark("世界の曲全て"), Ui::Mark("全て")};
 
 inline constexpr int kJapanRegionCode = 3;
 inline constexpr int kJapanFamousScore = 60;

@@ -100,30 +100,37 @@ class PlatformMidiOutSystem final : public MidiOutSystem {
   std::string WhyNoOutput() override {
     const Choice c = ReadChoice();
     if (c.kind == Choice::kNone) {
-      return "KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。";
+      return Ui::Tr("KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。");
     }
     std::string missing;
     if (SoundModule(&missing) == nullptr) {
-      return "音を出す部品を読み込めませんでした（" + missing + "）。";
+      return Ui::Format(Ui::Tr("音を出す部品を読み込めませんでした（%1）。"), {missing});
     }
     const std::string font = SoundFontPath();
     const bool fontMissing = !FileExists(font);
-    const std::string noFont = "音色ファイル「" + font +
-                               "」がありません。timgm6mb-soundfont を入れるか、"
-                               "「設定」か KUMOITO_SOUNDFONT で音色ファイルを指定してください。";
-    const std::string servers = "音声出力（PulseAudio、PipeWire、ALSA）";
-    const std::string checkAudio = "音声装置かサウンドサーバが動いているか確かめてください。";
-    const std::string noAlsa = "ALSA シーケンサの MIDI 出力ポート";
+    const std::string noFont =
+        Ui::Format(Ui::Tr("音色ファイル「%1」がありません。timgm6mb-soundfont を入れるか、"
+                          "「設定」か KUMOITO_SOUNDFONT で音色ファイルを指定してください。"),
+                   {font});
+    const std::string checkAudio =
+        Ui::Tr("音声装置かサウンドサーバが動いているか確かめてください。");
     switch (c.kind) {
       case Choice::kSynth:
-        return fontMissing ? noFont : servers + "を開けませんでした。" + checkAudio;
+        return fontMissing ? noFont
+                           : Ui::Tr("音声出力（PulseAudio、PipeWire、ALSA）を開けませんでした。") +
+                                 checkAudio;
       case Choice::kWav:
-        return fontMissing ? noFont : "WAV ファイル「" + c.wavPath + "」に書き込めませんでした。";
+        return fontMissing
+                   ? noFont
+                   : Ui::Format(Ui::Tr("WAV ファイル「%1」に書き込めませんでした。"), {c.wavPath});
       case Choice::kAlsa:
-        return noAlsa + "を開けませんでした。";
+        return Ui::Tr("ALSA シーケンサの MIDI 出力ポートを開けませんでした。");
       default:
-        return fontMissing ? noFont + noAlsa + "もありません。"
-                           : servers + "も ALSA シーケンサも開けませんでした。" + checkAudio;
+        return fontMissing ? noFont + Ui::Tr("ALSA シーケンサの MIDI 出力ポートもありません。")
+                           : Ui::Tr(
+                                 "音声出力（PulseAudio、PipeWire、ALSA）も ALSA シーケンサも"
+                                 "開けませんでした。") +
+                                 checkAudio;
     }
   }
 };

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "common/ui_text.h"
+
 namespace kumoito::midi {
 
 inline constexpr std::uint32_t kMidiMapper = 0xFFFFFFFF;
@@ -41,7 +43,7 @@ class MidiOutSystem {
   virtual std::uint32_t GetNumDevs() = 0;
   virtual std::unique_ptr<MidiOutPort> Open(std::uint32_t deviceId) = 0;
   // Why nothing could be opened, in a sentence for the user (UTF-8).
-  virtual std::string WhyNoOutput() { return "MIDI 出力を開けませんでした。"; }
+  virtual std::string WhyNoOutput() { return Ui::Tr("MIDI 出力を開けませんでした。"); }
 
   // The "no MIDI output at all" report is given once per system, so once per
   // run of the program (which keeps one); true the first time only.

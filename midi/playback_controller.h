@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "common/task_thread.h"
+#include "common/ui_text.h"
 #include "midi/midi_event.h"
 #include "midi/midi_out.h"
 #include "midi/player.h"
@@ -33,8 +34,8 @@ class CSongData;
 
 namespace kumoito::midi {
 
-inline constexpr std::string_view kPlayCaption = "   再　生";
-inline constexpr std::string_view kStopCaption = "   停　止";
+inline constexpr std::string_view kPlayCaption = Ui::Mark("   再　生");
+inline constexpr std::string_view kStopCaption = Ui::Mark("   停　止");
 inline constexpr std::chrono::milliseconds kReopenDelay{3000};
 inline constexpr std::int32_t kIdleProgram = 107;
 // The cursor's "nothing plays".

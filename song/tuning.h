@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/config_control.h"
+#include "common/ui_text.h"
 #include "song/key_table.h"
 #include "song/song_data.h"
 
@@ -27,15 +28,15 @@ inline constexpr std::int32_t kFirstStringBasePitch = 48;
 inline constexpr std::int32_t kMaxPosition = 25;
 
 struct TuningEntry {
-  std::string_view name;                             // text of the tuning list
+  std::string_view name;                             // text of the tuning list (Ui::Translate)
   std::string_view word;                             // command-line word
   std::array<std::int32_t, kStringCount> intervals;  // semitones above string 1
 };
 
 inline constexpr std::array<TuningEntry, kTuningCount> kTuningTable = {{
-    {"本調子", "hon", {0, 5, 12}},
-    {"二上り", "futa", {0, 7, 12}},
-    {"三下り", "san", {0, 5, 10}},
+    {Ui::Mark("本調子"), "hon", {0, 5, 12}},
+    {Ui::Mark("二上り"), "futa", {0, 7, 12}},
+    {Ui::Mark("三下り"), "san", {0, 5, 10}},
 }};
 
 struct FirstStringEntry {

@@ -5,19 +5,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/ui_text.h"
 #include "render/button_picture.h"
 #include "render/qt/dialog_style.h"
 
 namespace kumoito {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QString::fromUtf8("バージョン情報 Kumoito"));
+  setWindowTitle(QString::fromStdString(Ui::Tr("バージョン情報 Kumoito")));
   setObjectName("100");
   auto* picture = new QLabel(this);
   // Drawn at the screen's pixel ratio, so that it is sharp there too.
   picture->setPixmap(QPixmap::fromImage(AppIconImage(devicePixelRatioF())));
   auto* name = new QLabel(QString::fromUtf8(kVersionText), this);
-  auto* line = new QLabel(QString::fromUtf8("三味線の勘所譜を表示・演奏・編集します。"), this);
+  auto* line =
+      new QLabel(QString::fromStdString(Ui::Tr("三味線の勘所譜を表示・演奏・編集します。")), this);
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("1");
   ok->setDefault(true);

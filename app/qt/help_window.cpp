@@ -9,6 +9,7 @@
 
 #include "app/window_placement.h"
 #include "common/file_util.h"
+#include "common/ui_text.h"
 
 namespace kumoito {
 namespace {
@@ -82,14 +83,15 @@ void ShowHelpWindow(const std::string& indexPath, QWidget* parent) {
       PlaceOnScreen(*browser, parent, framed);
     }
   }
-  browser->setWindowTitle(QString::fromUtf8("Kumoito ヘルプ"));
+  browser->setWindowTitle(QString::fromStdString(Ui::Tr("Kumoito ヘルプ")));
   const QFileInfo page(QString::fromStdString(indexPath));
   std::error_code why;
   if (RegularFileSize(indexPath, why)) {
     browser->setSource(QUrl::fromLocalFile(page.absoluteFilePath()));
   } else {
-    browser->setHtml(QString::fromUtf8("<h2>ヘルプが見つかりません</h2><p>%1 がありません。</p>")
-                         .arg(page.absoluteFilePath().toHtmlEscaped()));
+    browser->setHtml(
+        QString::fromStdString(Ui::Tr("<h2>ヘルプが見つかりません</h2><p>%1 がありません。</p>"))
+            .arg(page.absoluteFilePath().toHtmlEscaped()));
   }
   browser->show();
   browser->raise();

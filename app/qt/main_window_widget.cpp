@@ -39,6 +39,7 @@
 #include "app/window_placement.h"
 #include "app/window_texts.h"
 #include "common/file_util.h"
+#include "common/ui_text.h"
 #include "input/qt/input_tool_window.h"
 #include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
@@ -56,13 +57,21 @@ QString FromUtf8(const std::string& s) {
 }
 
 // What the open command offers; the first entry is everything we read.
-const QStringList kOpenFilters = {
-    "対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)",
-    "譜面ファイル (*.mwd)",
+constexpr const char* kOpenFilters[] = {
+    Ui::Mark("対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)"),
+    Ui::Mark("譜面ファイル (*.mwd)"),
     "MusicXML (*.musicxml *.xml *.mxl)",
-    "MIDI ファイル (*.mid *.midi *.kar)",
+    Ui::Mark("MIDI ファイル (*.mid *.midi *.kar)"),
 };
-const char* const kScoreFilter = "譜面ファイル (*.mwd)";
+constexpr const char* kScoreFilter = Ui::Mark("譜面ファイル (*.mwd)");
+
+QStringList OpenFilters() {
+  QStringList filters;
+  for (const char* filter : kOpenFilters) {
+    filters << FromUtf8(Ui::Translate(filter));
+  }
+  return filters;
+}
 
 // The thin frame around the slot the input tool writes. It lies over the
 // score cells and lets every click through to them.
@@ -93,7 +102,7 @@ class RowNumberLabel final : public QLabel {
     setObjectName(QString("rowNumber%1").arg(row));
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QString::fromUtf8("クリック: 開始小節、Shift+クリック: 終了小節"));
+    setToolTip(FromUtf8(Ui::Tr("クリック: 開始小節、Shift+クリック: 終了小節")));
   }
 
  protected:
@@ -179,12 +188,12 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   m_controlWidgets[kExportLayerControl]->hide();
 
   auto addLabel = [this](const char* text, int x) {
-    auto* label = new QLabel(QString::fromUtf8(text), this);
+    auto* label = new QLabel(FromUtf8(Ui::Translate(text)), this);
     Place(label, Rect{x, 624, x + 90, 642});
   };
-  addLabel("調子", 10);
-  addLabel("一の糸", 110);
-  addLabel("調", 210);
+  addLabel(Ui::Mark("調子"), 10);
+  addLabel(Ui::Mark("一の糸"), 110);
+  addLabel(Ui::Mark("調"), 210);
   auto addCombo = [this](int number, int x) {
     auto* combo = new QComboBox(this);
     combo->setObjectName(QString::number(number));
@@ -362,7 +371,7 @@ bool KumoitoWindow::ChooseZoom(int percent) {
 }
 
 void KumoitoWindow::AddZoomMenu(QMenu& menu) {
-  QMenu* zoom = menu.addMenu(QString::fromUtf8("拡大"));
+  QMenu* zoom = menu.addMenu(FromUtf8(Ui::Tr("拡大")));
   for (int step : kZoomSteps) {
     QAction* action = zoom->addAction(QString("%1 %").arg(step));
     action->setCheckable(true);
@@ -374,7 +383,7 @@ void KumoitoWindow::AddZoomMenu(QMenu& menu) {
 void KumoitoWindow::CreatePracticeRow() {
   const int top = kPracticeRowTop + 3;
   auto addLabel = [this, top](const char* text, int x, int width) {
-    auto* label = new QLabel(QString::fromUtf8(text), this);
+    auto* label = new QLabel(FromUtf8(Ui::Translate(text)), this);
     Place(label, Rect{x, top + 4, x + width, top + 22});
   };
   auto addSpin = [this, top](const char* name, int x, int low, int high) {
@@ -385,24 +394,24 @@ void KumoitoWindow::CreatePracticeRow() {
     box->installEventFilter(this);
     return box;
   };
-  addLabel("速度", 10, 36);
+  addLabel(Ui::Mark("速度"), 10, 36);
   m_speed = addSpin("practiceSpeed", 46, midi::kMinSpeed, midi::kMaxSpeed);
   m_speed->setSingleStep(midi::kSpeedStep);
   m_speed->setSuffix(" %");
   m_speed->setValue(100);
-  m_loop = new QCheckBox(QString::fromUtf8("繰り返し"), this);
+  m_loop = new QCheckBox(FromUtf8(Ui::Tr("繰り返し")), this);
   m_loop->setObjectName("practiceLoop");
   Place(m_loop, Rect{150, top, 240, top + 26});
-  addLabel("開始小節", 246, 60);
+  addLabel(Ui::Mark("開始小節"), 246, 60);
   m_loopFirst = addSpin("practiceLoopFirst", 306, 1, 1);
-  addLabel("終了小節", 392, 60);
+  addLabel(Ui::Mark("終了小節"), 392, 60);
   m_loopLast = addSpin("practiceLoopLast", 452, 1, 1);
-  addLabel("カウント", 560, 60);
+  addLabel(Ui::Mark("カウント"), 560, 60);
   m_countIn = new QComboBox(this);
   m_countIn->setObjectName("practiceCountIn");
   Place(m_countIn, Rect{620, top, 710, top + 26});
-  m_countIn->addItem(QString::fromUtf8("なし"));
-  m_countIn->addItem(QString::fromUtf8("1小節"));
+  m_countIn->addItem(FromUtf8(Ui::Tr("なし")));
+  m_countIn->addItem(FromUtf8(Ui::Tr("1小節")));
   // Empty, it draws nothing: the row looks as it always did until needed.
   m_soundNote = new QLabel(this);
   m_soundNote->setObjectName("practiceSoundNote");
@@ -717,7 +726,7 @@ std::optional<std::string> KumoitoWindow::AskOpenScorePath() {
   dialog.setObjectName("openDialog");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(kOpenFilters);
+  dialog.setNameFilters(OpenFilters());
   PrepareFileDialog(dialog, FileDialogPurpose::kOpen, {});
   return FinishFileDialog(dialog);
 }
@@ -727,7 +736,7 @@ std::optional<std::string> KumoitoWindow::AskSaveScorePath() {
   dialog.setObjectName("saveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters({QString::fromUtf8(kScoreFilter)});
+  dialog.setNameFilters({FromUtf8(Ui::Translate(kScoreFilter))});
   dialog.setDefaultSuffix("mwd");
   // A score saved before keeps its name; a new one is named after its title.
   const std::string file = m_logic->SongFileForDialogs();
@@ -745,7 +754,7 @@ std::optional<std::string> KumoitoWindow::AskExportPath() {
   dialog.setFileMode(QFileDialog::AnyFile);
   QStringList filters;
   for (const ExportFilter& f : kExportFilters) {
-    filters << QString::fromUtf8(f.filter.data(), static_cast<qsizetype>(f.filter.size()));
+    filters << FromUtf8(Ui::Translate(f.filter));
   }
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filters.first());
@@ -779,14 +788,14 @@ std::optional<int> KumoitoWindow::AskImportPart(const std::vector<import::PartSu
       current = static_cast<int>(indexes.size());
     }
     const QString name =
-        parts[i].name.empty() ? QString("パート %1").arg(i + 1) : FromUtf8(parts[i].name);
-    items << QString("%1 (%2 音)").arg(name).arg(parts[i].noteCount);
+        parts[i].name.empty() ? FromUtf8(Ui::Tr("パート %1")).arg(i + 1) : FromUtf8(parts[i].name);
+    items << FromUtf8(Ui::Tr("%1 (%2 音)")).arg(name).arg(parts[i].noteCount);
     indexes.push_back(static_cast<int>(i));
   }
   bool ok = false;
-  const QString chosen =
-      QInputDialog::getItem(this, "パートの選択", "旋律として読み込むパートを選んでください。",
-                            items, current, false, &ok);
+  const QString chosen = QInputDialog::getItem(
+      this, FromUtf8(Ui::Tr("パートの選択")),
+      FromUtf8(Ui::Tr("旋律として読み込むパートを選んでください。")), items, current, false, &ok);
   if (!ok) {
     return std::nullopt;
   }
@@ -841,13 +850,13 @@ void KumoitoWindow::ShowAbout() {
 }
 
 SaveChangesChoice KumoitoWindow::AskSaveChanges() {
-  QMessageBox box(QMessageBox::Question, "Kumoito", QString::fromUtf8("変更を保存しますか？"),
+  QMessageBox box(QMessageBox::Question, "Kumoito", FromUtf8(Ui::Tr("変更を保存しますか？")),
                   QMessageBox::NoButton, this);
   box.setObjectName("saveChangesBox");
-  QPushButton* save = box.addButton(QString::fromUtf8("保存"), QMessageBox::AcceptRole);
+  QPushButton* save = box.addButton(FromUtf8(Ui::Tr("保存")), QMessageBox::AcceptRole);
   QPushButton* discard =
-      box.addButton(QString::fromUtf8("保存しない"), QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton(QString::fromUtf8("キャンセル"), QMessageBox::RejectRole);
+      box.addButton(FromUtf8(Ui::Tr("保存しない")), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(FromUtf8(Ui::Tr("キャンセル")), QMessageBox::RejectRole);
   save->setObjectName("save");
   discard->setObjectName("discard");
   cancel->setObjectName("cancel");
@@ -862,11 +871,11 @@ SaveChangesChoice KumoitoWindow::AskSaveChanges() {
 
 std::optional<bool> KumoitoWindow::AskRestoreRecovery() {
   QMessageBox box(QMessageBox::Question, "Kumoito",
-                  QString::fromUtf8("前回保存されなかった変更があります。復元しますか？"),
+                  FromUtf8(Ui::Tr("前回保存されなかった変更があります。復元しますか？")),
                   QMessageBox::NoButton, this);
   box.setObjectName("restoreBox");
-  QPushButton* restore = box.addButton(QString::fromUtf8("復元"), QMessageBox::AcceptRole);
-  QPushButton* discard = box.addButton(QString::fromUtf8("破棄"), QMessageBox::DestructiveRole);
+  QPushButton* restore = box.addButton(FromUtf8(Ui::Tr("復元")), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(FromUtf8(Ui::Tr("破棄")), QMessageBox::DestructiveRole);
   restore->setObjectName("restore");
   discard->setObjectName("discard");
   box.setDefaultButton(restore);
@@ -983,7 +992,7 @@ void KumoitoWindow::AddEditMenu(QMenu& menu) {
   redo->setEnabled(m_logic->History().CanRedo());
   connect(redo, &QAction::triggered, this, [this] { m_logic->Redo(); });
   menu.addSeparator();
-  QAction* tool = menu.addAction(QString::fromUtf8("入力ツール") + "\tCtrl+I");
+  QAction* tool = menu.addAction(FromUtf8(Ui::Tr("入力ツール")) + "\tCtrl+I");
   tool->setObjectName("inputToolAction");
   connect(tool, &QAction::triggered, this, &KumoitoWindow::ShowInputTool);
   menu.addSeparator();
@@ -992,7 +1001,7 @@ void KumoitoWindow::AddEditMenu(QMenu& menu) {
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   AddEditMenu(menu);
-  QAction* about = menu.addAction(QString::fromUtf8("バージョン情報 Kumoito(&A)..."));
+  QAction* about = menu.addAction(FromUtf8(Ui::Tr("バージョン情報 Kumoito(&A)...")));
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {
     m_logic->OnSystemCommand(kAboutCommand);

@@ -14,18 +14,19 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "common/ui_text.h"
 #include "midi/midi_out_backends.h"
 
 namespace kumoito {
 namespace {
 
-QString Text(const char* utf8) {
-  return QString::fromUtf8(utf8);
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
 }
 
 // The list's rows in the order of LanguageChoice.
-constexpr const char* kLanguageItems[] = {"システムに合わせる / Follow the system", "日本語",
-                                          "English"};
+// Each language names itself, so that a user lost in the other one finds it.
+constexpr const char* kLanguageItems[] = {Ui::Mark("システムに合わせる"), "日本語", "English"};
 
 QSpinBox* PercentBox(const char* name, int low, int high, int value, QWidget* parent) {
   auto* box = new QSpinBox(parent);
@@ -41,33 +42,33 @@ QSpinBox* PercentBox(const char* name, int low, int high, int value, QWidget* pa
 
 CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
     : QDialog(parent), m_start(current) {
-  setWindowTitle(Text("設定"));
+  setWindowTitle(Text(Ui::Tr("設定")));
   setObjectName("settingsDialog");
   const Preferences& p = current.preferences;
 
-  m_lyrics = new QCheckBox(Text("歌詞を表示する"), this);
+  m_lyrics = new QCheckBox(Text(Ui::Tr("歌詞を表示する")), this);
   m_lyrics->setObjectName("settingsLyrics");
   m_lyrics->setChecked(current.lyricsShown);
-  m_titleBand = new QCheckBox(Text("書き出す画像に題名の帯を付ける"), this);
+  m_titleBand = new QCheckBox(Text(Ui::Tr("書き出す画像に題名の帯を付ける")), this);
   m_titleBand->setObjectName("settingsTitleBand");
   m_titleBand->setChecked(current.titleBand);
   // Kept for the day the score draws them; saying so spares a user the
   // search for numbers that are not there.
-  m_measureNumbers = new QCheckBox(Text("小節番号を表示する"), this);
+  m_measureNumbers = new QCheckBox(Text(Ui::Tr("小節番号を表示する")), this);
   m_measureNumbers->setObjectName("settingsMeasureNumbers");
   m_measureNumbers->setChecked(p.measureNumbers);
 
   m_language = new QComboBox(this);
   m_language->setObjectName("settingsLanguage");
   for (const char* item : kLanguageItems) {
-    m_language->addItem(Text(item));
+    m_language->addItem(Text(Ui::Translate(item)));
   }
   m_language->setCurrentIndex(static_cast<int>(p.language));
 
   m_soundFont = new QLineEdit(QString::fromStdString(p.soundFont), this);
   m_soundFont->setObjectName("settingsSoundFont");
   m_soundFont->setPlaceholderText(Text(midi::kDefaultSoundFont));
-  auto* browse = new QPushButton(Text("参照..."), this);
+  auto* browse = new QPushButton(Text(Ui::Tr("参照...")), this);
   browse->setObjectName("settingsSoundFontBrowse");
   connect(browse, &QPushButton::clicked, this, &CSettingsDlg::ChooseSoundFont);
   auto* fontRow = new QHBoxLayout;
@@ -76,19 +77,19 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
 
   m_volume = PercentBox("settingsVolume", kMinVolume, kMaxVolume, p.volume, this);
   m_countInLevel = PercentBox("settingsCountInLevel", 0, kMaxCountInLevel, p.countInLevel, this);
-  m_countInLevel->setSpecialValueText(Text("無音"));
+  m_countInLevel->setSpecialValueText(Text(Ui::Tr("無音")));
 
   auto* form = new QFormLayout;
   form->addRow(m_lyrics);
   form->addRow(m_titleBand);
   form->addRow(m_measureNumbers);
-  form->addRow(Text("言語（次の起動から）"), m_language);
-  form->addRow(Text("音色ファイル"), fontRow);
-  form->addRow(Text("音量"), m_volume);
-  form->addRow(Text("カウントの音量"), m_countInLevel);
+  form->addRow(Text(Ui::Tr("言語（次の起動から）")), m_language);
+  form->addRow(Text(Ui::Tr("音色ファイル")), fontRow);
+  form->addRow(Text(Ui::Tr("音量")), m_volume);
+  form->addRow(Text(Ui::Tr("カウントの音量")), m_countInLevel);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Cancel)->setText(Text("キャンセル"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(Text(Ui::Tr("キャンセル")));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -110,11 +111,12 @@ SettingsChoice CSettingsDlg::Choice() const {
 }
 
 void CSettingsDlg::ChooseSoundFont() {
-  QFileDialog dialog(this, Text("音色ファイル"));
+  QFileDialog dialog(this, Text(Ui::Tr("音色ファイル")));
   dialog.setObjectName("soundFontDialog");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters({Text("音色ファイル (*.sf2 *.sf3)"), Text("すべてのファイル (*)")});
+  dialog.setNameFilters(
+      {Text(Ui::Tr("音色ファイル (*.sf2 *.sf3)")), Text(Ui::Tr("すべてのファイル (*)"))});
   const QString shown = m_soundFont->text().trimmed().isEmpty() ? Text(midi::kDefaultSoundFont)
                                                                 : m_soundFont->text().trimmed();
   dialog.setDirectory(QFileInfo(shown).absolutePath());

@@ -9,6 +9,7 @@
 #include "app/qt/session_end.h"
 #include "app/qt/translations.h"
 #include "app/window_module.h"
+#include "common/file_util.h"
 #include "common/message_box.h"
 
 extern "C" __attribute__((visibility("default"))) int kumoito_run_window(
@@ -19,7 +20,12 @@ extern "C" __attribute__((visibility("default"))) int kumoito_run_window(
     return 1;
   }
   QApplication app(argc, argv);
-  InstallQtJapanese(app);
+  const std::string translations = JoinPath(options.startupFolder, kTranslationsFolder);
+  if (!InstallUiLanguage(app, options.language, translations) &&
+      options.language != UiLanguage::kJapanese) {
+    std::fprintf(stderr, "kumoito: no %s translation in %s\n",
+                 std::string(LanguageCode(options.language)).c_str(), translations.c_str());
+  }
   SetMessageBoxSink([](std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, "Kumoito",
                     QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok,
@@ -36,5 +42,6 @@ extern "C" __attribute__((visibility("default"))) int kumoito_run_window(
     }
   }
   SetMessageBoxSink(nullptr);
+  RemoveUiLanguage();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "common/ui_text.h"
 #include "input/input_tool.h"
 #include "render/qt/dialog_style.h"
 
@@ -26,7 +27,7 @@ QString Text(std::string_view utf8) {
 }
 
 void AddLabel(QWidget* parent, int row, std::string_view text) {
-  auto* label = new QLabel(Text(text), parent);
+  auto* label = new QLabel(Text(Ui::Translate(text)), parent);
   label->setGeometry(kLabelLeft, kRowTop + row * kRowStep, kLabelWidth, kRowHeight);
 }
 
@@ -49,7 +50,7 @@ QComboBox* AddList(QWidget* parent, int row, int id, std::string_view label, int
   box->setObjectName(QString::number(id));
   box->setGeometry(kControlLeft, kRowTop + row * kRowStep, width, kRowHeight);
   for (std::string_view item : items) {
-    box->addItem(Text(item));
+    box->addItem(Text(Ui::Translate(item)));
   }
   box->setMaxVisibleItems(static_cast<int>(N));
   return box;
@@ -62,17 +63,17 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
                                 Qt::WindowCloseButtonHint),
       m_logic(logic) {
   setModal(false);
-  setWindowTitle(Text("入力ダイアログ"));
+  setWindowTitle(Text(Ui::Tr("入力ダイアログ")));
   setFixedSize(kClientWidth, kClientHeight);
   ApplyDialogColors(*this, kInputToolBackgroundColor);
 
-  m_measureCount = AddSpinBox(this, 0, kIdcInputMeasureCount, "小節数");
-  m_measure = AddSpinBox(this, 1, kIdcInputMeasure, "小節");
-  m_beat = AddSpinBox(this, 2, kIdcInputBeat, "拍");
-  m_type = AddList(this, 3, kIdcInputType, "種別", 100, kInputTypeItems);
-  m_string = AddList(this, 4, kIdcInputString, "糸", 100, kInputStringItems);
-  m_kandokoro = AddList(this, 5, kIdcInputKandokoro, "勘所", 100, kInputKandokoroItems);
-  m_noteValue = AddList(this, 6, kIdcInputNoteValue, "音価", 140, kInputNoteValueItems);
+  m_measureCount = AddSpinBox(this, 0, kIdcInputMeasureCount, Ui::Mark("小節数"));
+  m_measure = AddSpinBox(this, 1, kIdcInputMeasure, Ui::Mark("小節"));
+  m_beat = AddSpinBox(this, 2, kIdcInputBeat, Ui::Mark("拍"));
+  m_type = AddList(this, 3, kIdcInputType, Ui::Mark("種別"), 100, kInputTypeItems);
+  m_string = AddList(this, 4, kIdcInputString, Ui::Mark("糸"), 100, kInputStringItems);
+  m_kandokoro = AddList(this, 5, kIdcInputKandokoro, Ui::Mark("勘所"), 100, kInputKandokoroItems);
+  m_noteValue = AddList(this, 6, kIdcInputNoteValue, Ui::Mark("音価"), 140, kInputNoteValueItems);
   for (QSpinBox* box : {m_measureCount, m_measure, m_beat}) {
     box->installEventFilter(this);
   }

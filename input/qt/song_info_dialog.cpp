@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
 
@@ -21,7 +22,7 @@ QString Text(std::string_view utf8) {
 QLineEdit* AddEdit(QWidget* parent, int row, int id, std::string_view label,
                    const std::string& text) {
   const int top = 16 + row * 36;
-  auto* caption = new QLabel(Text(label), parent);
+  auto* caption = new QLabel(Text(Ui::Translate(label)), parent);
   caption->setGeometry(12, top, 76, 24);
   auto* edit = new QLineEdit(Text(text), parent);
   edit->setObjectName(QString::number(id));
@@ -32,7 +33,7 @@ QLineEdit* AddEdit(QWidget* parent, int row, int id, std::string_view label,
 }  // namespace
 
 CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : KumoitoDialog(parent), m_edit(song) {
-  setWindowTitle(Text("曲情報"));
+  setWindowTitle(Text(Ui::Tr("曲情報")));
   setFixedSize(kClientWidth, kClientHeight);
   ApplyDialogColors(*this, kDialogBackgroundColor);
 
@@ -41,14 +42,15 @@ CSongInfoDlg::CSongInfoDlg(CSongData& song, QWidget* parent) : KumoitoDialog(par
   // The button's picture at the screen's pixel ratio.
   m_buttons.SetScale(devicePixelRatioF());
   m_buttons.CreateButtonGroup(
-      m_buttonControl, kUpdateButtonRect, Utf8ToCp932("   更　新").value_or(""), kNormalFaceId,
-      kPressedFaceId, -1, [this](int command) { OnInfoButton(command); }, [](int) {});
+      m_buttonControl, kUpdateButtonRect, Utf8ToCp932(Ui::Tr("   更　新")).value_or(""),
+      kNormalFaceId, kPressedFaceId, -1, [this](int command) { OnInfoButton(command); },
+      [](int) {});
   m_buttonControl.m_id = kInfoUpdateCommand;
   m_buttons.PresentAllButtons();
 
-  m_title = AddEdit(this, 0, kIdcInfoTitle, "曲タイトル", m_edit.Title());
-  m_lyricist = AddEdit(this, 1, kIdcInfoLyricist, "作詞", m_edit.Lyricist());
-  m_composer = AddEdit(this, 2, kIdcInfoComposer, "作曲", m_edit.Composer());
+  m_title = AddEdit(this, 0, kIdcInfoTitle, Ui::Mark("曲タイトル"), m_edit.Title());
+  m_lyricist = AddEdit(this, 1, kIdcInfoLyricist, Ui::Mark("作詞"), m_edit.Lyricist());
+  m_composer = AddEdit(this, 2, kIdcInfoComposer, Ui::Mark("作曲"), m_edit.Composer());
 }
 
 CSongInfoDlg::~CSongInfoDlg() {

@@ -8,6 +8,7 @@
 
 #include "common/file_util.h"
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
 
@@ -18,7 +19,7 @@ constexpr int kClientWidth = 360;
 constexpr int kClientHeight = 312;
 constexpr Rect kLoadButtonRect{160, 270, 248, 300};
 constexpr Rect kCancelButtonRect{260, 270, 348, 300};
-constexpr std::string_view kCaption = "ライブラリ";
+constexpr const char* kCaption = Ui::Mark("ライブラリ");
 
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -39,7 +40,7 @@ CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std
   // The main window passes its start-up folder; everything the dialog reads
   // lies in the library root derived from it.
   static_cast<void>(startupFolder);
-  setWindowTitle(Text(kCaption));
+  setWindowTitle(Text(Ui::Translate(kCaption)));
   setFixedSize(kClientWidth, kClientHeight);
   ApplyDialogColors(*this, kDialogBackgroundColor);
 
@@ -47,7 +48,7 @@ CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std
   m_categoryBox->setObjectName(QString::number(kIdcLibraryCategory));
   m_categoryBox->setGeometry(12, 12, 200, 24);
   for (std::size_t i = 0; i < kLibraryCategoryItems.size(); ++i) {
-    m_categoryBox->addItem(Text(kLibraryCategoryItems[i]), static_cast<int>(i));
+    m_categoryBox->addItem(Text(Ui::Translate(kLibraryCategoryItems[i])), static_cast<int>(i));
   }
   // A stored value no item has selects nothing and shows every file.
   m_categoryBox->setCurrentIndex(m_categoryBox->findData(static_cast<int>(m_category)));
@@ -69,10 +70,10 @@ CLibraryDlg::CLibraryDlg(std::string startupFolder, std::string libraryRoot, std
   // The buttons' pictures at the screen's pixel ratio.
   m_buttons.SetScale(devicePixelRatioF());
   m_buttons.CreateButtonGroup(
-      m_buttonControls[0], kLoadButtonRect, Cp932("   読　込"), kNormalFaceId, kPressedFaceId, -1,
-      [this](int command) { OnLibraryButton(command); }, [](int) {});
-  m_buttons.AddButton(m_buttonControls[1], kCancelButtonRect, Cp932("   取　消"), kNormalFaceId,
-                      kPressedFaceId, -1);
+      m_buttonControls[0], kLoadButtonRect, Cp932(Ui::Tr("   読　込")), kNormalFaceId,
+      kPressedFaceId, -1, [this](int command) { OnLibraryButton(command); }, [](int) {});
+  m_buttons.AddButton(m_buttonControls[1], kCancelButtonRect, Cp932(Ui::Tr("   取　消")),
+                      kNormalFaceId, kPressedFaceId, -1);
   m_buttonControls[0].m_id = kLibraryLoadCommand;
   m_buttonControls[1].m_id = kLibraryCancelCommand;
 
@@ -174,7 +175,7 @@ void CLibraryDlg::UpdateCaption() {
   if (m_scanning && m_library.LineCount() > 0) {
     setWindowTitle(Text(kCaption) + QStringLiteral(" %1").arg(m_library.LineCount()));
   } else {
-    setWindowTitle(Text(kCaption));
+    setWindowTitle(Text(Ui::Translate(kCaption)));
   }
 }
 

@@ -1,0 +1,519 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Ui</name>
+    <message>
+        <source>音を出せません。</source>
+        <translation>No sound can be played.</translation>
+    </message>
+    <message>
+        <source>音の出ない機械では KUMOITO_MIDI_OUT=wav:/tmp/play.wav として起動すると、演奏を WAV ファイルに書き出せます。詳しくはヘルプの「音が出ないとき」をご覧ください。</source>
+        <translation>On a machine without sound, start with KUMOITO_MIDI_OUT=wav:/tmp/play.wav to write the playing to a WAV file. See &quot;When there is no sound&quot; in the help.</translation>
+    </message>
+    <message>
+        <source>音を出せません（ヘルプ「音が出ないとき」）</source>
+        <translation>No sound (help: &quot;When there is no sound&quot;)</translation>
+    </message>
+    <message>
+        <source>ファイルが開けませんでした。</source>
+        <translation>The file could not be opened.</translation>
+    </message>
+    <message>
+        <source>このファイルは開けません。開けるのは譜面ファイル (.mwd)、MusicXML と MIDI のファイルです。</source>
+        <translation>This file cannot be opened. Kumoito opens score files (.mwd), MusicXML and MIDI files.</translation>
+    </message>
+    <message>
+        <source>   終  了</source>
+        <translation>   Quit</translation>
+    </message>
+    <message>
+        <source>   読&#x3000;込</source>
+        <translation>   Open</translation>
+    </message>
+    <message>
+        <source>   保&#x3000;存</source>
+        <translation>   Save</translation>
+    </message>
+    <message>
+        <source>   ﾗｲﾌﾞﾗﾘ</source>
+        <translation>   Library</translation>
+    </message>
+    <message>
+        <source>   再&#x3000;生</source>
+        <translation>   Play</translation>
+    </message>
+    <message>
+        <source>   出&#x3000;力</source>
+        <translation>   Export</translation>
+    </message>
+    <message>
+        <source>   新&#x3000;規</source>
+        <translation>   New</translation>
+    </message>
+    <message>
+        <source>  入力ﾂｰﾙ</source>
+        <translation>  Input tool</translation>
+    </message>
+    <message>
+        <source>   設&#x3000;定</source>
+        <translation>   Settings</translation>
+    </message>
+    <message>
+        <source>   曲情報</source>
+        <translation>   Song info</translation>
+    </message>
+    <message>
+        <source>   ヘルプ</source>
+        <translation>   Help</translation>
+    </message>
+    <message>
+        <source>曲を開いたとき、一の糸 %1 の開放弦に当たる音が最も多くなる調と調子を自動で選びました。別の調を選ぶと、曲全体がその調に移ります。</source>
+        <translation>When the song was opened, the key and tuning were chosen that put the most notes on open strings with the first string at %1. Choosing another key moves the whole song into it.</translation>
+    </message>
+    <message>
+        <source>別の調を選ぶと、曲全体がその調に移ります。</source>
+        <translation>Choosing another key moves the whole song into it.</translation>
+    </message>
+    <message>
+        <source>演奏できる音域に入れるため、%1 個の音符をオクターブ移しました。</source>
+        <translation>%1 notes were moved by an octave to bring them into the playable range.</translation>
+    </message>
+    <message>
+        <source>一の糸の変更</source>
+        <translation>First string change</translation>
+    </message>
+    <message>
+        <source>調の変更</source>
+        <translation>Key change</translation>
+    </message>
+    <message>
+        <source>元に戻す: %1</source>
+        <translation>Undo: %1</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>やり直し: %1</source>
+        <translation>Redo: %1</translation>
+    </message>
+    <message>
+        <source>やり直し</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>曲情報</source>
+        <translation>Song information</translation>
+    </message>
+    <message>
+        <source>ファイルを書き出せませんでした。</source>
+        <translation>The file could not be written.</translation>
+    </message>
+    <message>
+        <source>BMP 画像 (*.bmp)</source>
+        <translation>BMP image (*.bmp)</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <source>JPEG 画像 (*.jpg *.jpeg)</source>
+        <translation>JPEG image (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>PDF 文書 (*.pdf)</source>
+        <translation>PDF document (*.pdf)</translation>
+    </message>
+    <message>
+        <source>SVG 画像 (*.svg)</source>
+        <translation>SVG image (*.svg)</translation>
+    </message>
+    <message>
+        <source>MIDI ファイル (*.mid)</source>
+        <translation>MIDI file (*.mid)</translation>
+    </message>
+    <message>
+        <source>WAV 音声 (*.wav)</source>
+        <translation>WAV sound (*.wav)</translation>
+    </message>
+    <message>
+        <source>バージョン情報 Kumoito</source>
+        <translation>About Kumoito</translation>
+    </message>
+    <message>
+        <source>三味線の勘所譜を表示・演奏・編集します。</source>
+        <translation>Shows, plays and edits shamisen tablature.</translation>
+    </message>
+    <message>
+        <source>Kumoito ヘルプ</source>
+        <translation>Kumoito help</translation>
+    </message>
+    <message>
+        <source>&lt;h2&gt;ヘルプが見つかりません&lt;/h2&gt;&lt;p&gt;%1 がありません。&lt;/p&gt;</source>
+        <translation>&lt;h2&gt;The help was not found&lt;/h2&gt;&lt;p&gt;%1 is missing.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)</source>
+        <translation>All supported files (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)</translation>
+    </message>
+    <message>
+        <source>譜面ファイル (*.mwd)</source>
+        <translation>Score files (*.mwd)</translation>
+    </message>
+    <message>
+        <source>MIDI ファイル (*.mid *.midi *.kar)</source>
+        <translation>MIDI files (*.mid *.midi *.kar)</translation>
+    </message>
+    <message>
+        <source>クリック: 開始小節、Shift+クリック: 終了小節</source>
+        <translation>Click: loop start, Shift+click: loop end</translation>
+    </message>
+    <message>
+        <source>調子</source>
+        <translation>Tuning</translation>
+    </message>
+    <message>
+        <source>一の糸</source>
+        <translation>1st string</translation>
+    </message>
+    <message>
+        <source>調</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Pace</translation>
+    </message>
+    <message>
+        <source>繰り返し</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>開始小節</source>
+        <translation>From bar</translation>
+    </message>
+    <message>
+        <source>終了小節</source>
+        <translation>To bar</translation>
+    </message>
+    <message>
+        <source>カウント</source>
+        <translation>Count-in</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>1小節</source>
+        <translation>1 bar</translation>
+    </message>
+    <message>
+        <source>パート %1</source>
+        <translation>Part %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2 音)</source>
+        <translation>%1 (%2 notes)</translation>
+    </message>
+    <message>
+        <source>パートの選択</source>
+        <translation>Choose a part</translation>
+    </message>
+    <message>
+        <source>旋律として読み込むパートを選んでください。</source>
+        <translation>Choose the part to read as the melody.</translation>
+    </message>
+    <message>
+        <source>変更を保存しますか？</source>
+        <translation>Save the changes?</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>保存しない</source>
+        <translation>Don&apos;t save</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>前回保存されなかった変更があります。復元しますか？</source>
+        <translation>There are changes that were not saved last time. Restore them?</translation>
+    </message>
+    <message>
+        <source>復元</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>入力ツール</source>
+        <translation>Input tool</translation>
+    </message>
+    <message>
+        <source>バージョン情報 Kumoito(&amp;A)...</source>
+        <translation>&amp;About Kumoito...</translation>
+    </message>
+    <message>
+        <source>システムに合わせる</source>
+        <translation>Follow the system</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>歌詞を表示する</source>
+        <translation>Show lyrics</translation>
+    </message>
+    <message>
+        <source>書き出す画像に題名の帯を付ける</source>
+        <translation>Put a title band on exported pictures</translation>
+    </message>
+    <message>
+        <source>小節番号を表示する</source>
+        <translation>Show measure numbers</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>無音</source>
+        <translation>Silent</translation>
+    </message>
+    <message>
+        <source>言語（次の起動から）</source>
+        <translation>Language (from the next start)</translation>
+    </message>
+    <message>
+        <source>音色ファイル</source>
+        <translation>Sound font</translation>
+    </message>
+    <message>
+        <source>音量</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>カウントの音量</source>
+        <translation>Count-in volume</translation>
+    </message>
+    <message>
+        <source>音色ファイル (*.sf2 *.sf3)</source>
+        <translation>Sound fonts (*.sf2 *.sf3)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 (%2本)</source>
+        <translation>%1 (%2 hon)</translation>
+    </message>
+    <message>
+        <source>本調子</source>
+        <translation>Honchoshi</translation>
+    </message>
+    <message>
+        <source>二上り</source>
+        <translation>Niagari</translation>
+    </message>
+    <message>
+        <source>三下り</source>
+        <translation>Sansagari</translation>
+    </message>
+    <message>
+        <source>KUMOITO_MIDI_OUT=none で、音を出さない設定になっています。</source>
+        <translation>KUMOITO_MIDI_OUT=none is set, so no sound is played.</translation>
+    </message>
+    <message>
+        <source>音を出す部品を読み込めませんでした（%1）。</source>
+        <translation>The sound module could not be loaded (%1).</translation>
+    </message>
+    <message>
+        <source>音色ファイル「%1」がありません。timgm6mb-soundfont を入れるか、「設定」か KUMOITO_SOUNDFONT で音色ファイルを指定してください。</source>
+        <translation>The sound font &quot;%1&quot; is missing. Install timgm6mb-soundfont, or name a sound font in Settings or with KUMOITO_SOUNDFONT.</translation>
+    </message>
+    <message>
+        <source>音声装置かサウンドサーバが動いているか確かめてください。</source>
+        <translation> Check that a sound device or sound server is running.</translation>
+    </message>
+    <message>
+        <source>音声出力（PulseAudio、PipeWire、ALSA）を開けませんでした。</source>
+        <translation>The audio output (PulseAudio, PipeWire, ALSA) could not be opened.</translation>
+    </message>
+    <message>
+        <source>WAV ファイル「%1」に書き込めませんでした。</source>
+        <translation>The WAV file &quot;%1&quot; could not be written.</translation>
+    </message>
+    <message>
+        <source>ALSA シーケンサの MIDI 出力ポートを開けませんでした。</source>
+        <translation>No MIDI output port of the ALSA sequencer could be opened.</translation>
+    </message>
+    <message>
+        <source>ALSA シーケンサの MIDI 出力ポートもありません。</source>
+        <translation> There is no MIDI output port of the ALSA sequencer either.</translation>
+    </message>
+    <message>
+        <source>音声出力（PulseAudio、PipeWire、ALSA）も ALSA シーケンサも開けませんでした。</source>
+        <translation>Neither the audio output (PulseAudio, PipeWire, ALSA) nor the ALSA sequencer could be opened.</translation>
+    </message>
+    <message>
+        <source>MIDI 出力を開けませんでした。</source>
+        <translation>No MIDI output could be opened.</translation>
+    </message>
+    <message>
+        <source>   停&#x3000;止</source>
+        <translation>   Stop</translation>
+    </message>
+    <message>
+        <source>小節数を減らしたため、音のある小節を %1 個削除しました。元に戻す (Ctrl+Z) で戻せます。</source>
+        <translation>Fewer measures: %1 measures with notes were removed. Undo (Ctrl+Z) brings them back.</translation>
+    </message>
+    <message>
+        <source>小節数</source>
+        <translation>Bars</translation>
+    </message>
+    <message>
+        <source>小節 %1 の音</source>
+        <translation>Notes of measure %1</translation>
+    </message>
+    <message>
+        <source>発弦</source>
+        <translation>Pluck</translation>
+    </message>
+    <message>
+        <source>継続</source>
+        <translation>Hold</translation>
+    </message>
+    <message>
+        <source>休符</source>
+        <translation>Rest</translation>
+    </message>
+    <message>
+        <source>(1)16分音符</source>
+        <translation>(1) sixteenth</translation>
+    </message>
+    <message>
+        <source>(2)8分音符</source>
+        <translation>(2) eighth</translation>
+    </message>
+    <message>
+        <source>(3)付点8分音符</source>
+        <translation>(3) dotted eighth</translation>
+    </message>
+    <message>
+        <source>(4)4分音符</source>
+        <translation>(4) quarter</translation>
+    </message>
+    <message>
+        <source>(6)付点4分音符</source>
+        <translation>(6) dotted quarter</translation>
+    </message>
+    <message>
+        <source>(8)2分音符</source>
+        <translation>(8) half</translation>
+    </message>
+    <message>
+        <source>(12)付点2分音符</source>
+        <translation>(12) dotted half</translation>
+    </message>
+    <message>
+        <source>(16)全音符</source>
+        <translation>(16) whole</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>入力ダイアログ</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>小節</source>
+        <translation>Bar</translation>
+    </message>
+    <message>
+        <source>拍</source>
+        <translation>Beat</translation>
+    </message>
+    <message>
+        <source>種別</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>糸</source>
+        <translation>String</translation>
+    </message>
+    <message>
+        <source>勘所</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>音価</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>   更&#x3000;新</source>
+        <translation>   Update</translation>
+    </message>
+    <message>
+        <source>曲タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>作詞</source>
+        <translation>Lyricist</translation>
+    </message>
+    <message>
+        <source>作曲</source>
+        <translation>Composer</translation>
+    </message>
+    <message>
+        <source> （曲情報を読めません）</source>
+        <translation> (no song information)</translation>
+    </message>
+    <message>
+        <source>日本の有名曲</source>
+        <translation>Famous Japanese songs</translation>
+    </message>
+    <message>
+        <source>日本の曲全て</source>
+        <translation>All Japanese songs</translation>
+    </message>
+    <message>
+        <source>世界の有名曲</source>
+        <translation>Famous world songs</translation>
+    </message>
+    <message>
+        <source>世界の曲全て</source>
+        <translation>All world songs</translation>
+    </message>
+    <message>
+        <source>全て</source>
+        <translation>Everything</translation>
+    </message>
+    <message>
+        <source>ライブラリ</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>   取&#x3000;消</source>
+        <translation>   Cancel</translation>
+    </message>
+</context>
+</TS>
