@@ -11,6 +11,7 @@
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "song/key_table.h"
 #include "song/score_extension.h"
 #include "song/score_layout.h"
@@ -204,8 +205,7 @@ namespace {
 void ReadExtension(CSongData& song, const unsigned char* data, std::size_t size,
                    std::string_view path) {
   if (DecodeScoreExtension(song, data, size) == ExtensionRead::kIgnored) {
-    ShowMessageBox(std::string(kDamagedExtensionText) + (path.empty() ? "" : "\n") +
-                   std::string(path));
+    ShowMessageBox(Ui::Tr(kDamagedExtensionText) + (path.empty() ? "" : "\n") + std::string(path));
   }
 }
 

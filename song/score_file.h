@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ui_text.h"
+
 namespace kumoito {
 
 class CSongData;
@@ -30,9 +32,9 @@ bool DecodeScoreImage(CSongData& song, const unsigned char* data, std::size_t si
 bool DecodeScoreBytes(CSongData& song, const unsigned char* data, std::size_t size);
 
 // The text shown when a score's extension cannot be read.
-inline constexpr std::string_view kDamagedExtensionText =
-    "この譜面ファイルの奏法・反復などの情報は壊れているため読み込めませんでした。音符はそのまま開き"
-    "ます。";
+inline constexpr const char* kDamagedExtensionText = Ui::Mark(
+    "この譜面ファイルの奏法・反復などの情報は壊れているため読み込めませんでした。"
+    "音符はそのまま開きます。");
 
 // Fills image (94540 bytes) in the current layout.
 void BuildScoreImage(unsigned char* image, const CSongData& song, std::int16_t beatsPerMeasure,

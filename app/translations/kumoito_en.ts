@@ -515,5 +515,9 @@
         <source>   取&#x3000;消</source>
         <translation>   Cancel</translation>
     </message>
+    <message>
+        <source>この譜面ファイルの奏法・反復などの情報は壊れているため読み込めませんでした。音符はそのまま開きます。</source>
+        <translation>The techniques, repeats and other marks of this score are damaged and were not read. The notes open as they are.</translation>
+    </message>
 </context>
 </TS>
