@@ -176,6 +176,29 @@ double CScoreView::SlotLength(int noteCell, int slot) const {
   return length;
 }
 
+void CScoreView::AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const {
+  e.marksAbove = m_song->m_marks.style == TechniqueStyle::kAbove;
+  e.technique = marks.technique;
+  if (value < 0) {
+    return;  // a rest carries ケシ at most
+  }
+  e.finger = marks.finger;
+  const PitchPlace place = PlaceOfMarkedNote(m_places, m_open, value, marks);
+  e.string = place.string;
+  e.kandokoro = place.position;
+  int alsoTaken = -1;
+  for (int k = 0; k < kMaxTogether; ++k) {
+    if (marks.together[static_cast<std::size_t>(k)] == kNoPitch) {
+      continue;
+    }
+    if (const std::optional<PitchPlace> other = PlaceTogether(
+            m_places, m_open, marks.together[static_cast<std::size_t>(k)], e.string, alsoTaken)) {
+      e.together[static_cast<std::size_t>(k)] = *other;
+      alsoTaken = other->string;
+    }
+  }
+}
+
 int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
   const CSongData& song = *m_song;
   const int beats = song.m_beatsPerMeasure;
@@ -203,6 +226,7 @@ int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntrie
         e.length = SlotLength(noteCell, s);
         e.slot = static_cast<std::int64_t>(noteCell) * kSlotsPerCell + s;
         LookUpPosition(m_places, v, e.string, e.kandokoro);
+        AddMarks(song.m_marks.At(noteCell, s), v, e);
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
         }
@@ -288,6 +312,105 @@ void CScoreView::SetScale(double scale) {
   }
 }
 
+namespace {
+
+// The marks' texts (CP932) and where they go beside a number's box.
+constexpr int kMarkFont = 9;
+constexpr int kMarkHeight = 9;
+constexpr int kFingerFont = 8;
+
+std::string_view TechniqueText(Technique t, bool above) {
+  switch (t) {
+    case Technique::kSukui:
+      return above ? "v" : "\x83\x58";  // ス
+    case Technique::kHajiki:
+      return above ? "^" : "\x83\x6E";  // ハ
+    case Technique::kUchi:
+      return "\x83\x45";  // ウ
+    case Technique::kOshi:
+      return "\x83\x49";  // オ
+    case Technique::kKeshi:
+      return "\x83\x50";  // ケ
+    case Technique::kSuriUp:
+    case Technique::kSuriDown:
+      return "\x83\x58\x83\x8A";  // スリ
+    case Technique::kNone:
+      break;
+  }
+  return {};
+}
+
+std::string_view FingerText(int finger) {
+  static constexpr std::string_view kFingers[] = {"", "I", "II", "III"};
+  return finger >= 1 && finger <= kMaxFinger ? kFingers[finger] : std::string_view{};
+}
+
+void DrawSmallText(Canvas& s, std::string_view text, const Rect& box, int size) {
+  const Font previous = s.SelectFont(Font{size});
+  s.SetBackgroundMode(BackgroundMode::kTransparent);
+  s.DrawTextInBox(text, box);
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
+  s.SelectFont(previous);
+}
+
+// A note struck together with the entry's: its number on its own string in
+// the entry's column, with the entry's note-value bars.
+void DrawTogetherNumber(Canvas& s, const CellEntry& e, const PitchPlace& place, int x) {
+  const int row = std::clamp(place.position, 0, kKandokoroLabelCount - 1);
+  std::string t = kKandokoroLabels[row];
+  if (t.size() >= 4) {
+    ConvertToHalfWidth(t);
+  }
+  const Rect box{x, 50 - 20 * place.string, x + 8 * static_cast<int>(t.size()),
+                 66 - 20 * place.string};
+  const Font previous = s.SelectFont(Font{e.length <= 1 ? 12 : 14});
+  s.DrawTextInBox(t, box);
+  s.SelectFont(previous);
+  if (e.length <= 1.5) {
+    s.MoveTo(x + 2, box.bottom);
+    s.LineTo(box.right - 2, box.bottom);
+  }
+  if (e.length <= 0.5) {
+    s.MoveTo(x + 2, box.bottom + 2);
+    s.LineTo(box.right - 2, box.bottom + 2);
+  }
+}
+
+// Technique and finger of an entry whose number sits in box. Below: the
+// technique under the note-value bars; above: over the number, the finger
+// after it. スリ is an arc from the number to the next one (nextX).
+void DrawMarks(Canvas& s, const CellEntry& e, const Rect& box, int nextX) {
+  const std::string_view technique = TechniqueText(e.technique, e.marksAbove);
+  const bool slide = e.technique == Technique::kSuriUp || e.technique == Technique::kSuriDown;
+  int fingerX = box.left;
+  if (slide) {
+    const int from = box.left + 6;
+    const int to = std::max(nextX + 2, from + 8);
+    const int y = box.top;
+    s.MoveTo(from, y);
+    s.LineTo(from + 3, y - 3);
+    s.LineTo(to - 3, y - 3);
+    s.LineTo(to, y);
+    DrawSmallText(s, technique,
+                  Rect{(from + to) / 2 - 9, y - 3 - kMarkHeight, (from + to) / 2 + 9, y - 3},
+                  kMarkFont);
+  } else if (!technique.empty() && e.marksAbove) {
+    DrawSmallText(s, technique, Rect{box.left, box.top - kMarkHeight, box.left + 10, box.top},
+                  kMarkFont);
+    fingerX = box.left + 10;
+  } else if (!technique.empty()) {
+    DrawSmallText(s, technique,
+                  Rect{box.left, box.bottom + 3, box.left + 10, box.bottom + 3 + kMarkHeight},
+                  kMarkFont);
+  }
+  if (const std::string_view finger = FingerText(e.finger); !finger.empty()) {
+    DrawSmallText(s, finger, Rect{fingerX, box.top - kMarkHeight, fingerX + 14, box.top},
+                  kFingerFont);
+  }
+}
+
+}  // namespace
+
 void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
                    std::int64_t cursorSlot) {
   s.FillRect(Rect{0, 0, w, h}, kWhite);
@@ -344,6 +467,19 @@ void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
       s.MoveTo(left, b);
       s.LineTo(right, b);
     }
+
+    // A technique goes under the lowest number of a two-string note, the
+    // finger over the highest.
+    Rect column = box;
+    for (const PitchPlace& other : e.together) {
+      if (other.string >= 0) {
+        DrawTogetherNumber(s, e, other, x);
+        column.bottom = std::max(column.bottom, 66 - 20 * other.string);
+        column.top = std::min(column.top, 50 - 20 * other.string);
+      }
+    }
+    const int nextX = k + 1 < count ? static_cast<int>((entries[k + 1].eighth + 1) * step) : w;
+    DrawMarks(s, e, column, nextX);
 
     if (e.lyric[0] != '\0') {
       const Font before = s.SelectFont(Font{12});

@@ -46,6 +46,13 @@ struct CellEntry {
   double length = 0;           // in eighth notes, a multiple of 0.5
   char lyric[16] = {};
   std::int64_t slot = -1;  // of the song: 3 x note cell + slot, as playback counts them
+  // Marks (song/marks.h): a technique and a finger, drawn above the number
+  // or (the technique) under its note-value bars; the places of the notes
+  // struck with it (string -1: none).
+  Technique technique = Technique::kNone;
+  std::uint8_t finger = 0;
+  bool marksAbove = false;
+  std::array<PitchPlace, kMaxTogether> together{PitchPlace{-1, 0}, PitchPlace{-1, 0}};
 };
 
 // String and kandokoro of a slot value: a pitch's place, (1, 0) for a rest;
@@ -111,6 +118,9 @@ class CScoreView {
   void RenderScoreCell(int cell);
   // The drawable entries of a measure of the song (which must be set), as a
   // refresh gives them to the cell that shows it; returns their count.
+  // The marks of a slot holding value into its entry: the player's string,
+  // the notes struck with it, technique, finger and style.
+  void AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const;
   int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
 
   // The note at the song's slot is drawn on the cursor colour (kNoCursorSlot:

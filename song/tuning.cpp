@@ -1,5 +1,6 @@
 #include "song/tuning.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -136,6 +137,53 @@ void ChangeKey(CSongData& song, int from, int to) {
   TransposeCells(song, shift);
   song.m_keyIndex = to;
   song.SetKeyName(to);
+}
+
+std::optional<PitchPlace> PlaceOnString(const OpenStrings& open, std::int32_t pitch, int string) {
+  if (string < 0 || string >= kStringCount) {
+    return std::nullopt;
+  }
+  const std::int32_t position = pitch - open[static_cast<std::size_t>(string)] + 1;
+  if (position < 1 || position > kMaxPosition) {
+    return std::nullopt;
+  }
+  return PitchPlace{string, position};
+}
+
+PitchPlace PlaceOfMarkedNote(const PitchPlaceTable& places, const OpenStrings& open,
+                             std::int32_t pitch, const NoteMarks& marks) {
+  const PitchPlace automatic = places[std::clamp(pitch, 0, kMaxPitch)];
+  if (marks.string == 0) {
+    return automatic;
+  }
+  return PlaceOnString(open, pitch, marks.string - 1).value_or(automatic);
+}
+
+std::optional<PitchPlace> PlaceTogether(const PitchPlaceTable& places, const OpenStrings& open,
+                                        std::int32_t pitch, int taken, int alsoTaken) {
+  if (pitch < 0 || pitch > kMaxPitch) {
+    return std::nullopt;
+  }
+  const PitchPlace automatic = places[pitch];
+  if (automatic.string != taken && automatic.string != alsoTaken &&
+      PlaceOnString(open, pitch, automatic.string)) {
+    return automatic;
+  }
+  std::optional<PitchPlace> best;
+  for (int string = 0; string < kStringCount; ++string) {
+    if (string == taken || string == alsoTaken) {
+      continue;
+    }
+    const std::optional<PitchPlace> place = PlaceOnString(open, pitch, string);
+    if (place && (!best || place->position < best->position)) {
+      best = place;
+    }
+  }
+  // A pitch no string reaches as written is drawn where placement folds it.
+  if (!best && automatic.string != taken && automatic.string != alsoTaken) {
+    return automatic;
+  }
+  return best;
 }
 
 }  // namespace kumoito

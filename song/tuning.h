@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "common/config_control.h"
@@ -103,6 +104,22 @@ struct PitchPlaceTable {
 // Notes below the first string are placed one or more octaves higher;
 // notes out of reach above an open string fold down by octaves.
 PitchPlaceTable BuildPitchPlaces(const OpenStrings& openPitches);
+
+// The place of pitch on one string (0 一の糸 .. 2 三の糸), when that string
+// can play it: at or above its open pitch, within kMaxPosition.
+std::optional<PitchPlace> PlaceOnString(const OpenStrings& open, std::int32_t pitch, int string);
+
+// Where a note with marks is drawn and played: on the player's string when
+// it can play the pitch, else where placement puts it.
+PitchPlace PlaceOfMarkedNote(const PitchPlaceTable& places, const OpenStrings& open,
+                             std::int32_t pitch, const NoteMarks& marks);
+
+// Where a pitch struck together with a note on string `taken` (and perhaps
+// another on `alsoTaken`, -1 for none) is drawn: on another string that can
+// play it, the one placement chooses first, else the one of the lowest
+// position; none when no other string can.
+std::optional<PitchPlace> PlaceTogether(const PitchPlaceTable& places, const OpenStrings& open,
+                                        std::int32_t pitch, int taken, int alsoTaken = -1);
 
 // Tonic of the key's relative major, not reduced modulo 12 (Am gives 12).
 std::int32_t RelativeMajorPitch(int key);
