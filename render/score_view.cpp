@@ -19,6 +19,45 @@ constexpr int kColumnCount = 16;
 // "ー", the mark that ends a note of a half note or longer.
 constexpr std::string_view kLongMark = "\x81\x5B";
 
+// The marks' texts (CP932) and where they go beside a number's box.
+constexpr int kMarkFont = 9;
+constexpr int kMarkHeight = 9;
+constexpr int kFingerFont = 8;
+
+std::string_view TechniqueText(Technique t, bool above) {
+  switch (t) {
+    case Technique::kSukui:
+      return above ? "v" : "\x83\x58";  // ス
+    case Technique::kHajiki:
+      return above ? "^" : "\x83\x6E";  // ハ
+    case Technique::kUchi:
+      return "\x83\x45";  // ウ
+    case Technique::kOshi:
+      return "\x83\x49";  // オ
+    case Technique::kKeshi:
+      return "\x83\x50";  // ケ
+    case Technique::kSuriUp:
+    case Technique::kSuriDown:
+      return "\x83\x58\x83\x8A";  // スリ
+    case Technique::kNone:
+      break;
+  }
+  return {};
+}
+
+std::string_view FingerText(int finger) {
+  static constexpr std::string_view kFingers[] = {"", "I", "II", "III"};
+  return finger >= 1 && finger <= kMaxFinger ? kFingers[finger] : std::string_view{};
+}
+
+void DrawSmallText(Canvas& s, std::string_view text, const Rect& box, int size) {
+  const Font previous = s.SelectFont(Font{size});
+  s.SetBackgroundMode(BackgroundMode::kTransparent);
+  s.DrawTextInBox(text, box);
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
+  s.SelectFont(previous);
+}
+
 std::array<std::string, kKandokoroLabelCount> MakeLabels() {
   std::array<std::string, kKandokoroLabelCount> labels;
   for (int i = 0; i < kKandokoroLabelCount; ++i) {
@@ -201,6 +240,13 @@ void CScoreView::AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry&
 
 int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
   const CSongData& song = *m_song;
+  // Under a measure-repeat sign the measure plays the one before it: the
+  // sign stands for its notes.
+  if (measure >= 0 && measure < kMarkMeasureCount &&
+      (song.m_marks.measures[static_cast<std::size_t>(measure)].flags & kMeasureRepeat) != 0 &&
+      measure > 0) {
+    return 0;
+  }
   const int beats = song.m_beatsPerMeasure;
   int count = 0;
   const bool lyrics = m_settings != nullptr && m_settings->lyricsShown == 1;
@@ -245,12 +291,14 @@ void CScoreView::RefreshScoreView(int cells) {
   const int count = std::clamp(cells, 0, m_count);
   for (int i = 0; i < count; ++i) {
     m_cells[i].entryCount = 0;
+    m_cells[i].measure = MeasureDrawing{};
   }
   if (m_song != nullptr) {
     for (int i = 0; i < count; ++i) {
       const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
       if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
         m_cells[i].entryCount = CollectMeasure(static_cast<int>(measure), m_cells[i].entries);
+        m_cells[i].measure = MeasureDrawingOf(static_cast<int>(measure));
       }
     }
   }
@@ -287,11 +335,74 @@ void CScoreView::DrawCell(int index) const {
   if (surface.scale == 1.0) {
     DrawScoreCell(surface.picture, surface.width, surface.height, cell.entries.data(),
                   cell.entryCount, m_cursorSlot);
+    DrawMeasureMarks(surface.picture, surface.width, cell.measure);
     return;
   }
   ScaledCanvas canvas(surface.picture, surface.scale);
   DrawScoreCell(canvas, surface.width, surface.height, cell.entries.data(), cell.entryCount,
                 m_cursorSlot);
+  DrawMeasureMarks(canvas, surface.width, cell.measure);
+}
+
+MeasureDrawing CScoreView::MeasureDrawingOf(int measure) const {
+  MeasureDrawing d;
+  if (m_song == nullptr || measure < 0 || measure >= m_song->m_measureCount ||
+      measure >= kMarkMeasureCount) {
+    return d;
+  }
+  d.marks = m_song->m_marks.measures[static_cast<std::size_t>(measure)];
+  d.endingStarts =
+      d.marks.ending != 0 &&
+      (measure == 0 ||
+       m_song->m_marks.measures[static_cast<std::size_t>(measure - 1)].ending != d.marks.ending);
+  return d;
+}
+
+void DrawMeasureMarks(Canvas& s, int w, const MeasureDrawing& measure) {
+  const MeasureMarks& m = measure.marks;
+  if (m.Empty()) {
+    return;
+  }
+  const Color previousPen = s.Pen();
+  s.SetPen(kBlack);
+  // The colons sit in the two spaces between the strings, beside a second
+  // bar line.
+  const auto colon = [&s](int x) {
+    s.FillRect(Rect{x, 28, x + 3, 31}, kBlack);
+    s.FillRect(Rect{x, 48, x + 3, 51}, kBlack);
+  };
+  if ((m.flags & kRepeatStart) != 0) {
+    s.MoveTo(2, 20);
+    s.LineTo(2, 60);
+    colon(5);
+  }
+  if ((m.flags & kRepeatEnd) != 0) {
+    s.MoveTo(w - 3, 20);
+    s.LineTo(w - 3, 60);
+    colon(w - 8);
+    if (m.TimesPlayed() > 2) {
+      DrawSmallText(s, "x" + std::to_string(m.TimesPlayed()), Rect{w - 22, 9, w - 4, 19},
+                    kMarkFont);
+    }
+  }
+  if (m.ending != 0) {
+    const int left = measure.endingStarts ? 4 : 0;
+    s.MoveTo(left, 2);
+    s.LineTo(w - 4, 2);
+    if (measure.endingStarts) {
+      s.MoveTo(left, 2);
+      s.LineTo(left, 10);
+      DrawSmallText(s, std::to_string(m.ending) + ".", Rect{left + 3, 3, left + 17, 12}, kMarkFont);
+    }
+  }
+  if ((m.flags & kMeasureRepeat) != 0) {
+    const int c = w / 2;
+    s.MoveTo(c - 9, 52);
+    s.LineTo(c + 9, 28);
+    s.FillRect(Rect{c - 8, 31, c - 4, 35}, kBlack);
+    s.FillRect(Rect{c + 4, 45, c + 8, 49}, kBlack);
+  }
+  s.SetPen(previousPen);
 }
 
 void CScoreView::SetScale(double scale) {
@@ -313,45 +424,6 @@ void CScoreView::SetScale(double scale) {
 }
 
 namespace {
-
-// The marks' texts (CP932) and where they go beside a number's box.
-constexpr int kMarkFont = 9;
-constexpr int kMarkHeight = 9;
-constexpr int kFingerFont = 8;
-
-std::string_view TechniqueText(Technique t, bool above) {
-  switch (t) {
-    case Technique::kSukui:
-      return above ? "v" : "\x83\x58";  // ス
-    case Technique::kHajiki:
-      return above ? "^" : "\x83\x6E";  // ハ
-    case Technique::kUchi:
-      return "\x83\x45";  // ウ
-    case Technique::kOshi:
-      return "\x83\x49";  // オ
-    case Technique::kKeshi:
-      return "\x83\x50";  // ケ
-    case Technique::kSuriUp:
-    case Technique::kSuriDown:
-      return "\x83\x58\x83\x8A";  // スリ
-    case Technique::kNone:
-      break;
-  }
-  return {};
-}
-
-std::string_view FingerText(int finger) {
-  static constexpr std::string_view kFingers[] = {"", "I", "II", "III"};
-  return finger >= 1 && finger <= kMaxFinger ? kFingers[finger] : std::string_view{};
-}
-
-void DrawSmallText(Canvas& s, std::string_view text, const Rect& box, int size) {
-  const Font previous = s.SelectFont(Font{size});
-  s.SetBackgroundMode(BackgroundMode::kTransparent);
-  s.DrawTextInBox(text, box);
-  s.SetBackgroundMode(BackgroundMode::kOpaque);
-  s.SelectFont(previous);
-}
 
 // A note struck together with the entry's: its number on its own string in
 // the entry's column, with the entry's note-value bars.

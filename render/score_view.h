@@ -67,6 +67,16 @@ void ConvertToHalfWidth(std::string& cp932);
 // to select again after drawing.
 Font SelectLabelFont(RasterSurface& surface, int height);
 
+// A measure's repeat signs and ending, as its cell draws them.
+struct MeasureDrawing {
+  MeasureMarks marks;
+  bool endingStarts = false;  // the bracket of its ending starts here (with its number)
+};
+
+// Repeat colons at the bar lines (and the count when more than twice), the
+// ending's bracket over the cell, the measure-repeat sign in its middle.
+void DrawMeasureMarks(Canvas& canvas, int w, const MeasureDrawing& measure);
+
 // Draws one measure as a score cell of width w and height h: string and bar
 // lines, then every entry's kandokoro, note-value marks and lyric; the entry
 // of cursorSlot on the cursor colour.
@@ -121,6 +131,8 @@ class CScoreView {
   // The marks of a slot holding value into its entry: the player's string,
   // the notes struck with it, technique, finger and style.
   void AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const;
+  // The repeat signs and ending of a measure of the song (none outside it).
+  MeasureDrawing MeasureDrawingOf(int measure) const;
   int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
 
   // The note at the song's slot is drawn on the cursor colour (kNoCursorSlot:
@@ -146,6 +158,7 @@ class CScoreView {
     std::unique_ptr<Surface> surface;
     int entryCount = 0;
     std::array<CellEntry, kMaxCellEntries> entries;
+    MeasureDrawing measure;
     // The picture lags behind the entries: drawing was deferred off screen,
     // or the picture went to the screen.
     mutable bool stale = false;

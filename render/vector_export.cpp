@@ -48,6 +48,7 @@ void DrawMeasure(VectorCanvas& canvas, const CScoreView& view, int measure, doub
                         : 0;
   canvas.BeginArea(x, y, scale, cell.width, cell.height);
   DrawScoreCell(canvas, cell.width, cell.height, entries.data(), count);
+  DrawMeasureMarks(canvas, cell.width, view.MeasureDrawingOf(measure));
   canvas.EndArea();
 }
 

@@ -338,3 +338,96 @@ TEST(ScoreView, TuningChangesMoveTheNotes) {
 
 }  // namespace
 }  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+// Ink anywhere in a rectangle of a cell.
+bool InkIn(const RasterSurface& s, int left, int top, int right, int bottom) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      if (s.PixelAt(x, y) == kBlack) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// Marks change only the cells that carry them, in the places the styles
+// give: a technique under the bars or over the number, a finger over it, the
+// player's string and the notes struck together each on its own string.
+TEST(ScoreView, MarksAreDrawnWhereTheirStyleAndStringsPutThem) {
+  ViewFixture f(0, 48);  // 本調子 on C: open strings 48, 53, 60
+  auto song = NewSong(3);
+  for (int m = 0; m < 3; ++m) {
+    Put(*song, 8 * m, 55, SLOT_HOLD);  // an eighth: placement puts 55 on string 1 (二の糸)
+  }
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  const RasterSurface before = Cell(f, 0);
+  ASSERT_EQ(f.view.Entry(0, 0).string, 1);
+
+  song->m_marks.At(0, 0).technique = Technique::kSukui;
+  song->m_marks.At(0, 0).string = 1;  // the player takes it on 一の糸
+  song->m_marks.At(8, 0).finger = 2;
+  song->m_marks.At(8, 0).together = {64, kNoPitch};  // a two-string note
+  f.view.RefreshScoreView();
+  const CellEntry& played = f.view.Entry(0, 0);
+  EXPECT_EQ(played.string, 0);
+  EXPECT_EQ(played.kandokoro, 55 - 48 + 1);
+  const CellEntry& twoStrings = f.view.Entry(1, 0);
+  EXPECT_EQ(twoStrings.string, 1);
+  EXPECT_EQ(twoStrings.together[0].string, 2);
+  EXPECT_EQ(twoStrings.together[0].position, 64 - 60 + 1);
+  EXPECT_EQ(twoStrings.together[1].string, -1);
+  EXPECT_TRUE(SamePixels(Cell(f, 2), before)) << "an unmarked measure draws as before";
+
+  // Below (the default): ス under the bars of the first string's number
+  // (box 50..66, one bar at 66); nothing over the number.
+  const RasterSurface& below = Cell(f, 0);
+  EXPECT_TRUE(InkIn(below, 12, 69, 22, 78));
+  EXPECT_FALSE(InkIn(below, 12, 41, 22, 50));
+  // The finger over the number on 二の糸 (box 30..46), the second number on
+  // 三の糸 in the same column.
+  const RasterSurface& fingered = Cell(f, 1);
+  EXPECT_TRUE(InkIn(fingered, 12, 1, 26, 10));
+  EXPECT_TRUE(InkIn(fingered, 12, 11, 26, 25));
+
+  song->m_marks.style = TechniqueStyle::kAbove;
+  f.view.RefreshScoreView();
+  const RasterSurface& above = Cell(f, 0);
+  EXPECT_FALSE(InkIn(above, 12, 69, 22, 78));
+  EXPECT_TRUE(InkIn(above, 12, 41, 22, 50));
+}
+
+TEST(ScoreView, RepeatsEndingsAndMeasureRepeatsAreDrawnOnTheirCells) {
+  ViewFixture f;
+  auto song = NewSong(4);
+  for (int m = 0; m < 4; ++m) {
+    Put(*song, 8 * m, 60, SLOT_HOLD);
+  }
+  song->m_marks.measures[0].flags = kRepeatStart;
+  song->m_marks.measures[1] = MeasureMarks{kRepeatEnd, 3, 1, 0};
+  song->m_marks.measures[2].ending = 1;  // the bracket goes on, without its number
+  song->m_marks.measures[3].flags = kMeasureRepeat;
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  const RasterSurface& start = Cell(f, 0);
+  EXPECT_EQ(start.PixelAt(2, 40), kBlack);  // the second bar line
+  EXPECT_TRUE(InkIn(start, 5, 28, 8, 31));  // the colon's dots
+  EXPECT_TRUE(InkIn(start, 5, 48, 8, 51));
+  const RasterSurface& end = Cell(f, 1);
+  EXPECT_TRUE(InkIn(end, 120, 28, 123, 31));
+  EXPECT_TRUE(InkIn(end, 106, 9, 124, 19)) << "played three times: the count";
+  EXPECT_TRUE(InkIn(end, 7, 3, 21, 10)) << "the ending's number";
+  EXPECT_EQ(end.PixelAt(60, 2), kBlack);
+  const RasterSurface& more = Cell(f, 2);
+  EXPECT_EQ(more.PixelAt(60, 2), kBlack);
+  EXPECT_FALSE(InkIn(more, 7, 3, 21, 10));
+  EXPECT_EQ(f.view.EntryCount(3), 0) << "the sign stands for the measure's notes";
+  EXPECT_TRUE(InkIn(Cell(f, 3), 60, 36, 68, 44));
+}
+
+}  // namespace
+}  // namespace kumoito
