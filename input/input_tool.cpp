@@ -33,7 +33,8 @@ std::string MeasuresRemovedText(int measuresWithNotes) {
 }
 
 CInputDlg::CInputDlg(std::function<void()> postRedraw) : m_postRedraw(std::move(postRedraw)) {
-  m_places = BuildPitchPlaces(OpenStringPitches(0, 0));
+  m_open = OpenStringPitches(0, 0);
+  m_places = BuildPitchPlaces(m_open);
 }
 
 void CInputDlg::SetStateChangedCallback(std::function<void()> callback) {
@@ -198,8 +199,8 @@ void CInputDlg::SetStringState(std::int32_t basePitch, std::int32_t tuning) {
   m_basePitch = basePitch;
   m_tuning = tuning;
   const auto& intervals = kTuningTable[ValidTuningIndex(tuning)].intervals;
-  m_places = BuildPitchPlaces(
-      {basePitch + intervals[0], basePitch + intervals[1], basePitch + intervals[2]});
+  m_open = {basePitch + intervals[0], basePitch + intervals[1], basePitch + intervals[2]};
+  m_places = BuildPitchPlaces(m_open);
   if (m_song != nullptr) {
     ShowPosition(m_beat - 1, m_measure - 1);
   }
@@ -228,12 +229,14 @@ void CInputDlg::ShowPosition(int beatIndex, int measureIndex) {
     return;
   }
   const std::int32_t v = m_song->m_cells[address->cell].pitch[address->slot];
+  ShowMarks(*address, v);
   if (v == SLOT_HOLD || v == SLOT_REST) {
     m_type = v == SLOT_HOLD ? kTypeHold : kTypeRest;
     m_listsEnabled = false;
   } else if (v >= 0 && v <= kMaxPitch) {
     m_type = kTypePluck;
-    const PitchPlace& place = m_places[v];
+    const PitchPlace place =
+        PlaceOfMarkedNote(m_places, m_open, v, m_song->m_marks.At(address->cell, address->slot));
     m_string = std::clamp(place.string, 0, kStringCount - 1);
     m_kandokoro = std::clamp(place.position, 0, static_cast<int>(kInputKandokoroItems.size()) - 1);
     m_listsEnabled = true;
@@ -379,9 +382,135 @@ void CInputDlg::WriteSelectedNote() {
     return;
   }
   const auto& intervals = kTuningTable[ValidTuningIndex(m_tuning)].intervals;
-  const std::int32_t pitch = m_basePitch + intervals[m_string] + m_kandokoro - 1;
-  WriteSlot(std::clamp(pitch, 0, kMaxPitch));
+  const std::int32_t pitch =
+      std::clamp(m_basePitch + intervals[m_string] + m_kandokoro - 1, 0, kMaxPitch);
+  WriteSlot(pitch);
+  // The note stays on the string it was written on, where placement would
+  // put it on another.
+  if (NoteMarks* marks = EditedMarks()) {
+    marks->string =
+        m_places[pitch].string == m_string ? 0 : static_cast<std::uint8_t>(m_string + 1);
+  }
   PostRedraw();
+}
+
+NoteMarks* CInputDlg::EditedMarks() const {
+  if (m_song == nullptr) {
+    return nullptr;
+  }
+  const auto address = AddressOf(*m_song, m_measure, m_beat);
+  return address ? &m_song->m_marks.At(address->cell, address->slot) : nullptr;
+}
+
+MeasureMarks* CInputDlg::EditedMeasure() const {
+  if (m_song == nullptr || !UsableBeats(*m_song)) {
+    return nullptr;
+  }
+  const auto address = AddressOf(*m_song, m_measure, m_beat);
+  if (!address) {
+    return nullptr;
+  }
+  const int measure = address->cell / (2 * m_song->m_beatsPerMeasure);
+  return measure < kMarkMeasureCount ? &m_song->m_marks.measures[static_cast<std::size_t>(measure)]
+                                     : nullptr;
+}
+
+void CInputDlg::ShowMarks(const SlotAddress& address, std::int32_t value) {
+  const NoteMarks& marks = m_song->m_marks.At(address.cell, address.slot);
+  m_technique = static_cast<int>(marks.technique);
+  m_finger = marks.finger;
+  m_togetherString = 0;
+  m_togetherKandokoro = 0;
+  if (value >= 0 && marks.together[0] != kNoPitch) {
+    const PitchPlace own = PlaceOfMarkedNote(m_places, m_open, value, marks);
+    if (const auto other = PlaceTogether(m_places, m_open, marks.together[0], own.string)) {
+      m_togetherString = other->string + 1;
+      m_togetherKandokoro =
+          std::clamp(other->position, 0, static_cast<int>(kInputKandokoroItems.size()) - 1);
+    }
+  }
+  m_repeat = kRepeatNone;
+  m_ending = 0;
+  const int measureIndex = address.cell / (2 * m_song->m_beatsPerMeasure);
+  if (measureIndex < kMarkMeasureCount) {
+    const MeasureMarks* measure = &m_song->m_marks.measures[static_cast<std::size_t>(measureIndex)];
+    const bool start = (measure->flags & kRepeatStart) != 0;
+    const bool end = (measure->flags & kRepeatEnd) != 0;
+    m_repeat = (measure->flags & kMeasureRepeat) != 0 ? kRepeatMeasureRow
+               : start && end                         ? kRepeatBothRow
+               : start                                ? kRepeatStartRow
+               : end                                  ? kRepeatEndRow
+                                                      : kRepeatNone;
+    m_ending = std::min<int>(measure->ending, static_cast<int>(kInputEndingItems.size()) - 1);
+  }
+}
+
+void CInputDlg::ChangeMarks(std::string_view name, const std::function<void()>& change) {
+  BeginEdit(name);
+  change();
+  CommitEdit();
+  ShowPosition(m_beat - 1, m_measure - 1);
+  PostRedraw();
+}
+
+void CInputDlg::OnTechniqueSelected(int index) {
+  NoteMarks* marks = m_initialized ? EditedMarks() : nullptr;
+  const auto address = m_song ? AddressOf(*m_song, m_measure, m_beat) : std::nullopt;
+  const std::int32_t value =
+      address ? m_song->m_cells[address->cell].pitch[address->slot] : SLOT_NONE;
+  // A technique needs a note; a rest takes ケシ alone.
+  const bool allowed = value >= 0 || (value == SLOT_REST &&
+                                      (index == 0 || index == static_cast<int>(Technique::kKeshi)));
+  if (marks == nullptr || index < 0 || index >= kTechniqueCount || !allowed) {
+    Changed();
+    return;
+  }
+  ChangeMarks(Ui::Tr("奏法"), [&] { marks->technique = static_cast<Technique>(index); });
+}
+
+void CInputDlg::OnFingerSelected(int index) {
+  NoteMarks* marks = m_initialized && m_listsEnabled ? EditedMarks() : nullptr;
+  if (marks == nullptr || index < 0 || index > kMaxFinger) {
+    Changed();
+    return;
+  }
+  ChangeMarks(Ui::Tr("指"), [&] { marks->finger = static_cast<std::uint8_t>(index); });
+}
+
+void CInputDlg::OnTogetherChanged(int string, int kandokoro) {
+  NoteMarks* marks = m_initialized && m_listsEnabled ? EditedMarks() : nullptr;
+  const bool validNote =
+      string == 0 || (kandokoro >= 1 && kandokoro < static_cast<int>(kInputKandokoroItems.size()) &&
+                      string != m_string + 1);
+  if (marks == nullptr || string < 0 || string > kStringCount || !validNote) {
+    Changed();  // a second note goes on another string, and is no rest
+    return;
+  }
+  const std::int32_t pitch = std::clamp(
+      string == 0 ? 0 : m_open[static_cast<std::size_t>(string - 1)] + kandokoro - 1, 0, kMaxPitch);
+  ChangeMarks(Ui::Tr("重音"), [&] {
+    marks->together = {string == 0 ? kNoPitch : static_cast<std::uint8_t>(pitch), kNoPitch};
+  });
+}
+
+void CInputDlg::OnRepeatSelected(int index) {
+  MeasureMarks* measure = m_initialized ? EditedMeasure() : nullptr;
+  if (measure == nullptr || index < 0 || index >= static_cast<int>(kInputRepeatItems.size())) {
+    Changed();
+    return;
+  }
+  static constexpr std::uint8_t kFlags[] = {0, kRepeatStart, kRepeatEnd, kRepeatStart | kRepeatEnd,
+                                            kMeasureRepeat};
+  ChangeMarks(Ui::Tr("反復"), [&] { measure->flags = kFlags[index]; });
+}
+
+void CInputDlg::OnEndingSelected(int index) {
+  MeasureMarks* measure = m_initialized ? EditedMeasure() : nullptr;
+  if (measure == nullptr || index < 0 || index >= static_cast<int>(kInputEndingItems.size())) {
+    Changed();
+    return;
+  }
+  ChangeMarks(Ui::Tr("括弧"), [&] { measure->ending = static_cast<std::uint8_t>(index); });
 }
 
 }  // namespace kumoito

@@ -30,6 +30,12 @@ inline constexpr int kIdcInputBeat = 1066;
 inline constexpr int kIdcInputString = 1068;
 inline constexpr int kIdcInputType = 1069;
 inline constexpr int kIdcInputMeasureCount = 1070;
+inline constexpr int kIdcInputTechnique = 1071;
+inline constexpr int kIdcInputFinger = 1072;
+inline constexpr int kIdcInputTogetherString = 1073;
+inline constexpr int kIdcInputTogetherKandokoro = 1074;
+inline constexpr int kIdcInputRepeat = 1075;
+inline constexpr int kIdcInputEnding = 1076;
 
 inline constexpr int kInputMinMeasureCount = 1;
 inline constexpr int kInputMaxMeasureCount = 128;
@@ -71,6 +77,27 @@ inline constexpr std::array<std::string_view, 17> kInputNoteValueItems = {
     Ui::Mark("(16)全音符"),
     Ui::Mark("その他")};
 inline constexpr int kNoteValueOther = 16;
+// 奏法: row n is Technique n.
+inline constexpr std::array<std::string_view, kTechniqueCount> kInputTechniqueItems = {
+    Ui::Mark("なし"), Ui::Mark("スクイ"), Ui::Mark("ハジキ"),     Ui::Mark("ウチ"),
+    Ui::Mark("オシ"), Ui::Mark("ケシ"),   Ui::Mark("スリ（上）"), Ui::Mark("スリ（下）")};
+// 指: row n is finger n (I, II, III).
+inline constexpr std::array<std::string_view, kMaxFinger + 1> kInputFingerItems = {
+    Ui::Mark("なし"), "I", "II", "III"};
+// 重音: the string of the note struck with it (row 0: none), then its kandokoro.
+inline constexpr std::array<std::string_view, kStringCount + 1> kInputTogetherStringItems = {
+    Ui::Mark("なし"), "1", "2", "3"};
+// 反復 of the measure, and the ending (括弧) it lies under.
+inline constexpr int kRepeatNone = 0;
+inline constexpr int kRepeatStartRow = 1;
+inline constexpr int kRepeatEndRow = 2;
+inline constexpr int kRepeatBothRow = 3;
+inline constexpr int kRepeatMeasureRow = 4;
+inline constexpr std::array<std::string_view, 5> kInputRepeatItems = {
+    Ui::Mark("なし"), Ui::Mark("始め ‖:"), Ui::Mark("終わり :‖"), Ui::Mark("始めと終わり"),
+    Ui::Mark("前の小節の反復")};
+inline constexpr std::array<std::string_view, 4> kInputEndingItems = {Ui::Mark("なし"), "1", "2",
+                                                                      "3"};
 
 // Said when a lower measure count took measures that held notes.
 std::string MeasuresRemovedText(int measuresWithNotes);
@@ -125,6 +152,15 @@ class CInputDlg {
   void OnTypeSelected(int index);
   void OnStringSelected(int index);
   void OnKandokoroSelected(int index);
+  // The marks of the note at the position (a technique on a rest only ケシ)
+  // and of its measure; each one step of history.
+  void OnTechniqueSelected(int index);
+  void OnFingerSelected(int index);
+  // string: a row of kInputTogetherStringItems; kandokoro: of the kandokoro
+  // list, on that string.
+  void OnTogetherChanged(int string, int kandokoro);
+  void OnRepeatSelected(int index);
+  void OnEndingSelected(int index);
 
   // What the controls show.
   int MeasureCount() const { return m_measureCount; }
@@ -139,6 +175,12 @@ class CInputDlg {
   int StringIndex() const { return m_string; }
   int KandokoroIndex() const { return m_kandokoro; }
   int NoteValueIndex() const { return m_noteValue; }
+  int TechniqueIndex() const { return m_technique; }
+  int FingerIndex() const { return m_finger; }
+  int TogetherStringIndex() const { return m_togetherString; }
+  int TogetherKandokoroIndex() const { return m_togetherKandokoro; }
+  int RepeatIndex() const { return m_repeat; }
+  int EndingIndex() const { return m_ending; }
   // The string, kandokoro and note-value lists: off for holds and rests.
   bool ListsEnabled() const { return m_listsEnabled; }
   CSongData* Song() const { return m_song; }
@@ -164,6 +206,13 @@ class CInputDlg {
 
  private:
   void WriteSlot(std::int32_t value);
+  // The marks of the slot at the position, and of its measure; null when
+  // there is none.
+  NoteMarks* EditedMarks() const;
+  MeasureMarks* EditedMeasure() const;
+  // Runs change as one step named name on the marks, then redraws.
+  void ChangeMarks(std::string_view name, const std::function<void()>& change);
+  void ShowMarks(const SlotAddress& address, std::int32_t value);
   void WriteSelectedNote();
   void ClampPosition();
   void PostRedraw();
@@ -192,6 +241,13 @@ class CInputDlg {
   int m_string = 0;
   int m_kandokoro = 0;
   int m_noteValue = 0;
+  int m_technique = 0;
+  int m_finger = 0;
+  int m_togetherString = 0;
+  int m_togetherKandokoro = 0;
+  int m_repeat = 0;
+  int m_ending = 0;
+  OpenStrings m_open{};
   bool m_listsEnabled = true;
 };
 

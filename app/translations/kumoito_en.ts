@@ -519,5 +519,69 @@
         <source>この譜面ファイルの奏法・反復などの情報は壊れているため読み込めませんでした。音符はそのまま開きます。</source>
         <translation>The techniques, repeats and other marks of this score are damaged and were not read. The notes open as they are.</translation>
     </message>
+    <message>
+        <source>奏法</source>
+        <translation>Stroke</translation>
+    </message>
+    <message>
+        <source>指</source>
+        <translation>Finger</translation>
+    </message>
+    <message>
+        <source>重音</source>
+        <translation>Chord</translation>
+    </message>
+    <message>
+        <source>反復</source>
+        <translation>Repeat</translation>
+    </message>
+    <message>
+        <source>括弧</source>
+        <translation>Ending</translation>
+    </message>
+    <message>
+        <source>スクイ</source>
+        <translation>Sukui</translation>
+    </message>
+    <message>
+        <source>ハジキ</source>
+        <translation>Hajiki</translation>
+    </message>
+    <message>
+        <source>ウチ</source>
+        <translation>Uchi</translation>
+    </message>
+    <message>
+        <source>オシ</source>
+        <translation>Oshi</translation>
+    </message>
+    <message>
+        <source>ケシ</source>
+        <translation>Keshi</translation>
+    </message>
+    <message>
+        <source>スリ（上）</source>
+        <translation>Suri up</translation>
+    </message>
+    <message>
+        <source>スリ（下）</source>
+        <translation>Suri down</translation>
+    </message>
+    <message>
+        <source>始め ‖:</source>
+        <translation>Start ‖:</translation>
+    </message>
+    <message>
+        <source>終わり :‖</source>
+        <translation>End :‖</translation>
+    </message>
+    <message>
+        <source>始めと終わり</source>
+        <translation>Start and end</translation>
+    </message>
+    <message>
+        <source>前の小節の反復</source>
+        <translation>Repeat last bar</translation>
+    </message>
 </context>
 </TS>

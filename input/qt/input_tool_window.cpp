@@ -1,5 +1,7 @@
 #include "input/qt/input_tool_window.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,7 +22,8 @@ constexpr int kRowTop = 12;
 constexpr int kRowStep = 30;
 constexpr int kRowHeight = 24;
 constexpr int kClientWidth = 224;
-constexpr int kClientHeight = kRowTop + 7 * kRowStep + 4;
+// Seven rows for the note, three for its marks, two for its measure.
+constexpr int kClientHeight = kRowTop + 12 * kRowStep + 4;
 
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -74,6 +77,18 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   m_string = AddList(this, 4, kIdcInputString, Ui::Mark("糸"), 100, kInputStringItems);
   m_kandokoro = AddList(this, 5, kIdcInputKandokoro, Ui::Mark("勘所"), 100, kInputKandokoroItems);
   m_noteValue = AddList(this, 6, kIdcInputNoteValue, Ui::Mark("音価"), 140, kInputNoteValueItems);
+  m_technique = AddList(this, 7, kIdcInputTechnique, Ui::Mark("奏法"), 100, kInputTechniqueItems);
+  m_finger = AddList(this, 8, kIdcInputFinger, Ui::Mark("指"), 60, kInputFingerItems);
+  m_togetherString =
+      AddList(this, 9, kIdcInputTogetherString, Ui::Mark("重音"), 56, kInputTogetherStringItems);
+  m_togetherKandokoro = new QComboBox(this);
+  m_togetherKandokoro->setObjectName(QString::number(kIdcInputTogetherKandokoro));
+  m_togetherKandokoro->setGeometry(kControlLeft + 60, kRowTop + 9 * kRowStep, 72, kRowHeight);
+  for (std::string_view item : kInputKandokoroItems) {
+    m_togetherKandokoro->addItem(Text(item));
+  }
+  m_repeat = AddList(this, 10, kIdcInputRepeat, Ui::Mark("反復"), 140, kInputRepeatItems);
+  m_ending = AddList(this, 11, kIdcInputEnding, Ui::Mark("括弧"), 60, kInputEndingItems);
   for (QSpinBox* box : {m_measureCount, m_measure, m_beat}) {
     box->installEventFilter(this);
   }
@@ -94,6 +109,19 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
           [this](int i) { m_logic.OnStringSelected(i); });
   connect(m_kandokoro, &QComboBox::currentIndexChanged, this,
           [this](int i) { m_logic.OnKandokoroSelected(i); });
+  connect(m_technique, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnTechniqueSelected(i); });
+  connect(m_finger, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnFingerSelected(i); });
+  connect(m_togetherString, &QComboBox::currentIndexChanged, this, [this](int i) {
+    m_logic.OnTogetherChanged(i, std::max(m_togetherKandokoro->currentIndex(), 1));
+  });
+  connect(m_togetherKandokoro, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnTogetherChanged(m_togetherString->currentIndex(), i); });
+  connect(m_repeat, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnRepeatSelected(i); });
+  connect(m_ending, &QComboBox::currentIndexChanged, this,
+          [this](int i) { m_logic.OnEndingSelected(i); });
   // The note value has no handler: a pick stays shown until the next
   // position or note is chosen.
 }
@@ -136,6 +164,12 @@ void InputToolWindow::Refresh() {
   const QSignalBlocker b5(m_string);
   const QSignalBlocker b6(m_kandokoro);
   const QSignalBlocker b7(m_noteValue);
+  const QSignalBlocker b8(m_technique);
+  const QSignalBlocker b9(m_finger);
+  const QSignalBlocker b10(m_togetherString);
+  const QSignalBlocker b11(m_togetherKandokoro);
+  const QSignalBlocker b12(m_repeat);
+  const QSignalBlocker b13(m_ending);
   m_measureCount->setRange(kInputMinMeasureCount, m_logic.MeasureCountHigh());
   m_measureCount->setValue(m_logic.MeasureCount());
   m_measure->setRange(m_logic.MeasureLow(), m_logic.MeasureHigh());
@@ -146,10 +180,19 @@ void InputToolWindow::Refresh() {
   m_string->setCurrentIndex(m_logic.StringIndex());
   m_kandokoro->setCurrentIndex(m_logic.KandokoroIndex());
   m_noteValue->setCurrentIndex(m_logic.NoteValueIndex());
+  m_technique->setCurrentIndex(m_logic.TechniqueIndex());
+  m_finger->setCurrentIndex(m_logic.FingerIndex());
+  m_togetherString->setCurrentIndex(m_logic.TogetherStringIndex());
+  m_togetherKandokoro->setCurrentIndex(m_logic.TogetherKandokoroIndex());
+  m_repeat->setCurrentIndex(m_logic.RepeatIndex());
+  m_ending->setCurrentIndex(m_logic.EndingIndex());
   const bool enabled = m_logic.ListsEnabled();
   m_string->setEnabled(enabled);
   m_kandokoro->setEnabled(enabled);
   m_noteValue->setEnabled(enabled);
+  m_finger->setEnabled(enabled);
+  m_togetherString->setEnabled(enabled);
+  m_togetherKandokoro->setEnabled(enabled && m_logic.TogetherStringIndex() != 0);
 }
 
 }  // namespace kumoito

@@ -39,6 +39,12 @@ class InputToolWindow : public KumoitoDialog {
   QComboBox* m_string = nullptr;
   QComboBox* m_kandokoro = nullptr;
   QComboBox* m_noteValue = nullptr;
+  QComboBox* m_technique = nullptr;
+  QComboBox* m_finger = nullptr;
+  QComboBox* m_togetherString = nullptr;
+  QComboBox* m_togetherKandokoro = nullptr;
+  QComboBox* m_repeat = nullptr;
+  QComboBox* m_ending = nullptr;
 };
 
 }  // namespace kumoito

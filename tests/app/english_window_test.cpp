@@ -285,7 +285,7 @@ TEST_F(EnglishWindowTest, TheInputToolAndTheSongInformationFitTheirEnglish) {
   ASSERT_NE(tool, nullptr);
   EXPECT_EQ(tool->windowTitle(), "Input");
   const auto toolLabels = LabelsOf(*tool);
-  ASSERT_EQ(toolLabels.size(), 7u);
+  ASSERT_EQ(toolLabels.size(), 12u);
   for (const auto& [text, fits] : toolLabels) {
     EXPECT_TRUE(fits) << text.toStdString();
   }
@@ -295,6 +295,9 @@ TEST_F(EnglishWindowTest, TheInputToolAndTheSongInformationFitTheirEnglish) {
   auto* value = tool->findChild<QComboBox*>(QString::number(kIdcInputNoteValue));
   EXPECT_EQ(value->itemText(3), "(4) quarter");
   EXPECT_EQ(value->itemText(4), "(5)");
+  auto* technique = tool->findChild<QComboBox*>(QString::number(kIdcInputTechnique));
+  ASSERT_NE(technique, nullptr);
+  EXPECT_EQ(technique->itemText(1), "Sukui");
 
   QString title;
   std::vector<std::pair<QString, bool>> infoLabels;

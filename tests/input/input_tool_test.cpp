@@ -314,3 +314,68 @@ TEST_F(InputToolTest, PositionStaysInsideTheArraysAtCapacity) {
 
 }  // namespace
 }  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+// The marks the tool writes: a note kept on the string it was written on,
+// its technique, finger and second note, its measure's repeat and ending;
+// each one undoable step, and shown again at the position.
+TEST_F(InputToolTest, MarksAreWrittenShownAndUndone) {
+  Initialize();
+  Open(4);
+  EditHistory history;
+  tool.SetHistory(&history);
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  tool.OnTypeSelected(kTypePluck);  // 60: the open third string
+  tool.OnStringSelected(0);         // the same pitch on 一の糸, 12 semitones up
+  tool.OnKandokoroSelected(13);
+  EXPECT_EQ(SlotAt(1, 1), 60);
+  EXPECT_EQ(song->m_marks.At(0, 0).string, 1) << "kept on the string it was written on";
+  ASSERT_TRUE(tool.SelectPosition(2, 1));
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.StringIndex(), 0);
+  EXPECT_EQ(tool.KandokoroIndex(), 13);
+  tool.OnStringSelected(2);
+  tool.OnKandokoroSelected(1);  // back where placement puts 60
+  EXPECT_EQ(song->m_marks.At(0, 0).string, 0);
+
+  const std::size_t steps = history.UndoCount();
+  tool.OnTechniqueSelected(static_cast<int>(Technique::kHajiki));
+  tool.OnFingerSelected(3);
+  tool.OnTogetherChanged(2, 6);  // 二の糸 "４": 53 + 5
+  tool.OnTogetherChanged(3, 2);  // refused: the note's own string
+  tool.OnRepeatSelected(kRepeatBothRow);
+  tool.OnEndingSelected(2);
+  const NoteMarks& marks = song->m_marks.At(0, 0);
+  EXPECT_EQ(marks.technique, Technique::kHajiki);
+  EXPECT_EQ(marks.finger, 3);
+  EXPECT_EQ(marks.together[0], 58);
+  EXPECT_EQ(song->m_marks.measures[0].flags, kRepeatStart | kRepeatEnd);
+  EXPECT_EQ(song->m_marks.measures[0].ending, 2);
+  EXPECT_EQ(history.UndoCount(), steps + 5);
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_EQ(tool.TechniqueIndex(), static_cast<int>(Technique::kHajiki));
+  EXPECT_EQ(tool.FingerIndex(), 3);
+  EXPECT_EQ(tool.TogetherStringIndex(), 2);
+  EXPECT_EQ(tool.TogetherKandokoroIndex(), 6);
+  EXPECT_EQ(tool.RepeatIndex(), kRepeatBothRow);
+  EXPECT_EQ(tool.EndingIndex(), 2);
+
+  // A rest takes ケシ and nothing else.
+  ASSERT_TRUE(tool.SelectPosition(2, 1));
+  tool.OnTechniqueSelected(static_cast<int>(Technique::kSukui));
+  EXPECT_EQ(song->m_marks.At(8, 0).technique, Technique::kNone);
+  tool.OnTechniqueSelected(static_cast<int>(Technique::kKeshi));
+  EXPECT_EQ(song->m_marks.At(8, 0).technique, Technique::kKeshi);
+
+  while (history.UndoCount() > steps) {
+    ASSERT_TRUE(history.Undo(*song));
+  }
+  EXPECT_TRUE(song->m_marks.At(0, 0).Empty());
+  EXPECT_TRUE(song->m_marks.measures[0].Empty());
+  tool.SetHistory(nullptr);
+}
+
+}  // namespace
+}  // namespace kumoito
