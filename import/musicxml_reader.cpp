@@ -11,6 +11,9 @@
 
 #include <pugixml.hpp>
 
+#include "song/chord_names.h"
+#include "song/key_table.h"
+
 namespace kumoito::import {
 namespace {
 
@@ -19,37 +22,6 @@ namespace {
 constexpr long kMaxDivisions = 1 << 20;
 constexpr long kMaxDuration = 1 << 24;
 constexpr long kMaxMeasures = 100000;
-
-struct KindSuffix {
-  std::string_view kind;
-  std::string_view suffix;
-};
-
-constexpr std::array<KindSuffix, 23> kKindSuffixes = {{
-    {"major", ""},
-    {"minor", "m"},
-    {"augmented", "aug"},
-    {"diminished", "dim"},
-    {"dominant", "7"},
-    {"major-seventh", "M7"},
-    {"minor-seventh", "m7"},
-    {"diminished-seventh", "dim7"},
-    {"augmented-seventh", "aug7"},
-    {"half-diminished", "m7b5"},
-    {"major-minor", "mM7"},
-    {"major-sixth", "6"},
-    {"minor-sixth", "m6"},
-    {"dominant-ninth", "9"},
-    {"major-ninth", "M9"},
-    {"minor-ninth", "m9"},
-    {"dominant-11th", "11"},
-    {"dominant-13th", "13"},
-    {"suspended-second", "sus2"},
-    {"suspended-fourth", "sus4"},
-    {"power", "5"},
-    {"sixth", "6"},
-    {"ninth", "9"},
-}};
 
 long ToLong(const char* text, long fallback = 0) {
   if (text == nullptr || *text == '\0') {
@@ -117,20 +89,22 @@ std::optional<int> PitchOf(const pugi::xml_node& pitch) {
   return static_cast<int>(value);
 }
 
+// The root as the transposer spells it: sharps, or the flat a file wrote
+// where one exists ("E#" is F, "Cb" is B).
 std::string RootName(const pugi::xml_node& harmony) {
   const pugi::xml_node root = harmony.child("root");
   const std::string step = root.child_value("root-step");
   if (step.size() != 1 || StepSemitone(step[0]) < 0) {
     return {};
   }
-  std::string name = step;
-  const long alter = ToLong(root.child_value("root-alter"));
-  if (alter > 0) {
-    name += '#';
-  } else if (alter < 0) {
-    name += 'b';
+  const long alter = std::clamp(ToLong(root.child_value("root-alter")), -2L, 2L);
+  const long pitchClass = ((StepSemitone(step[0]) + alter) % 12 + 12) % 12;
+  const std::string_view sharp = kNoteNames[static_cast<std::size_t>(pitchClass)];
+  if (alter < 0 && sharp.size() == 2) {
+    static constexpr std::array<char, 12> kFlatOf = {0, 'D', 0, 'E', 0, 0, 'G', 0, 'A', 0, 'B', 0};
+    return std::string(1, kFlatOf[static_cast<std::size_t>(pitchClass)]) + 'b';
   }
-  return name;
+  return std::string(sharp);
 }
 
 std::string ChordText(const pugi::xml_node& harmony) {
@@ -139,12 +113,13 @@ std::string ChordText(const pugi::xml_node& harmony) {
     return {};
   }
   const pugi::xml_node kind = harmony.child("kind");
-  const std::string_view value = kind.child_value();
-  if (auto suffix = ChordSuffixForKind(value)) {
+  if (auto suffix = SuffixForMusicXmlKind(kind.child_value())) {
     return root + std::string(*suffix);
   }
-  // A kind we have no suffix for: what the file says it is written as.
-  return root + kind.attribute("text").value();
+  // A kind we have no suffix for: what the file says it is written as,
+  // unless the score reader would read that back as another chord.
+  const std::string_view text = kind.attribute("text").value();
+  return SuffixReadsBack(text) ? root + std::string(text) : root;
 }
 
 // Tempo in quarter notes per minute from a <metronome>.
@@ -626,18 +601,6 @@ void ReadTexts(const pugi::xml_node& score, Melody& melody) {
 }
 
 }  // namespace
-
-std::optional<std::string_view> ChordSuffixForKind(std::string_view kind) {
-  for (const KindSuffix& entry : kKindSuffixes) {
-    if (entry.kind == kind) {
-      return entry.suffix;
-    }
-  }
-  if (kind.empty()) {
-    return std::string_view();
-  }
-  return std::nullopt;
-}
 
 MusicXmlResult ReadMusicXml(std::string_view text, int part) {
   MusicXmlResult result;

@@ -32,8 +32,4 @@ struct MusicXmlResult {
 // verse 1, or its first lyric line when it has no verse 1.
 MusicXmlResult ReadMusicXml(std::string_view text, int part = -1);
 
-// The suffix we write after a chord root for a MusicXML <kind> value, or
-// nullopt for a kind we do not know.
-std::optional<std::string_view> ChordSuffixForKind(std::string_view kind);
-
 }  // namespace kumoito::import
