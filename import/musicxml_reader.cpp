@@ -600,6 +600,45 @@ void ReadTexts(const pugi::xml_node& score, Melody& melody) {
   }
 }
 
+// What a user may choose to read: each part, and a part with several lyric
+// lines once per line, so that the verse is chosen with the voice.
+struct PartChoice {
+  pugi::xml_node part;
+  std::string line;  // the lyric line's key, as LyricLineOf gives it
+};
+
+std::vector<PartChoice> ListChoices(const pugi::xml_node& score, std::vector<PartSummary>& parts) {
+  // Names by id, looked up once per part: a scan of the list for each part
+  // took minutes for a file of many parts. A later entry of an id wins.
+  const pugi::xml_node list = score.child("part-list");
+  std::unordered_map<std::string_view, const char*> names;
+  names.reserve(static_cast<std::size_t>(
+      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
+  for (pugi::xml_node sp : list.children("score-part")) {
+    names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
+  }
+  std::vector<PartChoice> choices;
+  int partNumber = 0;
+  for (pugi::xml_node p : score.children("part")) {
+    ++partNumber;
+    const auto named = names.find(p.attribute("id").value());
+    const std::string name = named != names.end() ? named->second : "";
+    const int count = CountNotes(p);
+    const std::vector<LyricLine> lines = LyricLinesOf(p);
+    if (lines.size() < 2) {
+      parts.push_back({name, count});
+      choices.push_back({p, lines.empty() ? std::string("1") : lines.front().key});
+      continue;
+    }
+    const std::string shown = name.empty() ? "パート " + std::to_string(partNumber) : name;
+    for (const LyricLine& line : lines) {
+      parts.push_back({shown + "・" + line.label, count});
+      choices.push_back({p, line.key});
+    }
+  }
+  return choices;
+}
+
 }  // namespace
 
 MusicXmlResult ReadMusicXml(std::string_view text, int part) {
@@ -622,40 +661,7 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
                                : "MusicXML (score-partwise) ではありません。");
     return result;
   }
-  // Names by id, looked up once per part: a scan of the list for each part
-  // took minutes for a file of many parts. A later entry of an id wins.
-  const pugi::xml_node list = score.child("part-list");
-  std::unordered_map<std::string_view, const char*> names;
-  names.reserve(static_cast<std::size_t>(
-      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
-  for (pugi::xml_node sp : list.children("score-part")) {
-    names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
-  }
-  // A part with several lyric lines is offered once per line, so that the
-  // user can choose the verse as well as the voice.
-  struct Choice {
-    pugi::xml_node part;
-    std::string line;
-  };
-  std::vector<Choice> choices;
-  int partNumber = 0;
-  for (pugi::xml_node p : score.children("part")) {
-    ++partNumber;
-    const auto named = names.find(p.attribute("id").value());
-    const std::string name = named != names.end() ? named->second : "";
-    const int count = CountNotes(p);
-    const std::vector<LyricLine> lines = LyricLinesOf(p);
-    if (lines.size() < 2) {
-      result.parts.push_back({name, count});
-      choices.push_back({p, lines.empty() ? std::string("1") : lines.front().key});
-      continue;
-    }
-    for (const LyricLine& line : lines) {
-      const std::string shown = name.empty() ? "パート " + std::to_string(partNumber) : name;
-      result.parts.push_back({shown + "・" + line.label, count});
-      choices.push_back({p, line.key});
-    }
-  }
+  const std::vector<PartChoice> choices = ListChoices(score, result.parts);
   if (part < 0) {
     for (std::size_t i = 0; i < result.parts.size(); ++i) {
       if (result.parts[i].noteCount > 0) {
@@ -668,7 +674,7 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
     result.error = ErrorAt(text, score, "音符のあるパートがありません。");
     return result;
   }
-  const Choice& choice = choices[static_cast<std::size_t>(part)];
+  const PartChoice& choice = choices[static_cast<std::size_t>(part)];
   Melody melody;
   ReadTexts(score, melody);
   PartReader reader(text, melody, choice.line);
