@@ -10,9 +10,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/sjis.h"
 #include "import/musicxml_reader.h"
 #include "import/song_writer.h"
-#include "common/sjis.h"
 #include "library/song_source.h"
 #include "song/chord_names.h"
 #include "song/score_file.h"
