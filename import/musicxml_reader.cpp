@@ -11,6 +11,9 @@
 
 #include <pugixml.hpp>
 
+#include "song/chord_names.h"
+#include "song/key_table.h"
+
 namespace kumoito::import {
 namespace {
 
@@ -19,37 +22,6 @@ namespace {
 constexpr long kMaxDivisions = 1 << 20;
 constexpr long kMaxDuration = 1 << 24;
 constexpr long kMaxMeasures = 100000;
-
-struct KindSuffix {
-  std::string_view kind;
-  std::string_view suffix;
-};
-
-constexpr std::array<KindSuffix, 23> kKindSuffixes = {{
-    {"major", ""},
-    {"minor", "m"},
-    {"augmented", "aug"},
-    {"diminished", "dim"},
-    {"dominant", "7"},
-    {"major-seventh", "M7"},
-    {"minor-seventh", "m7"},
-    {"diminished-seventh", "dim7"},
-    {"augmented-seventh", "aug7"},
-    {"half-diminished", "m7b5"},
-    {"major-minor", "mM7"},
-    {"major-sixth", "6"},
-    {"minor-sixth", "m6"},
-    {"dominant-ninth", "9"},
-    {"major-ninth", "M9"},
-    {"minor-ninth", "m9"},
-    {"dominant-11th", "11"},
-    {"dominant-13th", "13"},
-    {"suspended-second", "sus2"},
-    {"suspended-fourth", "sus4"},
-    {"power", "5"},
-    {"sixth", "6"},
-    {"ninth", "9"},
-}};
 
 long ToLong(const char* text, long fallback = 0) {
   if (text == nullptr || *text == '\0') {
@@ -117,20 +89,22 @@ std::optional<int> PitchOf(const pugi::xml_node& pitch) {
   return static_cast<int>(value);
 }
 
+// The root as the transposer spells it: sharps, or the flat a file wrote
+// where one exists ("E#" is F, "Cb" is B).
 std::string RootName(const pugi::xml_node& harmony) {
   const pugi::xml_node root = harmony.child("root");
   const std::string step = root.child_value("root-step");
   if (step.size() != 1 || StepSemitone(step[0]) < 0) {
     return {};
   }
-  std::string name = step;
-  const long alter = ToLong(root.child_value("root-alter"));
-  if (alter > 0) {
-    name += '#';
-  } else if (alter < 0) {
-    name += 'b';
+  const long alter = std::clamp(ToLong(root.child_value("root-alter")), -2L, 2L);
+  const long pitchClass = ((StepSemitone(step[0]) + alter) % 12 + 12) % 12;
+  const std::string_view sharp = kNoteNames[static_cast<std::size_t>(pitchClass)];
+  if (alter < 0 && sharp.size() == 2) {
+    static constexpr std::array<char, 12> kFlatOf = {0, 'D', 0, 'E', 0, 0, 'G', 0, 'A', 0, 'B', 0};
+    return std::string(1, kFlatOf[static_cast<std::size_t>(pitchClass)]) + 'b';
   }
-  return name;
+  return std::string(sharp);
 }
 
 std::string ChordText(const pugi::xml_node& harmony) {
@@ -139,12 +113,13 @@ std::string ChordText(const pugi::xml_node& harmony) {
     return {};
   }
   const pugi::xml_node kind = harmony.child("kind");
-  const std::string_view value = kind.child_value();
-  if (auto suffix = ChordSuffixForKind(value)) {
+  if (auto suffix = SuffixForMusicXmlKind(kind.child_value())) {
     return root + std::string(*suffix);
   }
-  // A kind we have no suffix for: what the file says it is written as.
-  return root + kind.attribute("text").value();
+  // A kind we have no suffix for: what the file says it is written as,
+  // unless the score reader would read that back as another chord.
+  const std::string_view text = kind.attribute("text").value();
+  return SuffixReadsBack(text) ? root + std::string(text) : root;
 }
 
 // Tempo in quarter notes per minute from a <metronome>.
@@ -174,14 +149,34 @@ std::optional<double> MetronomeTempo(const pugi::xml_node& metronome) {
   return perMinute * dotted;
 }
 
-bool IsLyricOfVerse1(const pugi::xml_node& lyric) {
-  const pugi::xml_attribute number = lyric.attribute("number");
-  return !number || std::string_view(number.value()) == "1";
+// The line a <lyric> belongs to: its number, else its name ("chorus",
+// a language), else the first verse, which a lone line without either is.
+std::string LyricLineOf(const pugi::xml_node& lyric) {
+  if (const std::string_view number = lyric.attribute("number").value(); !number.empty()) {
+    return std::string(number);
+  }
+  if (const std::string_view name = lyric.attribute("name").value(); !name.empty()) {
+    return std::string(name);
+  }
+  return "1";
 }
 
-std::string LyricText(const pugi::xml_node& note) {
+// What a list shows for a line: "2番" for a verse number, else its name.
+std::string LyricLineLabel(const pugi::xml_node& lyric) {
+  const std::string_view number = lyric.attribute("number").value();
+  const long verse = ToLong(lyric.attribute("number").value(), -1);
+  if (verse > 0 && std::to_string(verse) == number) {
+    return std::to_string(verse) + "番";
+  }
+  if (const std::string_view name = lyric.attribute("name").value(); !name.empty()) {
+    return std::string(name);
+  }
+  return number.empty() ? std::string("1番") : std::string(number);
+}
+
+std::string LyricText(const pugi::xml_node& note, std::string_view line) {
   for (pugi::xml_node lyric = note.child("lyric"); lyric; lyric = lyric.next_sibling("lyric")) {
-    if (!IsLyricOfVerse1(lyric)) {
+    if (LyricLineOf(lyric) != line) {
       continue;
     }
     std::string text;
@@ -191,6 +186,36 @@ std::string LyricText(const pugi::xml_node& note) {
     return text;
   }
   return {};
+}
+
+struct LyricLine {
+  std::string key;    // as LyricLineOf gives it
+  std::string label;  // as LyricLineLabel gives it
+};
+
+// The lyric lines of a part, verse 1 first when there is one, the others in
+// the order they first appear. Bounded: a list of hundreds helps nobody.
+std::vector<LyricLine> LyricLinesOf(const pugi::xml_node& part) {
+  constexpr std::size_t kMaxLines = 16;
+  std::vector<LyricLine> lines;
+  for (pugi::xml_node measure : part.children("measure")) {
+    for (pugi::xml_node note : measure.children("note")) {
+      for (pugi::xml_node lyric : note.children("lyric")) {
+        std::string key = LyricLineOf(lyric);
+        const bool known = std::any_of(lines.begin(), lines.end(),
+                                       [&](const LyricLine& l) { return l.key == key; });
+        if (!known && lines.size() < kMaxLines) {
+          lines.push_back({std::move(key), LyricLineLabel(lyric)});
+        }
+      }
+    }
+  }
+  const auto verse1 =
+      std::find_if(lines.begin(), lines.end(), [](const LyricLine& l) { return l.key == "1"; });
+  if (verse1 != lines.end()) {
+    std::rotate(lines.begin(), verse1, verse1 + 1);
+  }
+  return lines;
 }
 
 // Grace notes take no time; cue notes take their time but are another
@@ -238,36 +263,159 @@ ImportError ErrorAt(std::string_view text, const pugi::xml_node& node, std::stri
   return error;
 }
 
+// A time signature's beats, if the <time> gives a metre we can bar.
+std::optional<std::pair<long, long>> TimeOf(const pugi::xml_node& time) {
+  const long beats = SumOfBeats(time.child_value("beats"));
+  const long beatType = ToLong(time.child_value("beat-type"));
+  if (beats > 0 && beatType > 0 && beatType <= 64 && (beatType & (beatType - 1)) == 0) {
+    return std::pair(beats, beatType);
+  }
+  return std::nullopt;
+}
+
+// How far a measure's voices reach and how long its time signature says it
+// is, known before any of its notes is placed.
+struct MeasureSpan {
+  Rational reached;
+  Rational nominal;
+  bool implicit = false;
+
+  bool Short() const { return reached > Rational(0) && reached < nominal; }
+};
+
+// Follows divisions and time signatures through the measures the way the
+// reader does, so that each measure's span is known ahead of its notes.
+class MeasureScanner {
+ public:
+  MeasureSpan Scan(const pugi::xml_node& measure) {
+    Rational cursor;
+    Rational reached;
+    for (pugi::xml_node child : measure.children()) {
+      const std::string_view name = child.name();
+      const Rational ticks(std::clamp(ChildLong(child, "duration"), 0L, kMaxDuration), m_divisions);
+      if (name == "attributes") {
+        const long divisions = ChildLong(child, "divisions");
+        if (divisions > 0 && divisions <= kMaxDivisions) {
+          m_divisions = divisions;
+        }
+        if (auto time = TimeOf(child.child("time"))) {
+          m_nominal = Rational(4L * time->first, time->second);
+        }
+      } else if (name == "note") {
+        if (child.child("grace").empty() && child.child("chord").empty()) {
+          cursor += ticks;
+        }
+      } else if (name == "backup") {
+        cursor = std::max(Rational(0), cursor - ticks);
+      } else if (name == "forward") {
+        cursor += ticks;
+      }
+      reached = std::max(reached, cursor);
+    }
+    return {reached, m_nominal, std::string_view(measure.attribute("implicit").value()) == "yes"};
+  }
+
+ private:
+  long m_divisions = 1;
+  Rational m_nominal = Rational(4);
+};
+
+// Where each measure starts, in quarter notes. A program splits a bar at a
+// repeat sign, a double bar or an ending into measures shorter than the
+// time signature: a run of short measures that makes exactly one bar is
+// that bar. A short first measure nothing completes is a pick-up, marked
+// or not; any other short measure is padded to a whole bar, so that the
+// bar lines after it stay where the composer put them. The last entry is
+// the end of the last measure.
+std::vector<Rational> PlaceMeasures(const std::vector<MeasureSpan>& spans, Rational& pickup) {
+  std::vector<Rational> starts(spans.size() + 1);
+  Rational at;
+  std::size_t i = 0;
+  while (i < spans.size()) {
+    const MeasureSpan& s = spans[i];
+    starts[i] = at;
+    if (!s.Short()) {
+      at += std::max(s.reached, s.nominal);
+      ++i;
+      continue;
+    }
+    Rational sum = s.reached;
+    std::size_t j = i + 1;
+    // A marked first measure is the pick-up, whatever follows it.
+    const bool marked = i == 0 && s.implicit;
+    while (!marked && j < spans.size() && spans[j].Short() && spans[j].nominal == s.nominal &&
+           sum + spans[j].reached <= s.nominal && sum < s.nominal) {
+      sum += spans[j].reached;
+      ++j;
+    }
+    if (sum == s.nominal) {
+      for (std::size_t k = i; k < j; ++k) {
+        starts[k] = at;
+        at += spans[k].reached;
+      }
+      i = j;
+      continue;
+    }
+    if (i == 0) {
+      pickup = s.reached;
+      at += s.reached;
+    } else {
+      at += s.nominal;
+    }
+    ++i;
+  }
+  starts.back() = at;
+  return starts;
+}
+
 // Reads one part into a melody.
 class PartReader {
  public:
-  PartReader(std::string_view text, Melody& melody) : m_text(text), m_melody(melody) {}
+  PartReader(std::string_view text, Melody& melody, std::string lyricLine)
+      : m_text(text), m_melody(melody), m_lyricLine(std::move(lyricLine)) {}
 
   std::optional<ImportError> Read(const pugi::xml_node& part) {
-    bool first = true;
-    long measures = 0;
+    std::vector<pugi::xml_node> measures;
+    std::vector<MeasureSpan> spans;
+    MeasureScanner scanner;
     for (pugi::xml_node measure : part.children("measure")) {
-      if (++measures > kMaxMeasures) {
+      if (measures.size() >= static_cast<std::size_t>(kMaxMeasures)) {
         return ErrorAt(m_text, measure, "小節が多すぎます。");
       }
-      if (auto error = ReadMeasure(measure, first)) {
+      measures.push_back(measure);
+      spans.push_back(scanner.Scan(measure));
+    }
+    const std::vector<Rational> starts = PlaceMeasures(spans, m_melody.pickup);
+    for (std::size_t i = 0; i < measures.size(); ++i) {
+      m_measureStart = starts[i];
+      if (auto error = ReadMeasure(measures[i])) {
         return error;
       }
-      first = false;
     }
+    FlushPending();
     if (m_melody.notes.empty()) {
       return ErrorAt(m_text, part, "選んだパートに音符がありません。");
     }
-    m_melody.length = m_measureStart;
+    m_melody.length = starts.back();
     return std::nullopt;
   }
 
  private:
+  // The notes of the melody at one onset, kept until the next onset shows
+  // that the chord is complete: only then is it known which is its top note
+  // and whether that very pitch is tied from the note before.
+  struct Pending {
+    Rational at;
+    Rational duration;
+    int pitch = 0;
+    bool tieStop = false;
+    std::string lyric;
+  };
+
   Rational Divisions(long value) const { return Rational(value, m_divisions); }
 
-  std::optional<ImportError> ReadMeasure(const pugi::xml_node& measure, bool first) {
+  std::optional<ImportError> ReadMeasure(const pugi::xml_node& measure) {
     Rational cursor;
-    Rational reached;
     for (pugi::xml_node child : measure.children()) {
       const std::string_view name = child.name();
       if (name == "attributes") {
@@ -298,24 +446,9 @@ class PartReader {
       } else if (name == "sound") {
         ReadSoundTempo(child);
       }
-      reached = std::max(reached, cursor);
     }
-    const Rational nominal = MeasureLength();
-    Rational length = std::max(reached, nominal);
-    // An uncounted measure is a pick-up at the start and the part of a
-    // split measure later: either way it lasts as long as its notes.
-    if (std::string_view(measure.attribute("implicit").value()) == "yes" && reached > Rational(0) &&
-        reached < nominal) {
-      if (first) {
-        m_melody.pickup = reached;
-      }
-      length = reached;
-    }
-    m_measureStart += length;
     return std::nullopt;
   }
-
-  Rational MeasureLength() const { return Rational(4L * m_beats, m_beatType); }
 
   std::optional<ImportError> ReadAttributes(const pugi::xml_node& attributes) {
     if (pugi::xml_node divisions = attributes.child("divisions")) {
@@ -331,15 +464,9 @@ class PartReader {
         m_melody.minor = std::string_view(key.child_value("mode")) == "minor";
       }
     }
-    if (pugi::xml_node time = attributes.child("time")) {
-      const long beats = SumOfBeats(time.child_value("beats"));
-      const long beatType = ToLong(time.child_value("beat-type"));
-      if (beats > 0 && beatType > 0 && beatType <= 64 && (beatType & (beatType - 1)) == 0) {
-        m_beats = beats;
-        m_beatType = beatType;
-        m_melody.metres.push_back(
-            {m_measureStart, static_cast<int>(beats), static_cast<int>(beatType)});
-      }
+    if (auto time = TimeOf(attributes.child("time"))) {
+      m_melody.metres.push_back(
+          {m_measureStart, static_cast<int>(time->first), static_cast<int>(time->second)});
     }
     return std::nullopt;
   }
@@ -399,38 +526,62 @@ class PartReader {
     for (pugi::xml_node tie : note.children("tie")) {
       tieStop |= std::string_view(tie.attribute("type").value()) == "stop";
     }
+    std::string lyric = LyricText(note, m_lyricLine);
+    if (m_pending && m_pending->at == at) {
+      // The top note of a chord, also of one written as notes of one voice
+      // at the same place; the syllable is the chord's whichever note has it.
+      Pending& p = *m_pending;
+      if (*pitch > p.pitch) {
+        p.pitch = *pitch;
+        p.duration = duration;
+        p.tieStop = tieStop;
+      } else if (*pitch == p.pitch) {
+        p.tieStop |= tieStop;
+      }
+      if (p.lyric.empty()) {
+        p.lyric = std::move(lyric);
+      }
+      return std::nullopt;
+    }
+    if (m_pending && at < m_pending->at) {
+      return std::nullopt;  // written back in time over the melody: not ours
+    }
+    FlushPending();
+    m_pending = Pending{at, duration, *pitch, tieStop, std::move(lyric)};
+    return std::nullopt;
+  }
+
+  void FlushPending() {
+    if (!m_pending) {
+      return;
+    }
+    Pending p = std::move(*m_pending);
+    m_pending.reset();
     std::vector<MelodyNote>& notes = m_melody.notes;
     if (!notes.empty()) {
       MelodyNote& last = notes.back();
-      // The top note of a chord, also of one written as notes of one voice
-      // at the same place.
-      if (last.onset == at) {
-        last.pitch = std::max(last.pitch, *pitch);
-        return std::nullopt;
+      // A tied note is the note it continues, unless it carries a syllable
+      // of its own: a new syllable is sung, so the note is struck again.
+      if (p.tieStop && p.lyric.empty() && last.pitch == p.pitch &&
+          last.onset + last.duration == p.at) {
+        last.duration += p.duration;
+        return;
       }
-      if (tieStop && last.pitch == *pitch && last.onset + last.duration == at) {
-        last.duration += duration;
-        return std::nullopt;
-      }
-      if (at < last.onset) {
-        return std::nullopt;  // written back in time over the melody: not ours
-      }
-      if (last.onset + last.duration > at) {
-        last.duration = at - last.onset;
+      if (last.onset + last.duration > p.at) {
+        last.duration = p.at - last.onset;
       }
     }
-    notes.push_back({at, duration, *pitch, LyricText(note)});
-    return std::nullopt;
+    notes.push_back({p.at, p.duration, p.pitch, std::move(p.lyric)});
   }
 
   std::string_view m_text;
   Melody& m_melody;
+  std::string m_lyricLine;
   long m_divisions = 1;
-  long m_beats = 4;
-  long m_beatType = 4;
   Rational m_measureStart;
   Rational m_lastOnset;
   std::optional<std::string> m_voice;
+  std::optional<Pending> m_pending;
   bool m_soundTempo = false;
 };
 
@@ -449,19 +600,46 @@ void ReadTexts(const pugi::xml_node& score, Melody& melody) {
   }
 }
 
-}  // namespace
+// What a user may choose to read: each part, and a part with several lyric
+// lines once per line, so that the verse is chosen with the voice.
+struct PartChoice {
+  pugi::xml_node part;
+  std::string line;  // the lyric line's key, as LyricLineOf gives it
+};
 
-std::optional<std::string_view> ChordSuffixForKind(std::string_view kind) {
-  for (const KindSuffix& entry : kKindSuffixes) {
-    if (entry.kind == kind) {
-      return entry.suffix;
+std::vector<PartChoice> ListChoices(const pugi::xml_node& score, std::vector<PartSummary>& parts) {
+  // Names by id, looked up once per part: a scan of the list for each part
+  // took minutes for a file of many parts. A later entry of an id wins.
+  const pugi::xml_node list = score.child("part-list");
+  std::unordered_map<std::string_view, const char*> names;
+  names.reserve(static_cast<std::size_t>(
+      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
+  for (pugi::xml_node sp : list.children("score-part")) {
+    names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
+  }
+  std::vector<PartChoice> choices;
+  int partNumber = 0;
+  for (pugi::xml_node p : score.children("part")) {
+    ++partNumber;
+    const auto named = names.find(p.attribute("id").value());
+    const std::string name = named != names.end() ? named->second : "";
+    const int count = CountNotes(p);
+    const std::vector<LyricLine> lines = LyricLinesOf(p);
+    if (lines.size() < 2) {
+      parts.push_back({name, count});
+      choices.push_back({p, lines.empty() ? std::string("1") : lines.front().key});
+      continue;
+    }
+    const std::string shown = name.empty() ? "パート " + std::to_string(partNumber) : name;
+    for (const LyricLine& line : lines) {
+      parts.push_back({shown + "・" + line.label, count});
+      choices.push_back({p, line.key});
     }
   }
-  if (kind.empty()) {
-    return std::string_view();
-  }
-  return std::nullopt;
+  return choices;
 }
+
+}  // namespace
 
 MusicXmlResult ReadMusicXml(std::string_view text, int part) {
   MusicXmlResult result;
@@ -483,21 +661,7 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
                                : "MusicXML (score-partwise) ではありません。");
     return result;
   }
-  // Names by id, looked up once per part: a scan of the list for each part
-  // took minutes for a file of many parts. A later entry of an id wins.
-  const pugi::xml_node list = score.child("part-list");
-  std::unordered_map<std::string_view, const char*> names;
-  names.reserve(static_cast<std::size_t>(
-      std::distance(list.children("score-part").begin(), list.children("score-part").end())));
-  for (pugi::xml_node sp : list.children("score-part")) {
-    names.insert_or_assign(sp.attribute("id").value(), sp.child_value("part-name"));
-  }
-  std::vector<pugi::xml_node> parts;
-  for (pugi::xml_node p : score.children("part")) {
-    const auto named = names.find(p.attribute("id").value());
-    result.parts.push_back({named != names.end() ? named->second : "", CountNotes(p)});
-    parts.push_back(p);
-  }
+  const std::vector<PartChoice> choices = ListChoices(score, result.parts);
   if (part < 0) {
     for (std::size_t i = 0; i < result.parts.size(); ++i) {
       if (result.parts[i].noteCount > 0) {
@@ -506,14 +670,15 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
       }
     }
   }
-  if (part < 0 || part >= static_cast<int>(parts.size())) {
+  if (part < 0 || part >= static_cast<int>(choices.size())) {
     result.error = ErrorAt(text, score, "音符のあるパートがありません。");
     return result;
   }
+  const PartChoice& choice = choices[static_cast<std::size_t>(part)];
   Melody melody;
   ReadTexts(score, melody);
-  PartReader reader(text, melody);
-  if (auto error = reader.Read(parts[static_cast<std::size_t>(part)])) {
+  PartReader reader(text, melody, choice.line);
+  if (auto error = reader.Read(choice.part)) {
     result.error = error;
     return result;
   }

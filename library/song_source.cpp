@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/sjis.h"
+#include "song/chord_names.h"
 #include "song/key_table.h"
 
 namespace kumoito {
@@ -18,17 +19,6 @@ constexpr int kLyricBytes = kLyricFieldSize - 1;
 constexpr int kChordChars = kChordFieldSize - 1;
 constexpr int kMaxRegionCode = 255;
 constexpr int kMaxFameScore = 127;
-
-// Chord roots the transposer can move: sharps as it writes them, and the
-// five flat spellings it reads.
-constexpr std::array<std::string_view, 17> kChordRoots = {
-    "C", "C#", "Db", "D", "D#", "Eb", "E", "F", "F#", "Gb", "G", "G#", "Ab", "A", "A#", "Bb", "B"};
-
-// No suffix puts a '9' right after the root: the score reader would turn
-// such a chord into an add9 chord.
-constexpr std::array<std::string_view, 18> kChordSuffixes = {
-    "",    "m",    "7",   "m7",   "maj7",  "M7",   "mM7",  "6",    "m6",
-    "dim", "dim7", "aug", "sus4", "7sus4", "sus2", "add9", "m7b5", "7b9"};
 
 struct Token {
   std::string_view text;
@@ -94,17 +84,7 @@ std::string BeatsText(int sixteenths) {
 }
 
 bool IsValidChord(std::string_view chord) {
-  if (chord.size() > static_cast<std::size_t>(kChordChars)) {
-    return false;
-  }
-  const std::size_t rootLength =
-      (chord.size() >= 2 && (chord[1] == '#' || chord[1] == 'b')) ? 2 : 1;
-  const std::string_view root = chord.substr(0, std::min(rootLength, chord.size()));
-  if (std::find(kChordRoots.begin(), kChordRoots.end(), root) == kChordRoots.end()) {
-    return false;
-  }
-  const std::string_view suffix = chord.substr(root.size());
-  return std::find(kChordSuffixes.begin(), kChordSuffixes.end(), suffix) != kChordSuffixes.end();
+  return chord.size() <= static_cast<std::size_t>(kChordChars) && IsKnownChord(chord);
 }
 
 // Notes of one notes line, remembered until its chords and lyrics are read.

@@ -9,6 +9,7 @@
 #include "common/message_box.h"
 #include "common/report.h"
 #include "common/sjis.h"
+#include "song/chord_names.h"
 #include "song/key_table.h"
 #include "song/score_file.h"
 
@@ -498,14 +499,10 @@ void CSongData::NormalizeAdd9() {
   static constexpr char kAdd9[] = "add9";
   const int beats = BeatCount();
   for (int b = 0; b < beats; ++b) {
-    char* chord = m_beatChords[b].chord;
     // Only the chord's own text is looked at: bytes after its terminator are
     // the file's and an empty chord followed by a '9' there is no add9.
-    const std::string_view text = FieldText(m_beatChords[b].chord);
-    if (text.size() > 1 && text[1] == '9') {
-      std::memcpy(chord + 1, kAdd9, sizeof kAdd9);
-    } else if (text.size() > 2 && text[2] == '9') {
-      std::memcpy(chord + 2, kAdd9, sizeof kAdd9);
+    if (const auto at = OldAdd9Position(FieldText(m_beatChords[b].chord))) {
+      std::memcpy(m_beatChords[b].chord + *at, kAdd9, sizeof kAdd9);
     }
   }
 }

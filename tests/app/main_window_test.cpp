@@ -883,6 +883,18 @@ TEST_F(MainWindowTest, ABrokenForeignFileKeepsTheSongAndSaysWhere) {
   EXPECT_EQ(m_boxes.Messages()[0].rfind(path + ":3:3: ", 0), 0u) << m_boxes.Messages()[0];
 }
 
+TEST_F(MainWindowTest, APartWithSeveralLyricLinesOffersEachLine) {
+  auto logic = Start();
+  m_face.partReply = 1;
+  logic->OpenUserFile(ImportFixture("ms_tied_verses.musicxml"));
+  ASSERT_EQ(m_face.askedParts.size(), 3u);
+  EXPECT_EQ(m_face.askedParts[0].name, "Voice・1番");
+  EXPECT_EQ(m_face.askedParts[1].name, "Voice・2番");
+  EXPECT_EQ(m_face.askedParts[2].name, "Chorus");
+  // The second verse's first syllable on the first note.
+  EXPECT_EQ(FieldText(logic->Song()->m_cells[0].lyric[0]), *Utf8ToCp932("あ"));
+}
+
 TEST_F(MainWindowTest, AScoreWithSeveralPartsAsksWhichIsTheMelody) {
   auto logic = Start();
   CSongData* before = logic->Song();

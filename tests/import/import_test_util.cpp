@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "common/sjis.h"
+#include "song/chord_names.h"
 #include "song/key_table.h"
 
 namespace kumoito::test {
@@ -31,11 +32,13 @@ Harmony HarmonyOf(const std::string& chord) {
     ++i;
   }
   const std::string suffix = chord.substr(i);
-  h.kind = suffix.empty()   ? "major"
-           : suffix == "m"  ? "minor"
-           : suffix == "7"  ? "dominant"
-           : suffix == "m7" ? "minor-seventh"
-                            : "major-seventh";
+  h.kind = "major-seventh";
+  for (const ChordSuffix& row : kChordSuffixes) {
+    if (row.suffix == suffix && !row.musicXmlKind.empty()) {
+      h.kind = std::string(row.musicXmlKind);
+      break;
+    }
+  }
   return h;
 }
 

@@ -163,6 +163,174 @@ TEST(MusicXmlReader, RefusesWhatHasNoMelody) {
   EXPECT_GT(bad.error->column, 1);
 }
 
+std::vector<Rational> Onsets(const Melody& m) {
+  std::vector<Rational> onsets;
+  for (const MelodyNote& n : m.notes) {
+    onsets.push_back(n.onset);
+  }
+  return onsets;
+}
+
+std::string Lyrics(const Melody& m) {
+  std::string text;
+  for (const MelodyNote& n : m.notes) {
+    text += n.lyric.empty() ? "_" : n.lyric;
+  }
+  return text;
+}
+
+std::string Measure(const std::string& body, const std::string& attributes = "") {
+  return "<measure>" + attributes + body + "</measure>";
+}
+
+std::string Score(const std::string& measures) {
+  return "<?xml version=\"1.0\"?><score-partwise><part-list><score-part id=\"P1\"/></part-list>"
+         "<part id=\"P1\">" +
+         measures + "</part></score-partwise>";
+}
+
+const std::string k44 =
+    "<attributes><divisions>1</divisions><time><beats>4</beats><beat-type>4</beat-type></time>"
+    "</attributes>";
+
+// A bar split at a double bar, a repeat and an ending, an unmarked pick-up
+// and a short last bar, as the notation program writes them
+// (tests/data/import/README.md).
+TEST(MusicXmlReader, JoinsSplitBarsAndTakesAnUnmarkedPickup) {
+  const MusicXmlResult read = ReadMusicXml(Text("ms_split_bars.musicxml"));
+  ASSERT_TRUE(read.melody) << read.error->message;
+  const Melody& m = *read.melody;
+  EXPECT_EQ(m.pickup, Rational(1));
+  // Every note once, in the order written: repeats and endings are not
+  // played out.
+  EXPECT_EQ(Lyrics(m), "いろはにほへとちりぬるをわかよた");
+  const std::vector<Rational> expected = {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17};
+  EXPECT_EQ(Onsets(m), expected);
+  EXPECT_EQ(m.length, Rational(21));  // the short last bar filled
+
+  const WrittenSong written = WriteSong(m);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(song.m_measureCount, 6);
+  // The pick-up on beat 4; the halves of the split bars on beats 1 and 3.
+  EXPECT_EQ(CellsText(song, 0, 8), "[r - .][- - .][- - .][- - .][- - .][- - .][74 - .][- - .]");
+  EXPECT_EQ(CellsText(song, 16, 8), "[74 - .][- - .][- - .][- - .][76 - .][- - .][74 - .][- - .]");
+  EXPECT_EQ(CellsText(song, 32, 8), "[67 - .][- - .][- - .][- - .][71 - .][- - .][72 - .][- - .]");
+}
+
+TEST(MusicXmlReader, PadsOnlyAShortBarThatNothingCompletes) {
+  const std::string whole = Note("C", 5, 4);
+  const std::string half = Note("D", 5, 2);
+  // A short bar alone in the middle keeps its bar's length.
+  const MusicXmlResult alone =
+      ReadMusicXml(Score(Measure(whole, k44) + Measure(half) + Measure(whole)));
+  ASSERT_TRUE(alone.melody);
+  EXPECT_EQ(Onsets(*alone.melody), (std::vector<Rational>{0, 4, 8}));
+  EXPECT_EQ(alone.melody->pickup, Rational(0));
+  // Two halves that make one bar are that bar, also at the top.
+  const MusicXmlResult split =
+      ReadMusicXml(Score(Measure(half, k44) + Measure(half) + Measure(whole)));
+  ASSERT_TRUE(split.melody);
+  EXPECT_EQ(Onsets(*split.melody), (std::vector<Rational>{0, 2, 4}));
+  EXPECT_EQ(split.melody->pickup, Rational(0));
+  // Three short measures of which the first two make a bar: the third is
+  // padded, not joined past the bar line.
+  const MusicXmlResult three = ReadMusicXml(
+      Score(Measure(whole, k44) + Measure(half) + Measure(half) + Measure(half) + Measure(whole)));
+  ASSERT_TRUE(three.melody);
+  EXPECT_EQ(Onsets(*three.melody), (std::vector<Rational>{0, 4, 6, 8, 12}));
+  // A marked pick-up stays one, even when a short measure follows it.
+  const std::string implicitHalf = "<measure implicit=\"yes\">" + k44 + half + "</measure>";
+  const MusicXmlResult marked = ReadMusicXml(Score(implicitHalf + Measure(half) + Measure(half)));
+  ASSERT_TRUE(marked.melody);
+  EXPECT_EQ(marked.melody->pickup, Rational(2));
+  EXPECT_EQ(Onsets(*marked.melody), (std::vector<Rational>{0, 2, 4}));
+  // A change of metre between two short measures ends the bar.
+  const std::string k34 =
+      "<attributes><time><beats>3</beats><beat-type>4</beat-type></time></attributes>";
+  const MusicXmlResult metre = ReadMusicXml(
+      Score(Measure(whole, k44) + Measure(half) + Measure(Note("E", 5, 1), k34) + Measure(half)));
+  ASSERT_TRUE(metre.melody);
+  EXPECT_EQ(Onsets(*metre.melody), (std::vector<Rational>{0, 4, 8, 9}));
+}
+
+// Chords tied on both notes, on the top note only and on the lower note
+// only, with two lyric lines and a melisma (tests/data/import/README.md).
+TEST(MusicXmlReader, FollowsTiesPerPitchInChords) {
+  const MusicXmlResult read = ReadMusicXml(Text("ms_tied_verses.musicxml"));
+  ASSERT_TRUE(read.melody) << read.error->message;
+  const Melody& m = *read.melody;
+  ASSERT_EQ(m.notes.size(), 10u);
+  // G4 held for three beats; D5 tied over the bar under a new lower note.
+  EXPECT_EQ(m.notes[0].pitch, 67);
+  EXPECT_EQ(m.notes[0].duration, Rational(3));
+  EXPECT_EQ(m.notes[1].pitch, 74);
+  EXPECT_EQ(m.notes[1].onset, Rational(3));
+  EXPECT_EQ(m.notes[1].duration, Rational(2));
+  // The lower C5 is tied but the top moves from E5 to F5: F5 is struck.
+  EXPECT_EQ(m.notes[2].pitch, 76);
+  EXPECT_EQ(m.notes[3].pitch, 77);
+  EXPECT_EQ(m.notes[3].onset, Rational(6));
+  // The tie over the bar line at the end.
+  EXPECT_EQ(m.notes[7].onset, Rational(10));
+  EXPECT_EQ(m.notes[7].duration, Rational(3));
+  EXPECT_EQ(Lyrics(m), "はるのうみか_ぜよい");
+}
+
+TEST(MusicXmlReader, OffersEachLyricLineAndTakesTheFirstPresent) {
+  const MusicXmlResult verses = ReadMusicXml(Text("ms_tied_verses.musicxml"));
+  ASSERT_EQ(verses.parts.size(), 3u);
+  EXPECT_EQ(verses.parts[0].name, "Voice・1番");
+  EXPECT_EQ(verses.parts[1].name, "Voice・2番");
+  EXPECT_EQ(verses.parts[1].noteCount, verses.parts[0].noteCount);
+  EXPECT_EQ(verses.parts[2].name, "Chorus");
+  EXPECT_EQ(verses.chosenPart, 0);
+  const MusicXmlResult second = ReadMusicXml(Text("ms_tied_verses.musicxml"), 1);
+  ASSERT_TRUE(second.melody);
+  EXPECT_EQ(Lyrics(*second.melody), "あきのそらほしがひか");
+  const MusicXmlResult chorus = ReadMusicXml(Text("ms_tied_verses.musicxml"), 2);
+  ASSERT_TRUE(chorus.melody);
+  EXPECT_EQ(Lyrics(*chorus.melody), "らららら");
+
+  // Lines a file names rather than numbers, and a verse 2 with no verse 1.
+  auto sung = [](const std::string& step, const std::string& lyrics) {
+    return Note(step, 5, 2).insert(Note(step, 5, 2).size() - 7, lyrics);
+  };
+  const std::string named = Measure(sung("C",
+                                         "<lyric name=\"chorus\"><text>a</text></lyric>"
+                                         "<lyric name=\"ja\"><text>あ</text></lyric>") +
+                                        sung("D", "<lyric name=\"ja\"><text>い</text></lyric>"),
+                                    k44);
+  const MusicXmlResult lines = ReadMusicXml(Score(named));
+  ASSERT_TRUE(lines.melody);
+  ASSERT_EQ(lines.parts.size(), 2u);
+  EXPECT_EQ(lines.parts[0].name, "パート 1・chorus");
+  EXPECT_EQ(lines.parts[1].name, "パート 1・ja");
+  EXPECT_EQ(Lyrics(*lines.melody), "a_");
+  const MusicXmlResult ja = ReadMusicXml(Score(named), 1);
+  ASSERT_TRUE(ja.melody);
+  EXPECT_EQ(Lyrics(*ja.melody), "あい");
+  const MusicXmlResult onlyTwo = ReadMusicXml(Score(
+      Measure(sung("C", "<lyric number=\"2\"><text>ふ</text></lyric>") + sung("D", ""), k44)));
+  ASSERT_TRUE(onlyTwo.melody);
+  ASSERT_EQ(onlyTwo.parts.size(), 1u);
+  EXPECT_EQ(Lyrics(*onlyTwo.melody), "ふ_");
+}
+
+TEST(MusicXmlReader, StrikesATiedNoteAgainForASyllableOfItsOwn) {
+  const std::string start = "<tie type=\"start\"/>";
+  const std::string stop = "<tie type=\"stop\"/>";
+  const std::string notes =
+      Note("C", 5, 2, start) + Note("C", 5, 2, stop) + Note("C", 5, 2, start) +
+      Note("C", 5, 2, stop)
+          .insert(Note("C", 5, 2, stop).size() - 7, "<lyric><text>ら</text></lyric>");
+  const MusicXmlResult read = ReadMusicXml(Score(Measure(notes, k44)));
+  ASSERT_TRUE(read.melody);
+  ASSERT_EQ(read.melody->notes.size(), 3u);
+  EXPECT_EQ(read.melody->notes[0].duration, Rational(4));
+  EXPECT_EQ(read.melody->notes[2].onset, Rational(6));
+  EXPECT_EQ(read.melody->notes[2].lyric, "ら");
+}
+
 TEST(MusicXmlReader, NamesChordKinds) {
   const MusicXmlResult read =
       ReadMusicXml(Part("<harmony><root><root-step>B</root-step><root-alter>-1</root-alter></root>"

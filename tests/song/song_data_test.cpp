@@ -6,6 +6,8 @@
 
 #include "common/message_box.h"
 #include "common/report.h"
+#include "common/sjis.h"
+#include "song/chord_names.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
@@ -151,7 +153,7 @@ TEST(SongData, NoteLengthWalksHoldsAcrossCellsAndBarLines) {
   }
   EXPECT_DOUBLE_EQ(song->NoteLength(0, 0, 0), 1.5);
   EXPECT_DOUBLE_EQ(song->NoteLength(1, 0, 1), 6.5);  // up to the rest of the next measure
-  song->m_cells[8].pitch[0] = SLOT_HOLD;              // held on past the song's end
+  song->m_cells[8].pitch[0] = SLOT_HOLD;             // held on past the song's end
   EXPECT_DOUBLE_EQ(song->NoteLength(1, 0, 1), 14.5);
   EXPECT_DOUBLE_EQ(song->NoteLength(0, 1, 0), 0.0);  // beyond the song
   EXPECT_DOUBLE_EQ(song->NoteLength(8, 0, 0), 0.0);
@@ -344,6 +346,27 @@ TEST(SongData, Add9SpellingOnlyTouchesTheBeatChord) {
   EXPECT_STREQ(song->m_beatChords[3].chord, "C7");
   EXPECT_STREQ(song->m_beatChords[4].chord, "Cadd9");
   EXPECT_STREQ(song->m_beatChords[5].chord, "9");
+}
+
+TEST(SongData, Add9SpellingLeavesEveryNamedChordAlone) {
+  // Every chord the shared table names, on every root, is read back as
+  // written: none of them may look like an old add9 spelling.
+  auto song = NewSong(1);
+  for (std::string_view root : kChordRoots) {
+    for (const ChordSuffix& row : kChordSuffixes) {
+      const std::string chord = std::string(root) + std::string(row.suffix);
+      if (chord.size() >= static_cast<std::size_t>(kChordFieldSize)) {
+        continue;
+      }
+      SetFieldText(song->m_beatChords[0].chord, chord);
+      song->NormalizeAdd9();
+      EXPECT_EQ(FieldText(song->m_beatChords[0].chord), chord);
+      EXPECT_TRUE(SuffixReadsBack(row.suffix)) << row.suffix;
+    }
+  }
+  EXPECT_FALSE(SuffixReadsBack("9"));
+  EXPECT_FALSE(SuffixReadsBack("m9"));
+  EXPECT_TRUE(SuffixReadsBack("7b9"));
 }
 
 TEST(SongData, Add9SpellingLooksOnlyAtTheChordsText) {
