@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "import/rational.h"
+#include "song/marks.h"
 
 namespace kumoito::import {
 
@@ -20,6 +21,13 @@ struct MelodyNote {
   Rational duration;  // quarter notes, > 0
   int pitch = 60;     // MIDI note number
   std::string lyric;  // UTF-8 syllable sung on the note; empty for none
+  NoteMarks marks{};  // technique, finger, player's string, notes struck with it
+};
+
+// Repeat signs and endings, given at a time inside the measure they belong to.
+struct MeasureMarkAt {
+  Rational inside;  // quarter notes from the top of the piece
+  MeasureMarks marks;
 };
 
 struct ChordSymbol {
@@ -37,6 +45,7 @@ struct Melody {
   std::vector<MelodyNote> notes;  // in onset order, never overlapping
   std::vector<ChordSymbol> chords;
   std::vector<MetreChange> metres;  // in onset order; empty: 4/4 throughout
+  std::vector<MeasureMarkAt> measureMarks;
   // Length of a shorter first measure (an upbeat); 0 when the first measure
   // is whole.
   Rational pickup;

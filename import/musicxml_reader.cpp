@@ -220,6 +220,52 @@ std::vector<LyricLine> LyricLinesOf(const pugi::xml_node& part) {
 
 // Grace notes take no time; cue notes take their time but are another
 // instrument's, so they count as rests.
+// The technique, finger and string a note's <notations> give. A pull-off
+// or hammer-on sounds on its stop note, a slide starts on its start note
+// (up until the next pitch says otherwise).
+NoteMarks MarksOf(const pugi::xml_node& note) {
+  NoteMarks marks;
+  for (pugi::xml_node technical : note.child("notations").children("technical")) {
+    for (pugi::xml_node mark : technical.children()) {
+      const std::string_view name = mark.name();
+      const std::string_view type = mark.attribute("type").value();
+      if (name == "up-bow") {
+        marks.technique = Technique::kSukui;
+      } else if (name == "pull-off" && type == "stop") {
+        marks.technique = Technique::kHajiki;
+      } else if (name == "hammer-on" && type == "stop") {
+        marks.technique = Technique::kUchi;
+      } else if (name == "bend") {
+        marks.technique = Technique::kOshi;
+      } else if (name == "other-technical" && std::string_view(mark.child_value()) == "keshi") {
+        marks.technique = Technique::kKeshi;
+      } else if (name == "fingering") {
+        const long finger = ToLong(mark.child_value());
+        marks.finger = finger >= 1 && finger <= kMaxFinger ? static_cast<std::uint8_t>(finger) : 0;
+      } else if (name == "string") {
+        // Counted from the highest string: 1 is 三の糸.
+        const long string = ToLong(mark.child_value());
+        marks.string =
+            string >= 1 && string <= kMaxMarkString ? static_cast<std::uint8_t>(4 - string) : 0;
+      }
+    }
+  }
+  for (pugi::xml_node slide : note.child("notations").children("slide")) {
+    if (std::string_view(slide.attribute("type").value()) == "start") {
+      marks.technique = Technique::kSuriUp;
+    }
+  }
+  return marks;
+}
+
+// The marks of the first at-most-two pitches other than the top one.
+void AddTogether(NoteMarks& marks, const std::vector<int>& others) {
+  int k = 0;
+  for (auto it = others.rbegin(); it != others.rend() && k < kMaxTogether; ++it) {
+    marks.together[static_cast<std::size_t>(k++)] = static_cast<std::uint8_t>(*it);
+  }
+}
+
 bool IsPlayedNote(const pugi::xml_node& note) {
   return note.child("grace").empty() && note.child("cue").empty();
 }
@@ -391,6 +437,8 @@ class PartReader {
       if (auto error = ReadMeasure(measures[i])) {
         return error;
       }
+      const Rational end = i + 1 < starts.size() ? starts[i + 1] : starts[i];
+      ReadMeasureMarks(measures[i], starts[i], end);
     }
     FlushPending();
     if (m_melody.notes.empty()) {
@@ -410,9 +458,61 @@ class PartReader {
     int pitch = 0;
     bool tieStop = false;
     std::string lyric;
+    NoteMarks marks;
+    std::vector<int> others;  // the chord's lower pitches, in the order read
   };
 
   Rational Divisions(long value) const { return Rational(value, m_divisions); }
+
+  // Repeat signs, endings and measure repeats of the measure from start to
+  // end: a forward repeat belongs where the measure starts, a backward one
+  // where it ends (in a bar split at the sign, the first part's bar).
+  void ReadMeasureMarks(const pugi::xml_node& measure, const Rational& start, const Rational& end) {
+    const Rational last = end > start ? end - Rational(1, 960) : start;
+    for (pugi::xml_node style : measure.child("attributes").children("measure-style")) {
+      if (pugi::xml_node repeat = style.child("measure-repeat")) {
+        m_inMeasureRepeat = std::string_view(repeat.attribute("type").value()) == "start";
+      }
+    }
+    MeasureMarks atStart;
+    MeasureMarks atEnd;
+    if (m_inMeasureRepeat) {
+      atStart.flags |= kMeasureRepeat;
+    }
+    for (pugi::xml_node barline : measure.children("barline")) {
+      const pugi::xml_node repeat = barline.child("repeat");
+      const std::string_view direction = repeat.attribute("direction").value();
+      if (direction == "forward") {
+        atStart.flags |= kRepeatStart;
+      } else if (direction == "backward") {
+        atEnd.flags |= kRepeatEnd;
+        const long times = ToLong(repeat.attribute("times").value(), 2);
+        atEnd.repeatCount =
+            times > 2 && times <= kMaxRepeatCount ? static_cast<std::uint8_t>(times) : 0;
+      }
+      if (pugi::xml_node ending = barline.child("ending")) {
+        const std::string_view type = ending.attribute("type").value();
+        const long number = ToLong(ending.attribute("number").value());
+        if (type == "start" && number >= 1 && number <= kMaxEnding) {
+          m_ending = static_cast<std::uint8_t>(number);
+        } else if (type == "stop" || type == "discontinue") {
+          atEnd.ending = m_ending;
+          m_endingStops = true;
+        }
+      }
+    }
+    atStart.ending = m_ending;
+    if (m_endingStops) {
+      m_ending = 0;
+      m_endingStops = false;
+    }
+    if (!atStart.Empty()) {
+      m_melody.measureMarks.push_back({start, atStart});
+    }
+    if (!atEnd.Empty()) {
+      m_melody.measureMarks.push_back({last, atEnd});
+    }
+  }
 
   std::optional<ImportError> ReadMeasure(const pugi::xml_node& measure) {
     Rational cursor;
@@ -531,12 +631,25 @@ class PartReader {
       // The top note of a chord, also of one written as notes of one voice
       // at the same place; the syllable is the chord's whichever note has it.
       Pending& p = *m_pending;
+      const NoteMarks marks = MarksOf(note);
       if (*pitch > p.pitch) {
+        p.others.push_back(p.pitch);
         p.pitch = *pitch;
         p.duration = duration;
         p.tieStop = tieStop;
+        // The top note's own marks first, the chord's technique otherwise.
+        const Technique chordTechnique = p.marks.technique;
+        p.marks = marks;
+        if (p.marks.technique == Technique::kNone) {
+          p.marks.technique = chordTechnique;
+        }
       } else if (*pitch == p.pitch) {
         p.tieStop |= tieStop;
+      } else {
+        p.others.push_back(*pitch);
+        if (p.marks.technique == Technique::kNone) {
+          p.marks.technique = marks.technique;
+        }
       }
       if (p.lyric.empty()) {
         p.lyric = std::move(lyric);
@@ -547,7 +660,7 @@ class PartReader {
       return std::nullopt;  // written back in time over the melody: not ours
     }
     FlushPending();
-    m_pending = Pending{at, duration, *pitch, tieStop, std::move(lyric)};
+    m_pending = Pending{at, duration, *pitch, tieStop, std::move(lyric), MarksOf(note), {}};
     return std::nullopt;
   }
 
@@ -570,8 +683,14 @@ class PartReader {
       if (last.onset + last.duration > p.at) {
         last.duration = p.at - last.onset;
       }
+      if (last.marks.technique == Technique::kSuriUp && p.pitch < last.pitch) {
+        last.marks.technique = Technique::kSuriDown;
+      }
     }
-    notes.push_back({p.at, p.duration, p.pitch, std::move(p.lyric)});
+    std::sort(p.others.begin(), p.others.end());
+    p.others.erase(std::unique(p.others.begin(), p.others.end()), p.others.end());
+    AddTogether(p.marks, p.others);
+    notes.push_back({p.at, p.duration, p.pitch, std::move(p.lyric), p.marks});
   }
 
   std::string_view m_text;
@@ -583,6 +702,9 @@ class PartReader {
   std::optional<std::string> m_voice;
   std::optional<Pending> m_pending;
   bool m_soundTempo = false;
+  bool m_inMeasureRepeat = false;  // between a measure-repeat's start and stop
+  std::uint8_t m_ending = 0;       // the ending being read, 0 for none
+  bool m_endingStops = false;
 };
 
 void ReadTexts(const pugi::xml_node& score, Melody& melody) {

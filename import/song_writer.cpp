@@ -21,6 +21,7 @@ struct Event {
   Rational at;  // song beats
   int value;    // pitch or SLOT_REST
   std::string lyric;
+  NoteMarks marks{};
 };
 
 std::string MetreText(int numerator, int denominator) {
@@ -109,7 +110,7 @@ WrittenSong WriteSong(const Melody& melody) {
     const MelodyNote& n = melody.notes[i];
     const Rational start = songBeats(n.onset);
     const Rational end = songBeats(n.onset + n.duration);
-    events.push_back({start, n.pitch, n.lyric});
+    events.push_back({start, n.pitch, n.lyric, n.marks});
     if (i + 1 == melody.notes.size() || melody.notes[i + 1].onset > n.onset + n.duration) {
       events.push_back({end, SLOT_REST, {}});
     }
@@ -228,6 +229,7 @@ WrittenSong WriteSong(const Melody& melody) {
     NoteCell& cell = song.m_cells[static_cast<std::size_t>(index / kSlotsPerCell)];
     const int slot = index % kSlotsPerCell;
     cell.pitch[slot] = events[i].value;
+    song.m_marks.At(index / kSlotsPerCell, slot) = events[i].marks;
     std::memset(cell.lyric[slot], 0, kLyricFieldSize);
     if (events[i].value >= 0 && !events[i].lyric.empty()) {
       PutText(cell.lyric[slot], events[i].lyric);
@@ -251,6 +253,18 @@ WrittenSong WriteSong(const Melody& melody) {
         current = v;
       }
     }
+  }
+
+  // Repeat signs and endings go to the measure they were given inside.
+  for (const MeasureMarkAt& mark : melody.measureMarks) {
+    const std::int64_t measure = songBeats(mark.inside).Floor() / bpm;
+    if (measure < 0 || measure >= measures || measure >= kMarkMeasureCount) {
+      continue;
+    }
+    MeasureMarks& to = song.m_marks.measures[static_cast<std::size_t>(measure)];
+    to.flags |= mark.marks.flags;
+    to.repeatCount = std::max(to.repeatCount, mark.marks.repeatCount);
+    to.ending = mark.marks.ending != 0 ? mark.marks.ending : to.ending;
   }
 
   // Chords: the one in force at each beat, and a change at its middle. The

@@ -39,7 +39,8 @@ TEST_F(BatchImport, ConvertsMusicXmlCompressedMusicXmlAndMidiToImages) {
 
 TEST_F(BatchImport, AnMwdPathGetsTheSongAsArranged) {
   ASSERT_EQ(Run("'" + Fixture("abc_low_range.mid") + "' low.mwd 0 hon -1"), 0) << Stderr();
-  EXPECT_EQ(std::filesystem::file_size(m_dir.Path("low.mwd")), 94540u);
+  // The layout, and the extension with the tuning the conversion chose.
+  EXPECT_GT(std::filesystem::file_size(m_dir.Path("low.mwd")), 94540u);
   // One line says how many notes were moved into range.
   EXPECT_NE(Stderr().find("4 個の音符"), std::string::npos) << Stderr();
 
@@ -55,6 +56,9 @@ TEST_F(BatchImport, AnMwdPathGetsTheSongAsArranged) {
   std::int32_t beats = 0, key = 0, measures = 0;
   auto written = CSongData::LoadOrCreate(m_dir.Path("low.mwd"), beats, key, measures);
   EXPECT_EQ(written->m_keyIndex, chosen.key);
+  EXPECT_EQ(written->m_marks.tuning,
+            (TabTuning{1, static_cast<std::uint8_t>(chosen.tuning), 0,
+                       static_cast<std::uint8_t>(chosen.key)}));
   ASSERT_EQ(written->m_measureCount, song.m_measureCount);
   for (int c = 0; c < song.CellCount(); ++c) {
     for (int s = 0; s < kSlotsPerCell; ++s) {

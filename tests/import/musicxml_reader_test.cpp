@@ -346,5 +346,81 @@ TEST(MusicXmlReader, NamesChordKinds) {
   EXPECT_EQ(read.melody->chords[1].onset, Rational(2));
 }
 
+// A note with <notations>, as notation programs write a shamisen part.
+std::string Marked(const std::string& step, int octave, const std::string& notations,
+                   const std::string& extra = "") {
+  return "<note>" + extra + "<pitch><step>" + step + "</step><octave>" + std::to_string(octave) +
+         "</octave></pitch><duration>1</duration><notations>" + notations + "</notations></note>";
+}
+
+// Every mark a score may carry for the shamisen, read into the melody and
+// written onto the song's notes and measures.
+TEST(MusicXmlReader, TechniquesFingersChordsAndRepeatsAreImported) {
+  const auto technical = [](const std::string& inner) {
+    return "<technical>" + inner + "</technical>";
+  };
+  const std::string m1 =
+      Marked("C", 4, technical("<up-bow/><fingering>1</fingering>")) +
+      Marked("D", 4, technical("<pull-off type=\"stop\">P</pull-off>")) +
+      Marked("E", 4, technical("<hammer-on type=\"stop\">H</hammer-on>")) +
+      Marked("F", 4, technical("<bend><bend-alter>1</bend-alter></bend><string>2</string>"));
+  const std::string m2 =
+      Marked("G", 4, "<slide type=\"start\"/>") + Marked("F", 4, "<slide type=\"stop\"/>") +
+      Marked("A", 4, technical("<other-technical>keshi</other-technical>")) +
+      Marked("C", 5, technical("<fingering>3</fingering>")) + Note("G", 4, 1, "<chord/>") +
+      Note("E", 4, 1, "<chord/>") + Note("C", 4, 1, "<chord/>");
+  const std::string forward =
+      "<barline location=\"left\"><repeat direction=\"forward\"/></barline>";
+  const std::string backward =
+      "<barline location=\"right\"><ending number=\"1\" type=\"stop\"/>"
+      "<repeat direction=\"backward\" times=\"3\"/></barline>";
+  const std::string ending1 =
+      "<barline location=\"left\"><ending number=\"1\" type=\"start\"/></barline>";
+  const std::string ending2 =
+      "<barline location=\"left\"><ending number=\"2\" type=\"start\"/></barline>"
+      "<barline location=\"right\"><ending number=\"2\" type=\"discontinue\"/></barline>";
+  const std::string whole =
+      "<note><pitch><step>C</step><octave>4</octave></pitch><duration>4</duration></note>";
+  const std::string repeatStart =
+      "<attributes><measure-style><measure-repeat "
+      "type=\"start\">1</measure-repeat></measure-style></attributes>"
+      "<note><rest measure=\"yes\"/><duration>4</duration></note>";
+  const std::string repeatStop =
+      "<attributes><measure-style><measure-repeat type=\"stop\"/></measure-style></attributes>" +
+      whole;
+  const MusicXmlResult read =
+      ReadMusicXml(Score(Measure(forward + m1, k44) + Measure(ending1 + m2 + backward) +
+                         Measure(ending2 + whole) + Measure(repeatStart) + Measure(repeatStop)));
+  ASSERT_FALSE(read.error) << read.error->message;
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 10u);
+  EXPECT_EQ(n[0].marks.technique, Technique::kSukui);
+  EXPECT_EQ(n[0].marks.finger, 1);
+  EXPECT_EQ(n[1].marks.technique, Technique::kHajiki) << "on the pull-off's stop note";
+  EXPECT_EQ(n[2].marks.technique, Technique::kUchi);
+  EXPECT_EQ(n[3].marks.technique, Technique::kOshi);
+  EXPECT_EQ(n[3].marks.string, 2) << "string 2 counts from 三の糸: 二の糸";
+  EXPECT_EQ(n[4].marks.technique, Technique::kSuriDown) << "the slide goes down to F";
+  EXPECT_EQ(n[5].marks.technique, Technique::kNone);
+  EXPECT_EQ(n[6].marks.technique, Technique::kKeshi);
+  EXPECT_EQ(n[7].pitch, 72);
+  EXPECT_EQ(n[7].marks.finger, 3);
+  EXPECT_EQ(n[7].marks.together, (std::array<std::uint8_t, kMaxTogether>{67, 64}))
+      << "the two chord notes nearest the melody";
+
+  const WrittenSong written = WriteSong(*read.melody);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(song.m_marks.At(0, 0).technique, Technique::kSukui);
+  EXPECT_EQ(song.m_marks.At(14, 0).together[0], 67);
+  const auto& m = song.m_marks.measures;
+  EXPECT_EQ(m[0].flags, kRepeatStart);
+  EXPECT_EQ(m[1].flags, kRepeatEnd);
+  EXPECT_EQ(m[1].repeatCount, 3);
+  EXPECT_EQ(m[1].ending, 1);
+  EXPECT_EQ(m[2].ending, 2);
+  EXPECT_EQ(m[3].flags, kMeasureRepeat);
+  EXPECT_TRUE(m[4].Empty());
+}
+
 }  // namespace
 }  // namespace kumoito::import
