@@ -25,6 +25,10 @@ namespace kumoito::import {
 struct MidiImportResult {
   std::vector<PartSummary> parts;  // every track and channel with notes
   int chosenPart = -1;
+  // How many tracks the melody rule chose among: 1 when a track's name says
+  // which is the melody or only one is busy enough; more: the choice is a
+  // guess the user may want to make.
+  int candidates = 0;
   std::optional<Melody> melody;
   std::optional<ImportError> error;
   std::vector<std::string> notices;  // what the user should know (UTF-8)
