@@ -428,15 +428,28 @@ void AttachLyrics(std::vector<TimedText> texts, const std::vector<TimedNote>& ke
   }
 }
 
-// With bars counted from the file's start, a file that ends part-way into a
-// bar is taken to begin with a pick-up: the bars are counted back from the
-// end, and what comes before the first bar line is a short first measure
-// (leading silence dropped). The end is the latest end of track, where
-// notation programs close the last bar; one off the eighth grid or before
-// the last note says nothing and leaves the bars as they were.
+// A pick-up, where the file shows one. Notation programs write it as a
+// short bar of a metre of its own. Failing that, with bars counted from the
+// file's start, a file that ends part-way into a bar is taken to begin with
+// a pick-up: the bars are counted back from the end, and what comes before
+// the first bar line is a short first measure (leading silence dropped).
+// The end is the latest end of track, where notation programs close the
+// last bar; one off the eighth grid or before the last note says nothing
+// and leaves the bars as they were.
 void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
   if (melody.notes.empty()) {
     return;
+  }
+  // 1/4 before 4/4: that bar is the pick-up, the next metre the song's.
+  std::vector<MetreChange>& metres = melody.metres;
+  if (metres.size() >= 2 && metres[0].onset == Rational(0)) {
+    const Rational shortBar(4L * metres[0].numerator, metres[0].denominator);
+    const Rational nextBar(4L * metres[1].numerator, metres[1].denominator);
+    if (metres[1].onset == shortBar && shortBar < nextBar) {
+      melody.pickup = shortBar;
+      metres.erase(metres.begin());
+      return;
+    }
   }
   const MetreChange first = !melody.metres.empty() && melody.metres.front().onset == Rational(0)
                                 ? melody.metres.front()

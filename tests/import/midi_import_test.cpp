@@ -386,6 +386,20 @@ TEST(MidiImport, AFileEndingPartWayIntoABarBeginsWithAPickUp) {
   EXPECT_EQ(song.m_cells[48].pitch[0], 74);  // the last bar whole: d6
 }
 
+// MuseScore writes the pick-up bar as a bar of 1/4 before the 4/4.
+TEST(MidiImport, AShortFirstBarOfItsOwnMetreIsThePickUp) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("ms_song.mid")));
+  ASSERT_TRUE(read.melody);
+  EXPECT_EQ(read.melody->pickup, Rational(1));
+  ASSERT_EQ(read.melody->metres.size(), 1u);
+  EXPECT_EQ(read.melody->metres[0].numerator, 4);
+  const WrittenSong written = WriteSong(*read.melody);
+  EXPECT_EQ(written.song->m_beatsPerMeasure, 4);
+  EXPECT_EQ(written.song->m_cells[6].pitch[0], 67);  // the pick-up on beat 4
+  EXPECT_EQ(written.song->m_cells[8].pitch[0], 72);  // the first bar line
+  EXPECT_TRUE(written.notices.empty());
+}
+
 // The first note half a beat in, then quarters: the file's length says
 // whether its bars stand; an end off the grid says nothing.
 TEST(MidiImport, BarsStayFromTheStartUnlessTheFileEndsWithinABar) {
