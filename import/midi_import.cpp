@@ -451,9 +451,8 @@ void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
       return;
     }
   }
-  const MetreChange first = !melody.metres.empty() && melody.metres.front().onset == Rational(0)
-                                ? melody.metres.front()
-                                : MetreChange{};
+  // The song's metre is the first the file gives, wherever it stands.
+  const MetreChange first = melody.metres.empty() ? MetreChange{} : melody.metres.front();
   const Rational bar(4L * first.numerator, first.denominator);
   const Rational end = Rational(Rational(endTick, division).RoundTo(2), 2);
   const Rational start = melody.notes.front().onset;
