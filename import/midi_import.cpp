@@ -478,12 +478,19 @@ void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
 }
 
 // The parser's report lines as one sentence list: each text once, without
-// the report's module and code.
+// the report's module and code. Long events (a sound module's setup as
+// SysEx, long texts) are what most files have, and get a sentence of ours:
+// the engine's own speaks of its own tracks.
 std::string ParserRemarks(const std::vector<std::string>& lines) {
+  static constexpr std::string_view kLongEvent =
+      "256 バイトを超える SysEx やメタイベントがあります (旋律の読み込みには使いません)。";
   std::vector<std::string> texts;
   for (const std::string& line : lines) {
     // "MUEV06000001 text": four letters, eight digits, a blank.
-    const std::string text = line.size() > 13 ? line.substr(13) : line;
+    const bool longEvent = line.starts_with("MUEV06000001") || line.starts_with("MDTK0D00000B");
+    const std::string text = longEvent          ? std::string(kLongEvent)
+                             : line.size() > 13 ? line.substr(13)
+                                                : line;
     if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
       texts.push_back(text);
     }
