@@ -483,7 +483,7 @@ void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
 // the engine's own speaks of its own tracks.
 std::string ParserRemarks(const std::vector<std::string>& lines) {
   static constexpr std::string_view kLongEvent =
-      "256 バイトを超える SysEx やメタイベントがあります (旋律の読み込みには使いません)。";
+      "256 バイト以上の SysEx やメタイベントがあります (旋律の読み込みには使いません)。";
   std::vector<std::string> texts;
   for (const std::string& line : lines) {
     // "MUEV06000001 text": four letters, eight digits, a blank.

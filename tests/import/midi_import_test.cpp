@@ -449,7 +449,7 @@ TEST(MidiImport, LongSysExAndMetaEventsSayNothingOnStandardOutput) {
   ASSERT_EQ(outcome.notices.size(), 1u);
   EXPECT_EQ(outcome.notices[0].rfind("MIDI ファイルについて: ", 0), 0u) << outcome.notices[0];
   EXPECT_EQ(outcome.notices[0],
-            "MIDI ファイルについて: 256 バイトを超える SysEx やメタイベントがあります "
+            "MIDI ファイルについて: 256 バイト以上の SysEx やメタイベントがあります "
             "(旋律の読み込みには使いません)。");
 }
 
