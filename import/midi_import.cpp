@@ -401,13 +401,14 @@ const std::vector<TimedText>* ChooseWords(const ParsedFile& file, int melodyTrac
 // waits for the next note. Texts that meet on one note are the parts of a
 // syllable written over several events, and are joined; but of the texts
 // up to the first note only the last is sung, those before it being the
-// track's title or description.
+// track's title or description, and of texts at one instant the first.
 void AttachLyrics(std::vector<TimedText> texts, const std::vector<TimedNote>& kept,
                   std::int64_t division, Melody& melody) {
   std::stable_sort(texts.begin(), texts.end(),
                    [](const TimedText& a, const TimedText& b) { return a.tick < b.tick; });
   const std::int64_t tolerance = division / 8;
   std::size_t n = 0;
+  std::int64_t sungAt = -1;
   for (const TimedText& t : texts) {
     const std::string text = CleanSyllable(t.text);
     if (text.empty()) {
@@ -421,10 +422,18 @@ void AttachLyrics(std::vector<TimedText> texts, const std::vector<TimedNote>& ke
     if (n > 0 && t.tick < kept[n - 1].off) {
       to = n - 1;
     }
-    if (to < kept.size()) {
-      std::string& lyric = melody.notes[to].lyric;
-      lyric = to == 0 && kept[0].on + tolerance >= t.tick ? text : lyric + text;
+    if (to >= kept.size()) {
+      continue;
     }
+    std::string& lyric = melody.notes[to].lyric;
+    if (to == 0 && kept[0].on + tolerance >= t.tick) {
+      lyric = text;
+    } else if (t.tick != sungAt) {
+      lyric += text;
+      sungAt = t.tick;
+    }
+    // A second syllable at the same instant is another verse's, as a track
+    // that holds every verse writes them: the first verse is sung.
   }
 }
 

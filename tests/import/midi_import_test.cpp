@@ -361,6 +361,26 @@ TEST(MidiImport, ALyricInARestGoesToTheNextNote) {
   EXPECT_EQ(n[2].lyric, "");  // nothing follows the end of the song
 }
 
+// A track that holds both verses writes two syllables at each onset.
+TEST(MidiImport, OfVersesInOneTrackTheFirstSyllableAtEachOnsetIsSung) {
+  Bytes track;
+  AddNote(track, 0, 60, 480);
+  const char* const verses[][2] = {{"Twin", "Up"}, {"kle", "a"}, {"star", "high"}};
+  for (const auto& pair : verses) {
+    AddMeta(track, 0, 0x05, pair[0]);
+    AddMeta(track, 0, 0x05, pair[1]);
+    AddNote(track, 0, 62, 480);
+  }
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 4u);
+  EXPECT_EQ(n[0].lyric, "");
+  EXPECT_EQ(n[1].lyric, "Twin");
+  EXPECT_EQ(n[2].lyric, "kle");
+  EXPECT_EQ(n[3].lyric, "star");
+}
+
 // LilyPond writes each \lyricsto verse as a track of its own.
 TEST(MidiImport, OfOneLyricTrackPerVerseTheFirstVerseIsSung) {
   const MidiImportResult read = Read(ReadBytes(ImportFixture("ly_two_verses.mid")));
