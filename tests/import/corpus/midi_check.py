@@ -175,6 +175,7 @@ def words_of(f, melody_track):
 def sing(f, line, melody_track):
     syllables = [''] * len(line)
     tolerance = f.division // 8
+    sung_at = None
     for tick, text in sorted(words_of(f, melody_track), key=lambda t: t[0]):
         text = clean(text)
         if not text:
@@ -183,9 +184,13 @@ def sing(f, line, melody_track):
         to = len(struck)
         if struck and tick < line[struck[-1]][1]:
             to = struck[-1]
-        if to < len(line):
-            first = to == 0 and line[0][0] + tolerance >= tick
-            syllables[to] = text if first else syllables[to] + text
+        if to >= len(line):
+            continue
+        if to == 0 and line[0][0] + tolerance >= tick:
+            syllables[0] = text
+        elif tick != sung_at:  # a second syllable at one instant: another verse
+            syllables[to] += text
+            sung_at = tick
     return syllables
 
 
