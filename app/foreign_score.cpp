@@ -25,9 +25,11 @@ ForeignSong LoadForeignSong(const std::string& path, const PartQuestion& askPart
   const auto withNotes =
       std::count_if(outcome.parts.begin(), outcome.parts.end(),
                     [](const import::PartSummary& p) { return p.noteCount > 0; });
-  // A MIDI file's melody is found by rule; a score's parts are named, so
-  // the user says which one sings.
-  if (score && withNotes > 1 && askPart) {
+  // A score's parts are named, so the user says which one sings; a MIDI
+  // file's melody is found by rule, and the user asked only when the rule
+  // had several tracks to guess between.
+  const bool guessed = outcome.kind == import::FileKind::kMidi && outcome.candidates > 1;
+  if (((score && withNotes > 1) || guessed) && askPart) {
     const std::optional<int> chosen = askPart(outcome.parts, std::max(outcome.chosenPart, 0));
     if (!chosen) {
       return result;

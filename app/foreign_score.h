@@ -1,7 +1,8 @@
 #pragma once
 // Foreign files (MusicXML, compressed MusicXML, MIDI) as the main window
 // opens them: read through the import library, with the user asked which
-// part is the melody when a MusicXML score has several with notes.
+// part is the melody when a MusicXML score has several with notes or the
+// melody rule had several MIDI tracks to choose among.
 //
 // Thread-safety: GUI thread (it may run the part question).
 

@@ -7,6 +7,8 @@
 namespace kumoito {
 namespace {
 
+thread_local ScopedReportDiversion* t_diversion = nullptr;
+
 std::mutex g_sinkMutex;
 ReportSink g_sink;  // empty: standard output
 
@@ -25,6 +27,13 @@ constexpr std::string_view kGeneralText = "汎用処理でエラーが発生し�
 }  // namespace
 
 void ReportRaw(std::string_view text) {
+  if (t_diversion != nullptr) {
+    if (!text.empty() && text.front() == '\n') {
+      text.remove_prefix(1);
+    }
+    t_diversion->m_lines.emplace_back(text);
+    return;
+  }
   Emit(text);
 }
 
@@ -38,7 +47,7 @@ void ReportLine(std::string_view tag, ErrorCode code, std::string_view message) 
   line += hex;
   line += ' ';
   line += message;
-  Emit(line);
+  ReportRaw(line);
 }
 
 std::string_view GeneralErrorText(ErrorCode code) {
@@ -131,6 +140,18 @@ std::string ScopedReportCapture::Text() const {
 void ScopedReportCapture::Clear() {
   std::lock_guard<std::mutex> lock(m_state->mutex);
   m_state->text.clear();
+}
+
+ScopedReportDiversion::ScopedReportDiversion() : m_outer(t_diversion) {
+  t_diversion = this;
+}
+
+ScopedReportDiversion::~ScopedReportDiversion() {
+  t_diversion = m_outer;
+}
+
+bool ReportsDivertedOnThisThread() {
+  return t_diversion != nullptr;
 }
 
 }  // namespace kumoito

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kumoito {
 
@@ -77,5 +78,32 @@ class ScopedReportCapture {
   struct State;
   std::unique_ptr<State> m_state;
 };
+
+// Keeps the reports made on the calling thread while it lives, instead of
+// writing them, so that a reader of a foreign file can fold what the engine
+// says about that file into its own message. Reports of other threads still
+// reach the sink. Diversions nest; the innermost one keeps the lines.
+//
+// Thread-safety: one object belongs to the thread that made it.
+class ScopedReportDiversion {
+ public:
+  ScopedReportDiversion();
+  ~ScopedReportDiversion();
+  ScopedReportDiversion(const ScopedReportDiversion&) = delete;
+  ScopedReportDiversion& operator=(const ScopedReportDiversion&) = delete;
+
+  // The lines kept so far, each as it would have been written, without its
+  // leading line break.
+  const std::vector<std::string>& Lines() const { return m_lines; }
+
+ private:
+  friend void ReportRaw(std::string_view text);
+  std::vector<std::string> m_lines;
+  ScopedReportDiversion* m_outer;
+};
+
+// True while a diversion is in force on the calling thread: reports that
+// are made only once per run are then not spent on a foreign file.
+bool ReportsDivertedOnThisThread();
 
 }  // namespace kumoito

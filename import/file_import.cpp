@@ -47,6 +47,9 @@ void TakeMelody(Result& read, ImportOutcome& outcome) {
   }
   WrittenSong written = WriteSong(*read.melody);
   outcome.song = std::move(written.song);
+  if constexpr (requires { read.candidates; }) {
+    outcome.candidates = read.candidates;
+  }
   if constexpr (requires { read.notices; }) {
     outcome.notices = std::move(read.notices);
   }

@@ -35,6 +35,9 @@ struct ImportOutcome {
   std::unique_ptr<CSongData> song;   // set exactly when there is no error
   std::vector<PartSummary> parts;    // the parts or tracks the file has
   int chosenPart = -1;
+  // MIDI: how many tracks the melody rule chose among (more than one: the
+  // choice is a guess).
+  int candidates = 0;
   std::vector<std::string> notices;  // what the user should know (UTF-8)
   std::optional<ImportError> error;
 };

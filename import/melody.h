@@ -64,6 +64,8 @@ struct Melody {
 struct PartSummary {
   std::string name;  // UTF-8; may be empty
   int noteCount = 0;
+  int lowest = -1;  // MIDI note numbers of the range; -1 when not given
+  int highest = -1;
 };
 
 }  // namespace kumoito::import

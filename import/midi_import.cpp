@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 
+#include "common/report.h"
 #include "common/sjis.h"
 #include "midi/midi_event.h"
 #include "midi/smf.h"
@@ -108,13 +110,20 @@ struct TimedText {
   std::string text;
 };
 
+// The words of one track: lyric events, and the text events a karaoke
+// file sings from.
+struct TrackWords {
+  std::vector<TimedText> lyrics;
+  std::vector<TimedText> texts;
+};
+
 struct ParsedFile {
   std::int64_t division = 480;
   std::vector<Voice> voices;
   std::vector<std::string> trackNames;
-  std::vector<TimedText> lyrics;
-  std::vector<TimedText> karaokeTexts;
+  std::vector<TrackWords> words;  // per track
   bool karaoke = false;
+  std::int64_t endTick = 0;  // the latest end of track
   std::int64_t tempoTick = -1;
   double tempo = 0;
   struct TimeSignature {
@@ -184,17 +193,18 @@ void ReadTrack(const MidiTrack& track, int index, ParsedFile& file) {
         const int fifths = static_cast<std::int8_t>(e.data[0]);
         file.key = std::make_pair(std::clamp(fifths, -7, 7), e.data[1] != 0);
       } else if (e.subtype == kMetaLyric) {
-        file.lyrics.push_back({tick, EventText(e)});
+        file.words[index].lyrics.push_back({tick, EventText(e)});
       } else if (e.subtype == kMetaText) {
         std::string text = EventText(e);
         if (!text.empty() && text[0] == '@') {
-          file.karaoke = true;  // "@K..." and the other headers of a karaoke file
+          file.karaoke = true;  // "@K...", "@T..." and the other headers
         } else {
-          file.karaokeTexts.push_back({tick, std::move(text)});
+          file.words[index].texts.push_back({tick, std::move(text)});
         }
       }
     }
   }
+  file.endTick = std::max(file.endTick, tick);
   // Notes never released end with the track.
   while (!sounding.empty()) {
     const auto [key, start] = *sounding.begin();
@@ -210,12 +220,16 @@ double MeanPitch(const Voice& v) {
   return v.notes.empty() ? 0 : sum / static_cast<double>(v.notes.size());
 }
 
-int ChooseVoice(const ParsedFile& file) {
+// candidates: how many voices the rule chose among; 1 when a track's name
+// says which is the melody.
+int ChooseVoice(const ParsedFile& file, int& candidates) {
+  candidates = 1;
   for (std::size_t i = 0; i < file.voices.size(); ++i) {
     if (NameSaysMelody(file.trackNames[static_cast<std::size_t>(file.voices[i].track)])) {
       return static_cast<int>(i);
     }
   }
+  candidates = 0;
   std::size_t most = 0;
   for (const Voice& v : file.voices) {
     most = std::max(most, v.notes.size());
@@ -226,6 +240,7 @@ int ChooseVoice(const ParsedFile& file) {
     if (v.notes.size() * 4 < most) {
       continue;
     }
+    ++candidates;
     if (best < 0 || MeanPitch(v) > MeanPitch(file.voices[static_cast<std::size_t>(best)])) {
       best = static_cast<int>(i);
     }
@@ -233,8 +248,11 @@ int ChooseVoice(const ParsedFile& file) {
   return best;
 }
 
-// The top line: a note that starts under one still sounding is left out;
-// one that starts above it cuts it short.
+// The top line. Of notes struck together the highest is kept. A later note
+// ends the one before it at its onset, unless it is lower and over before
+// that one is: then it is an inner voice under a held note and left out. A
+// note that outlasts the one before is the next of the melody even when it
+// starts before that one is released (legato playing, music boxes).
 std::vector<TimedNote> TopLine(std::vector<TimedNote> notes) {
   std::sort(notes.begin(), notes.end(), [](const TimedNote& a, const TimedNote& b) {
     return a.on != b.on ? a.on < b.on : a.pitch > b.pitch;
@@ -243,7 +261,7 @@ std::vector<TimedNote> TopLine(std::vector<TimedNote> notes) {
   for (const TimedNote& n : notes) {
     if (!line.empty()) {
       TimedNote& last = line.back();
-      if (n.on == last.on || (n.on < last.off && n.pitch <= last.pitch)) {
+      if (n.on == last.on || (n.on < last.off && n.pitch <= last.pitch && n.off <= last.off)) {
         continue;
       }
       last.off = std::min(last.off, n.on);
@@ -253,42 +271,50 @@ std::vector<TimedNote> TopLine(std::vector<TimedNote> notes) {
   return line;
 }
 
-// Onsets on the grid, a beat at a time: a beat whose onsets sit clearly
-// closer to sixths of the beat than to sixteenths is a triplet beat.
-std::vector<Rational> GridOnsets(const std::vector<TimedNote>& line, std::int64_t division) {
-  struct Snap {
-    std::int64_t s4, s6;
-    double e4, e6;
-  };
-  std::vector<Snap> snaps;
-  for (const TimedNote& n : line) {
-    const double q = static_cast<double>(n.on) / static_cast<double>(division);
-    const double s4 = std::round(q * 4);
-    const double s6 = std::round(q * 6);
-    snaps.push_back({static_cast<std::int64_t>(s4), static_cast<std::int64_t>(s6),
-                     std::abs(q * 4 - s4) / 4, std::abs(q * 6 - s6) / 6});
-  }
-  std::vector<Rational> onsets(line.size());
-  std::size_t i = 0;
-  while (i < snaps.size()) {
-    const std::int64_t beat = snaps[i].s4 / 4;
-    std::size_t j = i;
-    double e4 = 0, e6 = 0;
-    bool offSixteenths = false;
-    while (j < snaps.size() && snaps[j].s4 / 4 == beat) {
-      e4 += snaps[j].e4;
-      e6 += snaps[j].e6;
-      offSixteenths |= snaps[j].s6 % 3 != 0;
-      ++j;
+// The grid, a beat at a time: a beat whose onsets lie nearer, taken
+// together, to the sixths of the beat (the triplet eighths and sixteenths)
+// than to its sixteenths, and not all on both, is a triplet beat. Onsets and
+// note ends in it go to sixths, all others to sixteenths.
+class BeatGrid {
+ public:
+  BeatGrid(const std::vector<TimedNote>& line, std::int64_t division) : m_division(division) {
+    std::map<std::int64_t, std::pair<double, double>> error;  // beat: sixteenths, sixths
+    std::map<std::int64_t, bool> offSixteenths;
+    for (const TimedNote& n : line) {
+      const double q = Quarters(n.on);
+      const double s4 = std::round(q * 4);
+      const double s6 = std::round(q * 6);
+      const std::int64_t beat = static_cast<std::int64_t>(s4) / 4;
+      error[beat].first += std::abs(q - s4 / 4);
+      error[beat].second += std::abs(q - s6 / 6);
+      offSixteenths[beat] |= static_cast<std::int64_t>(s6) % 3 != 0;
     }
-    const bool triplet = offSixteenths && e6 < 0.5 * e4;
-    for (std::size_t k = i; k < j; ++k) {
-      onsets[k] = triplet ? Rational(snaps[k].s6, 6) : Rational(snaps[k].s4, 4);
+    for (const auto& [beat, e] : error) {
+      if (offSixteenths[beat] && e.second < e.first) {
+        m_triplets.insert(beat);
+      }
     }
-    i = j;
   }
-  return onsets;
-}
+  Rational At(std::int64_t tick) const {
+    const double q = Quarters(tick);
+    const auto s4 = static_cast<std::int64_t>(std::round(q * 4));
+    if (m_triplets.count(s4 / 4) != 0) {
+      return Rational(static_cast<std::int64_t>(std::round(q * 6)), 6);
+    }
+    return Rational(s4, 4);
+  }
+  // The shortest note the grid gives at an onset.
+  Rational Step(Rational onset) const {
+    return m_triplets.count(onset.RoundTo(4) / 4) != 0 ? Rational(1, 6) : Rational(1, 4);
+  }
+
+ private:
+  double Quarters(std::int64_t tick) const {
+    return static_cast<double>(tick) / static_cast<double>(m_division);
+  }
+  std::int64_t m_division;
+  std::set<std::int64_t> m_triplets;
+};
 
 std::optional<ImportError> CheckChunks(const unsigned char* data, std::size_t size,
                                        std::vector<std::size_t>& tracks, int& format,
@@ -327,34 +353,239 @@ std::optional<ImportError> CheckChunks(const unsigned char* data, std::size_t si
   return std::nullopt;
 }
 
-void AttachLyrics(const std::vector<TimedText>& texts, const std::vector<TimedNote>& line,
-                  std::int64_t division, Melody& melody, bool karaoke) {
+// Karaoke texts mark a new line with "/", a new paragraph with "\" and the
+// end of a word with a blank; a song cell holds the syllable alone.
+std::string CleanSyllable(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (text.substr(i).starts_with("\u3000")) {
+      i += 2;
+      continue;
+    }
+    if (c != '/' && c != '\\' && c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The words sung: the melody's own track when it has lyric events, else
+// the first track that has them, so that of a file with one lyric track per
+// verse the first verse is taken. Karaoke files without lyric events sing
+// from the texts of the track with the most of them (the headers may stand
+// in a track of their own).
+const std::vector<TimedText>* ChooseWords(const ParsedFile& file, int melodyTrack) {
+  const auto& words = file.words;
+  if (!words[static_cast<std::size_t>(melodyTrack)].lyrics.empty()) {
+    return &words[static_cast<std::size_t>(melodyTrack)].lyrics;
+  }
+  for (const TrackWords& w : words) {
+    if (!w.lyrics.empty()) {
+      return &w.lyrics;
+    }
+  }
+  if (!file.karaoke) {
+    return nullptr;
+  }
+  const TrackWords* most = nullptr;
+  for (const TrackWords& w : words) {
+    if (!w.texts.empty() && (most == nullptr || w.texts.size() > most->texts.size())) {
+      most = &w;
+    }
+  }
+  return most == nullptr ? nullptr : &most->texts;
+}
+
+// Each text goes to the note struck at it, or while it sounds; one in a rest
+// waits for the next note. Texts that meet on one note are the parts of a
+// syllable written over several events, and are joined; but of the texts
+// up to the first note only the last is sung, those before it being the
+// track's title or description, and of texts at one instant the first.
+void AttachLyrics(std::vector<TimedText> texts, const std::vector<TimedNote>& kept,
+                  std::int64_t division, Melody& melody) {
+  std::stable_sort(texts.begin(), texts.end(),
+                   [](const TimedText& a, const TimedText& b) { return a.tick < b.tick; });
   const std::int64_t tolerance = division / 8;
   std::size_t n = 0;
+  std::int64_t sungAt = -1;
   for (const TimedText& t : texts) {
-    std::string text = t.text;
-    if (karaoke) {
-      // Karaoke texts mark a new line with "/", a new verse with "\\" and
-      // a new word with a blank.
-      while (!text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == ' ')) {
-        text.erase(0, 1);
-      }
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n')) {
-      text.pop_back();
-    }
+    const std::string text = CleanSyllable(t.text);
     if (text.empty()) {
       continue;
     }
-    while (n < line.size() && line[n].on < t.tick - tolerance) {
+    while (n < kept.size() && kept[n].on <= t.tick + tolerance) {
       ++n;
     }
-    // Of several texts on one note the last is its syllable: what comes
-    // before it at the very start is a track's description.
-    if (n < line.size() && line[n].on <= t.tick + tolerance) {
-      melody.notes[n].lyric = text;
+    // kept[n - 1] is the last note struck by the text's time.
+    std::size_t to = n;
+    if (n > 0 && t.tick < kept[n - 1].off) {
+      to = n - 1;
+    }
+    if (to >= kept.size()) {
+      continue;
+    }
+    std::string& lyric = melody.notes[to].lyric;
+    if (to == 0 && kept[0].on + tolerance >= t.tick) {
+      lyric = text;
+    } else if (t.tick != sungAt) {
+      lyric += text;
+      sungAt = t.tick;
+    }
+    // A second syllable at the same instant is another verse's, as a track
+    // that holds every verse writes them: the first verse is sung.
+  }
+}
+
+// A pick-up, where the file shows one. Notation programs write it as a
+// short bar of a metre of its own. Failing that, with bars counted from the
+// file's start, a file that ends part-way into a bar is taken to begin with
+// a pick-up: the bars are counted back from the end, and what comes before
+// the first bar line is a short first measure (leading silence dropped).
+// The end is the latest end of track, where notation programs close the
+// last bar; one off the eighth grid or before the last note says nothing
+// and leaves the bars as they were.
+void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
+  if (melody.notes.empty()) {
+    return;
+  }
+  // 1/4 before 4/4: that bar is the pick-up, the next metre the song's.
+  std::vector<MetreChange>& metres = melody.metres;
+  if (metres.size() >= 2 && metres[0].onset == Rational(0)) {
+    const Rational shortBar(4L * metres[0].numerator, metres[0].denominator);
+    const Rational nextBar(4L * metres[1].numerator, metres[1].denominator);
+    if (metres[1].onset == shortBar && shortBar < nextBar) {
+      melody.pickup = shortBar;
+      metres.erase(metres.begin());
+      return;
     }
   }
+  // The song's metre is the first the file gives, wherever it stands.
+  const MetreChange first = melody.metres.empty() ? MetreChange{} : melody.metres.front();
+  const Rational bar(4L * first.numerator, first.denominator);
+  const Rational end = Rational(Rational(endTick, division).RoundTo(2), 2);
+  const Rational start = melody.notes.front().onset;
+  const Rational lastEnd = melody.notes.back().onset + melody.notes.back().duration;
+  const double off =
+      std::abs(static_cast<double>(endTick) / static_cast<double>(division) - end.ToDouble());
+  if (off > 1.0 / 16 || end < lastEnd || end - lastEnd >= bar) {
+    return;
+  }
+  const Rational bars = end / bar;
+  if (bars.Den() == 1) {
+    return;  // the file's bars end whole: they stand as written
+  }
+  const Rational music = end - start;
+  const Rational pickup = music - Rational((music / bar).Floor()) * bar;
+  for (MelodyNote& n : melody.notes) {
+    n.onset -= start;
+  }
+  for (MetreChange& m : melody.metres) {
+    m.onset = std::max(Rational(0), m.onset - start);
+  }
+  melody.pickup = pickup;
+}
+
+// The parser's report lines as one sentence list: each text once, without
+// the report's module and code. Long events (a sound module's setup as
+// SysEx, long texts) are what most files have, and get a sentence of ours:
+// the engine's own speaks of its own tracks.
+std::string ParserRemarks(const std::vector<std::string>& lines) {
+  static constexpr std::string_view kLongEvent =
+      "256 バイト以上の SysEx やメタイベントがあります (旋律の読み込みには使いません)。";
+  std::vector<std::string> texts;
+  for (const std::string& line : lines) {
+    // "MUEV06000001 text": four letters, eight digits, a blank.
+    const bool longEvent = line.starts_with("MUEV06000001") || line.starts_with("MDTK0D00000B");
+    const std::string text = longEvent          ? std::string(kLongEvent)
+                             : line.size() > 13 ? line.substr(13)
+                                                : line;
+    if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+      texts.push_back(text);
+    }
+  }
+  std::string joined;
+  for (const std::string& t : texts) {
+    joined += t;
+  }
+  return joined;
+}
+
+PartSummary Summary(const Voice& v, std::string name) {
+  if (name.empty()) {
+    name = "トラック " + std::to_string(v.track + 1);
+  }
+  PartSummary summary{name + " (ch " + std::to_string(v.channel + 1) + ")",
+                      static_cast<int>(v.notes.size())};
+  for (const TimedNote& n : v.notes) {
+    summary.lowest = summary.lowest < 0 ? n.pitch : std::min(summary.lowest, n.pitch);
+    summary.highest = std::max(summary.highest, n.pitch);
+  }
+  return summary;
+}
+
+// The voice's top line on the grid; kept receives the notes as the file
+// timed them, one for each note of the melody.
+void PlaceNotes(const Voice& voice, std::int64_t division, Melody& melody,
+                std::vector<TimedNote>& kept) {
+  const std::vector<TimedNote> line = TopLine(voice.notes);
+  const BeatGrid grid(line, division);
+  std::vector<Rational> onsets;
+  for (const TimedNote& n : line) {
+    onsets.push_back(grid.At(n.on));
+  }
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const Rational onset = onsets[i];
+    Rational end = grid.At(line[i].off);
+    if (i + 1 < line.size()) {
+      const Rational next = onsets[i + 1];
+      // A gap shorter than a sixteenth is the player's, not the composer's.
+      if (end > next || next - end < Rational(1, 4)) {
+        end = next;
+      }
+    }
+    if (end <= onset) {
+      end = onset + grid.Step(onset);
+      if (i + 1 < line.size() && end > onsets[i + 1]) {
+        end = onsets[i + 1];
+      }
+    }
+    if (end <= onset) {
+      continue;  // two onsets put on one place of the grid: the first is kept
+    }
+    if (!melody.notes.empty() && melody.notes.back().onset == onset) {
+      continue;
+    }
+    melody.notes.push_back({onset, end - onset, line[i].pitch, {}});
+    kept.push_back(line[i]);
+  }
+}
+
+Melody MakeMelody(const ParsedFile& file, const Voice& voice) {
+  Melody melody;
+  std::vector<TimedNote> kept;
+  PlaceNotes(voice, file.division, melody, kept);
+  if (const std::vector<TimedText>* words = ChooseWords(file, voice.track)) {
+    AttachLyrics(*words, kept, file.division, melody);
+  }
+  std::vector<ParsedFile::TimeSignature> signatures = file.signatures;
+  std::stable_sort(signatures.begin(), signatures.end(),
+                   [](const auto& a, const auto& b) { return a.tick < b.tick; });
+  for (const auto& s : signatures) {
+    if (s.numerator > 0 && s.denominator > 0) {
+      melody.metres.push_back({Rational(s.tick, file.division), s.numerator, s.denominator});
+    }
+  }
+  FindPickup(melody, file.endTick, file.division);
+  if (file.key) {
+    melody.fifths = file.key->first;
+    melody.minor = file.key->second;
+  }
+  if (file.tempo > 0) {
+    melody.tempo = file.tempo;
+  }
+  melody.title = file.trackNames.empty() ? std::string() : file.trackNames[0];
+  return melody;
 }
 
 }  // namespace
@@ -369,20 +600,29 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
     return result;
   }
   file.trackNames.resize(trackStarts.size());
+  file.words.resize(trackStarts.size());
   std::vector<std::size_t> tooLong;
-  for (std::size_t i = 0; i < trackStarts.size(); ++i) {
-    // The engine's own tracks hold 384 KiB; a file's track may be longer,
-    // and is read whole up to a limit that keeps the parse quick and small.
-    const std::uint64_t chunk = std::uint64_t{LoadBE32(data + trackStarts[i] + 4)} + 8;
-    if (chunk > kMaxTrackBytes) {
-      tooLong.push_back(i + 1);
-      continue;
+  {
+    // What the engine's parser says of the file (long SysEx, bad values) is
+    // said once, in the import's notices.
+    ScopedReportDiversion diversion;
+    for (std::size_t i = 0; i < trackStarts.size(); ++i) {
+      // The engine's own tracks hold 384 KiB; a file's track may be longer,
+      // and is read whole up to a limit that keeps the parse quick and small.
+      const std::uint64_t chunk = std::uint64_t{LoadBE32(data + trackStarts[i] + 4)} + 8;
+      if (chunk > kMaxTrackBytes) {
+        tooLong.push_back(i + 1);
+        continue;
+      }
+      // Room for every event: none takes fewer than two bytes.
+      MidiTrack track(static_cast<std::uint32_t>(
+          std::max<std::uint64_t>(midi::kBufferCapacity, chunk * 3 / 2 + 3)));
+      midi::ParseTrackChunk(data, size, track, size, trackStarts[i]);
+      ReadTrack(track, static_cast<int>(i), file);
     }
-    // Room for every event: none takes fewer than two bytes.
-    MidiTrack track(static_cast<std::uint32_t>(
-        std::max<std::uint64_t>(midi::kBufferCapacity, chunk * 3 / 2 + 3)));
-    midi::ParseTrackChunk(data, size, track, size, trackStarts[i]);
-    ReadTrack(track, static_cast<int>(i), file);
+    if (std::string said = ParserRemarks(diversion.Lines()); !said.empty()) {
+      result.notices.push_back("MIDI ファイルについて: " + said);
+    }
   }
   for (const std::size_t track : tooLong) {
     result.notices.push_back("トラック " + std::to_string(track) + " は " + kTrackLimitText +
@@ -390,15 +630,13 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
   }
   std::erase_if(file.voices, [](const Voice& v) { return v.notes.empty(); });
   for (const Voice& v : file.voices) {
-    std::string name = file.trackNames[static_cast<std::size_t>(v.track)];
-    if (name.empty()) {
-      name = "トラック " + std::to_string(v.track + 1);
-    }
-    result.parts.push_back(
-        {name + " (ch " + std::to_string(v.channel + 1) + ")", static_cast<int>(v.notes.size())});
+    result.parts.push_back(Summary(v, file.trackNames[static_cast<std::size_t>(v.track)]));
   }
+  int candidates = 1;
+  const int chosen = ChooseVoice(file, candidates);
+  result.candidates = candidates;
   if (part < 0) {
-    part = ChooseVoice(file);
+    part = chosen;
   }
   if (part < 0 || part >= static_cast<int>(file.voices.size())) {
     result.error =
@@ -409,61 +647,7 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
     return result;
   }
   result.chosenPart = part;
-
-  Melody melody;
-  std::vector<TimedNote> kept;  // the notes of melody.notes as the file timed them
-  const std::vector<TimedNote> line = TopLine(file.voices[static_cast<std::size_t>(part)].notes);
-  const std::vector<Rational> onsets = GridOnsets(line, file.division);
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const Rational onset = onsets[i];
-    Rational end(Rational(line[i].off * 4, file.division).RoundTo(1), 4);
-    if (i + 1 < line.size()) {
-      const Rational next = onsets[i + 1];
-      // A gap shorter than a sixteenth is the player's, not the composer's.
-      if (end > next || next - end < Rational(1, 4)) {
-        end = next;
-      }
-    }
-    if (end <= onset) {
-      end = onset + Rational(1, 4);
-      if (i + 1 < line.size() && end > onsets[i + 1]) {
-        end = onsets[i + 1];
-      }
-    }
-    if (end <= onset) {
-      continue;  // two onsets put on one place of the grid: the first is kept
-    }
-    if (!melody.notes.empty() && melody.notes.back().onset == onset) {
-      continue;
-    }
-    melody.notes.push_back({onset, end - onset, line[i].pitch, {}});
-    kept.push_back(line[i]);
-  }
-  auto byTick = [](const TimedText& a, const TimedText& b) { return a.tick < b.tick; };
-  std::stable_sort(file.lyrics.begin(), file.lyrics.end(), byTick);
-  std::stable_sort(file.karaokeTexts.begin(), file.karaokeTexts.end(), byTick);
-  if (!file.lyrics.empty()) {
-    AttachLyrics(file.lyrics, kept, file.division, melody, false);
-  } else if (file.karaoke) {
-    AttachLyrics(file.karaokeTexts, kept, file.division, melody, true);
-  }
-
-  std::stable_sort(file.signatures.begin(), file.signatures.end(),
-                   [](const auto& a, const auto& b) { return a.tick < b.tick; });
-  for (const auto& s : file.signatures) {
-    if (s.numerator > 0 && s.denominator > 0) {
-      melody.metres.push_back({Rational(s.tick, file.division), s.numerator, s.denominator});
-    }
-  }
-  if (file.key) {
-    melody.fifths = file.key->first;
-    melody.minor = file.key->second;
-  }
-  if (file.tempo > 0) {
-    melody.tempo = file.tempo;
-  }
-  melody.title = file.trackNames.empty() ? std::string() : file.trackNames[0];
-  result.melody = std::move(melody);
+  result.melody = MakeMelody(file, file.voices[static_cast<std::size_t>(part)]);
   return result;
 }
 

@@ -5,9 +5,13 @@
 // whose track name says it is one (melody, vocal, voice, lead, solo, メロディ,
 // 歌, ...); without such a name it is the one with the highest mean pitch
 // among those that have at least a quarter as many notes as the busiest.
-// Of notes that sound together the top one is kept; times are put on the
-// grid from the ticks, a beat at a time, in sixteenths or, where they fit
-// clearly better, in triplets.
+// Of notes struck together the top one is kept; a later note ends the one
+// before it, unless it is an inner voice under a held note. Times are put
+// on the grid a beat at a time, in sixteenths or in the beat's triplets,
+// whichever lies nearer. A pick-up is taken from a short first bar of its
+// own metre, or from a file that ends part-way into a bar. The words are
+// those of one track (the first verse of a file with one per verse),
+// cleaned of karaoke marks and joined where a syllable spans several events.
 //
 // Thread-safety: pure functions (the track parser's once-per-run report
 // flags are atomic).
@@ -25,6 +29,10 @@ namespace kumoito::import {
 struct MidiImportResult {
   std::vector<PartSummary> parts;  // every track and channel with notes
   int chosenPart = -1;
+  // How many tracks the melody rule chose among: 1 when a track's name says
+  // which is the melody or only one is busy enough; more: the choice is a
+  // guess the user may want to make.
+  int candidates = 0;
   std::optional<Melody> melody;
   std::optional<ImportError> error;
   std::vector<std::string> notices;  // what the user should know (UTF-8)

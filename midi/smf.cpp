@@ -22,6 +22,12 @@ std::atomic<bool> g_largeEventRead{false};
 std::atomic<bool> g_badNoteRead{false};
 
 void ReportOnce(std::atomic<bool>& flag, ErrorCode code, std::string_view text) {
+  // A foreign file read for its notes must not use up the one report the
+  // program's own tracks get.
+  if (ReportsDivertedOnThisThread()) {
+    ReportTrackError(code, text);
+    return;
+  }
   if (!flag.exchange(true)) {
     ReportTrackError(code, text);
   }

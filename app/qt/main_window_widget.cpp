@@ -789,7 +789,14 @@ std::optional<int> KumoitoWindow::AskImportPart(const std::vector<import::PartSu
     }
     const QString name =
         parts[i].name.empty() ? FromUtf8(Ui::Tr("パート %1")).arg(i + 1) : FromUtf8(parts[i].name);
-    items << FromUtf8(Ui::Tr("%1 (%2 音)")).arg(name).arg(parts[i].noteCount);
+    QString range;
+    if (parts[i].lowest >= 0 && parts[i].highest >= 0) {
+      static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                           "F#", "G",  "G#", "A",  "A#", "B"};
+      auto note = [](int p) { return QString("%1%2").arg(kNames[p % 12]).arg(p / 12 - 1); };
+      range = QString(", %1〜%2").arg(note(parts[i].lowest), note(parts[i].highest));
+    }
+    items << FromUtf8(Ui::Tr("%1 (%2 音%3)")).arg(name).arg(parts[i].noteCount).arg(range);
     indexes.push_back(static_cast<int>(i));
   }
   bool ok = false;

@@ -220,10 +220,6 @@
         <translation>Part %1</translation>
     </message>
     <message>
-        <source>%1 (%2 音)</source>
-        <translation>%1 (%2 notes)</translation>
-    </message>
-    <message>
         <source>パートの選択</source>
         <translation>Choose a part</translation>
     </message>
@@ -582,6 +578,10 @@
     <message>
         <source>前の小節の反復</source>
         <translation>Repeat last bar</translation>
+    </message>
+    <message>
+        <source>%1 (%2 音%3)</source>
+        <translation>%1 (%2 notes%3)</translation>
     </message>
 </context>
 </TS>

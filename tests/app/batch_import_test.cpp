@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "import/file_import.h"
@@ -83,6 +84,37 @@ TEST_F(BatchImport, BadInputFailsWithTheFileAndPlaceAndWritesNothing) {
   EXPECT_EQ(Run("cut.mid out.mwd 0 hon -1"), 1);
   EXPECT_NE(Stderr().find("cut.mid: "), std::string::npos) << Stderr();
   EXPECT_FALSE(Exists("out.mwd"));
+}
+
+// A sequencer's file opening with a long SysEx (a sound module's setup) and
+// a long text: the import says so once among its notices; standard output,
+// where the program's own report lines go, stays empty.
+TEST_F(BatchImport, LongSysExImportsWithoutReportLines) {
+  std::string track("\x00\xF0\x82\x2C", 4);  // 300 bytes of SysEx
+  track += std::string(299, '\x10') + "\xF7";
+  track += std::string("\x00\xFF\x01\x82\x2C", 5) + std::string(300, 'x');
+  for (const char pitch : {'\x3C', '\x3E', '\x40', '\x41'}) {
+    track += std::string("\x00\x90", 2) + pitch + "\x64" + std::string("\x83\x60\x80", 3) + pitch;
+    track += '\0';
+  }
+  track += std::string("\x00\xFF\x2F\x00", 4);
+  std::string file("MThd\0\0\0\6\0\0\0\1\1\xE0MTrk", 18);
+  for (int shift : {24, 16, 8, 0}) {
+    file += static_cast<char>((track.size() >> shift) & 0xFF);
+  }
+  {
+    std::ofstream out(m_dir.Path("setup.mid"), std::ios::binary);
+    out << file << track;
+  }
+  ASSERT_EQ(Run("setup.mid out.mwd 0 hon -1"), 0) << Stderr();
+  std::ifstream stdoutFile(m_dir.Path("stdout.txt"));
+  const std::string out((std::istreambuf_iterator<char>(stdoutFile)),
+                        std::istreambuf_iterator<char>());
+  EXPECT_EQ(out, "");
+  const std::string err = Stderr();
+  const auto first = err.find("MIDI ファイルについて: ");
+  ASSERT_NE(first, std::string::npos) << err;
+  EXPECT_EQ(err.find("MIDI ファイルについて: ", first + 1), std::string::npos) << err;
 }
 
 TEST_F(BatchImport, ConvertingAForeignFileLoadsNoWindowSystemAndNoSound) {

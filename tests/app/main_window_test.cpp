@@ -915,5 +915,25 @@ TEST_F(MainWindowTest, AScoreWithSeveralPartsAsksWhichIsTheMelody) {
   EXPECT_GE(logic->Song()->m_cells[8].pitch[0], 0);
 }
 
+// abc2midi's tune beside its chord track: both busy enough to be the melody.
+TEST_F(MainWindowTest, AMidiFileWithSeveralLikelyTracksAsksWhichIsTheMelody) {
+  auto logic = Start();
+  CSongData* before = logic->Song();
+  m_face.partReply = std::optional<int>();  // cancelled
+  logic->OpenUserFile(ImportFixture("abc_waltz_chords.mid"));
+  ASSERT_EQ(m_face.askedParts.size(), 3u);
+  EXPECT_EQ(m_face.askedParts[0].noteCount, 14);
+  EXPECT_EQ(m_face.askedParts[0].lowest, 67);   // G4
+  EXPECT_EQ(m_face.askedParts[0].highest, 79);  // G5
+  EXPECT_EQ(logic->Song(), before);
+
+  // One track alone is not asked about.
+  m_face.askedParts.clear();
+  m_face.partReply.reset();
+  logic->OpenUserFile(ImportFixture("abc_low_range.mid"));
+  EXPECT_TRUE(m_face.askedParts.empty());
+  EXPECT_NE(logic->Song(), before);
+}
+
 }  // namespace
 }  // namespace kumoito

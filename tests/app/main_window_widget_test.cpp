@@ -785,9 +785,26 @@ bool Drop(QWidget& window, const std::string& path) {
   return true;
 }
 
+// The tune and its chord track are both likely melodies: the window asks,
+// naming each track's channel, note count and range, the rule's choice first.
 TEST_F(WindowTest, ADroppedMidiFileOpensArranged) {
   CSongData* before = m_window->Logic().Song();
+  QStringList items;
+  int current = -1;
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &items, &current] {
+    if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+      poll->deleteLater();
+      items = dialog->comboBoxItems();
+      current = static_cast<int>(items.indexOf(dialog->textValue()));
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  poll->start(10);
   ASSERT_TRUE(Drop(*m_window, std::string(KUMOITO_IMPORT_DATA_DIR) + "/abc_waltz_chords.mid"));
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_EQ(items[0], QString::fromUtf8("トラック 2 (ch 1) (14 音, G4〜G5)"));
+  EXPECT_EQ(current, 0);
   CSongData* song = m_window->Logic().Song();
   ASSERT_NE(song, before);
   EXPECT_EQ(song->m_beatsPerMeasure, 3);

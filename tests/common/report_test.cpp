@@ -78,5 +78,34 @@ TEST(Report, CaptureRestoresPreviousSink) {
   EXPECT_FALSE(outer.Text().empty());
 }
 
+// A reader of a foreign file keeps what is reported on its own thread; the
+// player's thread still reaches the sink meanwhile.
+TEST(Report, ADiversionKeepsOnlyItsOwnThreadsLinesAndNests) {
+  ScopedReportCapture capture;
+  {
+    ScopedReportDiversion outer;
+    EXPECT_TRUE(ReportsDivertedOnThisThread());
+    ReportGeneralError(kGeneDataTooLarge);
+    std::thread other([] {
+      EXPECT_FALSE(ReportsDivertedOnThisThread());
+      ReportSongDataError();
+    });
+    other.join();
+    {
+      ScopedReportDiversion inner;
+      ReportGeneralError(kGeneCannotOpenFile);
+      ASSERT_EQ(inner.Lines().size(), 1u);
+      EXPECT_EQ(inner.Lines()[0].rfind("GENE01000007 ", 0), 0u) << inner.Lines()[0];
+    }
+    ASSERT_EQ(outer.Lines().size(), 1u);
+    EXPECT_EQ(outer.Lines()[0], "GENE0100000A データが大きすぎます。");
+    EXPECT_EQ(capture.Text().find("GENE"), std::string::npos);
+    EXPECT_NE(capture.Text().find("SGDT"), std::string::npos);
+  }
+  EXPECT_FALSE(ReportsDivertedOnThisThread());
+  ReportGeneralError(kGeneDataTooLarge);
+  EXPECT_NE(capture.Text().find("GENE0100000A"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kumoito

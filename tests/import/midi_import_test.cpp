@@ -283,5 +283,212 @@ TEST(MidiImport, ATrackBeyondTheLimitIsNamedWithTheLimit) {
   EXPECT_EQ(beside.notices[0], "トラック 2 は 4 MiB を超えるため読みませんでした。");
 }
 
+// A meta event of type with text after delta (delta below 128).
+void AddMeta(Bytes& track, unsigned char delta, unsigned char type, const std::string& text) {
+  track.insert(track.end(), {delta, 0xFF, type, static_cast<unsigned char>(text.size())});
+  track.insert(track.end(), text.begin(), text.end());
+}
+
+// Staccato triplets and a 2:1 swing, as abc2midi plays them: onsets exact,
+// notes released half way.
+TEST(MidiImport, TripletsPlayedShortAndSwungGoIntoThreeSlotCells) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("abc_short_triplets.mid")));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_GE(n.size(), 11u);
+  EXPECT_EQ(n[1].onset, Rational(1, 3));
+  EXPECT_EQ(n[5].onset, Rational(5, 3));
+  EXPECT_EQ(n[0].duration, Rational(1, 3));  // the gap after a short triplet is the player's
+  EXPECT_EQ(n[9].onset, Rational(14, 3));    // G>A swung: the second on the last third
+  const WrittenSong written = WriteSong(*read.melody);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(CellsText(song, 0, 4), "[67 - 69][- 71 -][72 - 74][- 76 -]");
+  EXPECT_EQ(CellsText(song, 8, 4), "[67 - -][- 69 -][71 - -][- 72 -]");
+  EXPECT_EQ(CellsText(song, 4, 2), "[74 - .][- - .]");  // d2 stays on sixteenths
+}
+
+TEST(MidiImport, LegatoOverlapsAreKeptAndInnerVoicesUnderAHeldNoteLeftOut) {
+  Bytes track;
+  // 64 from 0 to 500, 62 from 480 to 980 (struck 20 ticks before 64 ends).
+  track.insert(track.end(), {0x00, 0x90, 64, 90, 0x83, 0x60, 0x90, 62, 90, 0x14, 0x80, 64, 0});
+  // 60 from 960, struck 20 ticks before 62 ends, and held to 2400.
+  track.insert(track.end(), {0x83, 0x4C, 0x90, 60, 90, 0x14, 0x80, 62, 0});
+  // 55 from 1440 to 1680, an inner note under the held 60.
+  track.insert(track.end(), {0x83, 0x4C, 0x90, 55, 90, 0x81, 0x70, 0x80, 55, 0});
+  track.insert(track.end(), {0x85, 0x40, 0x80, 60, 0});
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 3u);
+  EXPECT_EQ(n[1].pitch, 62);
+  EXPECT_EQ(n[0].duration, Rational(1));
+  EXPECT_EQ(n[1].onset, Rational(1));
+  EXPECT_EQ(n[2].pitch, 60);
+  EXPECT_EQ(n[2].duration, Rational(3));
+}
+
+TEST(MidiImport, KaraokeMarksGoAndSplitSyllablesJoinOnTheirNote) {
+  Bytes words;
+  AddMeta(words, 0, 0x01, "@KMIDI KARAOKE FILE");
+  AddMeta(words, 0, 0x01, "Words");  // a description before the first note
+  AddMeta(words, 0, 0x01, "\\Hap");
+  AddMeta(words, 0x78, 0x01, "py ");  // later in the same note
+  AddMeta(words, 0x78, 0x01, "/birth");
+  Bytes melody;
+  AddNote(melody, 0, 60, 240);
+  AddNote(melody, 0, 62, 240);
+  const MidiImportResult read = Read(MakeMidi(1, 480, {words, melody}));
+  ASSERT_TRUE(read.melody);
+  ASSERT_EQ(read.melody->notes.size(), 2u);
+  EXPECT_EQ(read.melody->notes[0].lyric, "Happy");
+  EXPECT_EQ(read.melody->notes[1].lyric, "birth");
+}
+
+TEST(MidiImport, ALyricInARestGoesToTheNextNote) {
+  Bytes track;
+  AddMeta(track, 0, 0x05, "la");
+  AddNote(track, 0, 60, 240);
+  AddMeta(track, 0x78, 0x05, " \xE3\x81\x95");  // 120 ticks into the rest: "さ"
+  AddNote(track, 0x78, 62, 480);
+  AddNote(track, 0, 64, 480);
+  AddMeta(track, 0, 0x05, "/end\r");  // as the last note is released
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 3u);
+  EXPECT_EQ(n[0].lyric, "la");
+  EXPECT_EQ(n[1].lyric, "\xE3\x81\x95");
+  EXPECT_EQ(n[2].lyric, "");  // nothing follows the end of the song
+}
+
+// A track that holds both verses writes two syllables at each onset.
+TEST(MidiImport, OfVersesInOneTrackTheFirstSyllableAtEachOnsetIsSung) {
+  Bytes track;
+  AddNote(track, 0, 60, 480);
+  const char* const verses[][2] = {{"Twin", "Up"}, {"kle", "a"}, {"star", "high"}};
+  for (const auto& pair : verses) {
+    AddMeta(track, 0, 0x05, pair[0]);
+    AddMeta(track, 0, 0x05, pair[1]);
+    AddNote(track, 0, 62, 480);
+  }
+  const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 4u);
+  EXPECT_EQ(n[0].lyric, "");
+  EXPECT_EQ(n[1].lyric, "Twin");
+  EXPECT_EQ(n[2].lyric, "kle");
+  EXPECT_EQ(n[3].lyric, "star");
+}
+
+// LilyPond writes each \lyricsto verse as a track of its own.
+TEST(MidiImport, OfOneLyricTrackPerVerseTheFirstVerseIsSung) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("ly_two_verses.mid")));
+  ASSERT_TRUE(read.melody);
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 14u);
+  const char* const first[] = {"Twin", "kle", "twin", "kle", "lit", "tle", "star,"};
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(n[static_cast<std::size_t>(i)].lyric, first[i]) << i;
+  }
+  EXPECT_EQ(n[13].lyric, "are.");
+}
+
+TEST(MidiImport, AFileEndingPartWayIntoABarBeginsWithAPickUp) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("abc_pickup_3-4.mid")));
+  ASSERT_TRUE(read.melody);
+  EXPECT_EQ(read.melody->pickup, Rational(1));
+  const WrittenSong written = WriteSong(*read.melody);
+  const CSongData& song = *written.song;
+  EXPECT_EQ(song.m_measureCount, 9);
+  EXPECT_EQ(CellsText(song, 0, 6), "[r - .][- - .][- - .][- - .][69 - .][- - .]");
+  EXPECT_EQ(song.m_cells[6].pitch[0], 74);   // d on the first bar line
+  EXPECT_EQ(song.m_cells[48].pitch[0], 74);  // the last bar whole: d6
+}
+
+// MuseScore writes the pick-up bar as a bar of 1/4 before the 4/4.
+TEST(MidiImport, AShortFirstBarOfItsOwnMetreIsThePickUp) {
+  const MidiImportResult read = Read(ReadBytes(ImportFixture("ms_song.mid")));
+  ASSERT_TRUE(read.melody);
+  EXPECT_EQ(read.melody->pickup, Rational(1));
+  ASSERT_EQ(read.melody->metres.size(), 1u);
+  EXPECT_EQ(read.melody->metres[0].numerator, 4);
+  const WrittenSong written = WriteSong(*read.melody);
+  EXPECT_EQ(written.song->m_beatsPerMeasure, 4);
+  EXPECT_EQ(written.song->m_cells[6].pitch[0], 67);  // the pick-up on beat 4
+  EXPECT_EQ(written.song->m_cells[8].pitch[0], 72);  // the first bar line
+  EXPECT_TRUE(written.notices.empty());
+}
+
+// The first note half a beat in, then quarters: the file's length says
+// whether its bars stand; an end off the grid says nothing.
+TEST(MidiImport, BarsStayFromTheStartUnlessTheFileEndsWithinABar) {
+  struct Case {
+    const char* what;
+    std::uint32_t firstLength;  // ticks, of the note at 240
+    int quarters;               // after it
+    unsigned char endDelta;     // end of track after the last release
+    Rational firstOnset;
+    Rational pickup;
+  };
+  const Case cases[] = {
+      {"ends on a bar line", 240, 7, 0, Rational(1, 2), Rational(0)},
+      {"ends a beat into a bar", 240, 8, 0, Rational(0), Rational(1, 2)},
+      {"ends off the eighth grid", 240, 8, 31, Rational(1, 2), Rational(0)},
+      {"leading silence, then whole bars", 480, 7, 0, Rational(0), Rational(0)},
+  };
+  for (const Case& c : cases) {
+    Bytes track;
+    AddNote(track, 240, 60, c.firstLength);
+    for (int i = 0; i < c.quarters; ++i) {
+      AddNote(track, 0, 62, 480);
+    }
+    if (c.endDelta != 0) {
+      AddMeta(track, c.endDelta, 0x06, "end");
+    }
+    const MidiImportResult read = Read(MakeMidi(0, 480, {track}));
+    ASSERT_TRUE(read.melody) << c.what;
+    EXPECT_EQ(read.melody->notes[0].onset, c.firstOnset) << c.what;
+    EXPECT_EQ(read.melody->pickup, c.pickup) << c.what;
+  }
+}
+
+TEST(MidiImport, LongSysExAndMetaEventsSayNothingOnStandardOutput) {
+  Bytes track = {0x00, 0xF0, 0x83, 0x00};  // 384 bytes of SysEx
+  track.insert(track.end(), 383, 0x10);
+  track.push_back(0xF7);
+  const std::string longText(300, 'x');
+  track.insert(track.end(), {0x00, 0xFF, 0x01, 0x82, 0x2C});
+  track.insert(track.end(), longText.begin(), longText.end());
+  AddNote(track, 0, 60, 480);
+  ScopedReportCapture reports;
+  const Bytes file = MakeMidi(0, 480, {track});
+  const ImportOutcome outcome = ImportBytes(file.data(), file.size(), FileKind::kMidi);
+  ASSERT_TRUE(outcome.song);
+  EXPECT_EQ(reports.Text(), "");
+  ASSERT_EQ(outcome.notices.size(), 1u);
+  EXPECT_EQ(outcome.notices[0].rfind("MIDI ファイルについて: ", 0), 0u) << outcome.notices[0];
+  EXPECT_EQ(outcome.notices[0],
+            "MIDI ファイルについて: 256 バイト以上の SysEx やメタイベントがあります "
+            "(旋律の読み込みには使いません)。");
+}
+
+TEST(MidiImport, SaysWhenTheMelodyIsAGuessAmongSeveralTracks) {
+  Bytes a, b, bass;
+  for (int i = 0; i < 8; ++i) {
+    AddNote(a, 0, 72 + i % 3, 480, 0);
+    AddNote(b, 0, 67, 480, 1);
+  }
+  AddNote(bass, 0, 40, 480, 2);
+  const MidiImportResult guess = Read(MakeMidi(1, 480, {a, b, bass}));
+  ASSERT_TRUE(guess.melody);
+  EXPECT_EQ(guess.candidates, 2);  // the sparse bass is no candidate
+  EXPECT_EQ(guess.parts[0].lowest, 72);
+  EXPECT_EQ(guess.parts[0].highest, 74);
+  Bytes named = Named("Melody");
+  named.insert(named.end(), b.begin(), b.end());
+  EXPECT_EQ(Read(MakeMidi(1, 480, {a, named})).candidates, 1);
+}
+
 }  // namespace
 }  // namespace kumoito::import

@@ -12,7 +12,9 @@
 // and SLOTS how many slots the cell uses (2: sixteenths, 3: triplets), so the
 // onset in beats is (CELL + SLOT / SLOTS) / 2. LYRIC is the syllable sung on
 // the note, empty for none. Exit status 1 when the file does not import.
+// Standard error gets "import-microseconds N": how long the import took.
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -50,7 +52,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int part = argc == 3 ? std::atoi(argv[2]) : -1;
+  const auto start = std::chrono::steady_clock::now();
   const auto outcome = kumoito::import::ImportFile(argv[1], part);
+  const auto took = std::chrono::steady_clock::now() - start;
+  std::fprintf(
+      stderr, "import-microseconds %lld\n",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
   if (!outcome.song) {
     std::fprintf(stderr, "%s: does not import\n", argv[1]);
     return 1;
