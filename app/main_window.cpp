@@ -446,19 +446,26 @@ PrintHeader CKumoitoDlg::MakePrintHeader() const {
   return header;
 }
 
+ScorePageOptions CKumoitoDlg::PageOptions(bool image) const {
+  if (m_options.overrides.measureNumbers) {
+    return ScorePageOptions{*m_options.overrides.measureNumbers};
+  }
+  return ScorePageOptions{image ? m_preferences.imageMeasureNumbers : m_preferences.measureNumbers};
+}
+
 bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
   why.clear();
   switch (OutputFormatForPath(path)) {
     case OutputFormat::kBmp:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp, PageOptions(true));
     case OutputFormat::kPng:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng, PageOptions(true));
     case OutputFormat::kJpeg:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg, PageOptions(true));
     case OutputFormat::kPdf:
-      return ExportScorePdf(m_view, MakePrintHeader(), path, why);
+      return ExportScorePdf(m_view, MakePrintHeader(), path, why, PageOptions(false));
     case OutputFormat::kSvg:
-      return ExportScoreSvg(m_view, path, why);
+      return ExportScoreSvg(m_view, path, why, PageOptions(false));
     case OutputFormat::kMidi:
       if (!midi::ExportPerformanceMidi(*m_song, path)) {
         why = "the performance cannot be written";

@@ -358,6 +358,10 @@ class CKumoitoDlg {
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);
   PrintHeader MakePrintHeader() const;
+  // The measure numbers of the page written: an option of this run decides
+  // for every format, else the image follows its own setting and PDF and
+  // SVG the window's.
+  ScorePageOptions PageOptions(bool image) const;
   // OpenScore, with the song already made when given.
   void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given,
                 bool mustRead = false);

@@ -559,6 +559,52 @@ TEST_F(WindowTest, ExportOffersEveryTypeBmpFirstAndSuffixesTheChosenOne) {
   EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 4), "%PDF");
 }
 
+TEST_F(WindowTest, ExportsNumberTheMeasuresAsTheSettingsSay) {
+  std::int32_t beats = 4, key = 0, measures = 30;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  const std::string path = m_startup.Path("thirty.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  const auto exportTo = [this](const std::string& name) {
+    AnswerNextFileDialog(m_startup.Path(name));
+    QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
+    return test::ReadFile(m_startup.Path(name));
+  };
+  // No kandokoro reads 21 or more: such a text is a measure's number.
+  const auto numbers = [](const test::Bytes& svg) {
+    const std::string text(svg.begin(), svg.end());
+    int found = 0;
+    for (int m = 21; m <= 30; ++m) {
+      found += text.find(">" + std::to_string(m) + "</text>") != std::string::npos;
+    }
+    return found;
+  };
+  // By default every measure of the SVG has its number; the image page has
+  // none and keeps its size.
+  EXPECT_EQ(numbers(exportTo("on.svg")), 10);
+  const test::Bytes plain = exportTo("plain.bmp");
+  const auto bitmapHeight = [](const test::Bytes& bmp) {
+    EXPECT_GE(bmp.size(), 26u);
+    return bmp.size() < 26u ? 0
+                            : std::abs(static_cast<std::int32_t>(bmp[22] | bmp[23] << 8 |
+                                                                 bmp[24] << 16 | bmp[25] << 24));
+  };
+  EXPECT_EQ(bitmapHeight(plain) % 100, m_window->Logic().Settings().titleBand == 1 ? 40 : 0);
+
+  // 設定: off for the window and the vector pages, on for images.
+  SettingsChoice choice = m_window->Logic().CurrentSettingsChoice();
+  choice.preferences.measureNumbers = false;
+  choice.preferences.imageMeasureNumbers = true;
+  m_window->Logic().ApplySettings(choice);
+  EXPECT_EQ(numbers(exportTo("off.svg")), 0);
+  EXPECT_FALSE(m_window->findChild<QLabel*>("rowNumber0")->isVisible());
+  EXPECT_EQ(bitmapHeight(exportTo("numbered.bmp")),
+            bitmapHeight(plain) + 8 * kMeasureNumberBandHeight);
+  choice.preferences.imageMeasureNumbers = false;
+  m_window->Logic().ApplySettings(choice);
+  EXPECT_EQ(exportTo("again.bmp"), plain);
+}
+
 TEST_F(WindowTest, InputToolEditsTheNewSongRightAfterStart) {
   auto* tool = m_window->findChild<InputToolWindow*>();
   ASSERT_NE(tool, nullptr);
