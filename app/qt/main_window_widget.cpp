@@ -374,8 +374,17 @@ void KumoitoWindow::ApplyZoom() {
   for (OffScreenWidget* cell : m_cellWidgets) {
     cell->SetZoom(m_zoom.Factor());
   }
+  // The rows in use and the scale both change: each cell is drawn once, at
+  // the end, rather than for the rows first and for the scale again.
+  CScoreView& view = m_logic->ScoreView();
+  const bool shown = view.ShownOnScreen();
+  view.SetShownOnScreen(false);
   LayOut();
   FollowPixelRatio();
+  view.SetShownOnScreen(shown);
+  if (shown) {
+    view.PresentAllCells();
+  }
 }
 
 bool KumoitoWindow::ChooseZoom(int percent) {
