@@ -428,6 +428,23 @@ TEST_F(WindowTest, ATallerWindowShowsMoreRowsAndTheSmallestOneWhatItAlwaysDid) {
             QRect(10 + 128 * 7, 10 + 102 * 5, 128, 100));
   EXPECT_TRUE(Find<OffScreenWidget>(1011 + 47)->isVisible());
   EXPECT_EQ(Find<OffScreenWidget>(1000)->geometry(), QRect(960, 622, 88, 30));
+
+  // A window that starts tall has its rows' cells drawn from the start.
+  m_window->resize(1064, 724 + 306);
+  m_window->close();
+  CKumoitoDlg::Options options;
+  options.startupFolder = m_startup.path().string();
+  options.dataFolder = m_data.Path("Kumoito");
+  KumoitoWindow again(options);
+  again.show();
+  ASSERT_EQ(again.Start(), CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(again.Logic().ShownRows(), 9);
+  auto* ninthRow = again.findChild<OffScreenWidget*>(QString::number(2000 + 16));
+  ASSERT_NE(ninthRow, nullptr);
+  EXPECT_EQ(ninthRow->geometry(), QRect(10, 10 + 102 * 8, 128, 100));
+  ASSERT_TRUE(ninthRow->Control().Screen().has_value());
+  EXPECT_EQ(ninthRow->Control().Screen()->Height(),
+            static_cast<int>(std::lround(100 * again.devicePixelRatioF())));
 }
 
 TEST_F(WindowTest, AMaximisedWindowFillsTheScreenAndIsKeptMaximised) {
