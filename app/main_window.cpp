@@ -145,7 +145,9 @@ const std::array<ButtonLayout, kButtonCount> kMainButtons = {{
 }};
 
 CKumoitoDlg::CKumoitoDlg(MainWindowFace& face, Options options)
-    : m_face(face), m_options(std::move(options)) {}
+    : m_face(face), m_options(std::move(options)) {
+  AddCells(kScoreCellCount);
+}
 
 CKumoitoDlg::~CKumoitoDlg() {
   Destroy();
@@ -153,7 +155,11 @@ CKumoitoDlg::~CKumoitoDlg() {
 
 COffScreenControl& CKumoitoDlg::Control(int controlNumber) {
   if (controlNumber >= kFirstCellControl && controlNumber < kFirstCellControl + kScoreCellCount) {
-    return m_cellControls[controlNumber - kFirstCellControl];
+    return *m_cellControls[controlNumber - kFirstCellControl];
+  }
+  if (controlNumber >= kMoreCellsControl &&
+      controlNumber - kMoreCellsControl < CellControlCount() - kScoreCellCount) {
+    return *m_cellControls[controlNumber - kMoreCellsControl + kScoreCellCount];
   }
   if (controlNumber == kExportLayerControl) {
     return m_exportLayer;
@@ -304,14 +310,30 @@ void CKumoitoDlg::CreateButtons() {
 void CKumoitoDlg::CreateCells() {
   m_basePitch = FirstStringPitch(m_settings.firstStringValue);
   m_tuning = ValidTuningIndex(m_settings.tuning);
-  m_view.CreateScoreCells(m_cellControls[0], ScoreCellRect(0), m_tuning, m_basePitch,
+  m_view.CreateScoreCells(*m_cellControls[0], ScoreCellRect(0), m_tuning, m_basePitch,
                           [this](int cell, int column) { OnCellClick(cell, column); });
-  m_cellControls[0].m_id = 0;
-  for (int i = 1; i < kScoreCellCount; ++i) {
-    m_view.AddScoreCell(m_cellControls[i], ScoreCellRect(i));
-    m_cellControls[i].m_id = i;
+  m_cellControls[0]->m_id = 0;
+  // A window grown before the start already has the controls of its rows.
+  for (int i = 1; i < CellControlCount(); ++i) {
+    m_view.AddScoreCell(*m_cellControls[i], ScoreCellRect(i));
+    m_cellControls[i]->m_id = i;
   }
   m_view.SetSettings(&m_settings);
+  if (!m_batch) {
+    m_view.SetCellsInUse(m_visibleRows * kScoreCellColumns);
+  }
+}
+
+void CKumoitoDlg::AddCells(int cells) {
+  const int target = std::min(cells, kMaxScoreCellCount);
+  while (CellControlCount() < target) {
+    const int i = CellControlCount();
+    m_cellControls.push_back(std::make_unique<COffScreenControl>());
+    if (m_view.CellCount() == i && i > 0 && !m_destroyed) {
+      m_view.AddScoreCell(*m_cellControls[i], ScoreCellRect(i));
+      m_cellControls[i]->m_id = i;
+    }
+  }
 }
 
 void CKumoitoDlg::FillCombos() {
@@ -426,19 +448,26 @@ PrintHeader CKumoitoDlg::MakePrintHeader() const {
   return header;
 }
 
+ScorePageOptions CKumoitoDlg::PageOptions(bool image) const {
+  if (m_options.overrides.measureNumbers) {
+    return ScorePageOptions{*m_options.overrides.measureNumbers};
+  }
+  return ScorePageOptions{image ? m_preferences.imageMeasureNumbers : m_preferences.measureNumbers};
+}
+
 bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
   why.clear();
   switch (OutputFormatForPath(path)) {
     case OutputFormat::kBmp:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp, PageOptions(true));
     case OutputFormat::kPng:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng, PageOptions(true));
     case OutputFormat::kJpeg:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg);
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg, PageOptions(true));
     case OutputFormat::kPdf:
-      return ExportScorePdf(m_view, MakePrintHeader(), path, why);
+      return ExportScorePdf(m_view, MakePrintHeader(), path, why, PageOptions(false));
     case OutputFormat::kSvg:
-      return ExportScoreSvg(m_view, path, why);
+      return ExportScoreSvg(m_view, path, why, PageOptions(false));
     case OutputFormat::kMidi:
       if (!midi::ExportPerformanceMidi(*m_song, path)) {
         why = "the performance cannot be written";
@@ -780,8 +809,19 @@ int CKumoitoDlg::HighestScrollPosition() const {
   return std::max(m_song->m_measureCount / kScoreCellColumns - (m_shownRows - 1), 0);
 }
 
-void CKumoitoDlg::SetShownRows(int rows) {
-  rows = std::clamp(rows, 1, kScoreCellCount / kScoreCellColumns);
+void CKumoitoDlg::SetShownRows(int rows, int visibleRows) {
+  rows = std::clamp(rows, 1, kMaxScoreRows);
+  visibleRows = std::clamp(visibleRows, rows, kMaxScoreRows);
+  if (visibleRows != m_visibleRows) {
+    const int before = m_view.CellCount();
+    m_visibleRows = visibleRows;
+    AddCells(visibleRows * kScoreCellColumns);
+    if (before > 0) {
+      // New cells start empty: they are filled as they come into use.
+      m_view.SetCellsInUse(visibleRows * kScoreCellColumns);
+      UpdateEditMark();
+    }
+  }
   if (rows == m_shownRows) {
     return;
   }
@@ -1002,7 +1042,7 @@ std::optional<Rect> CKumoitoDlg::EditMarkRect() const {
   }
   const int cellsPerMeasure = 2 * m_song->m_beatsPerMeasure;
   const int shown = slot->cell / cellsPerMeasure - m_view.FirstShownMeasure();
-  if (shown < 0 || shown >= kScoreCellCount) {
+  if (shown < 0 || shown >= m_view.CellsInUse()) {
     return std::nullopt;
   }
   // A cell draws the kandokoro of half beat c at (c + 1) tenths of its
@@ -1050,7 +1090,8 @@ void CKumoitoDlg::OnCountInChanged(bool on) {
 }
 
 std::vector<int> CKumoitoDlg::RowNumbers() const {
-  std::vector<int> numbers(kScoreCellCount / kScoreCellColumns, 0);
+  std::vector<int> numbers(
+      static_cast<std::size_t>(std::max(m_visibleRows, kScoreCellCount / kScoreCellColumns)), 0);
   if (!m_song || !m_preferences.measureNumbers) {
     return numbers;
   }

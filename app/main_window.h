@@ -49,12 +49,20 @@ inline constexpr const char* kOutputFailed = Ui::Mark("ファイルを書き出�
 // Control numbers of the main window.
 inline constexpr int kFirstButtonControl = 1000;  // 1000..1010: picture buttons
 inline constexpr int kFirstCellControl = 1011;    // 1011..1058: score cells
+// The cells of rows a taller window adds, from the 49th on.
+inline constexpr int kMoreCellsControl = 2000;
 inline constexpr int kScrollBarControl = 1059;
 inline constexpr int kTuningCombo = 1060;
 inline constexpr int kFirstStringCombo = 1061;
 inline constexpr int kExportLayerControl = 1062;
 inline constexpr int kKeyCombo = 1063;
 inline constexpr int kButtonCount = 11;
+
+// The control number of score cell `cell` (from 0).
+constexpr int CellControlNumber(int cell) {
+  return cell < kScoreCellCount ? kFirstCellControl + cell
+                                : kMoreCellsControl + cell - kScoreCellCount;
+}
 
 // Commands of the picture buttons.
 enum Command : int {
@@ -277,12 +285,20 @@ class CKumoitoDlg {
   // that measure, or with `last` ends there; the other end follows when the
   // range would turn round. A row past the song's end changes nothing.
   void OnRowNumberClick(int row, bool last);
-  // How many rows of cells the score area shows whole (1 .. 6; a zoomed
-  // score shows fewer): the scroll range reaches the song's last row with
-  // them, a page is that many rows, and a playback turns the page when the
-  // music leaves them.
-  void SetShownRows(int rows);
+  // How many rows of cells the score area shows whole (1 .. kMaxScoreRows:
+  // 6 at the smallest size, more in a taller window, fewer zoomed): the
+  // scroll range reaches the song's last row with them, a page is that many
+  // rows, and a playback turns the page when the music leaves them.
+  // visibleRows (at least rows) counts a row cut by the area's bottom too:
+  // cells are made for them all, and only theirs are drawn.
+  void SetShownRows(int rows) { SetShownRows(rows, rows); }
+  void SetShownRows(int rows, int visibleRows);
   int ShownRows() const { return m_shownRows; }
+  // The rows that have cells a window can see (SetShownRows).
+  int VisibleRows() const { return m_visibleRows; }
+  // Score cells made so far, each with control CellControlNumber(i):
+  // kScoreCellCount from the start, more as rows are added.
+  int CellControlCount() const { return static_cast<int>(m_cellControls.size()); }
   // What the rows' numbers show now (see MainWindowFace::ShowRowNumbers).
   std::vector<int> RowNumbers() const;
   // The slot that sounds now (midi::kNoCursor: playback stopped): the view
@@ -331,9 +347,13 @@ class CKumoitoDlg {
   std::string SongFileForDialogs() const;
 
  private:
-  // Rows of cells the score area shows whole (SetShownRows).
+  // Rows of cells the score area shows whole, and those it shows at all
+  // (SetShownRows).
   int m_shownRows = kScoreCellCount / kScoreCellColumns;
+  int m_visibleRows = kScoreCellCount / kScoreCellColumns;
   void CreateButtons();
+  // Controls (and, once the view has cells, cells) up to `cells`.
+  void AddCells(int cells);
   void CreateCells();
   void FillCombos();
   // The key list, naming the relative minor keys while the song is minor.
@@ -349,6 +369,10 @@ class CKumoitoDlg {
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);
   PrintHeader MakePrintHeader() const;
+  // The measure numbers of the page written: an option of this run decides
+  // for every format, else the image follows its own setting and PDF and
+  // SVG the window's.
+  ScorePageOptions PageOptions(bool image) const;
   // OpenScore, with the song already made when given.
   void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given,
                 bool mustRead = false);
@@ -378,7 +402,8 @@ class CKumoitoDlg {
   Preferences m_preferences;
   std::unique_ptr<CConfigControl> m_config;
   std::array<COffScreenControl, kButtonCount> m_buttonControls;
-  std::array<COffScreenControl, kScoreCellCount> m_cellControls;
+  // Boxed: a window's widgets hold them while more are added.
+  std::vector<std::unique_ptr<COffScreenControl>> m_cellControls;
   COffScreenControl m_exportLayer;
   CButtonPicture m_buttons;
   CScoreView m_view;

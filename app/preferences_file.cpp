@@ -66,6 +66,8 @@ Preferences ParsePreferences(std::string_view text) {
       return;
     } else if (name == "measure_numbers") {
       p.measureNumbers = v != 0;
+    } else if (name == "image_measure_numbers") {
+      p.imageMeasureNumbers = v != 0;
     } else if (name == "volume") {
       p.volume = v;
     } else if (name == "count_in_level") {
@@ -78,6 +80,7 @@ Preferences ParsePreferences(std::string_view text) {
 std::string FormatPreferences(const Preferences& preferences) {
   const Preferences p = ValidPreferences(preferences);
   return std::string("measure_numbers=") + (p.measureNumbers ? "1" : "0") +
+         "\nimage_measure_numbers=" + (p.imageMeasureNumbers ? "1" : "0") +
          "\nlanguage=" + LanguageWord(p.language) + "\nsound_font=" + p.soundFont +
          "\nvolume=" + std::to_string(p.volume) +
          "\ncount_in_level=" + std::to_string(p.countInLevel) + "\n";

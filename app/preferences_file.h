@@ -27,7 +27,10 @@ inline constexpr std::int32_t kMaxCountInLevel = 100;
 inline constexpr std::size_t kMaxSoundFontPath = 1024;
 
 struct Preferences {
+  // The window's rows and the PDF and SVG pages.
   bool measureNumbers = true;
+  // The BMP, PNG and JPEG page, which keeps its picture unless asked.
+  bool imageMeasureNumbers = false;
   LanguageChoice language = LanguageChoice::kSystem;
   std::string soundFont;            // empty: the system's General MIDI font
   std::int32_t volume = 100;        // percent of the synthesizer's usual gain

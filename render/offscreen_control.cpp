@@ -55,10 +55,13 @@ void COffScreenControl::Show(const RasterSurface& picture) {
 }
 
 void COffScreenControl::ShowExchanging(RasterSurface& picture) {
-  if (!m_screen || m_screen->Width() != picture.Width() || m_screen->Height() != picture.Height()) {
+  if (!m_screen) {
     Show(picture);
     return;
   }
+  // A screen of another size (a new zoom or pixel ratio) comes back as it
+  // is: the owner makes pixels of the new size before it draws, and a copy
+  // here would be thrown away.
   std::swap(*m_screen, picture);
   if (m_onScreenChanged) {
     m_onScreenChanged();
@@ -118,7 +121,7 @@ void EnsureSurfacePixels(Surface& surface) {
   int h = 0;
   ScaledPictureSize(surface, w, h);
   if (surface.picture.Width() != w || surface.picture.Height() != h) {
-    surface.picture = RasterSurface(w, h, &surface.picture.Glyphs());
+    surface.picture.Reshape(w, h);
   }
 }
 

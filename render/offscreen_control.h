@@ -41,7 +41,8 @@ class COffScreenControl {
   void Show(const RasterSurface& picture);
   // Shows a picture that its owner draws whole before every showing, with
   // no copy: the screen takes its pixels and hands back those it showed
-  // before (same size, stale content). The first time, it copies.
+  // before (stale content, and the size they had: the owner makes pixels of
+  // its size again when they differ). The first time, it copies.
   void ShowExchanging(RasterSurface& picture);
 
   std::int32_t m_id = -1;

@@ -53,6 +53,13 @@ RasterSurface::RasterSurface(int width, int height, GlyphSource* glyphs)
                kOpaque | kWhite),
       m_glyphs(glyphs != nullptr ? glyphs : &DefaultGlyphSource()) {}
 
+void RasterSurface::Reshape(int width, int height) {
+  m_width = std::max(width, 0);
+  m_height = std::max(height, 0);
+  m_pixels.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height),
+                  kOpaque | kWhite);
+}
+
 RasterSurface RasterSurface::Filled(int width, int height, Color fill, GlyphSource* glyphs) {
   RasterSurface surface(0, 0, glyphs);
   surface.m_width = std::max(width, 0);

@@ -24,6 +24,10 @@ class RasterSurface final : public Canvas {
   RasterSurface(int width, int height, GlyphSource* glyphs = nullptr);
   // A surface of one colour: a large page filled once, not twice.
   static RasterSurface Filled(int width, int height, Color fill, GlyphSource* glyphs = nullptr);
+  // Makes it a white surface of the new size in the storage it has when that
+  // is large enough: a picture drawn at changing sizes (zoom steps) is not
+  // allocated, and its fresh pages faulted in, at every change.
+  void Reshape(int width, int height);
 
   int Width() const { return m_width; }
   int Height() const { return m_height; }

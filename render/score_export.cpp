@@ -140,20 +140,30 @@ void PalettePage::Blit(const BlitItem& item) {
 namespace {
 
 // Copies the song's rows onto the page, four measures to a row, each row
-// drawn by the view's first four cells, and the title strip over the top.
-void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int strip,
+// drawn by the view's first four cells, with its band of measure numbers
+// above it (band pixels tall; none for 0), and the title strip over the top.
+void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int strip, int band,
                  PageComposer& page) {
+  const Surface& first = *view.CellSurface(0);
+  // One band picture serves every row: a row's items are copied before the
+  // next row draws it again.
+  RasterSurface numbers(band > 0 ? kMeasuresPerRow * first.width : 0, band);
   for (int g = 0; g < measures; ++g) {
     const int c = g % kMeasuresPerRow;
+    const int top = (g / kMeasuresPerRow) * (first.height + band) + strip;
     if (c == 0) {
       page.Flush();
       view.SetFirstShownMeasure(g);
       view.RefreshScoreView(kMeasuresPerRow);
+      if (band > 0) {
+        numbers.FillRect(Rect{0, 0, numbers.Width(), band}, kPageBackground);
+        DrawMeasureNumbers(numbers, 0, 0, g, std::min(kMeasuresPerRow, measures - g), first.width);
+        page.Add(numbers, 0, top, numbers.Width(), band);
+      }
     }
     // Asked for after the refresh: the cell is drawn when its picture is.
     const Surface& cell = *view.CellSurface(c);
-    page.Add(cell.picture, c * cell.width, (g / kMeasuresPerRow) * cell.height + strip, cell.width,
-             cell.height);
+    page.Add(cell.picture, c * cell.width, top + band, cell.width, cell.height);
   }
   if (strip > 0) {
     page.Add(title.GetSurface()->picture, 0, 0, title.GetSurface()->width, kTitleStripHeight);
@@ -164,7 +174,7 @@ void ComposePage(CScoreView& view, const TitleLayer& title, int measures, int st
 }  // namespace
 
 bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path,
-                      ImageFormat format) {
+                      ImageFormat format, ScorePageOptions options) {
   const CSongData* song = view.Song();
   if (song == nullptr || view.CellCount() < kMeasuresPerRow) {
     ReportImageError();
@@ -177,8 +187,9 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   const int strip = titleBand ? kTitleStripHeight : 0;
   const int measures = std::max(song->m_measureCount, 0);
   const int rows = (measures + kMeasuresPerRow - 1) / kMeasuresPerRow;
+  const int band = options.BandHeight();
   const int width = kMeasuresPerRow * w0;
-  const int height = rows * h0 + strip;
+  const int height = rows * (h0 + band) + strip;
 
   TitleLayer title;
   title.CreateTitleLayer(titleControl, Rect{0, 0, width, kTitleStripHeight});
@@ -202,7 +213,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
     // A PNG page is kept as palette indices, unless it has too many colours.
     if (format == ImageFormat::kPng) {
       PalettePage page(width, height);
-      ComposePage(view, title, measures, strip, page);
+      ComposePage(view, title, measures, strip, band, page);
       if (!page.Overflowed()) {
         written = WritePngFile(page.Picture(), path);
         drawn = true;
@@ -210,7 +221,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
     }
     if (!drawn) {
       PageImage page(width, height);
-      ComposePage(view, title, measures, strip, page);
+      ComposePage(view, title, measures, strip, band, page);
       written = WriteImageFile(page.Picture(), path, format);
     }
   }

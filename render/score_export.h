@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "render/image_file.h"
+#include "render/measure_numbers.h"
 #include "render/offscreen_control.h"
 #include "render/raster_surface.h"
 
@@ -108,10 +109,10 @@ class PalettePage final : public PageComposer {
 
 // Writes the view's song to path in format (BMP whatever the extension,
 // unless a caller asks for another). The title strip follows the settings'
-// title-band switch. A song of no measures gives the strip alone, or,
-// without the strip, no file and a GNLL report. Returns false when no
-// complete file was written.
+// title-band switch; measure numbers add their band above every row. A song
+// of no measures gives the strip alone, or, without the strip, no file and a
+// GNLL report. Returns false when no complete file was written.
 bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const std::string& path,
-                      ImageFormat format = ImageFormat::kBmp);
+                      ImageFormat format = ImageFormat::kBmp, ScorePageOptions options = {});
 
 }  // namespace kumoito

@@ -131,10 +131,10 @@ OpenStrings CScoreView::CreateScoreCells(COffScreenControl& control, const Rect&
 }
 
 void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
-  if (m_count >= kScoreCellCount) {
+  if (m_count >= kMaxScoreCellCount) {
     return;
   }
-  Cell& cell = m_cells[m_count];
+  Cell& cell = m_cells.emplace_back();
   cell.surface = AttachSurface(
       control, rect, [this](int x, int y, int id) { OnCellPress(x, y, id); }, nullptr,
       SurfacePixels::kOnFirstDraw);
@@ -145,7 +145,8 @@ void CScoreView::AddScoreCell(COffScreenControl& control, const Rect& rect) {
 }
 
 void CScoreView::PresentAllCells() {
-  for (int i = 0; i < m_count; ++i) {
+  const int inUse = CellsInUse();
+  for (int i = 0; i < inUse; ++i) {
     PresentCell(i);
   }
 }
@@ -168,9 +169,8 @@ void CScoreView::ReleaseAllCells() {
       cell.surface->control->m_onPress = nullptr;
     }
     cell.surface.reset();
-    cell.entryCount = 0;
-    cell.stale = false;
   }
+  m_cells.clear();
   m_count = 0;
 }
 
@@ -284,24 +284,12 @@ int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntrie
 }
 
 void CScoreView::RefreshScoreView() {
-  RefreshScoreView(m_count);
+  RefreshScoreView(CellsInUse());
 }
 
 void CScoreView::RefreshScoreView(int cells) {
   const int count = std::clamp(cells, 0, m_count);
-  for (int i = 0; i < count; ++i) {
-    m_cells[i].entryCount = 0;
-    m_cells[i].measure = MeasureDrawing{};
-  }
-  if (m_song != nullptr) {
-    for (int i = 0; i < count; ++i) {
-      const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
-      if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
-        m_cells[i].entryCount = CollectMeasure(static_cast<int>(measure), m_cells[i].entries);
-        m_cells[i].measure = MeasureDrawingOf(static_cast<int>(measure));
-      }
-    }
-  }
+  CollectCells(0, count);
   for (int i = 0; i < count; ++i) {
     RenderScoreCell(i);
   }
@@ -310,8 +298,40 @@ void CScoreView::RefreshScoreView(int cells) {
   }
 }
 
+void CScoreView::CollectCells(int from, int to) {
+  for (int i = from; i < to; ++i) {
+    m_cells[i].entryCount = 0;
+    m_cells[i].measure = MeasureDrawing{};
+    if (m_song == nullptr) {
+      continue;
+    }
+    const std::int64_t measure = static_cast<std::int64_t>(m_firstShownMeasure) + i;
+    if (measure >= 0 && measure < m_song->m_measureCount && m_song->BeatCount() > 0) {
+      m_cells[i].entryCount = CollectMeasure(static_cast<int>(measure), m_cells[i].entries);
+      m_cells[i].measure = MeasureDrawingOf(static_cast<int>(measure));
+    }
+  }
+}
+
+void CScoreView::SetCellsInUse(int cells) {
+  const int before = CellsInUse();
+  m_inUse = std::clamp(cells, 0, kMaxScoreCellCount);
+  const int after = CellsInUse();
+  if (after <= before) {
+    return;
+  }
+  // They lag behind the scroll and the song since they went out of use.
+  CollectCells(before, after);
+  for (int i = before; i < after; ++i) {
+    RenderScoreCell(i);
+    if (m_shownOnScreen) {
+      PresentCell(i);
+    }
+  }
+}
+
 void CScoreView::RenderScoreCell(int index) {
-  if (index < 0 || index >= kScoreCellCount || !m_cells[index].surface) {
+  if (index < 0 || index >= m_count || !m_cells[index].surface) {
     return;
   }
   if (!m_shownOnScreen) {
@@ -322,7 +342,7 @@ void CScoreView::RenderScoreCell(int index) {
 }
 
 void CScoreView::DrawIfStale(int index) const {
-  if (index >= 0 && index < kScoreCellCount && m_cells[index].stale && m_cells[index].surface) {
+  if (index >= 0 && index < m_count && m_cells[index].stale && m_cells[index].surface) {
     DrawCell(index);
   }
 }
@@ -411,11 +431,17 @@ void CScoreView::SetScale(double scale) {
     return;
   }
   m_scale = s;
+  const int inUse = CellsInUse();
   for (int i = 0; i < m_count; ++i) {
     if (m_cells[i].surface) {
-      // The pixels at the new scale are made when the cell is drawn.
+      // The pixels at the new scale are made when the cell is drawn; one
+      // out of use is drawn when it comes back.
       m_cells[i].surface->scale = s;
-      RenderScoreCell(i);
+      if (i < inUse) {
+        RenderScoreCell(i);
+      } else {
+        m_cells[i].stale = true;
+      }
     }
   }
   if (m_shownOnScreen) {
@@ -580,7 +606,7 @@ void CScoreView::SetCursorSlot(std::int64_t slot) {
   const int after = MeasureOfSlot(m_cursorSlot);
   for (const int measure : {before, after}) {
     const int cell = measure - m_firstShownMeasure;
-    if (measure >= 0 && cell >= 0 && cell < m_count) {
+    if (measure >= 0 && cell >= 0 && cell < CellsInUse()) {
       RenderScoreCell(cell);
       if (m_shownOnScreen) {
         PresentCell(cell);

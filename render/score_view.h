@@ -1,18 +1,21 @@
 #pragma once
-// CScoreView: the 48 score cells of the main window (6 rows of 8 measures),
-// each an off-screen surface showing one measure as shamisen tablature:
+// CScoreView: the score cells of the main window (6 rows of 8 measures, and
+// more rows when a taller window has room for them), each an off-screen
+// surface showing one measure as shamisen tablature:
 // three string lines, bar lines, the kandokoro of every note or rest on the
 // line of its string, note-value marks under it and the optional lyric. It
 // also keeps the open strings and the pitch-to-position table they give.
 //
 // Thread-safety: GUI thread only (the export and batch mode run there too).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/config_control.h"
 #include "render/offscreen_control.h"
@@ -23,8 +26,12 @@ namespace kumoito {
 
 class CSongData;
 
+// The cells of the smallest window; a taller one adds rows up to the most.
 inline constexpr int kScoreCellCount = 48;
 inline constexpr int kScoreCellColumns = 8;
+// Rows of 102 pixels beyond any screen's height at ratio 1.
+inline constexpr int kMaxScoreRows = 48;
+inline constexpr int kMaxScoreCellCount = kMaxScoreRows * kScoreCellColumns;
 inline constexpr int kMaxCellEntries = 32;
 inline constexpr int kKandokoroLabelCount = kKandokoroCount;
 // Behind the kandokoro of the note that sounds while a song plays.
@@ -32,7 +39,7 @@ inline constexpr Color kCursorColor = Rgb(255, 196, 64);
 inline constexpr std::int64_t kNoCursorSlot = -1;
 
 // Where score cell i sits in the main window: 8 cells of 128 x 100 to a
-// row, rows 102 pixels apart, from (10, 10).
+// row, rows 102 pixels apart, from (10, 10), however many rows there are.
 Rect ScoreCellRect(int i);
 
 // kKandokoroTexts in CP932, as the cells draw them.
@@ -96,7 +103,9 @@ class CScoreView {
   // and the first string's pitch. Returns the open strings.
   OpenStrings CreateScoreCells(COffScreenControl& control, const Rect& rect, int tuning,
                                std::int32_t basePitch, CellClickCallback onClick);
+  // Up to kMaxScoreCellCount cells; further ones are not added.
   void AddScoreCell(COffScreenControl& control, const Rect& rect);
+  // Presents the cells in use.
   void PresentAllCells();
   void ReleaseAllCells();
   // Off (a conversion, with no window to show them in), a cell is drawn only
@@ -120,7 +129,8 @@ class CScoreView {
   int FirstShownMeasure() const { return m_firstShownMeasure; }
   void SetFirstShownMeasure(int measure) { m_firstShownMeasure = measure; }
 
-  // Rebuilds every cell's entries from the song, renders and presents all.
+  // Rebuilds the entries of the cells in use from the song, renders and
+  // presents them.
   void RefreshScoreView();
   // The same for the first `cells` cells only (an export needs one row of
   // them); the others keep their pictures.
@@ -148,6 +158,12 @@ class CScoreView {
   double Scale() const { return m_scale; }
 
   int CellCount() const { return m_count; }
+  // The first `cells` cells are the ones a window can see (all of them
+  // until told): only they are drawn, so that a zoomed or smaller score
+  // draws no more than it shows. Cells that come into use are filled and
+  // presented at once; the others keep their last pictures unseen.
+  void SetCellsInUse(int cells);
+  int CellsInUse() const { return m_inUse < 0 ? m_count : std::min(m_inUse, m_count); }
   int EntryCount(int cell) const { return m_cells[cell].entryCount; }
   const CellEntry& Entry(int cell, int index) const { return m_cells[cell].entries[index]; }
   // The cell's surface, its picture drawn.
@@ -170,9 +186,13 @@ class CScoreView {
   void DrawIfStale(int index) const;
   void PresentCell(int index);
   double SlotLength(int noteCell, int slot) const;
+  // The entries of cells [from, to) from the song and the first shown
+  // measure; no song leaves them empty.
+  void CollectCells(int from, int to);
 
-  std::array<Cell, kScoreCellCount> m_cells;
+  std::vector<Cell> m_cells;
   int m_count = 0;
+  int m_inUse = -1;  // -1: every cell
   bool m_shownOnScreen = true;
   double m_scale = 1.0;
   OpenStrings m_open{};

@@ -112,15 +112,16 @@ const PrintBackends* PrintModule(std::string* why) {
   return backends;
 }
 
-std::string ScoreSvgDocument(const CScoreView& view) {
+std::string ScoreSvgDocument(const CScoreView& view, ScorePageOptions options) {
   const CSongData& song = *view.Song();
   const CellSize cell = CellOf(view);
   const bool titleBand = view.Settings() != nullptr && view.Settings()->titleBand == 1;
   const int strip = titleBand ? kTitleStripHeight : 0;
+  const int band = options.BandHeight();
   const int measures = std::max(song.m_measureCount, 0);
   const int rows = (measures + kMeasuresPerRow - 1) / kMeasuresPerRow;
   const int width = kMeasuresPerRow * cell.width;
-  const int height = rows * cell.height + strip;
+  const int height = rows * (cell.height + band) + strip;
 
   SvgCanvas svg(width, height);
   svg.BeginArea(0, 0, 1, width, height);
@@ -137,13 +138,19 @@ std::string ScoreSvgDocument(const CScoreView& view) {
   }
   svg.EndArea();
   for (int g = 0; g < measures; ++g) {
-    DrawMeasure(svg, view, g, (g % kMeasuresPerRow) * cell.width,
-                (g / kMeasuresPerRow) * cell.height + strip, 1, cell);
+    const int top = (g / kMeasuresPerRow) * (cell.height + band) + strip;
+    if (band > 0 && g % kMeasuresPerRow == 0) {
+      svg.BeginArea(0, top, 1, width, band);
+      DrawMeasureNumbers(svg, 0, 0, g, std::min(kMeasuresPerRow, measures - g), cell.width);
+      svg.EndArea();
+    }
+    DrawMeasure(svg, view, g, (g % kMeasuresPerRow) * cell.width, top + band, 1, cell);
   }
   return svg.Finish();
 }
 
-bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string& why) {
+bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string& why,
+                    ScorePageOptions options) {
   if (view.Song() == nullptr) {
     why = "no song is loaded";
     return false;
@@ -154,7 +161,7 @@ bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string
     why = "the song has nothing to draw";
     return false;
   }
-  const std::string document = ScoreSvgDocument(view);
+  const std::string document = ScoreSvgDocument(view, options);
   if (!WriteFileBytes(path, document.data(), document.size())) {
     why = LastWriteError().message();
     return false;
@@ -162,13 +169,13 @@ bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string
   return true;
 }
 
-PdfLayout LayOutPdf(int measures) {
+PdfLayout LayOutPdf(int measures, ScorePageOptions options) {
   PdfLayout layout{};
   layout.pageWidth = kA4Width;
   layout.pageHeight = kA4Height;
   layout.margin = kMargin;
   layout.scale = (kA4Width - 2 * kMargin) / (kMeasuresPerRow * 128.0);
-  const double rowHeight = 100 * layout.scale;
+  const double rowHeight = (100 + options.BandHeight()) * layout.scale;
   const double rowsArea = kA4Height - kMargin - kFooter;
   layout.rowsPerPage = std::max(1, static_cast<int>(rowsArea / rowHeight));
   layout.firstPageRows = std::max(1, static_cast<int>((rowsArea - kHeaderHeight) / rowHeight));
@@ -181,7 +188,8 @@ PdfLayout LayOutPdf(int measures) {
 }
 
 bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
-                      std::vector<unsigned char>& bytes, std::string& why) {
+                      std::vector<unsigned char>& bytes, std::string& why,
+                      ScorePageOptions options) {
   const PrintBackends* backends = PrintModule(&why);
   if (backends == nullptr) {
     return false;
@@ -200,11 +208,12 @@ bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
   const CSongData& song = *view.Song();
   const CellSize cell = CellOf(view);
   const int measures = std::max(song.m_measureCount, 0);
-  const PdfLayout layout = LayOutPdf(measures);
+  const PdfLayout layout = LayOutPdf(measures, options);
   // Cells keep their own size in pixels; the scale makes four of them fill
   // the printable width.
   const double scale = (kA4Width - 2 * kMargin) / (kMeasuresPerRow * cell.width);
-  const double rowHeight = cell.height * scale;
+  const int band = options.BandHeight();
+  const double rowHeight = (cell.height + band) * scale;
   PdfCanvas canvas(*pdf);
 
   int measure = 0;
@@ -217,8 +226,15 @@ bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
       rows = layout.firstPageRows;
     }
     for (int r = 0; r < rows && measure < measures; ++r) {
+      if (band > 0) {
+        canvas.BeginArea(kMargin, y, scale, kMeasuresPerRow * cell.width, band);
+        DrawMeasureNumbers(canvas, 0, 0, measure, std::min(kMeasuresPerRow, measures - measure),
+                           cell.width);
+        canvas.EndArea();
+      }
       for (int c = 0; c < kMeasuresPerRow && measure < measures; ++c, ++measure) {
-        DrawMeasure(canvas, view, measure, kMargin + c * cell.width * scale, y, scale, cell);
+        DrawMeasure(canvas, view, measure, kMargin + c * cell.width * scale, y + band * scale,
+                    scale, cell);
       }
       y += rowHeight;
     }
@@ -233,13 +249,13 @@ bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
 }
 
 bool ExportScorePdf(const CScoreView& view, const PrintHeader& header, const std::string& path,
-                    std::string& why) {
+                    std::string& why, ScorePageOptions options) {
   if (view.Song() == nullptr) {
     why = "no song is loaded";
     return false;
   }
   std::vector<unsigned char> bytes;
-  if (!ScorePdfDocument(view, header, bytes, why)) {
+  if (!ScorePdfDocument(view, header, bytes, why, options)) {
     return false;
   }
   if (!WriteFileBytes(path, bytes.data(), bytes.size())) {

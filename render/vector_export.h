@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "render/measure_numbers.h"
+
 namespace kumoito {
 
 class CScoreView;
@@ -24,19 +26,22 @@ struct PrintHeader {
   int tempo = 0;            // quarter notes a minute
 };
 
-// The view's song (which must be set) as the image export's page in SVG.
-// False with why when nothing could be written.
-bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string& why);
+// The view's song (which must be set) as the image export's page in SVG,
+// with the same options the same page. False with why when nothing could be
+// written.
+bool ExportScoreSvg(const CScoreView& view, const std::string& path, std::string& why,
+                    ScorePageOptions options = {});
 
 // The view's song as PDF. Needs the print module; false with why.
 bool ExportScorePdf(const CScoreView& view, const PrintHeader& header, const std::string& path,
-                    std::string& why);
+                    std::string& why, ScorePageOptions options = {});
 
 // The SVG document and the PDF bytes themselves, for the files above and
 // for measurements.
-std::string ScoreSvgDocument(const CScoreView& view);
+std::string ScoreSvgDocument(const CScoreView& view, ScorePageOptions options = {});
 bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
-                      std::vector<unsigned char>& bytes, std::string& why);
+                      std::vector<unsigned char>& bytes, std::string& why,
+                      ScorePageOptions options = {});
 
 // How the PDF lays out its rows (points), exposed for tests.
 struct PdfLayout {
@@ -48,6 +53,6 @@ struct PdfLayout {
   int rowsPerPage;
   int pages;
 };
-PdfLayout LayOutPdf(int measures);
+PdfLayout LayOutPdf(int measures, ScorePageOptions options = {});
 
 }  // namespace kumoito

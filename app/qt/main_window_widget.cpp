@@ -180,9 +180,6 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   for (const ButtonLayout& button : kMainButtons) {
     addControl(button.control, this);
   }
-  for (int i = 0; i < kScoreCellCount; ++i) {
-    addControl(kFirstCellControl + i, m_scoreContent);
-  }
   addControl(kExportLayerControl, this);
   // The export's layer is only a drawing surface; it is never seen.
   m_controlWidgets[kExportLayerControl]->hide();
@@ -230,7 +227,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
   CreatePracticeRow();
-  CreateRowNumbers();
+  FollowCellCount();
   m_editMark = new EditMarkWidget(m_scoreContent);
   m_editMark->hide();
   AddHistoryKeys(this);
@@ -257,12 +254,31 @@ void KumoitoWindow::Place(QWidget* widget, const Rect& r, WindowAnchor anchor) {
   widget->setGeometry(at.left, at.top, at.Width(), at.Height());
 }
 
-void KumoitoWindow::CreateRowNumbers() {
-  for (int row = 0; row < kScoreCellCount / kScoreCellColumns; ++row) {
+void KumoitoWindow::FollowCellCount() {
+  const int count = m_logic->CellControlCount();
+  bool added = false;
+  for (int i = static_cast<int>(m_cellWidgets.size()); i < count; ++i) {
+    const int number = CellControlNumber(i);
+    auto* w = new OffScreenWidget(m_logic->Control(number), m_scoreContent);
+    w->setObjectName(QString::number(number));
+    w->SetZoom(m_zoom.Factor());
+    m_controlWidgets[number] = w;
+    m_cellWidgets.push_back(w);
+    added = true;
+  }
+  const int inUse = m_logic->VisibleRows() * kScoreCellColumns;
+  for (int i = 0; i < count; ++i) {
+    // A cell out of use keeps a stale picture; it must not be seen.
+    m_cellWidgets[static_cast<std::size_t>(i)]->setVisible(i < inUse);
+  }
+  for (int row = static_cast<int>(m_rowNumbers.size()); row < count / kScoreCellColumns; ++row) {
     auto* label = new RowNumberLabel(
         row, [this](int r, bool last) { m_logic->OnRowNumberClick(r, last); }, m_scoreContent);
     label->hide();
     m_rowNumbers.push_back(label);
+  }
+  if (added) {
+    ShowRowNumbers(m_logic->RowNumbers());
   }
 }
 
@@ -287,7 +303,9 @@ void KumoitoWindow::LayOut() {
     placed.widget->setGeometry(at.left, at.top, at.Width(), at.Height());
   }
   for (auto& [number, widget] : m_controlWidgets) {
+    // The cells lie in the score area, whatever row they are on.
     const bool below =
+        widget->parentWidget() == this &&
         AnchorOf(widget->Control().Geometry(), kScoreAreaBottom) == WindowAnchor::kBottomLeft;
     widget->SetOffset(0, below ? std::max(extraHeight, 0) : 0);
   }
@@ -310,14 +328,21 @@ void KumoitoWindow::LayOutScore() {
   const int barHeight = sideways ? m_scoreArea->horizontalScrollBar()->sizeHint().height() : 0;
   const int shownHeight = std::max(areaHeight - barHeight, 1);
   m_scoreContent->resize(std::max(rowsWidth, areaWidth), shownHeight);
-  // The rows shown whole decide the scroll range and the page.
+  // The rows shown whole decide the scroll range and the page; those cut by
+  // the bottom are drawn too.
   int rows = 0;
-  while (rows < kScoreCellCount / kScoreCellColumns &&
+  while (rows < kMaxScoreRows &&
          m_zoom.Map(ScoreCellRect(rows * kScoreCellColumns)).bottom <= shownHeight) {
     ++rows;
   }
-  m_logic->SetShownRows(std::max(rows, 1));
+  int visible = rows;
+  while (visible < kMaxScoreRows &&
+         m_zoom.Map(ScoreCellRect(visible * kScoreCellColumns)).top < shownHeight) {
+    ++visible;
+  }
+  m_logic->SetShownRows(std::max(rows, 1), std::max(visible, 1));
   m_scrollBar->setPageStep(std::max(rows, 1));
+  FollowCellCount();
   // The cells raise themselves when they move; the numbers stay over them.
   for (std::size_t row = 0; row < m_rowNumbers.size(); ++row) {
     QLabel* label = m_rowNumbers[row];
@@ -355,11 +380,20 @@ void KumoitoWindow::KeepWindowSize() {
 }
 
 void KumoitoWindow::ApplyZoom() {
-  for (int i = 0; i < kScoreCellCount; ++i) {
-    m_controlWidgets[kFirstCellControl + i]->SetZoom(m_zoom.Factor());
+  for (OffScreenWidget* cell : m_cellWidgets) {
+    cell->SetZoom(m_zoom.Factor());
   }
+  // The rows in use and the scale both change: each cell is drawn once, at
+  // the end, rather than for the rows first and for the scale again.
+  CScoreView& view = m_logic->ScoreView();
+  const bool shown = view.ShownOnScreen();
+  view.SetShownOnScreen(false);
   LayOut();
   FollowPixelRatio();
+  view.SetShownOnScreen(shown);
+  if (shown) {
+    view.PresentAllCells();
+  }
 }
 
 bool KumoitoWindow::ChooseZoom(int percent) {
@@ -584,9 +618,10 @@ void KumoitoWindow::PlaceInputWindow() {
   const QRect available = screen->availableGeometry();
   // The score's cells, on the screen: over them the tool hides measures but
   // no button or box.
-  const Rect zoomed = m_zoom.Map(Rect{ScoreCellRect(0).left, ScoreCellRect(0).top,
-                                      ScoreCellRect(kScoreCellCount - 1).right,
-                                      ScoreCellRect(kScoreCellCount - 1).bottom});
+  const int lastCell = std::max(m_logic->ScoreView().CellsInUse(), 1) - 1;
+  const Rect zoomed =
+      m_zoom.Map(Rect{ScoreCellRect(0).left, ScoreCellRect(0).top, ScoreCellRect(lastCell).right,
+                      ScoreCellRect(lastCell).bottom});
   const QRect area = m_scoreArea->geometry();
   const Rect cells{zoomed.left, zoomed.top, std::min(zoomed.right, area.right() + 1),
                    std::min(zoomed.bottom, area.bottom() + 1)};

@@ -143,7 +143,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
   void AddHistoryKeys(QWidget* window);
   void PlaceEditMark();
-  void CreateRowNumbers();
+  // Widgets for the cells and row numbers the logic has made since; only
+  // the rows in use are shown.
+  void FollowCellCount();
   // The file dialogs open where the song is (or the library, or the user's
   // music folder), suggest suggestedName, and remember where they were left.
   void PrepareFileDialog(QFileDialog& dialog, FileDialogPurpose purpose,
@@ -154,6 +156,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;
   std::map<int, OffScreenWidget*> m_controlWidgets;
+  std::vector<OffScreenWidget*> m_cellWidgets;
   QComboBox* m_tuning = nullptr;
   QComboBox* m_firstString = nullptr;
   QComboBox* m_key = nullptr;

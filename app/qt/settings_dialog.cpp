@@ -52,11 +52,14 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   m_titleBand = new QCheckBox(Text(Ui::Tr("書き出す画像に題名の帯を付ける")), this);
   m_titleBand->setObjectName("settingsTitleBand");
   m_titleBand->setChecked(current.titleBand);
-  // Kept for the day the score draws them; saying so spares a user the
-  // search for numbers that are not there.
+  // The window's rows and the PDF and SVG pages.
   m_measureNumbers = new QCheckBox(Text(Ui::Tr("小節番号を表示する")), this);
   m_measureNumbers->setObjectName("settingsMeasureNumbers");
   m_measureNumbers->setChecked(p.measureNumbers);
+  m_imageMeasureNumbers =
+      new QCheckBox(Text(Ui::Tr("書き出す画像 (BMP/PNG/JPEG) にも小節番号を付ける")), this);
+  m_imageMeasureNumbers->setObjectName("settingsImageMeasureNumbers");
+  m_imageMeasureNumbers->setChecked(p.imageMeasureNumbers);
 
   m_language = new QComboBox(this);
   m_language->setObjectName("settingsLanguage");
@@ -83,6 +86,7 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   form->addRow(m_lyrics);
   form->addRow(m_titleBand);
   form->addRow(m_measureNumbers);
+  form->addRow(m_imageMeasureNumbers);
   form->addRow(Text(Ui::Tr("言語（次の起動から）")), m_language);
   form->addRow(Text(Ui::Tr("音色ファイル")), fontRow);
   form->addRow(Text(Ui::Tr("音量")), m_volume);
@@ -103,6 +107,7 @@ SettingsChoice CSettingsDlg::Choice() const {
   choice.titleBand = m_titleBand->isChecked();
   Preferences& p = choice.preferences;
   p.measureNumbers = m_measureNumbers->isChecked();
+  p.imageMeasureNumbers = m_imageMeasureNumbers->isChecked();
   p.language = static_cast<LanguageChoice>(std::max(m_language->currentIndex(), 0));
   p.soundFont = m_soundFont->text().trimmed().toStdString();
   p.volume = m_volume->value();

@@ -25,6 +25,7 @@ class CSettingsDlg final : public QDialog {
   SettingsChoice m_start;  // what the dialog does not show stays as it was
   QCheckBox* m_lyrics = nullptr;
   QCheckBox* m_titleBand = nullptr;
+  QCheckBox* m_imageMeasureNumbers = nullptr;
   QCheckBox* m_measureNumbers = nullptr;
   QComboBox* m_language = nullptr;
   QLineEdit* m_soundFont = nullptr;

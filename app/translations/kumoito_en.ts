@@ -583,5 +583,9 @@
         <source>%1 (%2 音%3)</source>
         <translation>%1 (%2 notes%3)</translation>
     </message>
+    <message>
+        <source>書き出す画像 (BMP/PNG/JPEG) にも小節番号を付ける</source>
+        <translation>Measure numbers on exported images too (BMP/PNG/JPEG)</translation>
+    </message>
 </context>
 </TS>

@@ -65,10 +65,11 @@ TEST_F(BatchFormats, PdfIsVectorA4WithFontHeaderAndPages) {
   ASSERT_EQ(Run("'" + song + "' out.pdf 0 san 0"), 0) << Stderr();
   const std::string info = Capture("pdfinfo '" + Path("out.pdf") + "'");
   EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
-  // 24 rows of four: six under the header, then seven a page.
-  const int pages = LayOutPdf(96).pages;
-  EXPECT_EQ(pages, 4);
-  EXPECT_NE(info.find("Pages:           4\n"), std::string::npos) << info;
+  // 24 rows of four with their measure numbers: five under the header, then
+  // six a page.
+  const int pages = LayOutPdf(96, ScorePageOptions{true}).pages;
+  EXPECT_EQ(pages, 5);
+  EXPECT_NE(info.find("Pages:           5\n"), std::string::npos) << info;
 
   const std::string fonts = Capture("pdffonts '" + Path("out.pdf") + "'");
   EXPECT_NE(fonts.find("IPAGothic"), std::string::npos) << fonts;
@@ -79,10 +80,55 @@ TEST_F(BatchFormats, PdfIsVectorA4WithFontHeaderAndPages) {
 
   const std::string text = Capture("pdftotext '" + Path("out.pdf") + "' -");
   for (const char* expected : {"Scale", "作曲 Someone", "調子 三下り", "一の糸 C", "調 C",
-                               "♩ = 120", "さ", "1 / 4", "4 / 4"}) {
+                               "♩ = 120", "さ", "1 / 5", "5 / 5", "93", "96"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(text.find("作詞"), std::string::npos) << "no lyricist given";
+}
+
+// Measure numbers (no kandokoro is above 20, so 21 and up can only be
+// those) on every measure of PDF and SVG by default; the image page keeps
+// its picture unless an option or its own setting asks; an option decides
+// over the settings for one run.
+TEST_F(BatchFormats, MeasureNumbersFollowTheOptionsThenTheSettings) {
+  if (!Have("pdftotext") || !Have("pdfinfo") || !Have("identify")) {
+    GTEST_SKIP() << "poppler-utils or imagemagick missing";
+  }
+  const std::string song = WriteSong(96);
+  const auto pdfText = [this](const std::string& name) {
+    return Capture("pdftotext '" + Path(name) + "' -");
+  };
+  ASSERT_EQ(Run("'" + song + "' on.pdf 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--no-measure-numbers '" + song + "' off.pdf 0 hon 0"), 0) << Stderr();
+  for (const char* number : {"21", "50", "77", "96"}) {
+    EXPECT_NE(pdfText("on.pdf").find(number), std::string::npos) << number;
+    EXPECT_EQ(pdfText("off.pdf").find(number), std::string::npos) << number;
+  }
+  EXPECT_NE(Capture("pdfinfo '" + Path("off.pdf") + "'").find("Pages:           4\n"),
+            std::string::npos);
+  EXPECT_EQ(LayOutPdf(96).pages, 4);
+
+  ASSERT_EQ(Run("'" + song + "' default.bmp 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--no-measure-numbers '" + song + "' off.bmp 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(ReadFile(Path("default.bmp")), ReadFile(Path("off.bmp")));
+  const auto height = [this](const std::string& name) {
+    return std::atoi(Capture("identify -format '%h' '" + Path(name) + "'").c_str());
+  };
+  const int plainHeight = height("default.bmp");
+  EXPECT_GE(plainHeight, 2400);
+
+  // 設定 off for the window and PDF/SVG, on for images; options decide over both.
+  const std::string preferences = "measure_numbers=0\nimage_measure_numbers=1\n";
+  test::WriteFile(Path("config/Kumoito/preferences.ini"),
+                  test::Bytes(preferences.begin(), preferences.end()));
+  ASSERT_EQ(Run("'" + song + "' set.pdf 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(pdfText("set.pdf").find("96"), std::string::npos);
+  ASSERT_EQ(Run("--measure-numbers '" + song + "' forced.pdf 0 hon 0"), 0) << Stderr();
+  EXPECT_NE(pdfText("forced.pdf").find("96"), std::string::npos);
+  ASSERT_EQ(Run("'" + song + "' set.png 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(height("set.png"), plainHeight + 24 * kMeasureNumberBandHeight);
+  ASSERT_EQ(Run("--no-measure-numbers '" + song + "' unset.png 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(height("unset.png"), plainHeight);
 }
 
 TEST_F(BatchFormats, PdfFollowsTheLyricsSwitch) {
@@ -106,9 +152,27 @@ TEST_F(BatchFormats, SvgIsThePageAsVectors) {
     GTEST_SKIP() << "librsvg2-bin, imagemagick or xmllint missing";
   }
   const std::string song = WriteSong(8);
-  ASSERT_EQ(Run("'" + song + "' out.svg 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("'" + song + "' numbered.svg 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--no-measure-numbers '" + song + "' out.svg 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--measure-numbers '" + song + "' numbered.bmp 0 hon 0"), 0) << Stderr();
   ASSERT_EQ(Run("'" + song + "' out.bmp 0 hon 0"), 0) << Stderr();
-  // The same size as the image page, drawn by another program's renderer.
+  // With the same options, the same size as the image page, drawn by
+  // another program's renderer.
+  ASSERT_EQ(std::system(("rsvg-convert '" + Path("numbered.svg") + "' -o '" +
+                         Path("numbered-svg.png") + "'")
+                            .c_str()),
+            0);
+  EXPECT_EQ(Capture("identify -format '%w %h' '" + Path("numbered-svg.png") + "'"),
+            Capture("identify -format '%w %h' '" + Path("numbered.bmp") + "'"));
+  EXPECT_EQ(
+      Capture("identify -format '%h' '" + Path("numbered.bmp") + "'"),
+      std::to_string(std::atoi(Capture("identify -format '%h' '" + Path("out.bmp") + "'").c_str()) +
+                     2 * kMeasureNumberBandHeight));
+  // Eight numbers more than the page without them.
+  EXPECT_EQ(Capture("xmllint --xpath \"count(//*[local-name()='text'])\" '" + Path("numbered.svg") +
+                    "' 2>&1"),
+            "73\n");
+
   ASSERT_EQ(
       std::system(("rsvg-convert '" + Path("out.svg") + "' -o '" + Path("svg.png") + "'").c_str()),
       0);

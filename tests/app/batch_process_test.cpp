@@ -98,8 +98,11 @@ TEST_F(BatchProcess, OptionsBeforeThePathsChangeOnlyThatRun) {
   // Without the title band the picture is shorter by the band.
   EXPECT_EQ(Identify("bare.bmp"), "BMP3 512 200");
   EXPECT_EQ(ReadFile(m_dir.Path("config/Kumoito/setup.ini")), setup);
-  ASSERT_EQ(Run("--title-band --measure-numbers '" + song + "' band.bmp 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--title-band '" + song + "' band.bmp 0 hon 0"), 0) << Stderr();
   EXPECT_EQ(ReadFile(m_dir.Path("band.bmp")), ReadFile(m_dir.Path("plain.bmp")));
+  // Asked for, the image gets the numbers' band above each of its two rows.
+  ASSERT_EQ(Run("--measure-numbers '" + song + "' numbered.bmp 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(Identify("numbered.bmp"), "BMP3 512 268");
   // Options with nothing to convert are refused, not taken for a path.
   EXPECT_EQ(Run("--no-lyrics '" + song + "'"), 2);
   EXPECT_NE(Stderr().find("--no-lyrics"), std::string::npos);

@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, FewerRowsShownReachTheLastRowAndPageByThemselves) {
   logic->OnScroll(ScrollAction::kBottom);
   EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 88);
   // More rows again: the position comes back inside the shorter range.
-  logic->SetShownRows(40);
+  logic->SetShownRows(6);
   EXPECT_EQ(logic->ShownRows(), 6);
   EXPECT_EQ(m_face.scrollHighest, 7);
   EXPECT_EQ(m_face.scrollPosition, 7);
@@ -245,6 +245,48 @@ TEST_F(MainWindowTest, FewerRowsShownReachTheLastRowAndPageByThemselves) {
   logic->SetShownRows(0);
   EXPECT_EQ(logic->ShownRows(), 1);
   EXPECT_EQ(m_face.scrollHighest, 12);
+}
+
+TEST_F(MainWindowTest, ATallerScoreAreaGetsCellsForEveryRowItShows) {
+  auto logic = Start();
+  logic->OpenScore(WriteSong(100), false);
+  EXPECT_EQ(logic->CellControlCount(), kScoreCellCount);
+  // Nine rows whole and a tenth cut by the bottom: cells for all ten, with
+  // controls after the 48 of the smallest window.
+  logic->SetShownRows(9, 10);
+  EXPECT_EQ(logic->CellControlCount(), 80);
+  EXPECT_EQ(logic->ScoreView().CellCount(), 80);
+  EXPECT_EQ(logic->ScoreView().CellsInUse(), 80);
+  EXPECT_EQ(&logic->Control(CellControlNumber(79)), &logic->Control(kMoreCellsControl + 31));
+  EXPECT_NE(&logic->Control(kMoreCellsControl + 31), &logic->Control(kExportLayerControl));
+  EXPECT_EQ(&logic->Control(kMoreCellsControl + 32), &logic->Control(kExportLayerControl));
+  EXPECT_EQ(m_face.scrollHighest, 4);  // rows 5..13 last
+  EXPECT_EQ(m_face.rowNumbers.size(), 10u);
+  EXPECT_EQ(m_face.rowNumbers[9], 73);
+  // A new cell shows its measure, and follows the scroll.
+  EXPECT_GT(logic->ScoreView().EntryCount(79), 0);
+  logic->OnScroll(ScrollAction::kBottom);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 32);
+  EXPECT_EQ(logic->ScoreView().EntryCount(68), 0);  // past measure 100
+  EXPECT_GT(logic->ScoreView().EntryCount(67), 0);
+  logic->OnScroll(ScrollAction::kPageUp);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 0);
+
+  // Fewer rows again: the cells stay, but only those shown are drawn.
+  logic->SetShownRows(2, 3);
+  EXPECT_EQ(logic->ScoreView().CellCount(), 80);
+  EXPECT_EQ(logic->ScoreView().CellsInUse(), 24);
+  logic->OnScroll(ScrollAction::kLineDown);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 8);
+  // Back in use, a cell shows where the score is now, not where it was.
+  logic->SetShownRows(9, 10);
+  EXPECT_EQ(logic->ScoreView().Entry(72, 0).slot, logic->ScoreView().Entry(0, 0).slot + 72 * 24);
+  EXPECT_EQ(logic->ScoreView().FirstShownMeasure(), 8);
+  // Never more rows than kMaxScoreRows.
+  logic->SetShownRows(kMaxScoreRows + 5, kMaxScoreRows + 9);
+  EXPECT_EQ(logic->ShownRows(), kMaxScoreRows);
+  EXPECT_EQ(logic->CellControlCount(), kMaxScoreCellCount);
+  EXPECT_EQ(m_face.scrollHighest, 0);
 }
 
 TEST_F(MainWindowTest, RowNumbersFollowTheScrollAndSetTheLoopsEnds) {

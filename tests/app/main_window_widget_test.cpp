@@ -358,6 +358,95 @@ TEST_F(WindowTest, AGrownWindowKeepsTheRowsAtTheBottomAndItsSizeForTheNextRun) {
   EXPECT_EQ(again.findChild<OffScreenWidget*>("1000")->geometry(), QRect(960, 658, 88, 30));
 }
 
+TEST_F(WindowTest, ATallerWindowShowsMoreRowsAndTheSmallestOneWhatItAlwaysDid) {
+  std::int32_t beats = 4, key = 0, measures = 100;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  const std::string path = m_startup.Path("long.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  auto* bar = Find<QScrollBar>(kScrollBarControl);
+  EXPECT_EQ(m_window->Logic().ShownRows(), 6);
+  EXPECT_EQ(m_window->findChild<OffScreenWidget*>("2000"), nullptr);
+
+  // 306 pixels taller: three more rows of 102, the ninth ending at the
+  // area's bottom (926).
+  m_window->resize(1064, 724 + 306);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(m_window->height(), 724 + 306);
+  EXPECT_EQ(m_window->Logic().ShownRows(), 9);
+  EXPECT_EQ(bar->maximum(), 13 - 9);
+  EXPECT_EQ(bar->pageStep(), 9);
+  auto* seventh = m_window->findChild<OffScreenWidget*>("2000");
+  auto* last = m_window->findChild<OffScreenWidget*>(QString::number(2000 + 23));
+  ASSERT_TRUE(seventh && last);
+  EXPECT_TRUE(last->isVisible());
+  EXPECT_EQ(seventh->geometry(), QRect(10, 10 + 102 * 6, 128, 100));
+  EXPECT_EQ(last->geometry(), QRect(10 + 128 * 7, 10 + 102 * 8, 128, 100));
+  EXPECT_EQ(m_window->findChild<OffScreenWidget*>(QString::number(2000 + 24)), nullptr);
+  ASSERT_TRUE(last->Control().Screen().has_value());
+  // The rows below the score keep to the bottom; the cells of the first
+  // rows stay where they were.
+  EXPECT_EQ(Find<OffScreenWidget>(1000)->geometry(), QRect(960, 622 + 306, 88, 30));
+  EXPECT_EQ(Find<OffScreenWidget>(1011 + 47)->geometry(),
+            QRect(10 + 128 * 7, 10 + 102 * 5, 128, 100));
+  auto* ninth = m_window->findChild<QLabel*>("rowNumber8");
+  ASSERT_NE(ninth, nullptr);
+  EXPECT_TRUE(ninth->isVisible());
+  EXPECT_EQ(ninth->text(), "65");
+  EXPECT_EQ(ninth->geometry(), QRect(1, 10 + 102 * 8, 21, 11));
+  // A click on a new cell reaches its measure, one on its number the loop.
+  QTest::mouseClick(m_window->findChild<OffScreenWidget*>("2001"), Qt::LeftButton, {},
+                    QPoint(4 * 8 + 3, 50));
+  EXPECT_EQ(m_window->Logic().InputTool().Measure(), 50);
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 5);
+  QTest::mouseClick(ninth, Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
+  EXPECT_EQ(m_window->Logic().Practice().loopLastMeasure, 65);
+  bar->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 32);
+  EXPECT_EQ(ninth->text(), "97");
+
+  // A row cut by the bottom is drawn too, and scrolled by a line.
+  m_window->resize(1064, 724 + 356);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m_window->Logic().ShownRows(), 9);
+  EXPECT_EQ(m_window->Logic().VisibleRows(), 10);
+  auto* cut = m_window->findChild<OffScreenWidget*>(QString::number(2000 + 24));
+  ASSERT_NE(cut, nullptr);
+  EXPECT_TRUE(cut->isVisible());
+
+  // Back at the smallest size: six rows exactly as before, the others out
+  // of sight and no longer drawn.
+  m_window->resize(1064, 724);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m_window->Logic().ShownRows(), 6);
+  EXPECT_EQ(bar->maximum(), 7);
+  EXPECT_EQ(bar->value(), 4);  // still inside the range
+  EXPECT_EQ(m_window->Logic().ScoreView().FirstShownMeasure(), 32);
+  EXPECT_FALSE(seventh->isVisible());
+  EXPECT_EQ(m_window->Logic().ScoreView().CellsInUse(), 48);
+  EXPECT_EQ(Find<OffScreenWidget>(1011 + 47)->geometry(),
+            QRect(10 + 128 * 7, 10 + 102 * 5, 128, 100));
+  EXPECT_TRUE(Find<OffScreenWidget>(1011 + 47)->isVisible());
+  EXPECT_EQ(Find<OffScreenWidget>(1000)->geometry(), QRect(960, 622, 88, 30));
+
+  // A window that starts tall has its rows' cells drawn from the start.
+  m_window->resize(1064, 724 + 306);
+  m_window->close();
+  CKumoitoDlg::Options options;
+  options.startupFolder = m_startup.path().string();
+  options.dataFolder = m_data.Path("Kumoito");
+  KumoitoWindow again(options);
+  again.show();
+  ASSERT_EQ(again.Start(), CKumoitoDlg::StartResult::kInteractive);
+  EXPECT_EQ(again.Logic().ShownRows(), 9);
+  auto* ninthRow = again.findChild<OffScreenWidget*>(QString::number(2000 + 16));
+  ASSERT_NE(ninthRow, nullptr);
+  EXPECT_EQ(ninthRow->geometry(), QRect(10, 10 + 102 * 8, 128, 100));
+  ASSERT_TRUE(ninthRow->Control().Screen().has_value());
+  EXPECT_EQ(ninthRow->Control().Screen()->Height(),
+            static_cast<int>(std::lround(100 * again.devicePixelRatioF())));
+}
+
 TEST_F(WindowTest, AMaximisedWindowFillsTheScreenAndIsKeptMaximised) {
   m_window->showMaximized();
   QCoreApplication::processEvents();
@@ -485,6 +574,52 @@ TEST_F(WindowTest, ExportOffersEveryTypeBmpFirstAndSuffixesTheChosenOne) {
   const auto pdf = test::ReadFile(typed + ".pdf");
   ASSERT_GE(pdf.size(), 4u);
   EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 4), "%PDF");
+}
+
+TEST_F(WindowTest, ExportsNumberTheMeasuresAsTheSettingsSay) {
+  std::int32_t beats = 4, key = 0, measures = 30;
+  auto song = CSongData::LoadOrCreate("", beats, key, measures);
+  const std::string path = m_startup.Path("thirty.mwd");
+  SaveScore(*song, 4, 0, path, 1);
+  m_window->Logic().OpenScore(path, false);
+  const auto exportTo = [this](const std::string& name) {
+    AnswerNextFileDialog(m_startup.Path(name));
+    QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
+    return test::ReadFile(m_startup.Path(name));
+  };
+  // No kandokoro reads 21 or more: such a text is a measure's number.
+  const auto numbers = [](const test::Bytes& svg) {
+    const std::string text(svg.begin(), svg.end());
+    int found = 0;
+    for (int m = 21; m <= 30; ++m) {
+      found += text.find(">" + std::to_string(m) + "</text>") != std::string::npos;
+    }
+    return found;
+  };
+  // By default every measure of the SVG has its number; the image page has
+  // none and keeps its size.
+  EXPECT_EQ(numbers(exportTo("on.svg")), 10);
+  const test::Bytes plain = exportTo("plain.bmp");
+  const auto bitmapHeight = [](const test::Bytes& bmp) {
+    EXPECT_GE(bmp.size(), 26u);
+    return bmp.size() < 26u ? 0
+                            : std::abs(static_cast<std::int32_t>(bmp[22] | bmp[23] << 8 |
+                                                                 bmp[24] << 16 | bmp[25] << 24));
+  };
+  EXPECT_EQ(bitmapHeight(plain) % 100, m_window->Logic().Settings().titleBand == 1 ? 40 : 0);
+
+  // 設定: off for the window and the vector pages, on for images.
+  SettingsChoice choice = m_window->Logic().CurrentSettingsChoice();
+  choice.preferences.measureNumbers = false;
+  choice.preferences.imageMeasureNumbers = true;
+  m_window->Logic().ApplySettings(choice);
+  EXPECT_EQ(numbers(exportTo("off.svg")), 0);
+  EXPECT_FALSE(m_window->findChild<QLabel*>("rowNumber0")->isVisible());
+  EXPECT_EQ(bitmapHeight(exportTo("numbered.bmp")),
+            bitmapHeight(plain) + 8 * kMeasureNumberBandHeight);
+  choice.preferences.imageMeasureNumbers = false;
+  m_window->Logic().ApplySettings(choice);
+  EXPECT_EQ(exportTo("again.bmp"), plain);
 }
 
 TEST_F(WindowTest, InputToolEditsTheNewSongRightAfterStart) {

@@ -14,6 +14,7 @@ namespace {
 Preferences Sample() {
   Preferences p;
   p.measureNumbers = false;
+  p.imageMeasureNumbers = true;
   p.language = LanguageChoice::kEnglish;
   p.soundFont = "/home/user/音色/My Font.sf2";
   p.volume = 150;
@@ -25,6 +26,9 @@ TEST(PreferencesFile, RoundTripsThroughTheFileAndMissingGivesTheDefaults) {
   test::TempDir dir;
   const std::string path = dir.Path("preferences.ini");
   EXPECT_EQ(LoadPreferences(path), Preferences{});
+  // The image page keeps its picture until asked, unlike the others.
+  EXPECT_TRUE(Preferences{}.measureNumbers);
+  EXPECT_FALSE(Preferences{}.imageMeasureNumbers);
   ASSERT_TRUE(SavePreferences(path, Sample()));
   EXPECT_EQ(LoadPreferences(path), Sample());
   for (const LanguageChoice language :

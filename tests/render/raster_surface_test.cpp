@@ -170,5 +170,25 @@ TEST(GlyphSource, SystemFontGivesJapaneseGlyphsAtCellHeights) {
   EXPECT_LT(font->GetGlyph(U'1', 14).advance, font->GetGlyph(U'１', 14).advance);
 }
 
+TEST(RasterSurface, AReshapedSurfaceIsWhiteAtItsNewSizeInTheStorageItHad) {
+  RasterSurface surface(40, 30);
+  surface.FillRect(Rect{0, 0, 40, 30}, kBlack);
+  const std::uint32_t* storage = surface.Bits();
+  surface.Reshape(20, 10);
+  EXPECT_EQ(surface.Width(), 20);
+  EXPECT_EQ(surface.Height(), 10);
+  EXPECT_EQ(surface.Bits(), storage);  // smaller: nothing allocated
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      ASSERT_EQ(surface.PixelAt(x, y), kWhite) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(surface.PixelAt(25, 5), 0u);  // outside now
+  surface.Reshape(80, 60);
+  EXPECT_EQ(surface.PixelAt(79, 59), kWhite);
+  surface.Reshape(-3, 5);
+  EXPECT_EQ(surface.Width(), 0);
+}
+
 }  // namespace
 }  // namespace kumoito

@@ -79,6 +79,59 @@ TEST(ScoreExport, EightMeasuresWithTitleBand) {
   }
 }
 
+TEST(ScoreExport, MeasureNumbersAddABandAboveEachRowAndLeaveTheCellsAsTheyWere) {
+  ViewFixture f;
+  TempDir dir;
+  auto song = NewSong(10);
+  song->m_cells[8].pitch[0] = 60;
+  song->m_cells[32].pitch[0] = 60;
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("plain.bmp")));
+  ASSERT_TRUE(ExportScoreImage(f.view, f.titleControl(), dir.Path("numbered.bmp"),
+                               ImageFormat::kBmp, ScorePageOptions{true}));
+  const RgbImage plain = Decode(dir.Path("plain.bmp"));
+  const RgbImage numbered = Decode(dir.Path("numbered.bmp"));
+  // The fixture's settings draw the title strip; the bands go below it.
+  const int strip = kTitleStripHeight;
+  const int band = kMeasureNumberBandHeight;
+  ASSERT_EQ(plain.height, strip + 300);
+  ASSERT_EQ(numbered.width, plain.width);
+  ASSERT_EQ(numbered.height, strip + 300 + 3 * band);
+  // The strip and every row of cells are the same pictures, the rows lower
+  // by their bands.
+  int differing = 0;
+  for (int y = 0; y < plain.height; ++y) {
+    const int shifted = y < strip ? y : y + ((y - strip) / 100 + 1) * band;
+    for (int x = 0; x < plain.width; ++x) {
+      differing += PixelOf(plain, x, y) != PixelOf(numbered, x, shifted);
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  // Columns with ink in the band of row r over measure c of that row.
+  const auto inkColumns = [&](int row, int c) {
+    int columns = 0;
+    const int top = strip + row * (100 + band);
+    for (int x = c * 128; x < (c + 1) * 128; ++x) {
+      bool ink = false;
+      for (int y = top; y < top + band; ++y) {
+        ink = ink || PixelOf(numbered, x, y) != kPageBackground;
+      }
+      columns += ink;
+    }
+    return columns;
+  };
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_GT(inkColumns(0, c), 0) << c;
+    EXPECT_GT(inkColumns(1, c), 0) << c;
+  }
+  // The last row has measures 9 and 10 only; "10" is wider than "1": the
+  // numbers are the measures', not the cells'.
+  EXPECT_EQ(inkColumns(2, 2), 0);
+  EXPECT_EQ(inkColumns(2, 3), 0);
+  EXPECT_GT(inkColumns(2, 1), inkColumns(0, 0));
+}
+
 TEST(ScoreExport, FiveMeasuresWithoutTitleLeaveGreyColumns) {
   ViewFixture f;
   TempDir dir;
