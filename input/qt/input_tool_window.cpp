@@ -80,10 +80,10 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   m_technique = AddList(this, 7, kIdcInputTechnique, Ui::Mark("奏法"), 100, kInputTechniqueItems);
   m_finger = AddList(this, 8, kIdcInputFinger, Ui::Mark("指"), 60, kInputFingerItems);
   m_togetherString =
-      AddList(this, 9, kIdcInputTogetherString, Ui::Mark("重音"), 56, kInputTogetherStringItems);
+      AddList(this, 9, kIdcInputTogetherString, Ui::Mark("重音"), 62, kInputTogetherStringItems);
   m_togetherKandokoro = new QComboBox(this);
   m_togetherKandokoro->setObjectName(QString::number(kIdcInputTogetherKandokoro));
-  m_togetherKandokoro->setGeometry(kControlLeft + 60, kRowTop + 9 * kRowStep, 72, kRowHeight);
+  m_togetherKandokoro->setGeometry(kControlLeft + 66, kRowTop + 9 * kRowStep, 72, kRowHeight);
   for (std::string_view item : kInputKandokoroItems) {
     m_togetherKandokoro->addItem(Text(item));
   }
