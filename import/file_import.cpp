@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file_util.h"
+#include "common/ui_text.h"
 
 #include "import/midi_import.h"
 #include "import/musicxml_reader.h"
@@ -173,7 +174,7 @@ ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind 
       break;
     }
     case FileKind::kScore:
-      outcome.error = ImportError{"MusicXML や MIDI のファイルではありません。"};
+      outcome.error = ImportError{Ui::Tr("MusicXML や MIDI のファイルではありません。")};
       break;
   }
   return outcome;
@@ -184,8 +185,8 @@ std::optional<std::string> ReadImportFile(const std::string& path, ImportError& 
   std::optional<std::string> bytes = ReadWholeFile(path, kMaxImportFileBytes, why);
   if (!bytes) {
     error = ImportError{why == std::errc::file_too_large
-                            ? std::string("ファイルが 32 MiB を超えています。")
-                            : "ファイルを開けません: " + why.message()};
+                            ? Ui::Tr("ファイルが 32 MiB を超えています。")
+                            : Ui::Format(Ui::Tr("ファイルを開けません: %1"), {why.message()})};
   }
   return bytes;
 }

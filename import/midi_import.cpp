@@ -12,6 +12,7 @@
 
 #include "common/report.h"
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "midi/midi_event.h"
 #include "midi/smf.h"
 
@@ -320,27 +321,30 @@ std::optional<ImportError> CheckChunks(const unsigned char* data, std::size_t si
                                        std::vector<std::size_t>& tracks, int& format,
                                        std::int64_t& division) {
   if (size < midi::kHeaderLength || std::memcmp(data, "MThd", 4) != 0) {
-    return ImportError{"MIDI ファイル (MThd) ではありません。"};
+    return ImportError{Ui::Tr("MIDI ファイル (MThd) ではありません。")};
   }
   const std::uint32_t headerLength = LoadBE32(data + 4);
   format = LoadBE16(data + 8);
   division = LoadBE16(data + 12);
   if (headerLength < 6 || headerLength > size - 8) {
-    return ImportError{"MIDI ファイルのヘッダチャンクが壊れています。"};
+    return ImportError{Ui::Tr("MIDI ファイルのヘッダチャンクが壊れています。")};
   }
   if (format > 1) {
-    return ImportError{"形式 " + std::to_string(format) +
-                       " の MIDI ファイルには対応していません (形式 0 と 1 のみ)。"};
+    return ImportError{
+        Ui::Format(Ui::Tr("形式 %1 の MIDI ファイルには対応していません (形式 0 と 1 のみ)。"),
+                   {std::to_string(format)})};
   }
   if ((division & 0x8000) != 0 || division == 0) {
-    return ImportError{"拍でなく SMPTE の時間で書かれた MIDI ファイルには対応していません。"};
+    return ImportError{
+        Ui::Tr("拍でなく SMPTE の時間で書かれた MIDI ファイルには対応していません。")};
   }
   std::size_t pos = 8 + headerLength;
   while (size - pos >= midi::kChunkHeaderLength) {
     const std::uint64_t length = LoadBE32(data + pos + 4);
     if (length > size - pos - midi::kChunkHeaderLength) {
-      return ImportError{"MIDI ファイルのチャンクが壊れています (オフセット " +
-                         std::to_string(pos) + " のチャンクがファイルの終わりを越えています)。"};
+      return ImportError{Ui::Format(Ui::Tr("MIDI ファイルのチャンクが壊れています (オフセット %1 "
+                                           "のチャンクがファイルの終わりを越えています)。"),
+                                    {std::to_string(pos)})};
     }
     if (std::memcmp(data + pos, "MTrk", 4) == 0) {
       tracks.push_back(pos);
@@ -348,7 +352,7 @@ std::optional<ImportError> CheckChunks(const unsigned char* data, std::size_t si
     pos += midi::kChunkHeaderLength + static_cast<std::size_t>(length);
   }
   if (tracks.empty()) {
-    return ImportError{"MIDI ファイルにトラックチャンク (MTrk) がありません。"};
+    return ImportError{Ui::Tr("MIDI ファイルにトラックチャンク (MTrk) がありません。")};
   }
   return std::nullopt;
 }
@@ -491,15 +495,13 @@ void FindPickup(Melody& melody, std::int64_t endTick, std::int64_t division) {
 // SysEx, long texts) are what most files have, and get a sentence of ours:
 // the engine's own speaks of its own tracks.
 std::string ParserRemarks(const std::vector<std::string>& lines) {
-  static constexpr std::string_view kLongEvent =
-      "256 バイト以上の SysEx やメタイベントがあります (旋律の読み込みには使いません)。";
+  const std::string longEventText =
+      Ui::Tr("256 バイト以上の SysEx やメタイベントがあります (旋律の読み込みには使いません)。");
   std::vector<std::string> texts;
   for (const std::string& line : lines) {
     // "MUEV06000001 text": four letters, eight digits, a blank.
     const bool longEvent = line.starts_with("MUEV06000001") || line.starts_with("MDTK0D00000B");
-    const std::string text = longEvent          ? std::string(kLongEvent)
-                             : line.size() > 13 ? line.substr(13)
-                                                : line;
+    const std::string text = longEvent ? longEventText : line.size() > 13 ? line.substr(13) : line;
     if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
       texts.push_back(text);
     }
@@ -621,12 +623,12 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
       ReadTrack(track, static_cast<int>(i), file);
     }
     if (std::string said = ParserRemarks(diversion.Lines()); !said.empty()) {
-      result.notices.push_back("MIDI ファイルについて: " + said);
+      result.notices.push_back(Ui::Format(Ui::Tr("MIDI ファイルについて: %1"), {said}));
     }
   }
   for (const std::size_t track : tooLong) {
-    result.notices.push_back("トラック " + std::to_string(track) + " は " + kTrackLimitText +
-                             " を超えるため読みませんでした。");
+    result.notices.push_back(Ui::Format(Ui::Tr("トラック %1 は %2 を超えるため読みませんでした。"),
+                                        {std::to_string(track), kTrackLimitText}));
   }
   std::erase_if(file.voices, [](const Voice& v) { return v.notes.empty(); });
   for (const Voice& v : file.voices) {
@@ -641,9 +643,11 @@ MidiImportResult ReadMidiMelody(const unsigned char* data, std::size_t size, int
   if (part < 0 || part >= static_cast<int>(file.voices.size())) {
     result.error =
         file.voices.empty() && !tooLong.empty()
-            ? ImportError{"MIDI ファイルのトラックが " + std::string(kTrackLimitText) +
-                          " を超えています。読めるトラックは " + kTrackLimitText + " までです。"}
-            : ImportError{"MIDI ファイルに音符がありません (ドラムの 10 チャンネルを除く)。"};
+            ? ImportError{Ui::Format(Ui::Tr("MIDI ファイルのトラックが %1 "
+                                            "を超えています。読めるトラックは %1 までです。"),
+                                     {kTrackLimitText})}
+            : ImportError{
+                  Ui::Tr("MIDI ファイルに音符がありません (ドラムの 10 チャンネルを除く)。")};
     return result;
   }
   result.chosenPart = part;

@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "common/ui_text.h"
 #include "song/chord_names.h"
 #include "song/key_table.h"
 
@@ -426,7 +427,7 @@ class PartReader {
     MeasureScanner scanner;
     for (pugi::xml_node measure : part.children("measure")) {
       if (measures.size() >= static_cast<std::size_t>(kMaxMeasures)) {
-        return ErrorAt(m_text, measure, "小節が多すぎます。");
+        return ErrorAt(m_text, measure, Ui::Tr("小節が多すぎます。"));
       }
       measures.push_back(measure);
       spans.push_back(scanner.Scan(measure));
@@ -442,7 +443,7 @@ class PartReader {
     }
     FlushPending();
     if (m_melody.notes.empty()) {
-      return ErrorAt(m_text, part, "選んだパートに音符がありません。");
+      return ErrorAt(m_text, part, Ui::Tr("選んだパートに音符がありません。"));
     }
     m_melody.length = starts.back();
     return std::nullopt;
@@ -554,7 +555,7 @@ class PartReader {
     if (pugi::xml_node divisions = attributes.child("divisions")) {
       const long value = ToLong(divisions.child_value());
       if (value <= 0 || value > kMaxDivisions) {
-        return ErrorAt(m_text, divisions, "<divisions> の値が正しくありません。");
+        return ErrorAt(m_text, divisions, Ui::Tr("<divisions> の値が正しくありません。"));
       }
       m_divisions = value;
     }
@@ -597,7 +598,7 @@ class PartReader {
     const bool chord = !note.child("chord").empty();
     const long ticks = ChildLong(note, "duration", -1);
     if (ticks < 0 || ticks > kMaxDuration) {
-      return ErrorAt(m_text, note, "<note> に正しい <duration> がありません。");
+      return ErrorAt(m_text, note, Ui::Tr("<note> に正しい <duration> がありません。"));
     }
     const Rational duration = Divisions(ticks);
     // A chord tone sounds with the note before it and moves nothing.
@@ -779,8 +780,8 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
     const pugi::xml_node root = document.document_element();
     result.error = ErrorAt(text, root,
                            std::string_view(root.name()) == "score-timewise"
-                               ? "timewise 形式の MusicXML には対応していません。"
-                               : "MusicXML (score-partwise) ではありません。");
+                               ? Ui::Tr("timewise 形式の MusicXML には対応していません。")
+                               : Ui::Tr("MusicXML (score-partwise) ではありません。"));
     return result;
   }
   const std::vector<PartChoice> choices = ListChoices(score, result.parts);
@@ -793,7 +794,7 @@ MusicXmlResult ReadMusicXml(std::string_view text, int part) {
     }
   }
   if (part < 0 || part >= static_cast<int>(choices.size())) {
-    result.error = ErrorAt(text, score, "音符のあるパートがありません。");
+    result.error = ErrorAt(text, score, Ui::Tr("音符のあるパートがありません。"));
     return result;
   }
   const PartChoice& choice = choices[static_cast<std::size_t>(part)];

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/sjis.h"
+#include "common/ui_text.h"
 #include "song/key_table.h"
 
 namespace kumoito::import {
@@ -76,12 +77,13 @@ WrittenSong WriteSong(const Melody& melody) {
   const Rational k = plan.scale;
   const int bpm = plan.beatsPerMeasure;
   if (!plan.barsKept) {
-    notices.push_back(MetreText(first.numerator, first.denominator) +
-                      " 拍子は 1 小節を 1〜8 拍にできないため、4 拍ごとに小節を区切りました。");
+    notices.push_back(Ui::Format(
+        Ui::Tr("%1 拍子は 1 小節を 1〜8 拍にできないため、4 拍ごとに小節を区切りました。"),
+        {MetreText(first.numerator, first.denominator)}));
   } else if (!(k == Rational(1))) {
-    notices.push_back(MetreText(first.numerator, first.denominator) + " 拍子を " +
-                      std::to_string(bpm) +
-                      " 拍の小節にするため、音価と速さを同じ割合で変えて書きました。");
+    notices.push_back(Ui::Format(
+        Ui::Tr("%1 拍子を %2 拍の小節にするため、音価と速さを同じ割合で変えて書きました。"),
+        {MetreText(first.numerator, first.denominator), std::to_string(bpm)}));
   }
   for (std::size_t i = 1; i < melody.metres.size(); ++i) {
     const MetreChange& m = melody.metres[i];
@@ -92,9 +94,9 @@ WrittenSong WriteSong(const Melody& melody) {
            measureQuarters)
               .Floor() +
           1;
-      notices.push_back(std::to_string(measure) + " 小節目で拍子が " +
-                        MetreText(m.numerator, m.denominator) +
-                        " に変わりますが、最初の拍子のまま小節を区切りました。");
+      notices.push_back(Ui::Format(
+          Ui::Tr("%1 小節目で拍子が %2 に変わりますが、最初の拍子のまま小節を区切りました。"),
+          {std::to_string(measure), MetreText(m.numerator, m.denominator)}));
       break;
     }
   }
@@ -125,8 +127,8 @@ WrittenSong WriteSong(const Melody& melody) {
   std::int64_t measures = (totalBeats + bpm - 1) / bpm;
   const std::int64_t room = kMaxBeats / bpm;
   if (measures > room) {
-    notices.push_back("曲が長すぎるため、" + std::to_string(room) + " 小節 (" +
-                      std::to_string(room * bpm) + " 拍) で切りました。");
+    notices.push_back(Ui::Format(Ui::Tr("曲が長すぎるため、%1 小節 (%2 拍) で切りました。"),
+                                 {std::to_string(room), std::to_string(room * bpm)}));
     measures = room;
   }
   const int beatCount = static_cast<int>(measures) * bpm;
@@ -237,8 +239,8 @@ WrittenSong WriteSong(const Melody& melody) {
     previous = index;
   }
   if (dropped > 0) {
-    notices.push_back("前の音符と同じ位置になるほど短い音符 " + std::to_string(dropped) +
-                      " 個を省きました。");
+    notices.push_back(Ui::Format(Ui::Tr("前の音符と同じ位置になるほど短い音符 %1 個を省きました。"),
+                                 {std::to_string(dropped)}));
   }
   // The song starts with a rest when the melody does not, and a rest goes on
   // over a bar line by being written again, as the input tool writes it.

@@ -587,5 +587,109 @@
         <source>書き出す画像 (BMP/PNG/JPEG) にも小節番号を付ける</source>
         <translation>Measure numbers on exported images too (BMP/PNG/JPEG)</translation>
     </message>
+    <message>
+        <source>MusicXML や MIDI のファイルではありません。</source>
+        <translation>This is not a MusicXML or MIDI file.</translation>
+    </message>
+    <message>
+        <source>ファイルが 32 MiB を超えています。</source>
+        <translation>The file is larger than 32 MiB.</translation>
+    </message>
+    <message>
+        <source>ファイルを開けません: %1</source>
+        <translation>The file cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>MIDI ファイル (MThd) ではありません。</source>
+        <translation>This is not a MIDI file (no MThd).</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルのヘッダチャンクが壊れています。</source>
+        <translation>The MIDI file&apos;s header chunk is damaged.</translation>
+    </message>
+    <message>
+        <source>形式 %1 の MIDI ファイルには対応していません (形式 0 と 1 のみ)。</source>
+        <translation>MIDI files of format %1 cannot be read (only formats 0 and 1).</translation>
+    </message>
+    <message>
+        <source>拍でなく SMPTE の時間で書かれた MIDI ファイルには対応していません。</source>
+        <translation>MIDI files timed in SMPTE frames rather than beats cannot be read.</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルのチャンクが壊れています (オフセット %1 のチャンクがファイルの終わりを越えています)。</source>
+        <translation>A chunk of the MIDI file is damaged (the chunk at offset %1 runs past the end of the file).</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルにトラックチャンク (MTrk) がありません。</source>
+        <translation>The MIDI file has no track chunk (MTrk).</translation>
+    </message>
+    <message>
+        <source>256 バイト以上の SysEx やメタイベントがあります (旋律の読み込みには使いません)。</source>
+        <translation>The file has SysEx or meta events of 256 bytes or more (not used for the melody).</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルについて: %1</source>
+        <translation>About the MIDI file: %1</translation>
+    </message>
+    <message>
+        <source>トラック %1 は %2 を超えるため読みませんでした。</source>
+        <translation>Track %1 is larger than %2 and was not read.</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルのトラックが %1 を超えています。読めるトラックは %1 までです。</source>
+        <translation>The MIDI file&apos;s tracks are larger than %1. Tracks of up to %1 can be read.</translation>
+    </message>
+    <message>
+        <source>MIDI ファイルに音符がありません (ドラムの 10 チャンネルを除く)。</source>
+        <translation>The MIDI file has no notes (apart from the drums on channel 10).</translation>
+    </message>
+    <message>
+        <source>小節が多すぎます。</source>
+        <translation>There are too many measures.</translation>
+    </message>
+    <message>
+        <source>選んだパートに音符がありません。</source>
+        <translation>The chosen part has no notes.</translation>
+    </message>
+    <message>
+        <source>&lt;divisions&gt; の値が正しくありません。</source>
+        <translation>The value of &lt;divisions&gt; is not valid.</translation>
+    </message>
+    <message>
+        <source>&lt;note&gt; に正しい &lt;duration&gt; がありません。</source>
+        <translation>A &lt;note&gt; has no valid &lt;duration&gt;.</translation>
+    </message>
+    <message>
+        <source>timewise 形式の MusicXML には対応していません。</source>
+        <translation>Timewise MusicXML cannot be read.</translation>
+    </message>
+    <message>
+        <source>MusicXML (score-partwise) ではありません。</source>
+        <translation>This is not MusicXML (score-partwise).</translation>
+    </message>
+    <message>
+        <source>音符のあるパートがありません。</source>
+        <translation>No part has notes.</translation>
+    </message>
+    <message>
+        <source>%1 拍子は 1 小節を 1〜8 拍にできないため、4 拍ごとに小節を区切りました。</source>
+        <translation>%1 time cannot make measures of 1 to 8 beats, so the measures were divided every 4 beats.</translation>
+    </message>
+    <message>
+        <source>%1 拍子を %2 拍の小節にするため、音価と速さを同じ割合で変えて書きました。</source>
+        <translation>To write %1 time in measures of %2 beats, note values and tempo were changed in the same proportion.</translation>
+    </message>
+    <message>
+        <source>%1 小節目で拍子が %2 に変わりますが、最初の拍子のまま小節を区切りました。</source>
+        <translation>The time changes to %2 in measure %1, but the measures keep the first time signature.</translation>
+    </message>
+    <message>
+        <source>曲が長すぎるため、%1 小節 (%2 拍) で切りました。</source>
+        <translation>The song is too long and was cut at %1 measures (%2 beats).</translation>
+    </message>
+    <message>
+        <source>前の音符と同じ位置になるほど短い音符 %1 個を省きました。</source>
+        <translation>%1 notes so short that they fell on the note before them were left out.</translation>
+    </message>
 </context>
 </TS>
