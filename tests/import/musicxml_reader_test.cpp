@@ -422,5 +422,26 @@ TEST(MusicXmlReader, TechniquesFingersChordsAndRepeatsAreImported) {
   EXPECT_TRUE(m[4].Empty());
 }
 
+// The marks as a notation program exports them (tests/data/import/README.md).
+TEST(MusicXmlReader, MarksOfANotationProgramsExportReachTheSong) {
+  const MusicXmlResult read = ReadMusicXml(Text("ms_marks.musicxml"));
+  ASSERT_FALSE(read.error) << read.error->message;
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_GE(n.size(), 7u);
+  EXPECT_EQ(n[0].marks.technique, Technique::kSukui);
+  EXPECT_EQ(n[0].marks.finger, 1);
+  EXPECT_EQ(n[2].marks.finger, 2);
+  EXPECT_EQ(n[6].pitch, 72);
+  EXPECT_EQ(n[6].marks.finger, 3);
+  EXPECT_EQ(n[6].marks.together[0], 67);
+  const WrittenSong written = WriteSong(*read.melody);
+  const auto& m = written.song->m_marks.measures;
+  EXPECT_EQ(m[0].flags, kRepeatStart);
+  EXPECT_EQ(m[1].flags, kRepeatEnd);
+  EXPECT_EQ(m[1].ending, 1);
+  EXPECT_EQ(m[2].ending, 2);
+  EXPECT_TRUE(m[3].Empty());
+}
+
 }  // namespace
 }  // namespace kumoito::import
