@@ -329,7 +329,8 @@ int FitIntoPlayableRange(CSongData& song, const OpenStrings& open) {
   int moved = 0;
   const int cells = song.CellCount();
   for (int c = 0; c < cells; ++c) {
-    for (std::int32_t& v : song.m_cells[static_cast<std::size_t>(c)].pitch) {
+    for (int s = 0; s < kSlotsPerCell; ++s) {
+      std::int32_t& v = song.m_cells[static_cast<std::size_t>(c)].pitch[s];
       if (v < 0) {
         continue;
       }
@@ -341,6 +342,12 @@ int FitIntoPlayableRange(CSongData& song, const OpenStrings& open) {
         p -= 12;
       }
       if (p != v) {
+        // A two-string note moves as a whole, within what MIDI can say.
+        for (std::uint8_t& together : song.m_marks.At(c, s).together) {
+          if (together != kNoPitch) {
+            together = static_cast<std::uint8_t>(std::clamp(together + (p - v), 0, kMaxPitch));
+          }
+        }
         v = p;
         ++moved;
       }

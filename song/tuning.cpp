@@ -78,9 +78,16 @@ std::int32_t RelativeMajorPitch(int key) {
 void TransposeCells(CSongData& song, int n) {
   const int cells = song.CellCount();
   for (int c = 0; c < cells; ++c) {
-    for (std::int32_t& v : song.m_cells[c].pitch) {
+    for (int s = 0; s < kSlotsPerCell; ++s) {
+      std::int32_t& v = song.m_cells[c].pitch[s];
       if (v >= 0) {
         v = FoldPitch(static_cast<std::int64_t>(v) + n);
+      }
+      // The notes struck with it move with it.
+      for (std::uint8_t& together : song.m_marks.At(c, s).together) {
+        if (together != kNoPitch) {
+          together = static_cast<std::uint8_t>(FoldPitch(static_cast<std::int64_t>(together) + n));
+        }
       }
     }
   }

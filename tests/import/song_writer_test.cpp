@@ -6,6 +6,7 @@
 
 #include "common/sjis.h"
 #include "song/key_table.h"
+#include "song/tuning.h"
 #include "tests/import/import_test_util.h"
 
 namespace kumoito::import {
@@ -117,6 +118,18 @@ TEST(SongWriter, ShortNotesKeepTheirOnsetsAndRestsFillGaps) {
   // A rest across the bar line is written again at the measure start.
   const WrittenSong gap = WriteSong(Notes({{0, 3}, {6, 1}}));
   EXPECT_EQ(CellsText(*gap.song, 6, 4), "[r - .][- - .][r - .][- - .]");
+}
+
+// A note moved into the playable range takes the notes struck with it.
+TEST(SongWriter, AChordMovedIntoRangeKeepsItsInterval) {
+  Melody m;
+  m.notes.push_back({Rational(0), Rational(1), 40, "", {}});
+  m.notes[0].marks.together = {47, kNoPitch};
+  const WrittenSong written = WriteSong(m);
+  CSongData& song = *written.song;
+  EXPECT_EQ(FitIntoPlayableRange(song, OpenStringPitches(0, 0)), 1);
+  EXPECT_EQ(song.m_cells[0].pitch[0], 52);
+  EXPECT_EQ(song.m_marks.At(0, 0).together[0], 59);
 }
 
 }  // namespace

@@ -102,6 +102,20 @@ TEST(TransposeCells, FoldsNotesAndLeavesMarkersAndCellsBeyondTheSong) {
   EXPECT_TRUE(song->m_cells[0].pitch[1] >= 0 && song->m_cells[0].pitch[1] <= 127);
 }
 
+// A two-string note keeps its interval through a change of key or octave.
+TEST(TransposeCells, NotesStruckTogetherMoveWithTheirNote) {
+  auto song = NewSong(0, 1);
+  song->m_cells[0].pitch[0] = 60;
+  song->m_marks.At(0, 0).together = {67, 64};
+  song->m_marks.At(2, 0).together = {70, kNoPitch};  // on a hold: moved all the same
+  TransposeCells(*song, 5);
+  EXPECT_EQ(song->m_cells[0].pitch[0], 65);
+  EXPECT_EQ(song->m_marks.At(0, 0).together, (std::array<std::uint8_t, kMaxTogether>{72, 69}));
+  EXPECT_EQ(song->m_marks.At(2, 0).together[1], kNoPitch);
+  TransposeSong(*song, -12);
+  EXPECT_EQ(song->m_marks.At(0, 0).together[0], 60);
+}
+
 TEST(TransposeChord, RewritesRootWithSharpNamesAndKeepsSuffix) {
   EXPECT_EQ(Transposed("C ", 2), "D ");
   EXPECT_EQ(Transposed("F", 1), "F#");
