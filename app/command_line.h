@@ -50,6 +50,8 @@ struct BatchOverrides {
   std::optional<bool> measureNumbers;
   std::optional<bool> lyrics;
   std::optional<bool> titleBand;
+  // Technique marks above the number, even on a song that stores its style.
+  std::optional<bool> techniquesAbove;
 
   bool operator==(const BatchOverrides&) const = default;
 };

@@ -211,6 +211,7 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   // A conversion takes the same settings, and never writes them.
   m_preferences = LoadPreferences(JoinPath(m_options.dataFolder, kPreferencesFileName));
   ApplySoundPreferences();
+  ApplyTechniqueStyle(line.batch ? m_options.overrides.techniquesAbove : std::nullopt);
   // A conversion draws its pages from the cells' pictures; no screen shows
   // them, and the cells it does not use are never drawn.
   m_view.SetShownOnScreen(!line.batch);
@@ -1149,9 +1150,18 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
     }
     m_playback->ResetMidiOut();
   }
-  if (lyricsChanged) {
+  ApplyTechniqueStyle(std::nullopt);
+  if (lyricsChanged || m_preferences.techniquesAbove != before.techniquesAbove) {
     OnRedrawScore();
   }
+}
+
+void CKumoitoDlg::ApplyTechniqueStyle(std::optional<bool> forcedAbove) {
+  const auto style = [](bool above) {
+    return above ? TechniqueStyle::kAbove : TechniqueStyle::kBelow;
+  };
+  m_view.SetTechniqueStyle(style(m_preferences.techniquesAbove),
+                           forcedAbove ? style(*forcedAbove) : TechniqueStyle::kUnset);
 }
 
 void CKumoitoDlg::ApplySoundPreferences() {

@@ -365,6 +365,9 @@ class CKumoitoDlg {
   // The synthesizer's font and volume and the count-in clicks as
   // m_preferences has them.
   void ApplySoundPreferences();
+  // The setting's style into the view; a conversion's option, when given,
+  // wins over the song's own.
+  void ApplyTechniqueStyle(std::optional<bool> forcedAbove);
   // Writes the current song to path in the format of its extension; false
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);

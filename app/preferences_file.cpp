@@ -62,6 +62,12 @@ Preferences ParsePreferences(std::string_view text) {
       } else if (value == "system") {
         p.language = LanguageChoice::kSystem;
       }
+    } else if (name == "technique_style") {
+      if (value == "above") {
+        p.techniquesAbove = true;
+      } else if (value == "below") {
+        p.techniquesAbove = false;
+      }
     } else if (!ReadSettingNumber(value, v)) {
       return;
     } else if (name == "measure_numbers") {
@@ -81,6 +87,7 @@ std::string FormatPreferences(const Preferences& preferences) {
   const Preferences p = ValidPreferences(preferences);
   return std::string("measure_numbers=") + (p.measureNumbers ? "1" : "0") +
          "\nimage_measure_numbers=" + (p.imageMeasureNumbers ? "1" : "0") +
+         "\ntechnique_style=" + (p.techniquesAbove ? "above" : "below") +
          "\nlanguage=" + LanguageWord(p.language) + "\nsound_font=" + p.soundFont +
          "\nvolume=" + std::to_string(p.volume) +
          "\ncount_in_level=" + std::to_string(p.countInLevel) + "\n";

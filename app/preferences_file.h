@@ -31,6 +31,9 @@ struct Preferences {
   bool measureNumbers = true;
   // The BMP, PNG and JPEG page, which keeps its picture unless asked.
   bool imageMeasureNumbers = false;
+  // Technique marks above the number (ˆ v ウ) rather than as katakana under
+  // the note-value bars, for songs that do not carry a style of their own.
+  bool techniquesAbove = false;
   LanguageChoice language = LanguageChoice::kSystem;
   std::string soundFont;            // empty: the system's General MIDI font
   std::int32_t volume = 100;        // percent of the synthesizer's usual gain

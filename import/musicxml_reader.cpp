@@ -610,6 +610,7 @@ class PartReader {
     const long staff = ChildLong(note, "staff", 1);
     const std::string voice = note.child_value("voice");
     if (staff != 1) {
+      TakeTabString(note, m_measureStart + onset);
       return std::nullopt;
     }
     if (!m_voice) {
@@ -663,6 +664,35 @@ class PartReader {
     FlushPending();
     m_pending = Pending{at, duration, *pitch, tieStop, std::move(lyric), MarksOf(note), {}};
     return std::nullopt;
+  }
+
+  // A tablature staff under the melody writes each note again as string and
+  // fret: the string of the one at a melody note's onset, with its pitch, is
+  // the string the player takes, unless the melody note names one itself.
+  void TakeTabString(const pugi::xml_node& note, const Rational& at) {
+    const std::uint8_t string = MarksOf(note).string;
+    const std::optional<int> pitch = PitchOf(note.child("pitch"));
+    if (string == 0 || !pitch) {
+      return;
+    }
+    const auto take = [&](const Rational& onset, int melodyPitch, NoteMarks& marks) {
+      if (onset == at && melodyPitch == *pitch && marks.string == 0) {
+        marks.string = string;
+        return true;
+      }
+      return false;
+    };
+    if (m_pending && take(m_pending->at, m_pending->pitch, m_pending->marks)) {
+      return;
+    }
+    // The staff follows the melody's measure after a <backup>: its note is
+    // one of the measure's last few.
+    std::vector<MelodyNote>& notes = m_melody.notes;
+    for (auto it = notes.rbegin(); it != notes.rend() && it->onset >= m_measureStart; ++it) {
+      if (take(it->onset, it->pitch, it->marks)) {
+        return;
+      }
+    }
   }
 
   void FlushPending() {

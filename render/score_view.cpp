@@ -215,8 +215,18 @@ double CScoreView::SlotLength(int noteCell, int slot) const {
   return length;
 }
 
+TechniqueStyle CScoreView::TechniqueStyleInUse() const {
+  if (m_styleForced != TechniqueStyle::kUnset) {
+    return m_styleForced;
+  }
+  if (m_song != nullptr && m_song->m_marks.style != TechniqueStyle::kUnset) {
+    return m_song->m_marks.style;
+  }
+  return m_styleSetting == TechniqueStyle::kAbove ? TechniqueStyle::kAbove : TechniqueStyle::kBelow;
+}
+
 void CScoreView::AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const {
-  e.marksAbove = m_song->m_marks.style == TechniqueStyle::kAbove;
+  e.marksAbove = TechniqueStyleInUse() == TechniqueStyle::kAbove;
   e.technique = marks.technique;
   if (value < 0) {
     return;  // a rest carries ケシ at most

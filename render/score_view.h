@@ -126,6 +126,15 @@ class CScoreView {
   const SettingsBlock* Settings() const { return m_settings; }
   void SetSettings(const SettingsBlock* settings) { m_settings = settings; }
 
+  // Where technique marks are drawn: a song's own style wins over the
+  // setting's, and a forced style (one conversion's option) over both.
+  // kUnset as the setting means below. The cells follow at the next refresh.
+  void SetTechniqueStyle(TechniqueStyle setting, TechniqueStyle forced = TechniqueStyle::kUnset) {
+    m_styleSetting = setting;
+    m_styleForced = forced;
+  }
+  TechniqueStyle TechniqueStyleInUse() const;
+
   int FirstShownMeasure() const { return m_firstShownMeasure; }
   void SetFirstShownMeasure(int measure) { m_firstShownMeasure = measure; }
 
@@ -201,6 +210,8 @@ class CScoreView {
   const CSongData* m_song = nullptr;
   const SettingsBlock* m_settings = nullptr;
   int m_firstShownMeasure = 0;
+  TechniqueStyle m_styleSetting = TechniqueStyle::kBelow;
+  TechniqueStyle m_styleForced = TechniqueStyle::kUnset;
   std::int64_t m_cursorSlot = kNoCursorSlot;
 };
 

@@ -28,6 +28,10 @@ QString Text(const std::string& utf8) {
 // Each language names itself, so that a user lost in the other one finds it.
 constexpr const char* kLanguageItems[] = {Ui::Mark("システムに合わせる"), "日本語", "English"};
 
+// Rows in the order of Preferences::techniquesAbove (false, true).
+constexpr const char* kTechniqueStyleItems[] = {Ui::Mark("下 (音価の線の下に片仮名)"),
+                                                Ui::Mark("上 (数字の上に記号)")};
+
 QSpinBox* PercentBox(const char* name, int low, int high, int value, QWidget* parent) {
   auto* box = new QSpinBox(parent);
   box->setObjectName(name);
@@ -61,6 +65,13 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   m_imageMeasureNumbers->setObjectName("settingsImageMeasureNumbers");
   m_imageMeasureNumbers->setChecked(p.imageMeasureNumbers);
 
+  m_techniqueStyle = new QComboBox(this);
+  m_techniqueStyle->setObjectName("settingsTechniqueStyle");
+  for (const char* item : kTechniqueStyleItems) {
+    m_techniqueStyle->addItem(Text(Ui::Translate(item)));
+  }
+  m_techniqueStyle->setCurrentIndex(p.techniquesAbove ? 1 : 0);
+
   m_language = new QComboBox(this);
   m_language->setObjectName("settingsLanguage");
   for (const char* item : kLanguageItems) {
@@ -87,6 +98,7 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   form->addRow(m_titleBand);
   form->addRow(m_measureNumbers);
   form->addRow(m_imageMeasureNumbers);
+  form->addRow(Text(Ui::Tr("奏法の位置")), m_techniqueStyle);
   form->addRow(Text(Ui::Tr("言語（次の起動から）")), m_language);
   form->addRow(Text(Ui::Tr("音色ファイル")), fontRow);
   form->addRow(Text(Ui::Tr("音量")), m_volume);
@@ -108,6 +120,7 @@ SettingsChoice CSettingsDlg::Choice() const {
   Preferences& p = choice.preferences;
   p.measureNumbers = m_measureNumbers->isChecked();
   p.imageMeasureNumbers = m_imageMeasureNumbers->isChecked();
+  p.techniquesAbove = m_techniqueStyle->currentIndex() == 1;
   p.language = static_cast<LanguageChoice>(std::max(m_language->currentIndex(), 0));
   p.soundFont = m_soundFont->text().trimmed().toStdString();
   p.volume = m_volume->value();

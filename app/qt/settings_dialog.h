@@ -27,6 +27,7 @@ class CSettingsDlg final : public QDialog {
   QCheckBox* m_titleBand = nullptr;
   QCheckBox* m_imageMeasureNumbers = nullptr;
   QCheckBox* m_measureNumbers = nullptr;
+  QComboBox* m_techniqueStyle = nullptr;
   QComboBox* m_language = nullptr;
   QLineEdit* m_soundFont = nullptr;
   QSpinBox* m_volume = nullptr;

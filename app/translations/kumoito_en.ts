@@ -284,6 +284,18 @@
         <translation>Show measure numbers</translation>
     </message>
     <message>
+        <source>下 (音価の線の下に片仮名)</source>
+        <translation>Below (katakana under the note-value bars)</translation>
+    </message>
+    <message>
+        <source>上 (数字の上に記号)</source>
+        <translation>Above (signs over the number)</translation>
+    </message>
+    <message>
+        <source>奏法の位置</source>
+        <translation>Technique marks</translation>
+    </message>
+    <message>
         <source>参照...</source>
         <translation>Browse...</translation>
     </message>

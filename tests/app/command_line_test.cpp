@@ -180,6 +180,12 @@ TEST(CommandLine, OptionsBeforeThePathsOverrideOneConversion) {
   // Near misses are paths, not options.
   EXPECT_EQ(classify({"--lyric", "out.png"}).firstPath, 1);
   EXPECT_EQ(classify({"--lyrics=1", "out.png"}).overrides, BatchOverrides{});
+  const StartRequest style =
+      classify({"--technique-style=below", "--technique-style=above", "in.mwd", "out.png"});
+  EXPECT_EQ(style.kind, StartKind::kBatch);
+  EXPECT_EQ(style.overrides.techniquesAbove, true);
+  EXPECT_EQ(classify({"--technique-style=below", "a", "b"}).overrides.techniquesAbove, false);
+  EXPECT_EQ(classify({"--technique-style=left", "out.png"}).firstPath, 1);
 }
 
 TEST(CommandLine, UsageInBothLanguagesAndTheVersion) {
@@ -188,7 +194,7 @@ TEST(CommandLine, UsageInBothLanguagesAndTheVersion) {
   EXPECT_NE(usage.find("Usage: kumoito"), std::string::npos);
   EXPECT_NE(usage.find("hon"), std::string::npos);
   for (const char* option : {"--measure-numbers", "--no-measure-numbers", "--lyrics", "--no-lyrics",
-                             "--title-band", "--no-title-band"}) {
+                             "--title-band", "--no-title-band", "--technique-style=below|above"}) {
     EXPECT_NE(usage.find(std::string(" ") + option + " "), std::string::npos) << option;
   }
   EXPECT_EQ(usage.back(), '\n');

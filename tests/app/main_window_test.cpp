@@ -870,6 +870,46 @@ TEST_F(MainWindowTest, BatchOptionsChangeOneRunAndLeaveTheSavedSettings) {
   EXPECT_EQ(ReadFile(m_startup.Path("band.bmp")), plain);
 }
 
+TEST_F(MainWindowTest, TechniqueStyleFollowsTheSongThenTheSettingAndABatchOptionWins) {
+  // A スクイ on the first note: the style decides where it is drawn.
+  const auto writeMarked = [&](const std::string& name, TechniqueStyle style) {
+    std::int32_t beats = 4, key = 0, m = 8;
+    auto song = CSongData::LoadOrCreate("", beats, key, m);
+    song->m_cells[0].pitch[0] = 67;
+    song->m_marks.At(0, 0).technique = Technique::kSukui;
+    song->m_marks.style = style;
+    const std::string path = m_startup.Path(name);
+    SaveScore(*song, 4, 0, path, 1);
+    return path;
+  };
+  const std::string plain = writeMarked("plain.mwd", TechniqueStyle::kUnset);
+  const std::string below = writeMarked("below.mwd", TechniqueStyle::kBelow);
+  const auto convert = [&](const std::string& song, const std::string& out) {
+    Start("\"" + song + "\" \"" + m_startup.Path(out) + "\" 0 hon 0")->Destroy();
+    return ReadFile(m_startup.Path(out));
+  };
+  const auto underBars = convert(plain, "a.bmp");
+  m_overrides.techniquesAbove = true;
+  const auto overNumber = convert(plain, "b.bmp");
+  EXPECT_NE(underBars, overNumber);
+  EXPECT_EQ(convert(below, "c.bmp"), overNumber);  // the option wins over the song
+  m_overrides = {};
+  {
+    auto logic = Start();
+    EXPECT_EQ(logic->ScoreView().TechniqueStyleInUse(), TechniqueStyle::kBelow);
+    SettingsChoice above = logic->CurrentSettingsChoice();
+    above.preferences.techniquesAbove = true;
+    m_face.settingsReply = above;
+    logic->RunCommand(kCommandSettings);
+    EXPECT_EQ(logic->ScoreView().TechniqueStyleInUse(), TechniqueStyle::kAbove);
+  }
+  EXPECT_NE(ReadFile(m_data.Path("deep/Kumoito/preferences.ini")).size(), 0u);
+  EXPECT_EQ(convert(plain, "d.bmp"), overNumber);  // the saved setting
+  EXPECT_EQ(convert(below, "e.bmp"), underBars);   // the song's own style wins over it
+  m_overrides.techniquesAbove = false;
+  EXPECT_EQ(convert(plain, "f.bmp"), underBars);
+}
+
 TEST_F(MainWindowTest, BatchRefusesValuesNoListHolds) {
   const std::string song = WriteSong(8, "in.mwd");
   for (const char* tokens : {"12 hon 0", "-1 hon 0", "0 hon 12", "0 hon -2"}) {

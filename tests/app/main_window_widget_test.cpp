@@ -139,7 +139,10 @@ TEST_F(WindowTest, TheSettingsDialogShowsTheSettingsAndStoresWhatIsChanged) {
     auto* volume = dialog->findChild<QSpinBox*>("settingsVolume");
     auto* language = dialog->findChild<QComboBox*>("settingsLanguage");
     auto* font = dialog->findChild<QLineEdit*>("settingsSoundFont");
-    ASSERT_TRUE(lyrics && volume && language && font);
+    auto* style = dialog->findChild<QComboBox*>("settingsTechniqueStyle");
+    ASSERT_TRUE(lyrics && volume && language && font && style);
+    EXPECT_EQ(style->currentIndex(), 0);  // below the bars until chosen
+    EXPECT_EQ(style->count(), 2);
     // As the settings stand: lyrics on, the usual volume, the default font.
     EXPECT_TRUE(lyrics->isChecked());
     EXPECT_EQ(volume->value(), 100);
@@ -151,6 +154,7 @@ TEST_F(WindowTest, TheSettingsDialogShowsTheSettingsAndStoresWhatIsChanged) {
     lyrics->setChecked(false);
     volume->setValue(80);
     language->setCurrentIndex(2);
+    style->setCurrentIndex(1);
     QMetaObject::invokeMethod(dialog, "accept");
   });
   m_window->Logic().RunCommand(kCommandSettings);
@@ -163,6 +167,8 @@ TEST_F(WindowTest, TheSettingsDialogShowsTheSettingsAndStoresWhatIsChanged) {
   const QByteArray text = stored.readAll();
   EXPECT_TRUE(text.contains("volume=80\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("language=en\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("technique_style=above\n")) << text.toStdString();
+  EXPECT_EQ(m_window->Logic().ScoreView().TechniqueStyleInUse(), TechniqueStyle::kAbove);
   midi::SetSynthVolume(100);
 }
 

@@ -15,6 +15,7 @@ Preferences Sample() {
   Preferences p;
   p.measureNumbers = false;
   p.imageMeasureNumbers = true;
+  p.techniquesAbove = true;
   p.language = LanguageChoice::kEnglish;
   p.soundFont = "/home/user/音色/My Font.sf2";
   p.volume = 150;
@@ -29,6 +30,7 @@ TEST(PreferencesFile, RoundTripsThroughTheFileAndMissingGivesTheDefaults) {
   // The image page keeps its picture until asked, unlike the others.
   EXPECT_TRUE(Preferences{}.measureNumbers);
   EXPECT_FALSE(Preferences{}.imageMeasureNumbers);
+  EXPECT_FALSE(Preferences{}.techniquesAbove);
   ASSERT_TRUE(SavePreferences(path, Sample()));
   EXPECT_EQ(LoadPreferences(path), Sample());
   for (const LanguageChoice language :
@@ -50,6 +52,9 @@ TEST(PreferencesFile, DamagedLinesLeaveTheDefaultsAndValuesAreBroughtInside) {
   EXPECT_EQ(p.countInLevel, 0);
   EXPECT_TRUE(p.measureNumbers);  // not a number: the default stays
   EXPECT_EQ(p.language, LanguageChoice::kSystem);
+  // Only the two words are a style; anything else keeps the one before.
+  EXPECT_TRUE(ParsePreferences("technique_style=above\ntechnique_style=1\n").techniquesAbove);
+  EXPECT_FALSE(ParsePreferences("technique_style=above\ntechnique_style=below\n").techniquesAbove);
   EXPECT_EQ(ParsePreferences("volume=1").volume, kMinVolume);
   EXPECT_EQ(ParsePreferences("volume=12x").volume, 100);
   // The last of two lines wins, as a hand-edited file would expect.

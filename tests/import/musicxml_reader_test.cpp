@@ -353,6 +353,35 @@ std::string Marked(const std::string& step, int octave, const std::string& notat
          "</octave></pitch><duration>1</duration><notations>" + notations + "</notations></note>";
 }
 
+// A shamisen part with a tablature staff under the melody: each melody note
+// written again on staff 2 as string and fret names the player's string.
+TEST(MusicXmlReader, ATabStaffGivesThePlayersString) {
+  const auto tab = [](const std::string& step, int octave, int string, bool chord = false) {
+    return std::string("<note>") + (chord ? "<chord/>" : "") + "<pitch><step>" + step +
+           "</step><octave>" + std::to_string(octave) +
+           "</octave></pitch><duration>1</duration><staff>2</staff><notations><technical>"
+           "<string>" +
+           std::to_string(string) + "</string><fret>0</fret></technical></notations></note>";
+  };
+  const std::string melody = Note("C", 4, 1) + Note("D", 4, 1) +
+                             Marked("E", 4, "<technical><string>1</string></technical>") +
+                             Note("F", 4, 1);
+  const std::string staff2 =
+      tab("C", 4, 2) + tab("A", 3, 3) + tab("D", 4, 2, true) + tab("E", 4, 3) + tab("F", 4, 2);
+  const std::string second = Note("G", 4, 4) + "<backup><duration>4</duration></backup>" +
+                             "<forward><duration>2</duration></forward>" + tab("G", 4, 1);
+  const MusicXmlResult read = ReadMusicXml(Score(
+      Measure(melody + "<backup><duration>4</duration></backup>" + staff2, k44) + Measure(second)));
+  ASSERT_FALSE(read.error) << read.error->message;
+  const std::vector<MelodyNote>& n = read.melody->notes;
+  ASSERT_EQ(n.size(), 5u);
+  EXPECT_EQ(n[0].marks.string, 2) << "string 2 counts from 三の糸: 二の糸";
+  EXPECT_EQ(n[1].marks.string, 2) << "of a chord on the staff, the note of the melody's pitch";
+  EXPECT_EQ(n[2].marks.string, 3) << "the melody note's own string stands";
+  EXPECT_EQ(n[3].marks.string, 2) << "the last note of the measure, still being read";
+  EXPECT_EQ(n[4].marks.string, 0) << "a staff note at another onset names nothing";
+}
+
 // Every mark a score may carry for the shamisen, read into the melody and
 // written onto the song's notes and measures.
 TEST(MusicXmlReader, TechniquesFingersChordsAndRepeatsAreImported) {

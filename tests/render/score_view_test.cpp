@@ -431,3 +431,106 @@ TEST(ScoreView, RepeatsEndingsAndMeasureRepeatsAreDrawnOnTheirCells) {
 
 }  // namespace
 }  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+struct Box {
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;  // inclusive; empty: right < left
+};
+
+// Where two pictures of one size differ: the ink marks add.
+Box DifferenceBox(const RasterSurface& a, const RasterSurface& b) {
+  Box box;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      if (a.PixelAt(x, y) != b.PixelAt(x, y)) {
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
+               std::max(box.bottom, y)};
+      }
+    }
+  }
+  return box;
+}
+
+// Pixels of the scale-2 picture that its 1x picture, each pixel grown to a
+// 2 x 2 block, does not have.
+int PixelsUnlikeEnlarged(const RasterSurface& twice, const RasterSurface& once) {
+  int unlike = 0;
+  for (int y = 0; y < twice.Height(); ++y) {
+    for (int x = 0; x < twice.Width(); ++x) {
+      unlike += twice.PixelAt(x, y) != once.PixelAt(x / 2, y / 2) ? 1 : 0;
+    }
+  }
+  return unlike;
+}
+
+// At scale 2 a marked cell is drawn anew at twice the pixels, not enlarged:
+// its marks sit where twice the 1x layout puts them, and its glyphs keep
+// one-pixel detail an enlargement would double.
+TEST(ScoreView, AtScaleTwoMarksSitAtTwiceTheirPlacesAndStaySharp) {
+  ViewFixture f(0, 48);
+  auto song = NewSong(1);
+  Put(*song, 0, 55, SLOT_HOLD);
+  Put(*song, 1, 57, SLOT_HOLD);
+  Put(*song, 2, 60, SLOT_HOLD);
+  f.view.SetSong(song.get());
+  const auto pictures = [&](double scale) {
+    f.view.SetScale(scale);
+    song->m_marks.Clear();
+    f.view.RefreshScoreView();
+    const RasterSurface plain = Cell(f, 0);
+    song->m_marks.At(0, 0).technique = Technique::kSukui;
+    song->m_marks.At(0, 0).finger = 1;
+    song->m_marks.At(2, 0).technique = Technique::kSuriUp;
+    song->m_marks.At(4, 0).together = {64, kNoPitch};
+    f.view.RefreshScoreView();
+    return std::pair<RasterSurface, RasterSurface>{plain, Cell(f, 0)};
+  };
+  for (const TechniqueStyle style : {TechniqueStyle::kBelow, TechniqueStyle::kAbove}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    f.view.SetTechniqueStyle(style);
+    const auto [plain1, marked1] = pictures(1.0);
+    const auto [plain2, marked2] = pictures(2.0);
+    ASSERT_EQ(marked2.Width(), 2 * marked1.Width());
+    const Box once = DifferenceBox(plain1, marked1);
+    const Box twice = DifferenceBox(plain2, marked2);
+    ASSERT_LE(once.left, once.right) << "the marks draw something";
+    EXPECT_NEAR(twice.left, 2 * once.left, 2);
+    EXPECT_NEAR(twice.top, 2 * once.top, 2);
+    EXPECT_NEAR(twice.right, 2 * once.right + 1, 2);
+    EXPECT_NEAR(twice.bottom, 2 * once.bottom + 1, 2);
+    // Mostly the enlarged picture, but not all of it: the edges of each box
+    // glyph are one scaled pixel, not two.
+    const int unlike = PixelsUnlikeEnlarged(marked2, marked1);
+    EXPECT_GT(unlike, 0);
+    const int area = (twice.right - twice.left + 1) * (twice.bottom - twice.top + 1);
+    EXPECT_LT(unlike, area / 4);
+  }
+  f.view.SetScale(1.0);
+}
+
+// The song's own style wins over the setting; a forced one over both.
+TEST(ScoreView, TheSongsStyleWinsOverTheSettingAndAForcedStyleOverBoth) {
+  ViewFixture f;
+  auto song = NewSong(1);
+  Put(*song, 0, 60, SLOT_HOLD);
+  song->m_marks.At(0, 0).technique = Technique::kHajiki;
+  EXPECT_EQ(f.view.TechniqueStyleInUse(), TechniqueStyle::kBelow);
+  f.view.SetSong(song.get());
+  f.view.SetTechniqueStyle(TechniqueStyle::kAbove);
+  f.view.RefreshScoreView();
+  EXPECT_TRUE(f.view.Entry(0, 0).marksAbove);
+  song->m_marks.style = TechniqueStyle::kBelow;
+  f.view.RefreshScoreView();
+  EXPECT_FALSE(f.view.Entry(0, 0).marksAbove);
+  f.view.SetTechniqueStyle(TechniqueStyle::kBelow, TechniqueStyle::kAbove);
+  f.view.RefreshScoreView();
+  EXPECT_TRUE(f.view.Entry(0, 0).marksAbove);
+  f.view.SetTechniqueStyle(TechniqueStyle::kUnset);
+  song->m_marks.style = TechniqueStyle::kUnset;
+  EXPECT_EQ(f.view.TechniqueStyleInUse(), TechniqueStyle::kBelow);
+}
+
+}  // namespace
+}  // namespace kumoito
