@@ -381,6 +381,10 @@ def score_extension_inputs():
     write(t, "every_chunk.bin", extension([(b"TUNE", bytes([1, 7, 9])), (b"STYL", b"\x02"),
                                            (b"NOTE", notes), (b"MEAS", measures),
                                            (b"ZZZZ", b"later")]))
+    syllables = (struct.pack("<HBB", 0, 0, 4) + "チリ".encode("cp932") +
+                 struct.pack("<HBB", 2, 0, 0) + struct.pack("<HBB", 4, 1, 9) + b"too long!" +
+                 struct.pack("<HBB", 6, 0, 2) + b"\x83")
+    write(t, "syllables.bin", extension([(b"NOTE", notes), (b"KUCH", syllables)]))
     write(t, "tuning_only.bin", extension([(b"TUNE", bytes([0, 0, 0]))]))
     write(t, "empty.bin", extension([]))
     write(t, "version2.bin", extension([(b"TUNE", bytes([0, 0, 0]))], version=2))
