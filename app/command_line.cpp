@@ -154,6 +154,8 @@ int ReadLeadingOptions(int argc, const char* const* argv, BatchOverrides& overri
       {"--no-lyrics", &BatchOverrides::lyrics, false},
       {"--title-band", &BatchOverrides::titleBand, true},
       {"--no-title-band", &BatchOverrides::titleBand, false},
+      {"--kuchijamisen", &BatchOverrides::kuchijamisen, true},
+      {"--no-kuchijamisen", &BatchOverrides::kuchijamisen, false},
   };
   int i = 1;
   for (; i < argc; ++i) {
@@ -216,7 +218,11 @@ std::string UsageText() {
          "  --lyrics / --no-lyrics                  歌詞を描く / 描かない\n"
          "  --title-band / --no-title-band          画像に題名の帯を付ける / 付けない\n"
          "  --measure-numbers / --no-measure-numbers  小節番号を付ける / 付けない\n"
-         "                                          (指定がなければ PDF・SVG は付け、画像は付けない)\n"
+         "                                          (指定がなければ PDF・SVG "
+         "は付け、画像は付けない)\n"
+         "  --kuchijamisen / --no-kuchijamisen      口三味線を描く / 描かない\n"
+         "                                          (指定がなければ PDF は描き、画像・SVG "
+         "は描かない)\n"
          "\n"
          "Usage: kumoito [SCORE]\n"
          "       kumoito [CONVERSION-OPTION...] \"SCORE.mwd\" \"IMAGE.png\" [FIRST-STRING TUNING "
@@ -236,6 +242,9 @@ std::string UsageText() {
          "  --title-band / --no-title-band          the title band on the image or not\n"
          "  --measure-numbers / --no-measure-numbers  measure numbers on every measure or not\n"
          "                                          (unless given: on PDF and SVG, not on images)\n"
+         "  --kuchijamisen / --no-kuchijamisen      the 口三味線 syllables under the strings or "
+         "not\n"
+         "                                          (unless given: on PDF, not on images and SVG)\n"
          "\n"
          "  -h, --help     この説明 / this text\n"
          "  --version      版 / the version\n";

@@ -50,6 +50,7 @@ struct BatchOverrides {
   std::optional<bool> measureNumbers;
   std::optional<bool> lyrics;
   std::optional<bool> titleBand;
+  std::optional<bool> kuchijamisen;
 
   bool operator==(const BatchOverrides&) const = default;
 };

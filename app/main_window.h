@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/output_format.h"
 #include "app/preferences_file.h"
 #include "app/ui_language.h"
 #include "common/config_control.h"
@@ -372,7 +373,7 @@ class CKumoitoDlg {
   // The measure numbers of the page written: an option of this run decides
   // for every format, else the image follows its own setting and PDF and
   // SVG the window's.
-  ScorePageOptions PageOptions(bool image) const;
+  ScorePageOptions PageOptions(OutputFormat format) const;
   // OpenScore, with the song already made when given.
   void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given,
                 bool mustRead = false);

@@ -31,6 +31,10 @@ struct Preferences {
   bool measureNumbers = true;
   // The BMP, PNG and JPEG page, which keeps its picture unless asked.
   bool imageMeasureNumbers = false;
+  // The row of 口三味線 syllables in the window and its BMP, PNG, JPEG and
+  // SVG pages, and (on unless turned off: a learner's print) in the PDF.
+  bool kuchijamisen = false;
+  bool printKuchijamisen = true;
   LanguageChoice language = LanguageChoice::kSystem;
   std::string soundFont;            // empty: the system's General MIDI font
   std::int32_t volume = 100;        // percent of the synthesizer's usual gain

@@ -244,7 +244,8 @@ void CScoreView::AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry&
   }
 }
 
-int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
+int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries,
+                               bool syllables) const {
   const CSongData& song = *m_song;
   // Under a measure-repeat sign the measure plays the one before it: the
   // sign stands for its notes.
@@ -282,7 +283,7 @@ int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntrie
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
         }
-        if (m_syllablesShown) {
+        if (syllables) {
           SetFieldText(e.syllable, SlotSyllable(song, m_places, m_open, noteCell, s));
         }
         ++count;

@@ -156,7 +156,12 @@ class CScoreView {
   void AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const;
   // The repeat signs and ending of a measure of the song (none outside it).
   MeasureDrawing MeasureDrawingOf(int measure) const;
-  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
+  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
+    return CollectMeasure(measure, entries, m_syllablesShown);
+  }
+  // The same with or without the syllables, whatever the view shows.
+  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries,
+                     bool syllables) const;
 
   // The note at the song's slot is drawn on the cursor colour (kNoCursorSlot:
   // none). Only the cells that change are drawn again and presented.

@@ -587,5 +587,13 @@
         <source>書き出す画像 (BMP/PNG/JPEG) にも小節番号を付ける</source>
         <translation>Measure numbers on exported images too (BMP/PNG/JPEG)</translation>
     </message>
+    <message>
+        <source>口三味線を表示する</source>
+        <translation>Show the kuchijamisen syllables</translation>
+    </message>
+    <message>
+        <source>印刷用の PDF に口三味線を付ける</source>
+        <translation>Kuchijamisen syllables on the printed PDF</translation>
+    </message>
 </context>
 </TS>
