@@ -595,5 +595,13 @@
         <source>印刷用の PDF に口三味線を付ける</source>
         <translation>Kuchijamisen syllables on the printed PDF</translation>
     </message>
+    <message>
+        <source>口三味線</source>
+        <translation>Syllable</translation>
+    </message>
+    <message>
+        <source>空欄で自動、- で無音</source>
+        <translation>Empty: the rule&apos;s syllable; -: silent</translation>
+    </message>
 </context>
 </TS>
