@@ -546,15 +546,15 @@ void DrawSyllable(Canvas& s, const CellEntry* entries, int count, int k, int ste
     text.remove_suffix(kSyllableN.size());
   }
   const Rect box{x, kSyllableTop, std::min(right, x + SyllableWidth(text)), kSyllableBottom};
-  const Font previous = s.SelectFont(Font{kSyllableFont});
   if (cursor) {
     s.FillRect(box, kCursorColor);
-    s.SetBackgroundColor(kCursorColor);
   }
+  // The row is the cell's own white (or the cursor's fill): no background
+  // of the text's own to paint.
+  const Font previous = s.SelectFont(Font{kSyllableFont});
+  s.SetBackgroundMode(BackgroundMode::kTransparent);
   s.DrawTextInBox(text, box);
-  if (cursor) {
-    s.SetBackgroundColor(kWhite);
-  }
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
   s.SelectFont(previous);
 }
 
