@@ -1164,6 +1164,12 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
   }
 }
 
+void CKumoitoDlg::SetKuchijamisenShown(bool shown) {
+  SettingsChoice choice = CurrentSettingsChoice();
+  choice.preferences.kuchijamisen = shown;
+  ApplySettings(choice);
+}
+
 void CKumoitoDlg::ApplySoundPreferences() {
   midi::SetSoundFontChoice(m_preferences.soundFont);
   midi::SetSynthVolume(m_preferences.volume);

@@ -333,6 +333,9 @@ class CKumoitoDlg {
   // Takes the 設定 dialog's choices: the score and the sound follow them,
   // and preferences.ini is written at once (setup.ini at the end, as ever).
   void ApplySettings(const SettingsChoice& choice);
+  // The context menu's 口三味線: the window's syllable row on or off, kept
+  // as 設定 keeps it.
+  void SetKuchijamisenShown(bool shown);
   CSongData* Song() { return m_song.get(); }
   midi::PlaybackController* Playback() { return m_playback.get(); }
   int ScrollPosition() const { return m_view.FirstShownMeasure() / kScoreCellColumns; }

@@ -194,6 +194,14 @@ TEST_F(WindowTest, TheKuchijamisenCheckboxTurnsTheRowOnInTheWindow) {
   ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
   const QByteArray text = stored.readAll();
   EXPECT_TRUE(text.contains("kuchijamisen=1\nprint_kuchijamisen=0\n")) << text.toStdString();
+  stored.close();
+
+  // The context menu's switch turns the window's row off and keeps it so.
+  m_window->Logic().SetKuchijamisenShown(false);
+  EXPECT_FALSE(m_window->Logic().ScoreView().SyllablesShown());
+  EXPECT_FALSE(m_window->Logic().CurrentPreferences().printKuchijamisen);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(stored.readAll().contains("kuchijamisen=0\n"));
 }
 
 TEST_F(WindowTest, ScoreCellsFollowThePixelRatioAndClicksKeepTheirColumn) {
