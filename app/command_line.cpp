@@ -156,6 +156,8 @@ int ReadLeadingOptions(int argc, const char* const* argv, BatchOverrides& overri
       {"--no-title-band", &BatchOverrides::titleBand, false},
       {"--technique-style=above", &BatchOverrides::techniquesAbove, true},
       {"--technique-style=below", &BatchOverrides::techniquesAbove, false},
+      {"--kuchijamisen", &BatchOverrides::kuchijamisen, true},
+      {"--no-kuchijamisen", &BatchOverrides::kuchijamisen, false},
   };
   int i = 1;
   for (; i < argc; ++i) {
@@ -221,6 +223,9 @@ std::string UsageText() {
          "                                          (指定がなければ PDF・SVG "
          "は付け、画像は付けない)\n"
          "  --technique-style=below|above           奏法を音価の線の下 / 数字の上に描く\n"
+         "  --kuchijamisen / --no-kuchijamisen      口三味線を描く / 描かない\n"
+         "                                          (指定がなければ PDF は描き、画像・SVG "
+         "は描かない)\n"
          "\n"
          "Usage: kumoito [SCORE]\n"
          "       kumoito [CONVERSION-OPTION...] \"SCORE.mwd\" \"IMAGE.png\" [FIRST-STRING TUNING "
@@ -242,6 +247,9 @@ std::string UsageText() {
          "                                          (unless given: on PDF and SVG, not on images)\n"
          "  --technique-style=below|above           techniques under the note-value bars\n"
          "                                          or above the number\n"
+         "  --kuchijamisen / --no-kuchijamisen      the 口三味線 syllables under the strings or "
+         "not\n"
+         "                                          (unless given: on PDF, not on images and SVG)\n"
          "\n"
          "  -h, --help     この説明 / this text\n"
          "  --version      版 / the version\n";

@@ -52,6 +52,7 @@ struct BatchOverrides {
   std::optional<bool> titleBand;
   // Technique marks above the number, even on a song that stores its style.
   std::optional<bool> techniquesAbove;
+  std::optional<bool> kuchijamisen;
 
   bool operator==(const BatchOverrides&) const = default;
 };

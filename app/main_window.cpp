@@ -215,6 +215,7 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   // A conversion draws its pages from the cells' pictures; no screen shows
   // them, and the cells it does not use are never drawn.
   m_view.SetShownOnScreen(!line.batch);
+  m_view.SetSyllablesShown(m_preferences.kuchijamisen);
   CreateButtons();
   CreateCells();
 
@@ -449,26 +450,33 @@ PrintHeader CKumoitoDlg::MakePrintHeader() const {
   return header;
 }
 
-ScorePageOptions CKumoitoDlg::PageOptions(bool image) const {
-  if (m_options.overrides.measureNumbers) {
-    return ScorePageOptions{*m_options.overrides.measureNumbers};
-  }
-  return ScorePageOptions{image ? m_preferences.imageMeasureNumbers : m_preferences.measureNumbers};
+ScorePageOptions CKumoitoDlg::PageOptions(OutputFormat format) const {
+  const bool image =
+      format == OutputFormat::kBmp || format == OutputFormat::kPng || format == OutputFormat::kJpeg;
+  ScorePageOptions options;
+  options.measureNumbers = m_options.overrides.measureNumbers.value_or(
+      image ? m_preferences.imageMeasureNumbers : m_preferences.measureNumbers);
+  options.syllables = m_options.overrides.kuchijamisen.value_or(
+      format == OutputFormat::kPdf ? m_preferences.printKuchijamisen : m_preferences.kuchijamisen);
+  return options;
 }
 
 bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
   why.clear();
   switch (OutputFormatForPath(path)) {
     case OutputFormat::kBmp:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp, PageOptions(true));
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kBmp,
+                              PageOptions(OutputFormat::kBmp));
     case OutputFormat::kPng:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng, PageOptions(true));
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kPng,
+                              PageOptions(OutputFormat::kPng));
     case OutputFormat::kJpeg:
-      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg, PageOptions(true));
+      return ExportScoreImage(m_view, m_exportLayer, path, ImageFormat::kJpeg,
+                              PageOptions(OutputFormat::kJpeg));
     case OutputFormat::kPdf:
-      return ExportScorePdf(m_view, MakePrintHeader(), path, why, PageOptions(false));
+      return ExportScorePdf(m_view, MakePrintHeader(), path, why, PageOptions(OutputFormat::kPdf));
     case OutputFormat::kSvg:
-      return ExportScoreSvg(m_view, path, why, PageOptions(false));
+      return ExportScoreSvg(m_view, path, why, PageOptions(OutputFormat::kSvg));
     case OutputFormat::kMidi:
       if (!midi::ExportPerformanceMidi(*m_song, path)) {
         why = "the performance cannot be written";
@@ -1140,6 +1148,8 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
   if (m_preferences.measureNumbers != before.measureNumbers) {
     UpdateEditMark();
   }
+  const bool syllablesChanged = m_preferences.kuchijamisen != before.kuchijamisen;
+  m_view.SetSyllablesShown(m_preferences.kuchijamisen);
   ApplySoundPreferences();
   // An open output keeps the font and gain it was made with: a playback
   // under way stops (Play toggles), and the output is made again.
@@ -1151,7 +1161,8 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
     m_playback->ResetMidiOut();
   }
   ApplyTechniqueStyle(std::nullopt);
-  if (lyricsChanged || m_preferences.techniquesAbove != before.techniquesAbove) {
+  if (lyricsChanged || syllablesChanged ||
+      m_preferences.techniquesAbove != before.techniquesAbove) {
     OnRedrawScore();
   }
 }
@@ -1162,6 +1173,12 @@ void CKumoitoDlg::ApplyTechniqueStyle(std::optional<bool> forcedAbove) {
   };
   m_view.SetTechniqueStyle(style(m_preferences.techniquesAbove),
                            forcedAbove ? style(*forcedAbove) : TechniqueStyle::kUnset);
+}
+
+void CKumoitoDlg::SetKuchijamisenShown(bool shown) {
+  SettingsChoice choice = CurrentSettingsChoice();
+  choice.preferences.kuchijamisen = shown;
+  ApplySettings(choice);
 }
 
 void CKumoitoDlg::ApplySoundPreferences() {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/output_format.h"
 #include "app/preferences_file.h"
 #include "app/ui_language.h"
 #include "common/config_control.h"
@@ -332,6 +333,9 @@ class CKumoitoDlg {
   // Takes the 設定 dialog's choices: the score and the sound follow them,
   // and preferences.ini is written at once (setup.ini at the end, as ever).
   void ApplySettings(const SettingsChoice& choice);
+  // The context menu's 口三味線: the window's syllable row on or off, kept
+  // as 設定 keeps it.
+  void SetKuchijamisenShown(bool shown);
   CSongData* Song() { return m_song.get(); }
   midi::PlaybackController* Playback() { return m_playback.get(); }
   int ScrollPosition() const { return m_view.FirstShownMeasure() / kScoreCellColumns; }
@@ -375,7 +379,7 @@ class CKumoitoDlg {
   // The measure numbers of the page written: an option of this run decides
   // for every format, else the image follows its own setting and PDF and
   // SVG the window's.
-  ScorePageOptions PageOptions(bool image) const;
+  ScorePageOptions PageOptions(OutputFormat format) const;
   // OpenScore, with the song already made when given.
   void OpenSong(const std::string& path, bool automatic, std::unique_ptr<CSongData> given,
                 bool mustRead = false);

@@ -74,6 +74,10 @@ Preferences ParsePreferences(std::string_view text) {
       p.measureNumbers = v != 0;
     } else if (name == "image_measure_numbers") {
       p.imageMeasureNumbers = v != 0;
+    } else if (name == "kuchijamisen") {
+      p.kuchijamisen = v != 0;
+    } else if (name == "print_kuchijamisen") {
+      p.printKuchijamisen = v != 0;
     } else if (name == "volume") {
       p.volume = v;
     } else if (name == "count_in_level") {
@@ -88,6 +92,8 @@ std::string FormatPreferences(const Preferences& preferences) {
   return std::string("measure_numbers=") + (p.measureNumbers ? "1" : "0") +
          "\nimage_measure_numbers=" + (p.imageMeasureNumbers ? "1" : "0") +
          "\ntechnique_style=" + (p.techniquesAbove ? "above" : "below") +
+         "\nkuchijamisen=" + (p.kuchijamisen ? "1" : "0") +
+         "\nprint_kuchijamisen=" + (p.printKuchijamisen ? "1" : "0") +
          "\nlanguage=" + LanguageWord(p.language) + "\nsound_font=" + p.soundFont +
          "\nvolume=" + std::to_string(p.volume) +
          "\ncount_in_level=" + std::to_string(p.countInLevel) + "\n";

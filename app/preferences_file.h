@@ -34,6 +34,10 @@ struct Preferences {
   // Technique marks above the number (ˆ v ウ) rather than as katakana under
   // the note-value bars, for songs that do not carry a style of their own.
   bool techniquesAbove = false;
+  // The row of 口三味線 syllables in the window and its BMP, PNG, JPEG and
+  // SVG pages, and (on unless turned off: a learner's print) in the PDF.
+  bool kuchijamisen = false;
+  bool printKuchijamisen = true;
   LanguageChoice language = LanguageChoice::kSystem;
   std::string soundFont;            // empty: the system's General MIDI font
   std::int32_t volume = 100;        // percent of the synthesizer's usual gain

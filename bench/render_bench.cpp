@@ -96,6 +96,19 @@ void BM_RefreshScoreViewMarked(benchmark::State& state) {
 }
 BENCHMARK(BM_RefreshScoreViewMarked)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
+// The same with the 口三味線 row on: a syllable under every note.
+void BM_RefreshScoreViewWithSyllables(benchmark::State& state) {
+  Window w;
+  auto song = FullSong(48);
+  w.view.SetSong(song.get());
+  w.view.SetSyllablesShown(true);
+  w.view.RefreshScoreView();
+  for (auto _ : state) {
+    w.view.RefreshScoreView();
+  }
+}
+BENCHMARK(BM_RefreshScoreViewWithSyllables)->Unit(benchmark::kMicrosecond);
+
 // A whole export to a file: 0 BMP, 1 PNG.
 void BM_ExportScoreImage256Measures(benchmark::State& state) {
   Window w;

@@ -362,6 +362,7 @@ def preferences_file_inputs():
     write(t, "out_of_range.ini", "volume=-2147483648\ncount_in_level=999\nlanguage=xx\n")
     write(t, "bad_font.ini", "sound_font=relative.sf2\nsound_font=/a\tb.sf2\nsound_font=/a=b.sf2\n")
     write(t, "odd_lines.ini", "volume\n=5\nvolume=7 \nmeasure_numbers=01\nunknown=1\n")
+    write(t, "kuchijamisen.ini", "kuchijamisen=1\nprint_kuchijamisen=0\n")
     write(t, "empty.ini", "")
 
 
@@ -381,6 +382,10 @@ def score_extension_inputs():
     write(t, "every_chunk.bin", extension([(b"TUNE", bytes([1, 7, 9])), (b"STYL", b"\x02"),
                                            (b"NOTE", notes), (b"MEAS", measures),
                                            (b"ZZZZ", b"later")]))
+    syllables = (struct.pack("<HBB", 0, 0, 4) + "チリ".encode("cp932") +
+                 struct.pack("<HBB", 2, 0, 0) + struct.pack("<HBB", 4, 1, 9) + b"too long!" +
+                 struct.pack("<HBB", 6, 0, 2) + b"\x83")
+    write(t, "syllables.bin", extension([(b"NOTE", notes), (b"KUCH", syllables)]))
     write(t, "tuning_only.bin", extension([(b"TUNE", bytes([0, 0, 0]))]))
     write(t, "empty.bin", extension([]))
     write(t, "version2.bin", extension([(b"TUNE", bytes([0, 0, 0]))], version=2))

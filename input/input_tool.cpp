@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "common/message_box.h"
+#include "common/sjis.h"
 #include "song/edit_history.h"
+#include "song/kuchijamisen.h"
 #include "song/song_data.h"
 
 namespace kumoito {
@@ -429,6 +431,14 @@ void CInputDlg::ShowMarks(const SlotAddress& address, std::int32_t value) {
           std::clamp(other->position, 0, static_cast<int>(kInputKandokoroItems.size()) - 1);
     }
   }
+  const SyllableOverride& own = m_song->m_marks.SyllableAt(address.cell, address.slot);
+  m_syllableEnabled = value >= 0 || value == SLOT_REST;
+  m_syllable = !m_syllableEnabled || own.Empty() ? std::string()
+               : own.length == 0                 ? std::string(kSilentSyllable)
+                                                 : Cp932ToUtf8Lenient(own.Text());
+  m_ruleSyllable = value >= 0 ? Cp932ToUtf8Lenient(RuleSyllable(SyllableNoteAt(
+                                    *m_song, m_places, m_open, address.cell, address.slot)))
+                              : std::string();
   m_repeat = kRepeatNone;
   m_ending = 0;
   const int measureIndex = address.cell / (2 * m_song->m_beatsPerMeasure);
@@ -511,6 +521,29 @@ void CInputDlg::OnEndingSelected(int index) {
     return;
   }
   ChangeMarks(Ui::Tr("括弧"), [&] { measure->ending = static_cast<std::uint8_t>(index); });
+}
+
+bool CInputDlg::OnSyllableEdited(std::string_view utf8) {
+  const auto address =
+      m_initialized && m_song ? AddressOf(*m_song, m_measure, m_beat) : std::nullopt;
+  const std::int32_t value =
+      address ? m_song->m_cells[address->cell].pitch[address->slot] : SLOT_NONE;
+  SyllableOverride wanted;
+  const bool silent = utf8 == kSilentSyllable;
+  const std::optional<std::string> cp932 =
+      silent ? std::optional<std::string>("") : Utf8ToCp932(utf8);
+  const bool valid = cp932 && (utf8.empty() || wanted.Assign(*cp932));
+  if (!address || (value < 0 && value != SLOT_REST) || !valid) {
+    Changed();  // the box shows what the slot holds again
+    return false;
+  }
+  SyllableOverride& own = m_song->m_marks.SyllableAt(address->cell, address->slot);
+  if (own == wanted) {
+    Changed();
+    return true;
+  }
+  ChangeMarks(Ui::Tr("口三味線"), [&] { own = wanted; });
+  return true;
 }
 
 }  // namespace kumoito

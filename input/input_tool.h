@@ -36,6 +36,7 @@ inline constexpr int kIdcInputTogetherString = 1073;
 inline constexpr int kIdcInputTogetherKandokoro = 1074;
 inline constexpr int kIdcInputRepeat = 1075;
 inline constexpr int kIdcInputEnding = 1076;
+inline constexpr int kIdcInputSyllable = 1077;
 
 inline constexpr int kInputMinMeasureCount = 1;
 inline constexpr int kInputMaxMeasureCount = 128;
@@ -96,6 +97,8 @@ inline constexpr int kRepeatMeasureRow = 4;
 inline constexpr std::array<std::string_view, 5> kInputRepeatItems = {
     Ui::Mark("なし"), Ui::Mark("始め ‖:"), Ui::Mark("終わり :‖"), Ui::Mark("始めと終わり"),
     Ui::Mark("前の小節の反復")};
+// Typed as a syllable: the slot says nothing, whatever the rule gives.
+inline constexpr std::string_view kSilentSyllable = "-";
 inline constexpr std::array<std::string_view, 4> kInputEndingItems = {Ui::Mark("なし"), "1", "2",
                                                                       "3"};
 
@@ -161,6 +164,12 @@ class CInputDlg {
   void OnTogetherChanged(int string, int kandokoro);
   void OnRepeatSelected(int index);
   void OnEndingSelected(int index);
+  // 口三味線: the user's syllable (UTF-8) for the note or rest at the
+  // position, one step of history. Empty text gives the slot back to the
+  // rule; kSilentSyllable makes it say nothing. False, and nothing changed,
+  // for a text that is no syllable (not CP932, or over 8 bytes of it) or a
+  // position holding neither note nor rest.
+  bool OnSyllableEdited(std::string_view utf8);
 
   // What the controls show.
   int MeasureCount() const { return m_measureCount; }
@@ -181,6 +190,11 @@ class CInputDlg {
   int TogetherKandokoroIndex() const { return m_togetherKandokoro; }
   int RepeatIndex() const { return m_repeat; }
   int EndingIndex() const { return m_ending; }
+  // The user's syllable at the position (UTF-8; empty: none), and the
+  // rule's for the note there, which the box shows while it is empty.
+  const std::string& SyllableText() const { return m_syllable; }
+  const std::string& RuleSyllableText() const { return m_ruleSyllable; }
+  bool SyllableEnabled() const { return m_syllableEnabled; }
   // The string, kandokoro and note-value lists: off for holds and rests.
   bool ListsEnabled() const { return m_listsEnabled; }
   CSongData* Song() const { return m_song; }
@@ -247,6 +261,9 @@ class CInputDlg {
   int m_togetherKandokoro = 0;
   int m_repeat = 0;
   int m_ending = 0;
+  std::string m_syllable;
+  std::string m_ruleSyllable;
+  bool m_syllableEnabled = false;
   OpenStrings m_open{};
   bool m_listsEnabled = true;
 };

@@ -16,6 +16,8 @@ inline constexpr int kMeasureNumberBandHeight = 14;
 // What a page shows beyond the cells and the title strip.
 struct ScorePageOptions {
   bool measureNumbers = false;
+  // The row of 口三味線 syllables under each measure.
+  bool syllables = false;
 
   int BandHeight() const { return measureNumbers ? kMeasureNumberBandHeight : 0; }
 };

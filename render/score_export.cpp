@@ -204,6 +204,8 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   // The file is the 1x picture whatever the screen's pixel ratio.
   const double screenScale = view.Scale();
   view.SetScale(1.0);
+  const bool syllablesShown = view.SyllablesShown();
+  view.SetSyllablesShown(options.syllables);
   bool written = false;
   bool drawn = false;
   if (height <= 0) {
@@ -227,6 +229,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   }
 
   view.SetScale(screenScale);
+  view.SetSyllablesShown(syllablesShown);
   view.SetShownOnScreen(shown);
   view.SetFirstShownMeasure(remembered);
   view.RefreshScoreView();

@@ -5,6 +5,7 @@
 
 #include "common/sjis.h"
 #include "render/scaled_canvas.h"
+#include "song/kuchijamisen.h"
 #include "song/song_data.h"
 
 namespace kumoito {
@@ -15,6 +16,11 @@ constexpr int kStringLineGap = 20;
 constexpr int kStringLineBottom = 60;  // first string
 constexpr int kLyricTop = 70;
 constexpr int kLyricBottom = 86;
+constexpr int kSyllableTop = 87;
+constexpr int kSyllableBottom = 99;
+constexpr int kSyllableFont = 10;
+// "ン", left off a syllable that has no room for it.
+constexpr std::string_view kSyllableN = "\x83\x93";
 constexpr int kColumnCount = 16;
 // "ー", the mark that ends a note of a half note or longer.
 constexpr std::string_view kLongMark = "\x81\x5B";
@@ -248,7 +254,8 @@ void CScoreView::AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry&
   }
 }
 
-int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
+int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries,
+                               bool syllables) const {
   const CSongData& song = *m_song;
   // Under a measure-repeat sign the measure plays the one before it: the
   // sign stands for its notes.
@@ -285,6 +292,9 @@ int CScoreView::CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntrie
         AddMarks(song.m_marks.At(noteCell, s), v, e);
         if (lyrics && v >= 0) {
           SetFieldText(e.lyric, FieldText(song.m_cells[noteCell].lyric[s]));
+        }
+        if (syllables) {
+          SetFieldText(e.syllable, SlotSyllable(song, m_places, m_open, noteCell, s));
         }
         ++count;
       }
@@ -517,6 +527,47 @@ void DrawMarks(Canvas& s, const CellEntry& e, const Rect& box, int nextX) {
   }
 }
 
+// Pixels of CP932 text at the syllable font: a two-byte character is a full
+// cell wide, a one-byte one half.
+int SyllableWidth(std::string_view text) {
+  return static_cast<int>(text.size()) * kSyllableFont / 2;
+}
+
+// The entry's syllable in the row, from its column to the next column that
+// has a syllable (or the cell's end); on the cursor colour when it sounds.
+void DrawSyllable(Canvas& s, const CellEntry* entries, int count, int k, int step, int w,
+                  bool cursor) {
+  const CellEntry& e = entries[k];
+  const int x = static_cast<int>((e.eighth + 1) * step);
+  for (int j = 0; j < k; ++j) {
+    if (entries[j].syllable[0] != '\0' && entries[j].eighth == e.eighth) {
+      return;  // its column's syllable is already there
+    }
+  }
+  int right = w;
+  for (int j = k + 1; j < count; ++j) {
+    if (entries[j].syllable[0] != '\0' && entries[j].eighth > e.eighth) {
+      right = std::min(right, static_cast<int>((entries[j].eighth + 1) * step));
+    }
+  }
+  std::string_view text = FieldText(e.syllable);
+  if (SyllableWidth(text) > right - x && text.size() > kSyllableN.size() &&
+      text.ends_with(kSyllableN)) {
+    text.remove_suffix(kSyllableN.size());
+  }
+  const Rect box{x, kSyllableTop, std::min(right, x + SyllableWidth(text)), kSyllableBottom};
+  if (cursor) {
+    s.FillRect(box, kCursorColor);
+  }
+  // The row is the cell's own white (or the cursor's fill): no background
+  // of the text's own to paint.
+  const Font previous = s.SelectFont(Font{kSyllableFont});
+  s.SetBackgroundMode(BackgroundMode::kTransparent);
+  s.DrawTextInBox(text, box);
+  s.SetBackgroundMode(BackgroundMode::kOpaque);
+  s.SelectFont(previous);
+}
+
 }  // namespace
 
 void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
@@ -593,6 +644,9 @@ void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
       const Font before = s.SelectFont(Font{12});
       s.DrawTextInBox(FieldText(e.lyric), Rect{x, kLyricTop, box.right, kLyricBottom});
       s.SelectFont(before);
+    }
+    if (e.syllable[0] != '\0') {
+      DrawSyllable(s, entries, count, k, step, w, cursor);
     }
   }
   s.SetPen(previousPen);

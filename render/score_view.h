@@ -60,6 +60,8 @@ struct CellEntry {
   std::uint8_t finger = 0;
   bool marksAbove = false;
   std::array<PitchPlace, kMaxTogether> together{PitchPlace{-1, 0}, PitchPlace{-1, 0}};
+  // What the slot says in 口三味線 (CP932), when the row is shown.
+  char syllable[kMaxSyllableBytes + 1] = {};
 };
 
 // String and kandokoro of a slot value: a pitch's place, (1, 0) for a rest;
@@ -85,8 +87,15 @@ struct MeasureDrawing {
 void DrawMeasureMarks(Canvas& canvas, int w, const MeasureDrawing& measure);
 
 // Draws one measure as a score cell of width w and height h: string and bar
-// lines, then every entry's kandokoro, note-value marks and lyric; the entry
-// of cursorSlot on the cursor colour.
+// lines, then every entry's kandokoro, note-value marks, lyric and syllable;
+// the entry of cursorSlot (its number and its syllable) on the cursor colour.
+//
+// The syllables have a row of their own under the lyrics' (y 87 to 99 of
+// the 100-pixel cell), so both rows show without either overlapping and the
+// cell keeps its size at every zoom. A syllable is clipped at the next
+// one's column; where it would not fit whole it is sung short and drawn
+// without its ン (ツン ツン at eighths: ツ ツ). Of entries sharing a column
+// (the sixteenths of one half beat) the first syllable is drawn.
 void DrawScoreCell(Canvas& canvas, int w, int h, const CellEntry* entries, int count,
                    std::int64_t cursorSlot = kNoCursorSlot);
 
@@ -125,6 +134,10 @@ class CScoreView {
   const CSongData* Song() const { return m_song; }
   const SettingsBlock* Settings() const { return m_settings; }
   void SetSettings(const SettingsBlock* settings) { m_settings = settings; }
+  // The row of 口三味線 syllables under the strings; off until turned on.
+  // Takes effect at the next refresh.
+  void SetSyllablesShown(bool shown) { m_syllablesShown = shown; }
+  bool SyllablesShown() const { return m_syllablesShown; }
 
   // Where technique marks are drawn: a song's own style wins over the
   // setting's, and a forced style (one conversion's option) over both.
@@ -152,7 +165,12 @@ class CScoreView {
   void AddMarks(const NoteMarks& marks, std::int32_t value, CellEntry& e) const;
   // The repeat signs and ending of a measure of the song (none outside it).
   MeasureDrawing MeasureDrawingOf(int measure) const;
-  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const;
+  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries) const {
+    return CollectMeasure(measure, entries, m_syllablesShown);
+  }
+  // The same with or without the syllables, whatever the view shows.
+  int CollectMeasure(int measure, std::array<CellEntry, kMaxCellEntries>& entries,
+                     bool syllables) const;
 
   // The note at the song's slot is drawn on the cursor colour (kNoCursorSlot:
   // none). Only the cells that change are drawn again and presented.
@@ -213,6 +231,7 @@ class CScoreView {
   TechniqueStyle m_styleSetting = TechniqueStyle::kBelow;
   TechniqueStyle m_styleForced = TechniqueStyle::kUnset;
   std::int64_t m_cursorSlot = kNoCursorSlot;
+  bool m_syllablesShown = false;
 };
 
 }  // namespace kumoito

@@ -40,11 +40,11 @@ CellSize CellOf(const CScoreView& view) {
 }
 
 void DrawMeasure(VectorCanvas& canvas, const CScoreView& view, int measure, double x, double y,
-                 double scale, CellSize cell) {
+                 double scale, CellSize cell, bool syllables) {
   std::array<CellEntry, kMaxCellEntries> entries;
   const CSongData* song = view.Song();
   const int count = song != nullptr && song->BeatCount() > 0 && measure < song->m_measureCount
-                        ? view.CollectMeasure(measure, entries)
+                        ? view.CollectMeasure(measure, entries, syllables)
                         : 0;
   canvas.BeginArea(x, y, scale, cell.width, cell.height);
   DrawScoreCell(canvas, cell.width, cell.height, entries.data(), count);
@@ -144,7 +144,8 @@ std::string ScoreSvgDocument(const CScoreView& view, ScorePageOptions options) {
       DrawMeasureNumbers(svg, 0, 0, g, std::min(kMeasuresPerRow, measures - g), cell.width);
       svg.EndArea();
     }
-    DrawMeasure(svg, view, g, (g % kMeasuresPerRow) * cell.width, top + band, 1, cell);
+    DrawMeasure(svg, view, g, (g % kMeasuresPerRow) * cell.width, top + band, 1, cell,
+                options.syllables);
   }
   return svg.Finish();
 }
@@ -234,7 +235,7 @@ bool ScorePdfDocument(const CScoreView& view, const PrintHeader& header,
       }
       for (int c = 0; c < kMeasuresPerRow && measure < measures; ++c, ++measure) {
         DrawMeasure(canvas, view, measure, kMargin + c * cell.width * scale, y + band * scale,
-                    scale, cell);
+                    scale, cell, options.syllables);
       }
       y += rowHeight;
     }

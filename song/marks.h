@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace kumoito {
 
@@ -72,6 +73,28 @@ struct MeasureMarks {
 };
 static_assert(sizeof(MeasureMarks) == 4);
 
+// A 口三味線 syllable the user wrote for a slot, in CP932, in place of the
+// one the rule gives (song/kuchijamisen.h). Set with no bytes: the slot
+// says nothing, though the rule would give it a syllable.
+inline constexpr int kMaxSyllableBytes = 8;
+struct SyllableOverride {
+  std::uint8_t set = 0;  // 1: the user's syllable stands
+  std::uint8_t length = 0;
+  std::array<char, kMaxSyllableBytes> text{};
+
+  bool Empty() const { return set == 0; }
+  std::string_view Text() const { return std::string_view(text.data(), length); }
+  // False, and nothing changed, for text longer than kMaxSyllableBytes or
+  // not whole printable CP932 characters.
+  bool Assign(std::string_view cp932);
+  friend bool operator==(const SyllableOverride&, const SyllableOverride&) = default;
+};
+static_assert(sizeof(SyllableOverride) == 10);
+
+// Printable CP932 of at most kMaxSyllableBytes, never splitting a character:
+// what a stored or typed syllable must be.
+bool ValidSyllableText(std::string_view cp932);
+
 enum class TechniqueStyle : std::uint8_t {
   kUnset = 0,  // the song follows the setting
   kBelow = 1,  // small katakana under the note-value bars
@@ -93,6 +116,7 @@ struct SongMarks {
   TabTuning tuning{};
   TechniqueStyle style = TechniqueStyle::kUnset;
   std::array<std::uint8_t, 3> unused{};
+  std::array<SyllableOverride, kMarkSlotCount> syllables{};
 
   static constexpr int Slot(int cell, int slot) { return cell * kMarkSlotsPerCell + slot; }
   NoteMarks& At(int cell, int slot) { return notes[static_cast<std::size_t>(Slot(cell, slot))]; }
@@ -100,11 +124,19 @@ struct SongMarks {
     return notes[static_cast<std::size_t>(Slot(cell, slot))];
   }
 
+  SyllableOverride& SyllableAt(int cell, int slot) {
+    return syllables[static_cast<std::size_t>(Slot(cell, slot))];
+  }
+  const SyllableOverride& SyllableAt(int cell, int slot) const {
+    return syllables[static_cast<std::size_t>(Slot(cell, slot))];
+  }
+
   void Clear() { *this = SongMarks{}; }
-  // Any note or measure mark, or a style: what makes a song need the extension
+  // Any note or measure mark, user's syllable, or a style: what makes a song need the extension
   // (the tuning is asked for on its own).
   bool AnyMark() const;
-  // Clears the marks of cells [from, to) and of the measures [fromMeasure, toMeasure).
+  // Clears the marks and syllables of cells [from, to) and of the measures [fromMeasure,
+  // toMeasure).
   void ClearCells(int from, int to);
   void ClearMeasures(int from, int to);
 };

@@ -35,6 +35,10 @@ constexpr std::size_t kNoteRecordSize = 8;
 // MEAS: 6-byte records: u16 measure, u8 flags, u8 repeat count, u8 ending, u8 0.
 constexpr std::uint32_t kMeasureTag = Tag("MEAS");
 constexpr std::size_t kMeasureRecordSize = 6;
+// KUCH: the user's 口三味線 syllables, records of u16 cell, u8 slot, u8 n and
+// n CP932 bytes (n <= 8; 0: the slot says nothing).
+constexpr std::uint32_t kSyllableTag = Tag("KUCH");
+constexpr std::size_t kSyllableRecordHeader = 4;
 
 constexpr int kTuningRows = 3;
 constexpr int kFirstStringValues = 12;
@@ -95,6 +99,24 @@ std::vector<unsigned char> MeasureRecords(const CSongData& song) {
   return out;
 }
 
+std::vector<unsigned char> SyllableRecords(const CSongData& song) {
+  std::vector<unsigned char> out;
+  const int cells = song.CellCount();
+  for (int c = 0; c < cells; ++c) {
+    for (int s = 0; s < kSlotsPerCell; ++s) {
+      const SyllableOverride& own = song.m_marks.SyllableAt(c, s);
+      if (own.Empty()) {
+        continue;
+      }
+      PutU16(out, static_cast<std::uint16_t>(c));
+      out.push_back(static_cast<unsigned char>(s));
+      out.push_back(own.length);
+      out.insert(out.end(), own.text.begin(), own.text.begin() + own.length);
+    }
+  }
+  return out;
+}
+
 bool ValidPitch(std::uint8_t p) {
   return p == kNoPitch || p <= 127;
 }
@@ -132,6 +154,21 @@ void ReadMeasures(SongMarks& marks, const unsigned char* p, std::size_t n) {
   }
 }
 
+void ReadSyllables(SongMarks& marks, const unsigned char* p, std::size_t n) {
+  while (n >= kSyllableRecordHeader && n - kSyllableRecordHeader >= p[3]) {
+    const int cell = LoadLE16(p);
+    const int slot = p[2];
+    const std::size_t length = p[3];
+    const std::string_view text(reinterpret_cast<const char*>(p + kSyllableRecordHeader), length);
+    SyllableOverride own;
+    if (cell < kMarkCellCount && slot < kMarkSlotsPerCell && own.Assign(text)) {
+      marks.SyllableAt(cell, slot) = own;
+    }
+    p += kSyllableRecordHeader + length;
+    n -= kSyllableRecordHeader + length;
+  }
+}
+
 void ReadChunk(SongMarks& marks, std::vector<ForeignChunk>& foreign, std::uint32_t tag,
                const unsigned char* p, std::size_t n) {
   if (tag == kTuneTag) {
@@ -146,6 +183,8 @@ void ReadChunk(SongMarks& marks, std::vector<ForeignChunk>& foreign, std::uint32
     ReadNotes(marks, p, n);
   } else if (tag == kMeasureTag) {
     ReadMeasures(marks, p, n);
+  } else if (tag == kSyllableTag) {
+    ReadSyllables(marks, p, n);
   } else {
     foreign.push_back(ForeignChunk{tag, std::string(reinterpret_cast<const char*>(p), n)});
   }
@@ -157,8 +196,10 @@ std::vector<unsigned char> EncodeScoreExtension(const CSongData& song) {
   const SongMarks& marks = song.m_marks;
   const std::vector<unsigned char> notes = NoteRecords(song);
   const std::vector<unsigned char> measures = MeasureRecords(song);
-  if (notes.empty() && measures.empty() && marks.style == TechniqueStyle::kUnset &&
-      !marks.tuning.stored && song.m_foreignChunks.empty()) {
+  const std::vector<unsigned char> syllables = SyllableRecords(song);
+  if (notes.empty() && measures.empty() && syllables.empty() &&
+      marks.style == TechniqueStyle::kUnset && !marks.tuning.stored &&
+      song.m_foreignChunks.empty()) {
     return {};
   }
   std::vector<unsigned char> chunks;
@@ -173,6 +214,9 @@ std::vector<unsigned char> EncodeScoreExtension(const CSongData& song) {
   }
   if (!measures.empty()) {
     PutChunk(chunks, kMeasureTag, measures);
+  }
+  if (!syllables.empty()) {
+    PutChunk(chunks, kSyllableTag, syllables);
   }
   for (const ForeignChunk& chunk : song.m_foreignChunks) {
     PutChunk(chunks, chunk.tag, std::vector<unsigned char>(chunk.bytes.begin(), chunk.bytes.end()));

@@ -1,6 +1,7 @@
 #pragma once
 // The score file's extension: what the 94540-byte layout has no room for
-// (the marks of song/marks.h and the tab's tuning), in a block of our own
+// (the marks of song/marks.h, the user's 口三味線 syllables and the tab's
+// tuning), in a block of our own
 // after it. Readers of the layout ignore whatever follows it, so a file
 // with an extension still opens everywhere, and its first 94540 bytes are
 // what they would be without one.
@@ -12,7 +13,7 @@
 //   u32     n, the bytes of chunks that follow
 //   n bytes chunks, each a 4-byte tag, a u32 length and that many bytes
 //   u32     CRC-32 of everything before it
-// Chunks of version 1 ("TUNE", "STYL", "NOTE", "MEAS") are described in
+// Chunks of version 1 ("TUNE", "STYL", "NOTE", "MEAS", "KUCH") are described in
 // score_extension.cpp. A chunk with any other tag is kept as it came and
 // written back after ours, so a file from a later version loses nothing
 // it does not need to understand.

@@ -164,6 +164,8 @@ std::unique_ptr<CSongData> CSongData::CopyMeasures(const CSongData& source, std:
   }
   std::copy_n(source.m_marks.notes.begin(), SongMarks::Slot(2 * beats, 0),
               song->m_marks.notes.begin());
+  std::copy_n(source.m_marks.syllables.begin(), SongMarks::Slot(2 * beats, 0),
+              song->m_marks.syllables.begin());
   std::copy_n(source.m_marks.measures.begin(), song->m_measureCount,
               song->m_marks.measures.begin());
   song->m_marks.tuning = source.m_marks.tuning;
@@ -368,6 +370,10 @@ void CSongData::DropStrayMarks() {
     for (int s = 0; s < kSlotsPerCell; ++s) {
       NoteMarks& marks = m_marks.At(c, s);
       const std::int32_t value = cell.pitch[s];
+      // A user's syllable stays on notes and on rests (a call such as イヤ).
+      if (value < 0 && value != SLOT_REST) {
+        m_marks.SyllableAt(c, s) = SyllableOverride{};
+      }
       if (value == SLOT_REST && marks.technique == Technique::kKeshi) {
         marks = NoteMarks{};
         marks.technique = Technique::kKeshi;

@@ -1037,6 +1037,12 @@ void KumoitoWindow::AddEditMenu(QMenu& menu) {
   QAction* tool = menu.addAction(FromUtf8(Ui::Tr("入力ツール")) + "\tCtrl+I");
   tool->setObjectName("inputToolAction");
   connect(tool, &QAction::triggered, this, &KumoitoWindow::ShowInputTool);
+  QAction* syllables = menu.addAction(FromUtf8(Ui::Tr("口三味線を表示する")));
+  syllables->setObjectName("kuchijamisenAction");
+  syllables->setCheckable(true);
+  syllables->setChecked(m_logic->CurrentPreferences().kuchijamisen);
+  connect(syllables, &QAction::toggled, this,
+          [this](bool on) { m_logic->SetKuchijamisenShown(on); });
   menu.addSeparator();
 }
 

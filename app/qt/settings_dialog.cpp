@@ -64,6 +64,12 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
       new QCheckBox(Text(Ui::Tr("書き出す画像 (BMP/PNG/JPEG) にも小節番号を付ける")), this);
   m_imageMeasureNumbers->setObjectName("settingsImageMeasureNumbers");
   m_imageMeasureNumbers->setChecked(p.imageMeasureNumbers);
+  m_kuchijamisen = new QCheckBox(Text(Ui::Tr("口三味線を表示する")), this);
+  m_kuchijamisen->setObjectName("settingsKuchijamisen");
+  m_kuchijamisen->setChecked(p.kuchijamisen);
+  m_printKuchijamisen = new QCheckBox(Text(Ui::Tr("印刷用の PDF に口三味線を付ける")), this);
+  m_printKuchijamisen->setObjectName("settingsPrintKuchijamisen");
+  m_printKuchijamisen->setChecked(p.printKuchijamisen);
 
   m_techniqueStyle = new QComboBox(this);
   m_techniqueStyle->setObjectName("settingsTechniqueStyle");
@@ -99,6 +105,8 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   form->addRow(m_measureNumbers);
   form->addRow(m_imageMeasureNumbers);
   form->addRow(Text(Ui::Tr("奏法の位置")), m_techniqueStyle);
+  form->addRow(m_kuchijamisen);
+  form->addRow(m_printKuchijamisen);
   form->addRow(Text(Ui::Tr("言語（次の起動から）")), m_language);
   form->addRow(Text(Ui::Tr("音色ファイル")), fontRow);
   form->addRow(Text(Ui::Tr("音量")), m_volume);
@@ -121,6 +129,8 @@ SettingsChoice CSettingsDlg::Choice() const {
   p.measureNumbers = m_measureNumbers->isChecked();
   p.imageMeasureNumbers = m_imageMeasureNumbers->isChecked();
   p.techniquesAbove = m_techniqueStyle->currentIndex() == 1;
+  p.kuchijamisen = m_kuchijamisen->isChecked();
+  p.printKuchijamisen = m_printKuchijamisen->isChecked();
   p.language = static_cast<LanguageChoice>(std::max(m_language->currentIndex(), 0));
   p.soundFont = m_soundFont->text().trimmed().toStdString();
   p.volume = m_volume->value();

@@ -28,6 +28,8 @@ class CSettingsDlg final : public QDialog {
   QCheckBox* m_imageMeasureNumbers = nullptr;
   QCheckBox* m_measureNumbers = nullptr;
   QComboBox* m_techniqueStyle = nullptr;
+  QCheckBox* m_kuchijamisen = nullptr;
+  QCheckBox* m_printKuchijamisen = nullptr;
   QComboBox* m_language = nullptr;
   QLineEdit* m_soundFont = nullptr;
   QSpinBox* m_volume = nullptr;

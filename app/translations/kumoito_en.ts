@@ -703,5 +703,21 @@
         <source>前の音符と同じ位置になるほど短い音符 %1 個を省きました。</source>
         <translation>%1 notes so short that they fell on the note before them were left out.</translation>
     </message>
+    <message>
+        <source>口三味線を表示する</source>
+        <translation>Show the kuchijamisen syllables</translation>
+    </message>
+    <message>
+        <source>印刷用の PDF に口三味線を付ける</source>
+        <translation>Kuchijamisen syllables on the printed PDF</translation>
+    </message>
+    <message>
+        <source>口三味線</source>
+        <translation>Syllable</translation>
+    </message>
+    <message>
+        <source>空欄で自動、- で無音</source>
+        <translation>Empty: the rule&apos;s syllable; -: silent</translation>
+    </message>
 </context>
 </TS>

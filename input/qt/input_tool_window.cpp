@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -22,8 +23,8 @@ constexpr int kRowTop = 12;
 constexpr int kRowStep = 30;
 constexpr int kRowHeight = 24;
 constexpr int kClientWidth = 224;
-// Seven rows for the note, three for its marks, two for its measure.
-constexpr int kClientHeight = kRowTop + 12 * kRowStep + 4;
+// Seven rows for the note, four for its marks, two for its measure.
+constexpr int kClientHeight = kRowTop + 13 * kRowStep + 4;
 
 QString Text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -87,11 +88,17 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   for (std::string_view item : kInputKandokoroItems) {
     m_togetherKandokoro->addItem(Text(item));
   }
-  m_repeat = AddList(this, 10, kIdcInputRepeat, Ui::Mark("反復"), 140, kInputRepeatItems);
-  m_ending = AddList(this, 11, kIdcInputEnding, Ui::Mark("括弧"), 60, kInputEndingItems);
+  AddLabel(this, 10, Ui::Mark("口三味線"));
+  m_syllable = new QLineEdit(this);
+  m_syllable->setObjectName(QString::number(kIdcInputSyllable));
+  m_syllable->setGeometry(kControlLeft, kRowTop + 10 * kRowStep, 100, kRowHeight);
+  m_syllable->setToolTip(Text(Ui::Tr("空欄で自動、- で無音")));
+  m_repeat = AddList(this, 11, kIdcInputRepeat, Ui::Mark("反復"), 140, kInputRepeatItems);
+  m_ending = AddList(this, 12, kIdcInputEnding, Ui::Mark("括弧"), 60, kInputEndingItems);
   for (QSpinBox* box : {m_measureCount, m_measure, m_beat}) {
     box->installEventFilter(this);
   }
+  m_syllable->installEventFilter(this);
 
   // The logic was initialised by its owner before the first score opened;
   // initialising it here again would drop that song and its ranges.
@@ -118,6 +125,9 @@ InputToolWindow::InputToolWindow(CInputDlg& logic, QWidget* parent)
   });
   connect(m_togetherKandokoro, &QComboBox::currentIndexChanged, this,
           [this](int i) { m_logic.OnTogetherChanged(m_togetherString->currentIndex(), i); });
+  // Taken when finished (Enter or leaving the box), one step for the word.
+  connect(m_syllable, &QLineEdit::editingFinished, this,
+          [this] { m_logic.OnSyllableEdited(m_syllable->text().trimmed().toStdString()); });
   connect(m_repeat, &QComboBox::currentIndexChanged, this,
           [this](int i) { m_logic.OnRepeatSelected(i); });
   connect(m_ending, &QComboBox::currentIndexChanged, this,
@@ -131,14 +141,20 @@ InputToolWindow::~InputToolWindow() {
 }
 
 bool InputToolWindow::eventFilter(QObject* watched, QEvent* event) {
-  // Enter in a number box takes its number and goes no further: the window
-  // would take it as its default button and close.
+  // Enter in a number box takes its number (in the syllable box, its text)
+  // and goes no further: the window would take it as its default button and
+  // close.
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     auto* box = qobject_cast<QSpinBox*>(watched);
     if (box != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
       box->interpretText();
       box->selectAll();
+      return true;
+    }
+    if (watched == m_syllable && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+      m_logic.OnSyllableEdited(m_syllable->text().trimmed().toStdString());
+      m_syllable->selectAll();
       return true;
     }
   }
@@ -186,6 +202,10 @@ void InputToolWindow::Refresh() {
   m_togetherKandokoro->setCurrentIndex(m_logic.TogetherKandokoroIndex());
   m_repeat->setCurrentIndex(m_logic.RepeatIndex());
   m_ending->setCurrentIndex(m_logic.EndingIndex());
+  const QSignalBlocker b14(m_syllable);
+  m_syllable->setText(Text(m_logic.SyllableText()));
+  m_syllable->setPlaceholderText(Text(m_logic.RuleSyllableText()));
+  m_syllable->setEnabled(m_logic.SyllableEnabled());
   const bool enabled = m_logic.ListsEnabled();
   m_string->setEnabled(enabled);
   m_kandokoro->setEnabled(enabled);

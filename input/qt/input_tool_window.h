@@ -10,6 +10,7 @@
 #include "render/qt/dialog_style.h"
 
 class QComboBox;
+class QLineEdit;
 class QKeyEvent;
 class QSpinBox;
 
@@ -45,6 +46,7 @@ class InputToolWindow : public KumoitoDialog {
   QComboBox* m_togetherKandokoro = nullptr;
   QComboBox* m_repeat = nullptr;
   QComboBox* m_ending = nullptr;
+  QLineEdit* m_syllable = nullptr;
 };
 
 }  // namespace kumoito

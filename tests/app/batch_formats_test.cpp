@@ -16,6 +16,8 @@
 #include "midi/performance.h"
 #include "midi/smf.h"
 #include "render/vector_export.h"
+#include "song/arrangement.h"
+#include "song/kuchijamisen.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
 #include "tests/app/batch_test_util.h"
@@ -145,6 +147,58 @@ TEST_F(BatchFormats, PdfFollowsTheLyricsSwitch) {
   ASSERT_EQ(Run("'" + song + "' without.pdf 0 hon 0"), 0) << Stderr();
   EXPECT_NE(Capture("pdftotext '" + Path("with.pdf") + "' -").find("さ"), std::string::npos);
   EXPECT_EQ(Capture("pdftotext '" + Path("without.pdf") + "' -").find("さ"), std::string::npos);
+}
+
+// The PDF carries the 口三味線 row unless told not to, in the order of the
+// notes and with the user's syllable where one was written; the images leave
+// it out unless asked, and then they are other pictures.
+TEST_F(BatchFormats, KuchijamisenOnThePdfByDefaultAndOnImagesWhenAsked) {
+  if (!Have("pdftotext")) {
+    GTEST_SKIP() << "poppler-utils missing";
+  }
+  WriteSong(8);
+  ASSERT_TRUE(m_song->m_marks.SyllableAt(2, 0).Assign(*Utf8ToCp932("トッ")));
+  const std::string song = Path("kuchi.mwd");
+  ASSERT_TRUE(SaveScore(*m_song, 4, 0, song, 1));
+  // The run fits the song's octave to the strings first, as the window does.
+  FitOctave(*m_song, FirstStringPitch(0));
+  const OpenStrings open = OpenStringPitches(0, 0);
+  const PitchPlaceTable places = BuildPitchPlaces(open);
+  std::vector<std::string> expected;
+  for (int n = 0; n < 8 * 4; ++n) {
+    expected.push_back(*Cp932ToUtf8(SlotSyllable(*m_song, places, open, 2 * n, 0)));
+  }
+  ASSERT_EQ(expected[0], "ドン");
+  ASSERT_EQ(expected[1], "トッ");
+
+  ASSERT_EQ(Run("'" + song + "' on.pdf 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--no-kuchijamisen '" + song + "' off.pdf 0 hon 0"), 0) << Stderr();
+  const std::string on = Capture("pdftotext '" + Path("on.pdf") + "' -");
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const std::size_t found = on.find(expected[i], at);
+    ASSERT_NE(found, std::string::npos) << i << " " << expected[i] << "\n" << on;
+    at = found + expected[i].size();
+  }
+  const std::string off = Capture("pdftotext '" + Path("off.pdf") + "' -");
+  for (const char* syllable : {"テン", "チン", "ツン", "トッ"}) {
+    EXPECT_EQ(off.find(syllable), std::string::npos) << syllable;
+  }
+
+  ASSERT_EQ(Run("'" + song + "' default.png 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--no-kuchijamisen '" + song + "' off.png 0 hon 0"), 0) << Stderr();
+  ASSERT_EQ(Run("--kuchijamisen '" + song + "' on.png 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(ReadFile(Path("default.png")), ReadFile(Path("off.png")));
+  EXPECT_NE(ReadFile(Path("on.png")), ReadFile(Path("off.png")));
+
+  // The settings: on for the window and images, off for the print.
+  const std::string preferences = "kuchijamisen=1\nprint_kuchijamisen=0\n";
+  test::WriteFile(Path("config/Kumoito/preferences.ini"),
+                  test::Bytes(preferences.begin(), preferences.end()));
+  ASSERT_EQ(Run("'" + song + "' set.pdf 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(Capture("pdftotext '" + Path("set.pdf") + "' -").find("トッ"), std::string::npos);
+  ASSERT_EQ(Run("'" + song + "' set.png 0 hon 0"), 0) << Stderr();
+  EXPECT_EQ(ReadFile(Path("set.png")), ReadFile(Path("on.png")));
 }
 
 TEST_F(BatchFormats, SvgIsThePageAsVectors) {

@@ -148,16 +148,25 @@ TEST(CommandLine, OnePathOpensTheWindowTwoConvert) {
 }
 
 TEST(CommandLine, OptionsBeforeThePathsOverrideOneConversion) {
-  std::vector<const char*> args = {
-      "kumoito", "--no-lyrics", "--title-band", "--lyrics", "--no-measure-numbers", "my song.mwd",
-      "out.png", "0",           "hon",          "-1"};
+  std::vector<const char*> args = {"kumoito",
+                                   "--no-lyrics",
+                                   "--title-band",
+                                   "--lyrics",
+                                   "--no-measure-numbers",
+                                   "--kuchijamisen",
+                                   "my song.mwd",
+                                   "out.png",
+                                   "0",
+                                   "hon",
+                                   "-1"};
   const int argc = static_cast<int>(args.size());
   const StartRequest request = ClassifyArguments(argc, args.data());
   EXPECT_EQ(request.kind, StartKind::kBatch);
-  EXPECT_EQ(request.firstPath, 5);
+  EXPECT_EQ(request.firstPath, 6);
   EXPECT_EQ(request.overrides.lyrics, true);  // the later of the two
   EXPECT_EQ(request.overrides.titleBand, true);
   EXPECT_EQ(request.overrides.measureNumbers, false);
+  EXPECT_EQ(request.overrides.kuchijamisen, true);
   // The rest is the line the same conversion without options gives.
   const int skipped = request.firstPath - 1;
   EXPECT_EQ(RebuildCommandLine(argc - skipped, args.data() + skipped),
@@ -167,6 +176,9 @@ TEST(CommandLine, OptionsBeforeThePathsOverrideOneConversion) {
     more.insert(more.begin(), "kumoito");
     return ClassifyArguments(static_cast<int>(more.size()), more.data());
   };
+  EXPECT_EQ(
+      classify({"--kuchijamisen", "--no-kuchijamisen", "a.mwd", "b.pdf"}).overrides.kuchijamisen,
+      false);
   // Without two paths after them they have nothing to apply to.
   EXPECT_EQ(classify({"--no-lyrics"}).kind, StartKind::kOptionsWithoutPaths);
   const StartRequest onePath = classify({"--title-band", "in.mwd"});
@@ -194,7 +206,8 @@ TEST(CommandLine, UsageInBothLanguagesAndTheVersion) {
   EXPECT_NE(usage.find("Usage: kumoito"), std::string::npos);
   EXPECT_NE(usage.find("hon"), std::string::npos);
   for (const char* option : {"--measure-numbers", "--no-measure-numbers", "--lyrics", "--no-lyrics",
-                             "--title-band", "--no-title-band", "--technique-style=below|above"}) {
+                             "--title-band", "--no-title-band", "--technique-style=below|above",
+                             "--kuchijamisen", "--no-kuchijamisen"}) {
     EXPECT_NE(usage.find(std::string(" ") + option + " "), std::string::npos) << option;
   }
   EXPECT_EQ(usage.back(), '\n');

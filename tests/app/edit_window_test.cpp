@@ -20,6 +20,7 @@
 #include "input/input_tool.h"
 #include "input/qt/input_tool_window.h"
 #include "render/qt/offscreen_widget.h"
+#include "render/score_view.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
@@ -133,6 +134,16 @@ TEST_F(EditWindowTest, ContextMenuNamesTheNextStepsAndGreysWhatIsNone) {
   ASSERT_GE(items.size(), 2u);
   EXPECT_FALSE(items[0].second);
   EXPECT_EQ(items[1], std::make_pair(QString::fromUtf8("やり直し: 小節 3 の音\tCtrl+Y"), true));
+}
+
+// The context menu turns the 口三味線 row on and, chosen again, off.
+TEST_F(EditWindowTest, TheContextMenuSwitchesTheSyllableRow) {
+  ASSERT_FALSE(m_window->Logic().ScoreView().SyllablesShown());
+  ContextMenu("kuchijamisenAction");
+  EXPECT_TRUE(m_window->Logic().ScoreView().SyllablesShown());
+  EXPECT_TRUE(m_window->Logic().CurrentPreferences().kuchijamisen);
+  ContextMenu("kuchijamisenAction");
+  EXPECT_FALSE(m_window->Logic().ScoreView().SyllablesShown());
 }
 
 TEST_F(EditWindowTest, ClosingTheToolHidesItAndCtrlIOrTheMenuBringsItBack) {

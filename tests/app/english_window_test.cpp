@@ -285,7 +285,7 @@ TEST_F(EnglishWindowTest, TheInputToolAndTheSongInformationFitTheirEnglish) {
   ASSERT_NE(tool, nullptr);
   EXPECT_EQ(tool->windowTitle(), "Input");
   const auto toolLabels = LabelsOf(*tool);
-  ASSERT_EQ(toolLabels.size(), 12u);
+  ASSERT_EQ(toolLabels.size(), 13u);
   for (const auto& [text, fits] : toolLabels) {
     EXPECT_TRUE(fits) << text.toStdString();
   }

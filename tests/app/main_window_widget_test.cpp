@@ -172,6 +172,44 @@ TEST_F(WindowTest, TheSettingsDialogShowsTheSettingsAndStoresWhatIsChanged) {
   midi::SetSynthVolume(100);
 }
 
+// 口三味線: off on the screen and on for the print until 設定 says otherwise;
+// turned on, the window's cells carry the row at once.
+TEST_F(WindowTest, TheKuchijamisenCheckboxTurnsTheRowOnInTheWindow) {
+  const std::string file = m_data.Path("Kumoito/preferences.ini");
+  EXPECT_FALSE(m_window->Logic().ScoreView().SyllablesShown());
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    auto* shown = dialog->findChild<QCheckBox*>("settingsKuchijamisen");
+    auto* print = dialog->findChild<QCheckBox*>("settingsPrintKuchijamisen");
+    ASSERT_TRUE(shown && print);
+    EXPECT_FALSE(shown->isChecked());
+    EXPECT_TRUE(print->isChecked());
+    seen = true;
+    shown->setChecked(true);
+    print->setChecked(false);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  m_window->Logic().RunCommand(kCommandSettings);
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(m_window->Logic().CurrentPreferences().kuchijamisen);
+  EXPECT_FALSE(m_window->Logic().CurrentPreferences().printKuchijamisen);
+  EXPECT_TRUE(m_window->Logic().ScoreView().SyllablesShown());
+  QFile stored(QString::fromStdString(file));
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  const QByteArray text = stored.readAll();
+  EXPECT_TRUE(text.contains("kuchijamisen=1\nprint_kuchijamisen=0\n")) << text.toStdString();
+  stored.close();
+
+  // The context menu's switch turns the window's row off and keeps it so.
+  m_window->Logic().SetKuchijamisenShown(false);
+  EXPECT_FALSE(m_window->Logic().ScoreView().SyllablesShown());
+  EXPECT_FALSE(m_window->Logic().CurrentPreferences().printKuchijamisen);
+  ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(stored.readAll().contains("kuchijamisen=0\n"));
+}
+
 TEST_F(WindowTest, ScoreCellsFollowThePixelRatioAndClicksKeepTheirColumn) {
   const double ratio = m_window->devicePixelRatioF();
   if (const char* factor = std::getenv("QT_SCALE_FACTOR"); factor != nullptr) {

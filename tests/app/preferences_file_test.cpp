@@ -16,6 +16,8 @@ Preferences Sample() {
   p.measureNumbers = false;
   p.imageMeasureNumbers = true;
   p.techniquesAbove = true;
+  p.kuchijamisen = true;
+  p.printKuchijamisen = false;
   p.language = LanguageChoice::kEnglish;
   p.soundFont = "/home/user/音色/My Font.sf2";
   p.volume = 150;
@@ -31,6 +33,12 @@ TEST(PreferencesFile, RoundTripsThroughTheFileAndMissingGivesTheDefaults) {
   EXPECT_TRUE(Preferences{}.measureNumbers);
   EXPECT_FALSE(Preferences{}.imageMeasureNumbers);
   EXPECT_FALSE(Preferences{}.techniquesAbove);
+  // The syllables are a learner's print: on the PDF, not on the screen.
+  EXPECT_FALSE(Preferences{}.kuchijamisen);
+  EXPECT_TRUE(Preferences{}.printKuchijamisen);
+  EXPECT_TRUE(ParsePreferences("kuchijamisen=1\n").kuchijamisen);
+  EXPECT_FALSE(ParsePreferences("print_kuchijamisen=0\n").printKuchijamisen);
+  EXPECT_TRUE(ParsePreferences("print_kuchijamisen=no\n").printKuchijamisen);
   ASSERT_TRUE(SavePreferences(path, Sample()));
   EXPECT_EQ(LoadPreferences(path), Sample());
   for (const LanguageChoice language :

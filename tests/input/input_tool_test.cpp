@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/message_box.h"
+#include "common/sjis.h"
 #include "song/edit_history.h"
 #include "song/song_data.h"
 #include "tests/song/song_test_util.h"
@@ -374,6 +375,61 @@ TEST_F(InputToolTest, MarksAreWrittenShownAndUndone) {
   }
   EXPECT_TRUE(song->m_marks.At(0, 0).Empty());
   EXPECT_TRUE(song->m_marks.measures[0].Empty());
+  tool.SetHistory(nullptr);
+}
+
+}  // namespace
+}  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+// 口三味線 typed in the tool: the rule's syllable shown while the box is
+// empty, the user's kept on a note or a rest, "-" for silence, empty for
+// the rule again, too long or foreign text refused; each change one step.
+TEST_F(InputToolTest, SyllablesAreTypedShownAndUndone) {
+  Initialize();
+  Open(4);
+  EditHistory history;
+  tool.SetHistory(&history);
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  tool.OnTypeSelected(kTypePluck);  // 60: the open third string
+  EXPECT_EQ(tool.RuleSyllableText(), "テン");
+  EXPECT_EQ(tool.SyllableText(), "");
+  EXPECT_TRUE(tool.SyllableEnabled());
+
+  const std::size_t steps = history.UndoCount();
+  EXPECT_TRUE(tool.OnSyllableEdited("トッ"));
+  EXPECT_EQ(Cp932ToUtf8(song->m_marks.SyllableAt(0, 0).Text()), "トッ");
+  EXPECT_EQ(tool.SyllableText(), "トッ");
+  EXPECT_TRUE(tool.OnSyllableEdited("トッ"));         // unchanged: no step
+  EXPECT_FALSE(tool.OnSyllableEdited("チリチリン"));  // ten bytes
+  EXPECT_FALSE(tool.OnSyllableEdited("😀"));           // no CP932 for it
+  EXPECT_EQ(tool.SyllableText(), "トッ");
+  EXPECT_EQ(history.UndoCount(), steps + 1);
+
+  ASSERT_TRUE(tool.SelectPosition(2, 1));  // a rest: a call
+  EXPECT_EQ(tool.RuleSyllableText(), "");
+  EXPECT_TRUE(tool.OnSyllableEdited("イヤ"));
+  ASSERT_TRUE(tool.SelectPosition(1, 1));
+  EXPECT_TRUE(tool.OnSyllableEdited(std::string(kSilentSyllable)));
+  EXPECT_TRUE(song->m_marks.SyllableAt(0, 0).set);
+  EXPECT_EQ(song->m_marks.SyllableAt(0, 0).length, 0);
+  EXPECT_EQ(tool.SyllableText(), kSilentSyllable);
+  EXPECT_TRUE(tool.OnSyllableEdited(""));
+  EXPECT_TRUE(song->m_marks.SyllableAt(0, 0).Empty());
+  EXPECT_EQ(history.UndoCount(), steps + 4);
+
+  ASSERT_TRUE(tool.SelectPosition(1, 2));  // the note's hold: nothing to say
+  EXPECT_FALSE(tool.SyllableEnabled());
+  EXPECT_FALSE(tool.OnSyllableEdited("ha"));
+
+  ASSERT_TRUE(history.Undo(*song));  // back to silence
+  EXPECT_EQ(song->m_marks.SyllableAt(0, 0).set, 1);
+  while (history.UndoCount() > steps) {
+    ASSERT_TRUE(history.Undo(*song));
+  }
+  EXPECT_FALSE(song->m_marks.AnyMark());
   tool.SetHistory(nullptr);
 }
 

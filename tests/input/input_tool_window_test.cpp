@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 
@@ -141,6 +142,32 @@ TEST_F(InputToolWindowTest, EnterAndEscapeHideIt) {
   QTest::keyClick(Control<QComboBox>(kIdcInputType), Qt::Key_Return);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(song->m_cells[0].pitch[0], SLOT_REST);
+}
+
+// The syllable box shows the rule's syllable until one is typed; Enter
+// takes the text and the tool stays.
+TEST_F(InputToolWindowTest, TheSyllableBoxWritesTheUsersSyllable) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Control<QComboBox>(kIdcInputType)->setCurrentIndex(kTypePluck);  // 60: テン
+  auto* box = Control<QLineEdit>(kIdcInputSyllable);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->isEnabled());
+  EXPECT_TRUE(box->text().isEmpty());
+  EXPECT_EQ(box->placeholderText(), QString::fromUtf8("テン"));
+  box->setFocus();
+  QTest::keyClicks(box, "ha");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(song->m_marks.SyllableAt(0, 0).Text(), "ha");
+  box->selectAll();
+  QTest::keyClicks(box, "123456789");  // over eight bytes: refused, shown back
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(song->m_marks.SyllableAt(0, 0).Text(), "ha");
+  EXPECT_EQ(box->text(), "ha");
+  ASSERT_TRUE(logic.SelectPosition(1, 2));  // a hold
+  EXPECT_FALSE(box->isEnabled());
+  EXPECT_TRUE(box->text().isEmpty());
 }
 
 }  // namespace

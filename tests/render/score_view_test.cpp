@@ -532,5 +532,84 @@ TEST(ScoreView, TheSongsStyleWinsOverTheSettingAndAForcedStyleOverBoth) {
   EXPECT_EQ(f.view.TechniqueStyleInUse(), TechniqueStyle::kBelow);
 }
 
+bool ColourIn(const RasterSurface& s, Color c, int left, int top, int right, int bottom) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      if (s.PixelAt(x, y) == c) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The syllable row: off by default and then not a pixel of it; on, each
+// struck note's syllable in its own row under the lyrics', held notes and
+// rests silent, a syllable without room sung short, the sounding one on the
+// cursor colour.
+TEST(ScoreView, SyllableRowUnderTheLyrics) {
+  ViewFixture f(0, 48);  // open strings 48, 53, 60
+  auto song = NewSong(2);
+  Put(*song, 0, 48, SLOT_HOLD);  // a quarter on 一の糸 open
+  Put(*song, 1, SLOT_HOLD, SLOT_HOLD);
+  Put(*song, 2, SLOT_REST, SLOT_HOLD);
+  Put(*song, 4, 62, SLOT_HOLD);  // eighths on 三の糸: チン チン
+  Put(*song, 5, 62, SLOT_HOLD);
+  std::strcpy(song->m_cells[0].lyric[0], "\x82\xB3");
+  f.view.SetSong(song.get());
+  f.view.RefreshScoreView();
+  const RasterSurface off = Cell(f, 0);
+  EXPECT_FALSE(f.view.SyllablesShown());
+  EXPECT_STREQ(f.view.Entry(0, 0).syllable, "");
+  EXPECT_FALSE(InkIn(off, 0, 87, 128, 100));
+
+  f.view.SetSyllablesShown(true);
+  f.view.RefreshScoreView();
+  ASSERT_EQ(f.view.EntryCount(0), 4);
+  EXPECT_EQ(Cp932ToUtf8(f.view.Entry(0, 0).syllable), "ドン");
+  EXPECT_STREQ(f.view.Entry(0, 1).syllable, "");  // the rest
+  EXPECT_EQ(Cp932ToUtf8(f.view.Entry(0, 2).syllable), "チン");
+  const RasterSurface& on = Cell(f, 0);
+  // Above the row nothing moved: the lyric and the numbers stay where they were.
+  for (int y = 0; y < 87; ++y) {
+    ASSERT_EQ(BlackRuns(on, y, 0, 128), BlackRuns(off, y, 0, 128)) << y;
+  }
+  // ドン whole from x 12 (a quarter's room of 25 pixels), both characters.
+  EXPECT_TRUE(InkIn(on, 13, 88, 21, 97));
+  EXPECT_TRUE(InkIn(on, 23, 88, 31, 97));
+  // The eighths at x 60 and 72 (room 12): the first チ alone, the last,
+  // with the rest of the cell before it, チン whole.
+  EXPECT_TRUE(InkIn(on, 61, 88, 69, 97));
+  EXPECT_FALSE(InkIn(on, 70, 87, 73, 100));
+  EXPECT_TRUE(InkIn(on, 73, 88, 81, 97));
+  EXPECT_TRUE(InkIn(on, 83, 88, 91, 97));
+  EXPECT_FALSE(InkIn(on, 93, 87, 128, 100));
+  EXPECT_FALSE(ColourIn(on, kCursorColor, 0, 87, 128, 100));
+
+  f.view.SetCursorSlot(4 * kSlotsPerCell);  // the first チン sounds
+  const RasterSurface& playing = Cell(f, 0);
+  EXPECT_TRUE(ColourIn(playing, kCursorColor, 60, 87, 70, 99));
+  EXPECT_FALSE(ColourIn(playing, kCursorColor, 12, 87, 40, 99));
+  EXPECT_FALSE(ColourIn(playing, kCursorColor, 72, 87, 128, 99));
+}
+
+TEST(ScoreView, AUsersSyllableIsDrawnOnARestAndAtScaleTwo) {
+  ViewFixture f(0, 48);
+  auto song = NewSong(1);
+  Put(*song, 0, SLOT_REST, SLOT_HOLD);
+  Put(*song, 1, SLOT_HOLD, SLOT_HOLD);
+  ASSERT_TRUE(song->m_marks.SyllableAt(0, 0).Assign("\x83\x43\x83\x84"));  // イヤ
+  f.view.SetSong(song.get());
+  f.view.SetSyllablesShown(true);
+  f.view.RefreshScoreView();
+  EXPECT_STREQ(f.view.Entry(0, 0).syllable, "\x83\x43\x83\x84");
+  EXPECT_TRUE(InkIn(Cell(f, 0), 13, 88, 31, 97));
+  f.view.SetScale(2.0);
+  const RasterSurface& big = Cell(f, 0);
+  ASSERT_EQ(big.Height(), 200);
+  EXPECT_TRUE(InkIn(big, 26, 176, 62, 194));
+  EXPECT_FALSE(InkIn(big, 0, 140, 128, 174));  // no lyric, nothing between the rows
+}
+
 }  // namespace
 }  // namespace kumoito

@@ -35,8 +35,12 @@ std::unique_ptr<CSongData> Melody() {
 
 // Every kind of mark once: each technique, each finger, a player's string,
 // a two- and a three-string note, ケシ on the rest, both repeat signs with a
-// count, an ending, a measure repeat, the tuning and the style.
+// count, an ending, a measure repeat, the tuning and the style; the user's
+// syllables on a note, on the rest (a call) and one silenced.
 void MarkEverything(CSongData& song) {
+  EXPECT_TRUE(song.m_marks.SyllableAt(0, 0).Assign("\x83\x60\x83\x8A"));   // チリ
+  EXPECT_TRUE(song.m_marks.SyllableAt(10, 0).Assign("\x83\x43\x83\x84"));  // イヤ
+  EXPECT_TRUE(song.m_marks.SyllableAt(14, 0).Assign(""));
   for (int t = 1; t < kTechniqueCount; ++t) {
     if (2 * (t - 1) != 10) {  // beat 5 is the rest
       song.m_marks.At(2 * (t - 1), 0).technique = static_cast<Technique>(t);
@@ -86,6 +90,7 @@ TEST_F(ScoreExtensionTest, EveryMarkSurvivesSaveAndLoadAfterAnUnchangedLayout) {
   Loaded loaded = LoadBytes(m_dir, file);
   EXPECT_EQ(loaded.song->m_marks.notes, song->m_marks.notes);
   EXPECT_EQ(loaded.song->m_marks.measures, song->m_marks.measures);
+  EXPECT_EQ(loaded.song->m_marks.syllables, song->m_marks.syllables);
   EXPECT_EQ(loaded.song->m_marks.tuning, song->m_marks.tuning);
   EXPECT_EQ(loaded.song->m_marks.style, TechniqueStyle::kAbove);
   ASSERT_EQ(loaded.song->m_foreignChunks.size(), 1u);
@@ -106,7 +111,12 @@ TEST_F(ScoreExtensionTest, OnlyASongWithMarksOrAStoredTuningCarriesOne) {
   auto shortened = Melody();
   shortened->m_marks.At(20, 0).technique = Technique::kSukui;
   shortened->m_marks.measures[5].flags = kRepeatEnd;
+  EXPECT_TRUE(shortened->m_marks.SyllableAt(30, 1).Assign("x"));
   EXPECT_TRUE(EncodeScoreExtension(*shortened).empty());
+  // A silenced syllable alone is a mark worth a block.
+  auto silenced = Melody();
+  EXPECT_TRUE(silenced->m_marks.SyllableAt(0, 0).Assign(""));
+  EXPECT_FALSE(EncodeScoreExtension(*silenced).empty());
 }
 
 TEST_F(ScoreExtensionTest, MarksNoNoteCarriesAreDroppedOnSave) {
@@ -188,25 +198,65 @@ TEST_F(ScoreExtensionTest, EntriesOutOfRangeDropOnlyThemselves) {
   EXPECT_TRUE(read->m_marks.At(2, 0).Empty());
 }
 
+// KUCH records are of their own length: one that is bad is skipped whole
+// and the next one still read; a record cut short by the chunk's end is
+// dropped.
+TEST_F(ScoreExtensionTest, BadSyllableRecordsDropOnlyThemselves) {
+  auto song = Melody();
+  EXPECT_TRUE(song->m_marks.SyllableAt(0, 0).Assign("ab"));
+  EXPECT_TRUE(song->m_marks.SyllableAt(2, 0).Assign("cd"));
+  EXPECT_TRUE(song->m_marks.SyllableAt(4, 0).Assign("ef"));
+  Bytes ext = EncodeScoreExtension(*song);
+  ASSERT_EQ(std::string(ext.begin() + 12, ext.begin() + 16), "KUCH");
+  constexpr std::size_t kFirst = 12 + 8;
+  ext[kFirst + 4] = '\x09';  // "ab" becomes a control character
+  ext[kFirst + 6 + 2] = 3;   // the second record's slot is past the cell
+  const std::size_t third = kFirst + 12;
+  ext.insert(ext.begin() + static_cast<std::ptrdiff_t>(third + 6), {'\x01', '\x00', 0, 5, 'g'});
+  StoreLE32(ext.data() + 16, LoadLE32(ext.data() + 16) + 5);  // the chunk's length
+  StoreLE32(ext.data() + 8, LoadLE32(ext.data() + 8) + 5);    // the block's
+  StoreLE32(ext.data() + ext.size() - 4,
+            static_cast<std::uint32_t>(crc32(0, ext.data(), static_cast<uInt>(ext.size() - 4))));
+  auto read = Melody();
+  ASSERT_EQ(DecodeScoreExtension(*read, ext.data(), ext.size()), ExtensionRead::kRead);
+  EXPECT_TRUE(read->m_marks.SyllableAt(0, 0).Empty());
+  EXPECT_TRUE(read->m_marks.SyllableAt(2, 0).Empty());
+  EXPECT_EQ(read->m_marks.SyllableAt(4, 0).Text(), "ef");
+  EXPECT_TRUE(read->m_marks.SyllableAt(1, 0).Empty());  // the cut-short record
+  // What was read writes back as a block that reads the same.
+  const Bytes again = EncodeScoreExtension(*read);
+  auto twice = Melody();
+  ASSERT_EQ(DecodeScoreExtension(*twice, again.data(), again.size()), ExtensionRead::kRead);
+  EXPECT_EQ(twice->m_marks.syllables, read->m_marks.syllables);
+}
+
 TEST_F(ScoreExtensionTest, MarksFollowUndoAndNewMeasuresStartBare) {
   auto song = Melody();
   EditHistory history;
   history.BeginEdit(*song, "mark");
   song->m_marks.At(4, 0).technique = Technique::kOshi;
   song->m_marks.measures[1].flags = kRepeatEnd;
+  EXPECT_TRUE(song->m_marks.SyllableAt(4, 0).Assign("ab"));
+  EXPECT_TRUE(song->m_marks.SyllableAt(8, 0).Assign("cd"));
   ASSERT_TRUE(history.CommitEdit(*song));
   ASSERT_TRUE(history.Undo(*song));
   EXPECT_FALSE(song->m_marks.AnyMark());
   ASSERT_TRUE(history.Redo(*song));
   EXPECT_EQ(song->m_marks.At(4, 0).technique, Technique::kOshi);
+  EXPECT_EQ(song->m_marks.SyllableAt(4, 0).Text(), "ab");
 
   // Cutting the song to one measure and growing it again leaves no mark of
   // the old second measure on the new one.
   song->SetMeasureCount(1);
   song->SetMeasureCount(2);
   EXPECT_TRUE(song->m_marks.At(8, 0).Empty());
+  EXPECT_TRUE(song->m_marks.SyllableAt(8, 0).Empty());
   EXPECT_TRUE(song->m_marks.measures[1].Empty());
   EXPECT_EQ(song->m_marks.At(4, 0).technique, Technique::kOshi);
+  EXPECT_EQ(song->m_marks.SyllableAt(4, 0).Text(), "ab");
+  // A copy of the first measure keeps its syllables.
+  auto copy = CSongData::CopyMeasures(*song, 1);
+  EXPECT_EQ(copy->m_marks.SyllableAt(4, 0).Text(), "ab");
 }
 
 TEST_F(ScoreExtensionTest, ARecoveredImageKeepsItsMarks) {
@@ -217,6 +267,7 @@ TEST_F(ScoreExtensionTest, ARecoveredImageKeepsItsMarks) {
   read->ResetSong();
   ASSERT_TRUE(DecodeScoreBytes(*read, image.data(), image.size()));
   EXPECT_EQ(read->m_marks.notes, song->m_marks.notes);
+  EXPECT_EQ(read->m_marks.syllables, song->m_marks.syllables);
   EXPECT_EQ(read->m_marks.tuning, song->m_marks.tuning);
 }
 
