@@ -1,6 +1,8 @@
 #include "input/qt/input_tool_window.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <vector>
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -173,19 +175,14 @@ bool InputToolWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void InputToolWindow::Refresh() {
-  const QSignalBlocker b1(m_measureCount);
-  const QSignalBlocker b2(m_measure);
-  const QSignalBlocker b3(m_beat);
-  const QSignalBlocker b4(m_type);
-  const QSignalBlocker b5(m_string);
-  const QSignalBlocker b6(m_kandokoro);
-  const QSignalBlocker b7(m_noteValue);
-  const QSignalBlocker b8(m_technique);
-  const QSignalBlocker b9(m_finger);
-  const QSignalBlocker b10(m_togetherString);
-  const QSignalBlocker b11(m_togetherKandokoro);
-  const QSignalBlocker b12(m_repeat);
-  const QSignalBlocker b13(m_ending);
+  // Only the user's own changes may reach the logic, not these.
+  std::vector<QSignalBlocker> blockers;
+  for (QObject* control : std::initializer_list<QObject*>{
+           m_measureCount, m_measure, m_beat, m_type, m_string, m_kandokoro, m_noteValue,
+           m_technique, m_finger, m_togetherString, m_togetherKandokoro, m_repeat, m_ending,
+           m_syllable}) {
+    blockers.emplace_back(control);
+  }
   m_measureCount->setRange(kInputMinMeasureCount, m_logic.MeasureCountHigh());
   m_measureCount->setValue(m_logic.MeasureCount());
   m_measure->setRange(m_logic.MeasureLow(), m_logic.MeasureHigh());
@@ -202,7 +199,6 @@ void InputToolWindow::Refresh() {
   m_togetherKandokoro->setCurrentIndex(m_logic.TogetherKandokoroIndex());
   m_repeat->setCurrentIndex(m_logic.RepeatIndex());
   m_ending->setCurrentIndex(m_logic.EndingIndex());
-  const QSignalBlocker b14(m_syllable);
   m_syllable->setText(Text(m_logic.SyllableText()));
   m_syllable->setPlaceholderText(Text(m_logic.RuleSyllableText()));
   m_syllable->setEnabled(m_logic.SyllableEnabled());
