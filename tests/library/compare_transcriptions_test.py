@@ -165,6 +165,69 @@ class ReadersAgreeOnOneTune(Folder):
         self.assertEqual(self.compare(song3, triplets).measure, 1)
 
 
+class PythonSongTables(Folder):
+    """A song table of Python literals, read without running it: the tune of
+    ReadersAgreeOnOneTune written out, behind a dict and a call that are not
+    songs, with a second song that tune= picks."""
+
+    TABLE = """\
+    # A test table.
+    # Found at: https://github.com/one/player/blob/0123/songs.py
+    import re
+    TPB = 480
+    D4, E4, FS4, G4 = 62, 64, 66, 67
+    A4, B4, C5, D5 = 69, 71, 72, 74
+    F4 = 65
+    Q, DQ, E8, H, DH, W = 480, 720, 240, 960, 1440, 1920
+    BR = "/"
+    _QUALITIES = {"": (0, 4, 7)}
+    _CHORD_RE = re.compile("[A-G]")
+    SONGS: dict[str, dict] = {
+        "tune": {
+            "time": (4, 4),
+            "score": [
+                DH, ("a", D4, Q),
+                ("b", G4, DQ), ("c", A4, E8), ("d", B4, Q), ("e", C5, Q),
+                ("f", B4, H), ("g", A4, Q), ("h", G4, H), BR,
+                ("i", F4, Q), ("j", F4, Q), ("k", C5, Q),
+                ("l", G4, DQ), ("m", A4, E8), ("n", B4, Q), ("o", C5, Q),
+                ("p", B4, H), ("q", A4, Q), ("r", G4, H),
+                ("s", E4, Q), ("t", D4, H),
+                ("u", D5, Q), ("v", C5, E8), ("w", B4, E8), ("x", A4, Q), ("y", FS4, Q),
+                ("z", G4, W),
+            ],
+        },
+        "short": {"time": (3, 4), "score": [("a", G4, Q), None, ("b", A4, DH)]},
+    }
+    """
+
+    def test_table_reads_as_the_tune(self):
+        song = self.song("tune.txt", 4, "G", ReadersAgreeOnOneTune.SONG)
+        table = write(self.dir, "songs.py", self.TABLE)
+        self.assertIsNone(self.compare(song, table))
+        self.assertEqual(ct.transcription_origin(table), "one/player")
+        slip = write(self.dir, "slip.py", self.TABLE.replace('("s", E4, Q)', '("s", D4, Q)'))
+        self.assertEqual(self.compare(song, slip).measure, 7)
+
+    def test_none_rests_to_the_bar_line_and_tune_picks_the_song(self):
+        song = self.song("short.txt", 3, "G", "notes: | G4q rh | A4h. |\n")
+        table = write(self.dir, "songs.py", self.TABLE)
+        self.assertIsNone(self.compare(song, table, "tune=short"))
+        self.assertEqual(self.compare(song, table).measure, 1)  # the first song is "tune"
+        with self.assertRaises(ct.ReadError):
+            self.compare(song, table, "tune=missing")
+
+    def test_what_is_not_a_plain_table_is_refused(self):
+        song = self.song("short.txt", 3, "G", "notes: | G4q rh | A4h. |\n")
+        short = '[("a", G4, Q), None'
+        for old, wrong in (("TPB = 480\n", ""), (short, '[("a", G4, -1), None'),
+                           (short, '[("a", "G4", Q), None'), (short, '[("a", G4, len(Q)), None'),
+                           (short, '[("a", G5, Q), None'), ("(3, 4)", "(3, 0)")):
+            bad = write(self.dir, "bad.py", self.TABLE.replace(old, wrong))
+            with self.assertRaises(ct.ReadError, msg=wrong):
+                self.compare(song, bad, "tune=short")
+
+
 class AlteredLibrarySongsAreCaught(Folder):
     """Copies of real songs with a slip of the kind a musician found in them."""
 
@@ -332,7 +395,7 @@ class TwoIndependentSourcesAreRequired(Folder):
 
     def test_library_transcriptions_say_where_they_were_found(self):
         for name in sorted(os.listdir(TRANSCRIPTIONS)):
-            if name.endswith((".abc", ".ly")):
+            if name.endswith((".abc", ".ly", ".py")):
                 self.assertIsNotNone(ct.transcription_origin(os.path.join(TRANSCRIPTIONS, name)),
                                      name)
 
