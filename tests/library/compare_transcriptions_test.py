@@ -147,6 +147,20 @@ class ReadersAgreeOnOneTune(Folder):
         dutch = write(self.dir, "dutch.ly", "melody = \\relative c' { d4 4 fs2( | fs2) g }\n")
         self.assertIsNotNone(self.compare(song, dutch))  # fs is F flat in Dutch
 
+    def test_transposed_music_is_absolute_unless_it_has_a_relative_of_its_own(self):
+        # An enclosing \relative does not reach into \transpose, as in LilyPond.
+        song = self.song("tune.txt", 4, "C", "notes: | G4q. A4e G4q F4q | E4q F4q G4h |\n")
+        absolute = write(self.dir, "absolute.ly",
+                         "upper = \\relative c { \\transpose c c { g'4. a'8 g'4 f' | e' f' g'2 } }\n")
+        self.assertIsNone(self.compare(song, absolute, "music=upper"))
+        relative = write(self.dir, "relative.ly",
+                         "upper = \\transpose c d \\relative c'' { g4. a8 g4 f | e f g2 }\n")
+        self.assertIsNone(self.compare(song, relative, "music=upper"))
+        # The same absolute notes read as relative ones leap by octaves.
+        leaping = write(self.dir, "leaping.ly",
+                        "upper = \\relative c { g'4. a'8 g'4 f' | e' f' g'2 }\n")
+        self.assertEqual(self.compare(song, leaping, "music=upper").measure, 1)
+
     def test_refrain_after_a_verse_and_a_short_transcription(self):
         song = self.song("tune.txt", 4, "C", "notes: | G4q A4 B4 C5 | D5w |\n")
         abc = write(self.dir, "verse.abc", "X:1\nL:1/4\nK:C\nE D C D | E4 | G A B c | d4 |]\n")
