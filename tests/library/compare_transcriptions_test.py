@@ -146,6 +146,9 @@ class ReadersAgreeOnOneTune(Folder):
         self.assertIsNone(self.compare(song, ly))
         dutch = write(self.dir, "dutch.ly", "melody = \\relative c' { d4 4 fs2( | fs2) g }\n")
         self.assertIsNotNone(self.compare(song, dutch))  # fs is F flat in Dutch
+        included = write(self.dir, "included.ly", '\\include "english.ly"\n'
+                         "melody = \\relative c' { d4 4 fs2( | fs2) g }\n")
+        self.assertIsNone(self.compare(song, included))
 
     def test_transposed_music_is_absolute_unless_it_has_a_relative_of_its_own(self):
         # An enclosing \relative does not reach into \transpose, as in LilyPond.
