@@ -252,6 +252,26 @@ TEST(MusicXmlRoundTrip, CompressedFilesHoldTheSameScoreAndAValidContainer) {
   ExpectSameSong(*song, *imported.song, "song.mxl");
 }
 
+TEST(MusicXmlRoundTrip, ASelectionReadsBackAsItsMeasures) {
+  auto song = EveryMarkSong();
+  const OpenStrings open = OpenStringPitches(9, 1);
+  // From within measure 4 to within measure 5: both measures whole.
+  const std::string xml =
+      MusicXmlOfRange(*song, open, SongMarks::Slot(27, 1), SongMarks::Slot(36, 0));
+  auto read = ReadBack(xml);
+  ASSERT_TRUE(read);
+  ASSERT_EQ(read->m_measureCount, 2);
+  for (int c = 0; c < 16; ++c) {
+    for (int s = 0; s < 2; ++s) {
+      EXPECT_EQ(read->m_cells[c].pitch[s], song->m_cells[24 + c].pitch[s]) << c;
+    }
+  }
+  EXPECT_EQ(read->m_marks.measures[0], song->m_marks.measures[3]);
+  EXPECT_EQ(read->m_marks.measures[1], song->m_marks.measures[4]);
+  EXPECT_STREQ(read->m_beatChords[0].chord, song->m_beatChords[12].chord);
+  EXPECT_EQ(read->m_info.tempo, song->m_info.tempo);
+}
+
 TEST(MusicXmlRoundTrip, AFileThatCannotBeWrittenSaysWhy) {
   auto song = test::NewSong(1);
   std::string why;
