@@ -6,13 +6,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <vector>
-
-#include <pugixml.hpp>
 
 #include "common/file_util.h"
 #include "common/sjis.h"
+#include "export/musicxml/xml_stream.h"
 #include "import/mxl_archive.h"
 #include "song/chord_names.h"
 #include "song/key_table.h"
@@ -173,14 +171,6 @@ void MarkTuplets(std::vector<Piece>& pieces) {
   }
 }
 
-void AddText(pugi::xml_node parent, const char* name, std::string_view text) {
-  parent.append_child(name).text().set(std::string(text).c_str());
-}
-
-void AddInt(pugi::xml_node parent, const char* name, int value) {
-  parent.append_child(name).text().set(value);
-}
-
 std::string Utf8Of(std::string_view cp932) {
   return Cp932ToUtf8Lenient(cp932);
 }
@@ -218,22 +208,12 @@ Spelling SpellPitchClass(int pc, bool flats) {
   return (flats ? kFlats : kSharps)[static_cast<std::size_t>(((pc % 12) + 12) % 12)];
 }
 
-void AddPitch(pugi::xml_node note, int pitch, bool flats, const char* prefix = "") {
-  const Spelling s = SpellPitchClass(pitch, flats);
-  const std::string p(prefix);
-  pugi::xml_node node = note.append_child(p.empty() ? "pitch" : (p + "-pitch").c_str());
-  AddText(node, (p.empty() ? "step" : (p + "-step").c_str()), std::string(1, s.step));
-  if (s.alter != 0) {
-    AddInt(node, (p.empty() ? "alter" : (p + "-alter").c_str()), s.alter);
-  }
-  AddInt(node, (p.empty() ? "octave" : (p + "-octave").c_str()), pitch / 12 - 1);
-}
-
 // Where a chord symbol's root ends and which MusicXML kind its suffix is.
 struct ChordParts {
   Spelling root;
-  std::string suffix;
+  std::string suffix;  // CP932, as stored
   std::string_view kind;
+  std::string suffixUtf8;
 };
 
 std::optional<ChordParts> SplitChord(std::string_view text) {
@@ -244,7 +224,7 @@ std::optional<ChordParts> SplitChord(std::string_view text) {
   if (kSteps.find(text[0]) == std::string_view::npos) {
     return std::nullopt;
   }
-  ChordParts parts{{text[0], 0}, {}, {}};
+  ChordParts parts{{text[0], 0}, {}, {}, {}};
   std::size_t at = 1;
   if (text.size() > 1 && (text[1] == '#' || text[1] == 'b')) {
     parts.root.alter = text[1] == '#' ? 1 : -1;
@@ -262,6 +242,7 @@ std::optional<ChordParts> SplitChord(std::string_view text) {
   if (parts.kind.empty()) {
     parts.kind = "other";
   }
+  parts.suffixUtf8 = Utf8Of(parts.suffix);
   return parts;
 }
 
@@ -290,21 +271,134 @@ std::vector<ChordAt> ChordChanges(const CSongData& song) {
   return changes;
 }
 
-void AddHarmony(pugi::xml_node measure, const ChordAt& chord, int offset) {
-  const ChordParts* parts = &chord.parts;
-  pugi::xml_node harmony = measure.append_child("harmony");
-  pugi::xml_node root = harmony.append_child("root");
-  AddText(root, "root-step", std::string(1, parts->root.step));
-  if (parts->root.alter != 0) {
-    AddInt(root, "root-alter", parts->root.alter);
+const char* StepText(char step) {
+  static constexpr std::string_view kSteps = "ABCDEFG";
+  static constexpr std::array<const char*, 7> kTexts = {"A", "B", "C", "D", "E", "F", "G"};
+  return kTexts[kSteps.find(step)];
+}
+
+void WritePitch(XmlStream& out, int pitch, bool flats) {
+  const Spelling s = SpellPitchClass(pitch, flats);
+  out.Open("pitch");
+  out.Leaf("step", StepText(s.step));
+  if (s.alter != 0) {
+    out.Leaf("alter", s.alter);
   }
-  pugi::xml_node kind = harmony.append_child("kind");
-  kind.text().set(std::string(parts->kind).c_str());
-  kind.append_attribute("text").set_value(Utf8Of(parts->suffix).c_str());
+  out.Leaf("octave", pitch / 12 - 1);
+  out.Close();
+}
+
+void WriteHarmony(XmlStream& out, const ChordAt& chord, int offset) {
+  const ChordParts& parts = chord.parts;
+  out.Open("harmony");
+  out.Open("root");
+  out.Leaf("root-step", StepText(parts.root.step));
+  if (parts.root.alter != 0) {
+    out.Leaf("root-alter", parts.root.alter);
+  }
+  out.Close();
+  out.Leaf("kind", parts.kind, {{"text", parts.suffixUtf8}});
   if (offset != 0) {
-    AddInt(harmony, "offset", offset);
+    out.Leaf("offset", offset);
   }
-  AddInt(harmony, "staff", 1);
+  out.Leaf("staff", 1);
+  out.Close();
+}
+
+// What a written note carries in <technical>.
+struct TechnicalOut {
+  Technique leadIn = Technique::kNone;  // the start of the next note's ハ or ウ
+  Technique own = Technique::kNone;
+  int finger = 0;
+  int string = 0;  // counted from 三の糸; 0: none
+  int fret = -1;
+
+  bool Any() const {
+    return leadIn != Technique::kNone || own != Technique::kNone || finger != 0 || string != 0 ||
+           fret >= 0;
+  }
+};
+
+// What a written note carries in <notations>.
+struct NotationsOut {
+  bool tieStop = false;
+  bool tieStart = false;
+  bool tupletStart = false;
+  bool tupletStop = false;
+  bool slideStop = false;
+  bool slideStart = false;
+  TechnicalOut technical;
+
+  bool Any() const {
+    return tieStop || tieStart || tupletStart || tupletStop || slideStop || slideStart ||
+           technical.Any();
+  }
+};
+
+void WriteTechnique(XmlStream& out, Technique technique, bool start) {
+  switch (technique) {
+    case Technique::kSukui:
+      out.Empty("up-bow");
+      break;
+    case Technique::kHajiki:
+      out.Leaf("pull-off", "P", {{"type", start ? "start" : "stop"}});
+      break;
+    case Technique::kUchi:
+      out.Leaf("hammer-on", "H", {{"type", start ? "start" : "stop"}});
+      break;
+    case Technique::kOshi:
+      out.Open("bend");
+      out.Leaf("bend-alter", 1);
+      out.Close();
+      break;
+    case Technique::kKeshi:
+      out.Leaf("other-technical", "keshi");
+      break;
+    default:
+      break;
+  }
+}
+
+void WriteNotations(XmlStream& out, const NotationsOut& n) {
+  if (!n.Any()) {
+    return;
+  }
+  out.Open("notations");
+  if (n.tieStop) {
+    out.Empty("tied", {{"type", "stop"}});
+  }
+  if (n.tieStart) {
+    out.Empty("tied", {{"type", "start"}});
+  }
+  if (n.tupletStart) {
+    out.Empty("tuplet", {{"type", "start"}, {"bracket", "yes"}});
+  }
+  if (n.tupletStop) {
+    out.Empty("tuplet", {{"type", "stop"}});
+  }
+  if (n.slideStop) {
+    out.Empty("slide", {{"type", "stop"}});
+  }
+  if (n.slideStart) {
+    out.Empty("slide", {{"type", "start"}, {"line-type", "solid"}});
+  }
+  const TechnicalOut& t = n.technical;
+  if (t.Any()) {
+    out.Open("technical");
+    WriteTechnique(out, t.leadIn, true);
+    WriteTechnique(out, t.own, false);
+    if (t.finger != 0) {
+      out.Leaf("fingering", t.finger);
+    }
+    if (t.string != 0) {
+      out.Leaf("string", t.string);
+    }
+    if (t.fret >= 0) {
+      out.Leaf("fret", t.fret);
+    }
+    out.Close();
+  }
+  out.Close();
 }
 
 // Writes one score; a class so that the song's tables are built once.
@@ -317,120 +411,133 @@ class ScoreWriter {
         m_flats(kKeyTable[static_cast<std::size_t>(ValidKeyIndex(song.m_keyIndex))].accidentals <
                 0),
         m_beats(song.m_beatsPerMeasure),
-        m_measureTicks(m_beats * kDivisions) {}
+        m_measureTicks(m_beats * kDivisions),
+        m_out(static_cast<std::size_t>(song.CellCount()) * 1200 + 4096) {}
 
   std::string Write(int firstMeasure, int endMeasure) {
-    pugi::xml_document doc;
-    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-    decl.append_attribute("version").set_value("1.0");
-    decl.append_attribute("encoding").set_value("UTF-8");
-    doc.append_child(pugi::node_doctype)
-        .set_value(
-            "score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
-            "\"http://www.musicxml.org/dtds/partwise.dtd\"");
-    pugi::xml_node score = doc.append_child("score-partwise");
-    score.append_attribute("version").set_value("4.0");
-    WriteHeader(score);
-    pugi::xml_node part = score.append_child("part");
-    part.append_attribute("id").set_value("P1");
+    m_out.Raw(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE score-partwise PUBLIC \"-//Recordare//DTD MusicXML 4.0 Partwise//EN\" "
+        "\"http://www.musicxml.org/dtds/partwise.dtd\">\n");
+    m_out.Open("score-partwise", {{"version", "4.0"}});
+    WriteHeader();
+    m_out.Open("part", {{"id", "P1"}});
     if (m_song.BeatCount() == 0 || firstMeasure >= endMeasure) {
-      WriteEmptyMeasure(part);
+      WriteEmptyMeasure();
     } else {
-      WriteMeasures(part, firstMeasure, endMeasure);
+      WriteMeasures(firstMeasure, endMeasure);
     }
-    std::ostringstream out;
-    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    return out.str();
+    m_out.Close();
+    m_out.Close();
+    return m_out.Take();
   }
 
  private:
-  void WriteHeader(pugi::xml_node score) {
+  void WriteHeader() {
     const std::string title = Utf8Of(FieldText(m_song.m_info.title));
     if (!title.empty()) {
-      AddText(score.append_child("work"), "work-title", title);
+      m_out.Open("work");
+      m_out.Leaf("work-title", title);
+      m_out.Close();
     }
-    pugi::xml_node id = score.append_child("identification");
+    m_out.Open("identification");
     const std::pair<const char*, std::string> creators[] = {
         {"composer", Utf8Of(FieldText(m_song.m_info.composer))},
         {"lyricist", Utf8Of(FieldText(m_song.m_info.lyricist))}};
     for (const auto& [type, name] : creators) {
       if (!name.empty()) {
-        pugi::xml_node creator = id.append_child("creator");
-        creator.append_attribute("type").set_value(type);
-        creator.text().set(name.c_str());
+        m_out.Leaf("creator", name, {{"type", type}});
       }
     }
-    AddText(id.append_child("encoding"), "software", "Kumoito");
-    pugi::xml_node list = score.append_child("part-list");
-    pugi::xml_node sp = list.append_child("score-part");
-    sp.append_attribute("id").set_value("P1");
-    AddText(sp, "part-name", "三味線");
-    pugi::xml_node instrument = sp.append_child("score-instrument");
-    instrument.append_attribute("id").set_value("P1-I1");
-    AddText(instrument, "instrument-name", "Shamisen");
-    AddText(instrument, "instrument-sound", "pluck.shamisen");
-    pugi::xml_node midi = sp.append_child("midi-instrument");
-    midi.append_attribute("id").set_value("P1-I1");
-    AddInt(midi, "midi-channel", 1);
+    m_out.Open("encoding");
+    m_out.Leaf("software", "Kumoito");
+    m_out.Close();
+    m_out.Close();
+    m_out.Open("part-list");
+    m_out.Open("score-part", {{"id", "P1"}});
+    m_out.Leaf("part-name", "三味線");
+    m_out.Open("score-instrument", {{"id", "P1-I1"}});
+    m_out.Leaf("instrument-name", "Shamisen");
+    m_out.Leaf("instrument-sound", "pluck.shamisen");
+    m_out.Close();
+    m_out.Open("midi-instrument", {{"id", "P1-I1"}});
+    m_out.Leaf("midi-channel", 1);
     // Counted from 1: General MIDI's shamisen is program change 106.
-    AddInt(midi, "midi-program", 107);
+    m_out.Leaf("midi-program", 107);
+    m_out.Close();
+    m_out.Close();
+    m_out.Close();
   }
 
-  void WriteEmptyMeasure(pugi::xml_node part) {
-    pugi::xml_node measure = part.append_child("measure");
-    measure.append_attribute("number").set_value("1");
-    WriteAttributes(measure, 4);
-    pugi::xml_node note = measure.append_child("note");
-    note.append_child("rest").append_attribute("measure").set_value("yes");
-    AddInt(note, "duration", 4 * kDivisions);
-    AddText(note, "voice", "1");
-    AddInt(note, "staff", 1);
+  void WriteEmptyMeasure() {
+    m_out.Open("measure", {{"number", "1"}});
+    WriteAttributes(4, false);
+    m_out.Open("note");
+    m_out.Empty("rest", {{"measure", "yes"}});
+    m_out.Leaf("duration", 4 * kDivisions);
+    m_out.Leaf("voice", "1");
+    m_out.Leaf("staff", 1);
+    m_out.Close();
+    m_out.Close();
   }
 
-  void WriteAttributes(pugi::xml_node measure, int beats) {
-    pugi::xml_node attributes = measure.append_child("attributes");
-    AddInt(attributes, "divisions", kDivisions);
+  // The first measure's attributes, with the measure-repeat style where one
+  // starts there.
+  void WriteAttributes(int beats, bool repeatStarts) {
+    m_out.Open("attributes");
+    m_out.Leaf("divisions", kDivisions);
     const KeyEntry& key = kKeyTable[static_cast<std::size_t>(ValidKeyIndex(m_song.m_keyIndex))];
-    pugi::xml_node k = attributes.append_child("key");
-    AddInt(k, "fifths", key.accidentals);
-    AddText(k, "mode", key.minor ? "minor" : "major");
-    pugi::xml_node time = attributes.append_child("time");
-    AddInt(time, "beats", beats);
-    AddInt(time, "beat-type", 4);
-    AddInt(attributes, "staves", 2);
-    pugi::xml_node treble = attributes.append_child("clef");
-    treble.append_attribute("number").set_value(1);
-    AddText(treble, "sign", "G");
-    AddInt(treble, "line", 2);
-    pugi::xml_node tab = attributes.append_child("clef");
-    tab.append_attribute("number").set_value(2);
-    AddText(tab, "sign", "TAB");
-    AddInt(tab, "line", 2);
-    pugi::xml_node details = attributes.append_child("staff-details");
-    details.append_attribute("number").set_value(2);
-    AddInt(details, "staff-lines", kStringCount);
+    m_out.Open("key");
+    m_out.Leaf("fifths", key.accidentals);
+    m_out.Leaf("mode", key.minor ? "minor" : "major");
+    m_out.Close();
+    m_out.Open("time");
+    m_out.Leaf("beats", beats);
+    m_out.Leaf("beat-type", 4);
+    m_out.Close();
+    m_out.Leaf("staves", 2);
+    m_out.Open("clef", {{"number", "1"}});
+    m_out.Leaf("sign", "G");
+    m_out.Leaf("line", 2);
+    m_out.Close();
+    m_out.Open("clef", {{"number", "2"}});
+    m_out.Leaf("sign", "TAB");
+    m_out.Leaf("line", 2);
+    m_out.Close();
+    m_out.Open("staff-details", {{"number", "2"}});
+    m_out.Leaf("staff-lines", kStringCount);
     // Line 1 is the lowest line: 一の糸.
     for (int s = 0; s < kStringCount; ++s) {
-      pugi::xml_node tuning = details.append_child("staff-tuning");
-      tuning.append_attribute("line").set_value(s + 1);
+      const std::string line = std::to_string(s + 1);
+      m_out.Open("staff-tuning", {{"line", line}});
       const std::int32_t pitch = m_open[static_cast<std::size_t>(s)];
       const Spelling spelling = SpellPitchClass(pitch, m_flats);
-      AddText(tuning, "tuning-step", std::string(1, spelling.step));
+      m_out.Leaf("tuning-step", StepText(spelling.step));
       if (spelling.alter != 0) {
-        AddInt(tuning, "tuning-alter", spelling.alter);
+        m_out.Leaf("tuning-alter", spelling.alter);
       }
-      AddInt(tuning, "tuning-octave", pitch / 12 - 1);
+      m_out.Leaf("tuning-octave", pitch / 12 - 1);
+      m_out.Close();
     }
+    m_out.Close();
+    if (repeatStarts) {
+      WriteMeasureRepeatStyle(true);
+    }
+    m_out.Close();
   }
 
-  void WriteTempo(pugi::xml_node measure) {
-    pugi::xml_node direction = measure.append_child("direction");
-    direction.append_attribute("placement").set_value("above");
-    pugi::xml_node metronome = direction.append_child("direction-type").append_child("metronome");
-    AddText(metronome, "beat-unit", "quarter");
-    AddInt(metronome, "per-minute", m_song.m_info.tempo);
-    AddInt(direction, "staff", 1);
-    direction.append_child("sound").append_attribute("tempo").set_value(m_song.m_info.tempo);
+  void WriteTempo() {
+    const std::string tempo = std::to_string(m_song.m_info.tempo);
+    m_out.Open("direction", {{"placement", "above"}});
+    m_out.Open("direction-type");
+    m_out.Open("metronome");
+    m_out.Leaf("beat-unit", "quarter");
+    m_out.Leaf("per-minute", tempo);
+    m_out.Close();
+    m_out.Close();
+    m_out.Leaf("staff", 1);
+    m_out.Empty("sound", {{"tempo", tempo}});
+    m_out.Close();
   }
 
   // Where the written song starts: after the rests of a pick-up, when the
@@ -466,7 +573,16 @@ class ScoreWriter {
     return rest.end;
   }
 
-  void WriteMeasures(pugi::xml_node part, int firstMeasure, int endMeasure) {
+  struct MeasureContext {
+    int index;
+    int first;
+    int end;
+    int start;  // ticks from the top of the song
+    int stop;
+    bool pickup;
+  };
+
+  void WriteMeasures(int firstMeasure, int endMeasure) {
     m_events = CollectEvents(m_song);
     m_chords = ChordChanges(m_song);
     const int rangeStart = firstMeasure * m_measureTicks;
@@ -483,52 +599,53 @@ class ScoreWriter {
       }
     }
     MarkTuplets(pieces);
+    m_pieces = &pieces;
     std::size_t next = 0;
-    const Piece* previous = nullptr;
     for (int m = firstMeasure; m < endMeasure; ++m) {
-      const int measureStart = std::max(m * m_measureTicks, start);
       const int measureEnd = (m + 1) * m_measureTicks;
       std::size_t end = next;
       while (end < pieces.size() && pieces[end].start < measureEnd) {
         ++end;
       }
-      MeasureContext context{m,          firstMeasure,       endMeasure, measureStart,
-                             measureEnd, start > 0 && m == 0};
-      WriteMeasure(part, context, pieces, next, end, previous);
-      if (end > next) {
-        previous = &pieces[end - 1];
-      }
+      const MeasureContext context{m,          firstMeasure,
+                                   endMeasure, std::max(m * m_measureTicks, start),
+                                   measureEnd, m_pickup && m == 0};
+      WriteMeasure(context, next, end);
       next = end;
     }
+    m_pieces = nullptr;
   }
 
-  struct MeasureContext {
-    int index;
-    int first;
-    int end;
-    int start;
-    int stop;
-    bool pickup;
-  };
-
-  void WriteMeasure(pugi::xml_node part, const MeasureContext& at, const std::vector<Piece>& pieces,
-                    std::size_t from, std::size_t to, const Piece* before) {
-    pugi::xml_node measure = part.append_child("measure");
+  void WriteMeasure(const MeasureContext& at, std::size_t from, std::size_t to) {
     // With a pick-up the first measure is numbered 0, the next 1.
-    const int shownNumber = at.index - at.first + (m_pickup ? 0 : 1);
-    measure.append_attribute("number").set_value(std::to_string(shownNumber).c_str());
+    const std::string number = std::to_string(at.index - at.first + (m_pickup ? 0 : 1));
     if (at.pickup) {
-      measure.append_attribute("implicit").set_value("yes");
-    }
-    const MeasureMarks& marks = MarksOf(at.index);
-    WriteLeftBarline(measure, at);
-    if (at.index == at.first) {
-      WriteAttributes(measure, m_beats);
-      WriteMeasureRepeatStyle(measure, at, true);
-      WriteTempo(measure);
+      m_out.Open("measure", {{"number", number}, {"implicit", "yes"}});
     } else {
-      WriteMeasureRepeatStyle(measure, at, false);
+      m_out.Open("measure", {{"number", number}});
     }
+    m_at = &at;
+    WriteLeftBarline();
+    if (at.index == at.first) {
+      WriteAttributes(m_beats, MeasureRepeatChanges() > 0);
+      WriteTempo();
+    } else if (MeasureRepeatChanges() != 0) {
+      m_out.Open("attributes");
+      WriteMeasureRepeatStyle(MeasureRepeatChanges() > 0);
+      m_out.Close();
+    }
+    WriteMelodyStaff(at, from, to);
+    m_out.Open("backup");
+    m_out.Leaf("duration", at.stop - at.start);
+    m_out.Close();
+    for (std::size_t i = from; i < to; ++i) {
+      WriteTabNote(i);
+    }
+    WriteRightBarline();
+    m_out.Close();
+  }
+
+  void WriteMelodyStaff(const MeasureContext& at, std::size_t from, std::size_t to) {
     std::size_t chord = 0;
     while (chord < m_chords.size() && m_chords[chord].tick < at.start) {
       ++chord;
@@ -537,26 +654,18 @@ class ScoreWriter {
     // rests, or at a range's first measure) is named there.
     if (at.index == at.first && chord > 0 &&
         (chord == m_chords.size() || m_chords[chord].tick > at.start)) {
-      AddHarmony(measure, m_chords[chord - 1], 0);
+      WriteHarmony(m_out, m_chords[chord - 1], 0);
     }
-    const Piece* last = before;
+    const std::vector<Piece>& pieces = *m_pieces;
     for (std::size_t i = from; i < to; ++i) {
       const Piece& p = pieces[i];
       while (chord < m_chords.size() && m_chords[chord].tick < p.start + p.ticks &&
              m_chords[chord].tick < at.stop) {
-        AddHarmony(measure, m_chords[chord], m_chords[chord].tick - p.start);
+        WriteHarmony(m_out, m_chords[chord], m_chords[chord].tick - p.start);
         ++chord;
       }
-      const Piece* following = i + 1 < pieces.size() ? &pieces[i + 1] : nullptr;
-      WriteMelodyNote(measure, p, last, following);
-      last = &p;
+      WriteMelodyNote(i);
     }
-    pugi::xml_node backup = measure.append_child("backup");
-    AddInt(backup, "duration", at.stop - at.start);
-    for (std::size_t i = from; i < to; ++i) {
-      WriteTabNote(measure, pieces[i]);
-    }
-    WriteRightBarline(measure, at, marks);
   }
 
   const MeasureMarks& MarksOf(int measure) const {
@@ -566,30 +675,32 @@ class ScoreWriter {
                : kNone;
   }
 
-  void WriteLeftBarline(pugi::xml_node measure, const MeasureContext& at) {
+  void WriteLeftBarline() {
+    const MeasureContext& at = *m_at;
     const MeasureMarks& marks = MarksOf(at.index);
     const bool endingStarts =
         marks.ending != 0 && (at.index == at.first || MarksOf(at.index - 1).ending != marks.ending);
-    if ((marks.flags & kRepeatStart) == 0 && !endingStarts) {
+    const bool repeatStarts = (marks.flags & kRepeatStart) != 0;
+    if (!repeatStarts && !endingStarts) {
       return;
     }
-    pugi::xml_node barline = measure.append_child("barline");
-    barline.append_attribute("location").set_value("left");
-    if (marks.flags & kRepeatStart) {
-      AddText(barline, "bar-style", "heavy-light");
+    m_out.Open("barline", {{"location", "left"}});
+    if (repeatStarts) {
+      m_out.Leaf("bar-style", "heavy-light");
     }
     if (endingStarts) {
-      pugi::xml_node ending = barline.append_child("ending");
-      ending.append_attribute("number").set_value(marks.ending);
-      ending.append_attribute("type").set_value("start");
+      const std::string number = std::to_string(marks.ending);
+      m_out.Empty("ending", {{"number", number}, {"type", "start"}});
     }
-    if (marks.flags & kRepeatStart) {
-      barline.append_child("repeat").append_attribute("direction").set_value("forward");
+    if (repeatStarts) {
+      m_out.Empty("repeat", {{"direction", "forward"}});
     }
+    m_out.Close();
   }
 
-  void WriteRightBarline(pugi::xml_node measure, const MeasureContext& at,
-                         const MeasureMarks& marks) {
+  void WriteRightBarline() {
+    const MeasureContext& at = *m_at;
+    const MeasureMarks& marks = MarksOf(at.index);
     const bool lastMeasure = at.index + 1 == at.end;
     const bool endingStops =
         marks.ending != 0 && (lastMeasure || MarksOf(at.index + 1).ending != marks.ending);
@@ -597,235 +708,194 @@ class ScoreWriter {
     if (!lastMeasure && !endingStops && !repeatEnds) {
       return;
     }
-    pugi::xml_node barline = measure.append_child("barline");
-    barline.append_attribute("location").set_value("right");
+    m_out.Open("barline", {{"location", "right"}});
     if (repeatEnds || lastMeasure) {
-      AddText(barline, "bar-style", "light-heavy");
+      m_out.Leaf("bar-style", "light-heavy");
     }
     if (endingStops) {
-      pugi::xml_node ending = barline.append_child("ending");
-      ending.append_attribute("number").set_value(marks.ending);
-      ending.append_attribute("type").set_value("stop");
+      const std::string number = std::to_string(marks.ending);
+      m_out.Empty("ending", {{"number", number}, {"type", "stop"}});
     }
     if (repeatEnds) {
-      pugi::xml_node repeat = barline.append_child("repeat");
-      repeat.append_attribute("direction").set_value("backward");
       if (marks.repeatCount > 2) {
-        repeat.append_attribute("times").set_value(marks.repeatCount);
+        const std::string times = std::to_string(marks.repeatCount);
+        m_out.Empty("repeat", {{"direction", "backward"}, {"times", times}});
+      } else {
+        m_out.Empty("repeat", {{"direction", "backward"}});
       }
     }
+    m_out.Close();
   }
 
-  void WriteMeasureRepeatStyle(pugi::xml_node measure, const MeasureContext& at, bool inFirst) {
+  // 1 where a run of measure repeats starts in this measure, -1 where one
+  // ended before it, 0 otherwise.
+  int MeasureRepeatChanges() const {
+    const MeasureContext& at = *m_at;
     const bool repeats = (MarksOf(at.index).flags & kMeasureRepeat) != 0;
     const bool before = at.index > at.first && (MarksOf(at.index - 1).flags & kMeasureRepeat) != 0;
-    if (repeats == before) {
-      return;
-    }
-    pugi::xml_node attributes =
-        inFirst ? measure.child("attributes") : measure.append_child("attributes");
-    pugi::xml_node style = attributes.append_child("measure-style");
-    pugi::xml_node repeat = style.append_child("measure-repeat");
-    repeat.append_attribute("type").set_value(repeats ? "start" : "stop");
-    repeat.text().set(repeats ? "1" : "");
+    return repeats == before ? 0 : repeats ? 1 : -1;
   }
 
-  // Duration, voice, type and the rest the two staves share.
-  pugi::xml_node AddNoteBody(pugi::xml_node measure, const Piece& p, std::optional<int> pitch,
-                             bool chord, int staff) {
-    pugi::xml_node note = measure.append_child("note");
+  void WriteMeasureRepeatStyle(bool starts) {
+    m_out.Open("measure-style");
+    m_out.Leaf("measure-repeat", starts ? "1" : "", {{"type", starts ? "start" : "stop"}});
+    m_out.Close();
+  }
+
+  // The note (or rest) of one piece, on either staff, up to its notations.
+  void WriteNoteBody(const Piece& p, std::optional<int> pitch, bool chord, int staff) {
+    m_out.Open("note");
     if (chord) {
-      note.append_child("chord");
+      m_out.Empty("chord");
     }
     if (pitch) {
-      AddPitch(note, *pitch, m_flats);
+      WritePitch(m_out, *pitch, m_flats);
     } else {
-      note.append_child("rest");
+      m_out.Empty("rest");
     }
-    AddInt(note, "duration", p.ticks);
+    m_out.Leaf("duration", p.ticks);
     if (pitch && !p.last) {
-      note.append_child("tie").append_attribute("type").set_value("start");
+      m_out.Empty("tie", {{"type", "start"}});
     }
     if (pitch && !p.first) {
-      note.append_child("tie").append_attribute("type").set_value("stop");
+      m_out.Empty("tie", {{"type", "stop"}});
     }
-    AddText(note, "voice", staff == 1 ? "1" : "5");
-    AddText(note, "type", p.type);
+    m_out.Leaf("voice", staff == 1 ? "1" : "5");
+    m_out.Leaf("type", p.type);
     for (int d = 0; d < p.dots; ++d) {
-      note.append_child("dot");
+      m_out.Empty("dot");
     }
     if (p.inThree) {
-      pugi::xml_node modification = note.append_child("time-modification");
-      AddInt(modification, "actual-notes", 3);
-      AddInt(modification, "normal-notes", 2);
+      m_out.Open("time-modification");
+      m_out.Leaf("actual-notes", 3);
+      m_out.Leaf("normal-notes", 2);
+      m_out.Close();
     }
-    AddInt(note, "staff", staff);
-    return note;
+    m_out.Leaf("staff", staff);
   }
 
-  pugi::xml_node Notations(pugi::xml_node note) {
-    pugi::xml_node notations = note.child("notations");
-    return notations ? notations : note.append_child("notations");
-  }
-
-  pugi::xml_node Technical(pugi::xml_node note) {
-    pugi::xml_node notations = Notations(note);
-    pugi::xml_node technical = notations.child("technical");
-    return technical ? technical : notations.append_child("technical");
-  }
-
-  void AddTiesAndTuplet(pugi::xml_node note, const Piece& p, bool pitched, bool chord) {
-    if (pitched && !p.first) {
-      Notations(note).append_child("tied").append_attribute("type").set_value("stop");
-    }
-    if (pitched && !p.last) {
-      Notations(note).append_child("tied").append_attribute("type").set_value("start");
-    }
-    if (!chord && p.tupletStart) {
-      pugi::xml_node tuplet = Notations(note).append_child("tuplet");
-      tuplet.append_attribute("type").set_value("start");
-      tuplet.append_attribute("bracket").set_value("yes");
-    }
-    if (!chord && p.tupletStop) {
-      Notations(note).append_child("tuplet").append_attribute("type").set_value("stop");
-    }
+  NotationsOut TiesAndTuplet(const Piece& p, bool pitched, bool chord) const {
+    NotationsOut n;
+    n.tieStop = pitched && !p.first;
+    n.tieStart = pitched && !p.last;
+    n.tupletStart = !chord && p.tupletStart;
+    n.tupletStop = !chord && p.tupletStop;
+    return n;
   }
 
   const NoteMarks& MarksAt(const SongEvent& e) const { return m_song.m_marks.At(e.cell, e.slot); }
 
-  // The notes that start the technique of the note after them.
-  void AddLeadIns(pugi::xml_node note, const Piece& p, const Piece* following) {
-    if (!p.last || following == nullptr || following->event->value < 0 || !following->first ||
-        following->start != p.start + p.ticks) {
-      return;
+  static bool IsSlide(Technique t) { return t == Technique::kSuriUp || t == Technique::kSuriDown; }
+
+  // The pieces before and after piece i, when they are notes that touch it.
+  const Piece* TouchingNote(std::size_t i, int step) const {
+    const std::vector<Piece>& pieces = *m_pieces;
+    if ((step < 0 && i == 0) || (step > 0 && i + 1 >= pieces.size())) {
+      return nullptr;
     }
-    const Technique next = MarksAt(*following->event).technique;
-    if (next == Technique::kHajiki || next == Technique::kUchi) {
-      pugi::xml_node mark =
-          Technical(note).append_child(next == Technique::kHajiki ? "pull-off" : "hammer-on");
-      mark.append_attribute("type").set_value("start");
-      mark.text().set(next == Technique::kHajiki ? "P" : "H");
-    }
+    const Piece& p = pieces[i];
+    const Piece& other = pieces[step < 0 ? i - 1 : i + 1];
+    const bool touches =
+        step < 0 ? other.start + other.ticks == p.start : p.start + p.ticks == other.start;
+    return touches && other.event->value >= 0 ? &other : nullptr;
   }
 
-  void AddOwnMarks(pugi::xml_node note, const Piece& p, const Piece* before,
-                   const Piece* following) {
-    const SongEvent& e = *p.event;
-    const NoteMarks& marks = MarksAt(e);
-    const bool slide =
-        marks.technique == Technique::kSuriUp || marks.technique == Technique::kSuriDown;
-    if (slide && p.last && following != nullptr && following->event->value >= 0) {
-      pugi::xml_node mark = Notations(note).append_child("slide");
-      mark.append_attribute("type").set_value("start");
-      mark.append_attribute("line-type").set_value("solid");
-    }
-    if (p.first && before != nullptr && before->event->value >= 0 &&
-        before->start + before->ticks == p.start) {
-      const Technique prior = MarksAt(*before->event).technique;
-      if (prior == Technique::kSuriUp || prior == Technique::kSuriDown) {
-        Notations(note).append_child("slide").append_attribute("type").set_value("stop");
+  void AddMelodyMarks(NotationsOut& n, std::size_t i) const {
+    const Piece& p = (*m_pieces)[i];
+    const NoteMarks& marks = MarksAt(*p.event);
+    const Piece* before = TouchingNote(i, -1);
+    const Piece* after = TouchingNote(i, 1);
+    if (p.last && after != nullptr && after->first) {
+      const Technique next = MarksAt(*after->event).technique;
+      if (next == Technique::kHajiki || next == Technique::kUchi) {
+        n.technical.leadIn = next;
       }
     }
+    n.slideStart = IsSlide(marks.technique) && p.last && after != nullptr;
+    n.slideStop = p.first && before != nullptr && IsSlide(MarksAt(*before->event).technique);
     if (!p.first) {
       return;
     }
-    switch (marks.technique) {
-      case Technique::kSukui:
-        Technical(note).append_child("up-bow");
-        break;
-      case Technique::kHajiki:
-      case Technique::kUchi: {
-        pugi::xml_node mark = Technical(note).append_child(
-            marks.technique == Technique::kHajiki ? "pull-off" : "hammer-on");
-        mark.append_attribute("type").set_value("stop");
-        mark.text().set(marks.technique == Technique::kHajiki ? "P" : "H");
-        break;
-      }
-      case Technique::kOshi:
-        AddInt(Technical(note).append_child("bend"), "bend-alter", 1);
-        break;
-      case Technique::kKeshi:
-        AddText(Technical(note), "other-technical", "keshi");
-        break;
-      default:
-        break;
-    }
+    n.technical.own = IsSlide(marks.technique) ? Technique::kNone : marks.technique;
     if (marks.finger >= 1 && marks.finger <= kMaxFinger) {
-      AddInt(Technical(note), "fingering", marks.finger);
+      n.technical.finger = marks.finger;
     }
     if (marks.string >= 1 && marks.string <= kMaxMarkString) {
       // Counted from the highest string: 1 is 三の糸.
-      AddInt(Technical(note), "string", 4 - marks.string);
+      n.technical.string = 4 - marks.string;
     }
   }
 
-  void AddLyrics(pugi::xml_node note, const SongEvent& e) {
+  void WriteLyrics(const SongEvent& e) {
     if (e.value >= 0) {
       const std::string lyric =
           Utf8Of(FieldText(m_song.m_cells[static_cast<std::size_t>(e.cell)].lyric[e.slot]));
       if (!lyric.empty()) {
-        pugi::xml_node node = note.append_child("lyric");
-        node.append_attribute("number").set_value("1");
-        AddText(node, "syllabic", "single");
-        AddText(node, "text", lyric);
+        m_out.Open("lyric", {{"number", "1"}});
+        m_out.Leaf("syllabic", "single");
+        m_out.Leaf("text", lyric);
+        m_out.Close();
       }
     }
     const std::string syllable = Utf8Of(SlotSyllable(m_song, m_places, m_open, e.cell, e.slot));
     if (!syllable.empty()) {
-      pugi::xml_node node = note.append_child("lyric");
-      node.append_attribute("number").set_value("2");
-      node.append_attribute("name").set_value(kSyllableLine);
-      AddText(node, "syllabic", "single");
-      AddText(node, "text", syllable);
+      m_out.Open("lyric", {{"number", "2"}, {"name", kSyllableLine}});
+      m_out.Leaf("syllabic", "single");
+      m_out.Leaf("text", syllable);
+      m_out.Close();
     }
   }
 
-  void WriteMelodyNote(pugi::xml_node measure, const Piece& p, const Piece* before,
-                       const Piece* following) {
+  void WriteMelodyNote(std::size_t i) {
+    const Piece& p = (*m_pieces)[i];
     const SongEvent& e = *p.event;
     const bool pitched = e.value >= 0;
-    pugi::xml_node note =
-        AddNoteBody(measure, p, pitched ? std::optional<int>(e.value) : std::nullopt, false, 1);
-    AddTiesAndTuplet(note, p, pitched, false);
+    WriteNoteBody(p, pitched ? std::optional<int>(e.value) : std::nullopt, false, 1);
+    NotationsOut n = TiesAndTuplet(p, pitched, false);
     if (pitched) {
-      AddLeadIns(note, p, following);
-      AddOwnMarks(note, p, before, following);
+      AddMelodyMarks(n, i);
     } else if (p.first && MarksAt(e).technique == Technique::kKeshi) {
-      AddText(Technical(note), "other-technical", "keshi");
+      n.technical.own = Technique::kKeshi;
     }
+    WriteNotations(m_out, n);
     if (p.first) {
-      AddLyrics(note, e);
+      WriteLyrics(e);
     }
+    m_out.Close();
     if (!pitched) {
       return;
     }
     for (const std::uint8_t together : MarksAt(e).together) {
       if (together != kNoPitch && together <= kMaxPitch) {
-        pugi::xml_node chordNote = AddNoteBody(measure, p, together, true, 1);
-        AddTiesAndTuplet(chordNote, p, true, true);
+        WriteNoteBody(p, together, true, 1);
+        WriteNotations(m_out, TiesAndTuplet(p, true, true));
+        m_out.Close();
       }
     }
   }
 
-  void AddTabPosition(pugi::xml_node measure, const Piece& p, const PitchPlace& place, bool chord) {
+  void WriteTabPosition(const Piece& p, const PitchPlace& place, bool chord) {
     const int open = m_open[static_cast<std::size_t>(place.string)];
-    pugi::xml_node note = AddNoteBody(measure, p, open + place.position - 1, chord, 2);
-    AddTiesAndTuplet(note, p, true, chord);
-    pugi::xml_node technical = Technical(note);
-    AddInt(technical, "string", kStringCount - place.string);
-    AddInt(technical, "fret", place.position - 1);
+    WriteNoteBody(p, open + place.position - 1, chord, 2);
+    NotationsOut n = TiesAndTuplet(p, true, chord);
+    n.technical.string = kStringCount - place.string;
+    n.technical.fret = place.position - 1;
+    WriteNotations(m_out, n);
+    m_out.Close();
   }
 
-  void WriteTabNote(pugi::xml_node measure, const Piece& p) {
+  void WriteTabNote(std::size_t i) {
+    const Piece& p = (*m_pieces)[i];
     const SongEvent& e = *p.event;
     if (e.value < 0) {
-      pugi::xml_node rest = AddNoteBody(measure, p, std::nullopt, false, 2);
-      AddTiesAndTuplet(rest, p, false, false);
+      WriteNoteBody(p, std::nullopt, false, 2);
+      WriteNotations(m_out, TiesAndTuplet(p, false, false));
+      m_out.Close();
       return;
     }
     const NoteMarks& marks = MarksAt(e);
     const PitchPlace place = PlaceOfMarkedNote(m_places, m_open, e.value, marks);
-    AddTabPosition(measure, p, place, false);
+    WriteTabPosition(p, place, false);
     int alsoTaken = -1;
     for (const std::uint8_t together : marks.together) {
       if (together == kNoPitch || together > kMaxPitch) {
@@ -833,7 +903,7 @@ class ScoreWriter {
       }
       if (const std::optional<PitchPlace> other =
               PlaceTogether(m_places, m_open, together, place.string, alsoTaken)) {
-        AddTabPosition(measure, p, *other, true);
+        WriteTabPosition(p, *other, true);
         alsoTaken = other->string;
       }
     }
@@ -845,8 +915,11 @@ class ScoreWriter {
   bool m_flats;
   int m_beats;
   int m_measureTicks;
+  XmlStream m_out;
   std::vector<SongEvent> m_events;
   std::vector<ChordAt> m_chords;
+  const std::vector<Piece>* m_pieces = nullptr;
+  const MeasureContext* m_at = nullptr;
   bool m_pickup = false;
 };
 
