@@ -527,7 +527,9 @@ class ScoreWriter {
   }
 
   void WriteTempo() {
-    const std::string tempo = std::to_string(m_song.m_info.tempo);
+    // A tempo a damaged file left outside the playable range is written as
+    // the reader will take it: <sound tempo> may not be negative.
+    const std::string tempo = std::to_string(std::clamp(m_song.m_info.tempo, kMinTempo, kMaxTempo));
     m_out.Open("direction", {{"placement", "above"}});
     m_out.Open("direction-type");
     m_out.Open("metronome");
@@ -959,11 +961,6 @@ std::string MusicXmlOfRange(const CSongData& song, const OpenStrings& open, int 
 
 bool IsCompressedMusicXmlPath(std::string_view path) {
   return LowerExtension(path) == ".mxl";
-}
-
-bool IsMusicXmlPath(std::string_view path) {
-  const std::string extension = LowerExtension(path);
-  return extension == ".musicxml" || extension == ".xml" || extension == ".mxl";
 }
 
 bool WriteMusicXmlFile(const CSongData& song, const OpenStrings& open, const std::string& path,

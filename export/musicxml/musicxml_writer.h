@@ -46,8 +46,7 @@ std::string MusicXmlOfRange(const CSongData& song, const OpenStrings& open, int 
 bool WriteMusicXmlFile(const CSongData& song, const OpenStrings& open, const std::string& path,
                        std::string& why);
 
-// Whether path names a MusicXML output (.musicxml, .xml, .mxl, any case).
-bool IsMusicXmlPath(std::string_view path);
+// Whether path names the compressed form (.mxl, any case).
 bool IsCompressedMusicXmlPath(std::string_view path);
 
 // The media type of MusicXML text, as the clipboard offers it.

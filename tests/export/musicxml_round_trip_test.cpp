@@ -272,6 +272,38 @@ TEST(MusicXmlRoundTrip, ASelectionReadsBackAsItsMeasures) {
   EXPECT_EQ(read->m_info.tempo, song->m_info.tempo);
 }
 
+TEST(MusicXmlRoundTrip, ValuesNoEditorWritesStillGiveAValidScore) {
+  auto song = test::NewSong(2);
+  song->m_info.tempo = -5;
+  Put(*song, 0, 0, 60);
+  song->m_marks.At(0, 0).technique = static_cast<Technique>(200);
+  song->m_marks.At(0, 0).finger = 7;
+  song->m_marks.At(0, 0).string = 9;
+  song->m_marks.At(0, 0).together = {200, 55};
+  Put(*song, 1, 0, 300);  // no pitch: the note goes on
+  Put(*song, 2, 0, SLOT_NONE);
+  song->m_marks.measures[1].ending = 9;
+  song->m_marks.measures[1].repeatCount = 255;
+  song->m_marks.measures[1].flags = 0xFF;
+  SetFieldText(song->m_info.title, "a<b>&\"c\x01");
+  SetFieldText(song->m_beatChords[0].chord, "Q#7");  // no root: no symbol
+  SetFieldText(song->m_beatChords[1].chord, "C<&>");
+  const std::string xml = MusicXmlOfSong(*song, OpenStringPitches(0, 0));
+  auto read = ReadBack(xml);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->m_info.tempo, kMinTempo);
+  EXPECT_STREQ(read->m_info.title, "a<b>&\"c");
+  EXPECT_STREQ(read->m_beatChords[1].chord, "C<&>");
+  EXPECT_EQ(read->m_cells[0].pitch[0], 60);
+  EXPECT_EQ(read->m_cells[1].pitch[0], SLOT_HOLD);
+  if (!HaveXmllint()) {
+    GTEST_SKIP() << "xmllint (libxml2-utils) is not installed";
+  }
+  test::TempDir dir;
+  WriteText(dir.Path("damaged.musicxml"), xml);
+  EXPECT_EQ(SchemaProblems({dir.Path("damaged.musicxml")}, dir), "");
+}
+
 TEST(MusicXmlRoundTrip, AFileThatCannotBeWrittenSaysWhy) {
   auto song = test::NewSong(1);
   std::string why;
