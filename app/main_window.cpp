@@ -16,6 +16,7 @@
 #include "common/message_box.h"
 #include "common/sjis.h"
 #include "common/ui_text.h"
+#include "export/musicxml/musicxml_writer.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
 #include "midi/midi_out.h"
@@ -488,8 +489,25 @@ bool CKumoitoDlg::WriteOutput(const std::string& path, std::string& why) {
     case OutputFormat::kScore:
       StoreTabTuning();
       return WriteBatchScore(*m_song, path);
+    case OutputFormat::kMusicXml:
+      return WriteMusicXmlOutput(path, why);
   }
   return false;
+}
+
+bool CKumoitoDlg::WriteMusicXmlOutput(const std::string& path, std::string& why) {
+  // The TAB staff holds the numbers shown: the song in the strings shown.
+  return musicxml::WriteMusicXmlFile(
+      *m_song, OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning), path, why);
+}
+
+std::string CKumoitoDlg::SelectionMusicXml(int firstSlot, int endSlot) const {
+  if (!m_song) {
+    return {};
+  }
+  return musicxml::MusicXmlOfRange(*m_song,
+                                   OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning),
+                                   firstSlot, endSlot);
 }
 
 void CKumoitoDlg::RewriteScratchScore() {
@@ -554,7 +572,8 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   // A tab saved with its tuning opens in it, so that its numbers are the
   // ones it was written with; in a conversion only where the key is left
   // to the program, and then only what it would choose (key and tuning).
-  if (!given && !foreign && m_song->m_marks.tuning.stored && (automatic || !m_batch)) {
+  // A MusicXML TAB staff in one of our tunings is such a tab too.
+  if (!given && m_song->m_marks.tuning.stored && (automatic || !m_batch)) {
     ApplyStoredTuning(m_song->m_marks.tuning, !m_batch);
     automatic = false;
   }

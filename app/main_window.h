@@ -346,6 +346,11 @@ class CKumoitoDlg {
   const std::string& Caption() const { return m_caption; }
   // The song's title in UTF-8; empty when it has none.
   std::string SongTitle() const;
+  // The measures around the song's slots [firstSlot, endSlot) as MusicXML
+  // (media type musicxml::kMusicXmlMediaType), in the strings shown: what a
+  // copy puts on the clipboard for other notation programs. Empty without a
+  // song.
+  std::string SelectionMusicXml(int firstSlot, int endSlot) const;
   // The file the song came from or went to, for the file dialogs to start
   // beside; empty for the scratch song, which lives in the data folder.
   std::string SongFileForDialogs() const;
@@ -375,6 +380,7 @@ class CKumoitoDlg {
   // Writes the current song to path in the format of its extension; false
   // with why (empty when the fault was reported already) when it cannot.
   bool WriteOutput(const std::string& path, std::string& why);
+  bool WriteMusicXmlOutput(const std::string& path, std::string& why);
   PrintHeader MakePrintHeader() const;
   // The measure numbers of the page written: an option of this run decides
   // for every format, else the image follows its own setting and PDF and

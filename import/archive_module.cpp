@@ -1,10 +1,11 @@
-// The archive module's entry: the inflater that needs libzip.
+// The archive module's entry: the inflater and the writer that need libzip.
 
 #include "import/mxl_archive.h"
 
 namespace {
 
-const kumoito::import::ArchiveBackends kBackends{&kumoito::import::InflateMxlArchive};
+const kumoito::import::ArchiveBackends kBackends{&kumoito::import::InflateMxlArchive,
+                                                 &kumoito::import::DeflateMxlArchive};
 
 }  // namespace
 

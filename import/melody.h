@@ -13,6 +13,7 @@
 
 #include "import/rational.h"
 #include "song/marks.h"
+#include "song/tuning.h"
 
 namespace kumoito::import {
 
@@ -22,6 +23,16 @@ struct MelodyNote {
   int pitch = 60;     // MIDI note number
   std::string lyric;  // UTF-8 syllable sung on the note; empty for none
   NoteMarks marks{};  // technique, finger, player's string, notes struck with it
+  // The 口三味線 the file writes under the note (UTF-8); unset when it
+  // writes none there.
+  std::optional<std::string> syllable{};
+};
+
+// A rest that carries something: ケシ, or a call written in the 口三味線 line.
+struct MarkedRest {
+  Rational onset;
+  NoteMarks marks{};
+  std::optional<std::string> syllable{};  // UTF-8
 };
 
 // Repeat signs and endings, given at a time inside the measure they belong to.
@@ -46,6 +57,11 @@ struct Melody {
   std::vector<ChordSymbol> chords;
   std::vector<MetreChange> metres;  // in onset order; empty: 4/4 throughout
   std::vector<MeasureMarkAt> measureMarks;
+  std::vector<MarkedRest> rests;  // in onset order
+  // The file has a 口三味線 line: a note without a syllable there says none.
+  bool syllableLine = false;
+  // Open strings of a 3-line TAB staff (一の糸 first), when the file tunes one.
+  std::optional<OpenStrings> tabOpen;
   // Length of a shorter first measure (an upbeat); 0 when the first measure
   // is whole.
   Rational pickup;

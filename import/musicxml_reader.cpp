@@ -14,6 +14,7 @@
 #include "common/ui_text.h"
 #include "song/chord_names.h"
 #include "song/key_table.h"
+#include "song/tuning.h"
 
 namespace kumoito::import {
 namespace {
@@ -175,9 +176,29 @@ std::string LyricLineLabel(const pugi::xml_node& lyric) {
   return number.empty() ? std::string("1番") : std::string(number);
 }
 
+// The lyric line that holds the 口三味線 rather than words to sing.
+constexpr std::string_view kSyllableLineName = "kuchijamisen";
+
+bool IsSyllableLine(const pugi::xml_node& lyric) {
+  return std::string_view(lyric.attribute("name").value()) == kSyllableLineName;
+}
+
+std::optional<std::string> SyllableText(const pugi::xml_node& note) {
+  for (pugi::xml_node lyric = note.child("lyric"); lyric; lyric = lyric.next_sibling("lyric")) {
+    if (IsSyllableLine(lyric)) {
+      std::string text;
+      for (pugi::xml_node t = lyric.child("text"); t; t = t.next_sibling("text")) {
+        text += t.child_value();
+      }
+      return text;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string LyricText(const pugi::xml_node& note, std::string_view line) {
   for (pugi::xml_node lyric = note.child("lyric"); lyric; lyric = lyric.next_sibling("lyric")) {
-    if (LyricLineOf(lyric) != line) {
+    if (LyricLineOf(lyric) != line || IsSyllableLine(lyric)) {
       continue;
     }
     std::string text;
@@ -202,6 +223,9 @@ std::vector<LyricLine> LyricLinesOf(const pugi::xml_node& part) {
   for (pugi::xml_node measure : part.children("measure")) {
     for (pugi::xml_node note : measure.children("note")) {
       for (pugi::xml_node lyric : note.children("lyric")) {
+        if (IsSyllableLine(lyric)) {
+          continue;  // not a verse to choose
+        }
         std::string key = LyricLineOf(lyric);
         const bool known = std::any_of(lines.begin(), lines.end(),
                                        [&](const LyricLine& l) { return l.key == key; });
@@ -461,6 +485,7 @@ class PartReader {
     std::string lyric;
     NoteMarks marks;
     std::vector<int> others;  // the chord's lower pitches, in the order read
+    std::optional<std::string> syllable;
   };
 
   Rational Divisions(long value) const { return Rational(value, m_divisions); }
@@ -569,7 +594,35 @@ class PartReader {
       m_melody.metres.push_back(
           {m_measureStart, static_cast<int>(time->first), static_cast<int>(time->second)});
     }
+    for (pugi::xml_node details : attributes.children("staff-details")) {
+      ReadStaffTuning(details);
+    }
     return std::nullopt;
+  }
+
+  // A 3-line staff tuned string by string is a shamisen's TAB staff; its
+  // first tuning wins.
+  void ReadStaffTuning(const pugi::xml_node& details) {
+    if (m_melody.tabOpen || ChildLong(details, "staff-lines") != kStringCount) {
+      return;
+    }
+    OpenStrings open{-1, -1, -1};
+    for (pugi::xml_node tuning : details.children("staff-tuning")) {
+      const long line = ToLong(tuning.attribute("line").value());
+      const std::string step = tuning.child_value("tuning-step");
+      if (line < 1 || line > kStringCount || step.size() != 1 || StepSemitone(step[0]) < 0) {
+        return;
+      }
+      const long value = (std::clamp(ChildLong(tuning, "tuning-octave", 4), -1L, 9L) + 1) * 12 +
+                         StepSemitone(step[0]) +
+                         std::clamp(ChildLong(tuning, "tuning-alter"), -2L, 2L);
+      open[static_cast<std::size_t>(line - 1)] = static_cast<std::int32_t>(value);
+    }
+    if (std::all_of(open.begin(), open.end(), [](std::int32_t p) { return p >= 0 && p <= 127; }) &&
+        open[0] < open[1] && open[1] < open[2]) {
+      m_melody.tabOpen = open;
+      m_tabPlaces = BuildPitchPlaces(open);
+    }
   }
 
   void ReadTempo(const pugi::xml_node& direction) {
@@ -616,7 +669,11 @@ class PartReader {
     if (!m_voice) {
       m_voice = voice;
     }
-    if (voice != *m_voice || duration == Rational(0) || note.child("rest") || note.child("cue")) {
+    if (voice != *m_voice || duration == Rational(0) || note.child("cue")) {
+      return std::nullopt;
+    }
+    if (note.child("rest")) {
+      ReadRest(note, m_measureStart + onset);
       return std::nullopt;
     }
     const std::optional<int> pitch = PitchOf(note.child("pitch"));
@@ -629,6 +686,8 @@ class PartReader {
       tieStop |= std::string_view(tie.attribute("type").value()) == "stop";
     }
     std::string lyric = LyricText(note, m_lyricLine);
+    std::optional<std::string> syllable = SyllableText(note);
+    m_melody.syllableLine |= syllable.has_value();
     if (m_pending && m_pending->at == at) {
       // The top note of a chord, also of one written as notes of one voice
       // at the same place; the syllable is the chord's whichever note has it.
@@ -656,14 +715,31 @@ class PartReader {
       if (p.lyric.empty()) {
         p.lyric = std::move(lyric);
       }
+      if (!p.syllable) {
+        p.syllable = std::move(syllable);
+      }
       return std::nullopt;
     }
     if (m_pending && at < m_pending->at) {
       return std::nullopt;  // written back in time over the melody: not ours
     }
     FlushPending();
-    m_pending = Pending{at, duration, *pitch, tieStop, std::move(lyric), MarksOf(note), {}};
+    m_pending = Pending{at, duration,           *pitch, tieStop, std::move(lyric), MarksOf(note),
+                        {}, std::move(syllable)};
     return std::nullopt;
+  }
+
+  // What a rest of the melody's voice carries: ケシ, or a call in the
+  // 口三味線 line.
+  void ReadRest(const pugi::xml_node& note, const Rational& at) {
+    MarkedRest rest{at, {}, SyllableText(note)};
+    m_melody.syllableLine |= rest.syllable.has_value();
+    if (MarksOf(note).technique == Technique::kKeshi) {
+      rest.marks.technique = Technique::kKeshi;
+    }
+    if (rest.syllable || !rest.marks.Empty()) {
+      m_melody.rests.push_back(std::move(rest));
+    }
   }
 
   // A tablature staff under the melody writes each note again as string and
@@ -673,6 +749,13 @@ class PartReader {
     const std::uint8_t string = MarksOf(note).string;
     const std::optional<int> pitch = PitchOf(note.child("pitch"));
     if (string == 0 || !pitch) {
+      return;
+    }
+    // On a tuned TAB staff, the string placement puts the pitch on anyway
+    // is no choice of the player's.
+    if (m_melody.tabOpen &&
+        PlaceOfMarkedNote(*m_tabPlaces, *m_melody.tabOpen, *pitch, NoteMarks{}).string ==
+            string - 1) {
       return;
     }
     const auto take = [&](const Rational& onset, int melodyPitch, NoteMarks& marks) {
@@ -709,6 +792,10 @@ class PartReader {
       if (p.tieStop && p.lyric.empty() && last.pitch == p.pitch &&
           last.onset + last.duration == p.at) {
         last.duration += p.duration;
+        // A slide starts where the tied note ends.
+        if (p.marks.technique == Technique::kSuriUp && last.marks.technique == Technique::kNone) {
+          last.marks.technique = Technique::kSuriUp;
+        }
         return;
       }
       if (last.onset + last.duration > p.at) {
@@ -721,7 +808,8 @@ class PartReader {
     std::sort(p.others.begin(), p.others.end());
     p.others.erase(std::unique(p.others.begin(), p.others.end()), p.others.end());
     AddTogether(p.marks, p.others);
-    notes.push_back({p.at, p.duration, p.pitch, std::move(p.lyric), p.marks});
+    notes.push_back(
+        {p.at, p.duration, p.pitch, std::move(p.lyric), p.marks, std::move(p.syllable)});
   }
 
   std::string_view m_text;
@@ -732,6 +820,7 @@ class PartReader {
   Rational m_lastOnset;
   std::optional<std::string> m_voice;
   std::optional<Pending> m_pending;
+  std::optional<PitchPlaceTable> m_tabPlaces;  // of m_melody.tabOpen
   bool m_soundTempo = false;
   bool m_inMeasureRepeat = false;  // between a measure-repeat's start and stop
   std::uint8_t m_ending = 0;       // the ending being read, 0 for none

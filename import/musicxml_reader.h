@@ -6,7 +6,11 @@
 // grace notes are dropped. Measures are kept as written, repeats and endings
 // not played out; a bar a program split into shorter measures is joined, a
 // short first measure is a pick-up. Chord symbols, key, metre, tempo, title,
-// composer, lyricist and one lyric line come along.
+// composer, lyricist and one lyric line come along. A lyric line named
+// "kuchijamisen" holds the 口三味線 (no verse to choose), and the rests of the
+// melody keep their ケシ and calls; the tuning of a 3-line TAB staff is
+// kept, and a string of it counts as the player's only where placement in
+// that tuning would choose another.
 //
 // Thread-safety: pure functions.
 

@@ -46,4 +46,14 @@ MxlResult ReadMxlArchive(const unsigned char* data, std::size_t size) {
   return backends->inflate(data, size);
 }
 
+std::optional<std::string> WriteMxlArchive(std::string_view rootText, std::string_view rootPath,
+                                           std::string& why) {
+  const ArchiveBackends* backends = ArchiveModule(why);
+  if (backends == nullptr) {
+    why = "the ZIP module cannot be loaded: " + why;
+    return std::nullopt;
+  }
+  return backends->deflate(rootText, rootPath, why);
+}
+
 }  // namespace kumoito::import

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "import/import_error.h"
 
@@ -37,10 +38,21 @@ MxlResult InflateMxlArchive(const unsigned char* data, std::size_t size);
 using MxlInflater = MxlResult (*)(const unsigned char* data, std::size_t size);
 void SetMxlInflater(MxlInflater inflater);
 
+// An archive of the MusicXML text as rootPath, its META-INF/container.xml
+// naming it and the mimetype entry first, stored; the same text always gives
+// the same bytes. nullopt with why when libzip cannot build it.
+std::optional<std::string> WriteMxlArchive(std::string_view rootText, std::string_view rootPath,
+                                           std::string& why);
+// The writer itself, built into the module with libzip.
+std::optional<std::string> DeflateMxlArchive(std::string_view rootText, std::string_view rootPath,
+                                             std::string& why);
+
 struct ArchiveBackends {
   MxlInflater inflate;
+  std::optional<std::string> (*deflate)(std::string_view rootText, std::string_view rootPath,
+                                        std::string& why);
 };
-inline constexpr int kArchiveBackendsAbi = 1;
+inline constexpr int kArchiveBackendsAbi = 2;
 inline constexpr const char* kArchiveModule = "kumoito-archive.so";
 inline constexpr const char* kArchiveModuleEntry = "kumoito_archive_backends";
 

@@ -9,6 +9,7 @@
 #include "common/sjis.h"
 #include "common/ui_text.h"
 #include "song/key_table.h"
+#include "song/kuchijamisen.h"
 
 namespace kumoito::import {
 namespace {
@@ -23,6 +24,7 @@ struct Event {
   int value;    // pitch or SLOT_REST
   std::string lyric;
   NoteMarks marks{};
+  std::optional<std::string> syllable{};  // UTF-8, as the file's 口三味線 line says
 };
 
 std::string MetreText(int numerator, int denominator) {
@@ -32,6 +34,68 @@ std::string MetreText(int numerator, int denominator) {
 template <std::size_t N>
 void PutText(char (&field)[N], const std::string& utf8) {
   SetFieldText(field, Utf8ToCp932Lenient(utf8));
+}
+
+// Whether the slot lies in a rest: on a rest, or on holds after one.
+bool RestAt(const CSongData& song, int index) {
+  for (int i = index; i >= 0; --i) {
+    const std::int32_t v =
+        song.m_cells[static_cast<std::size_t>(i / kSlotsPerCell)].pitch[i % kSlotsPerCell];
+    if (v == SLOT_REST) {
+      return true;
+    }
+    if (v >= 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The tuning of a TAB staff, where it is one of ours, is the one the tab
+// was written in: the song opens in it.
+void StoreTabTuning(CSongData& song, const OpenStrings& open, int fifths) {
+  const std::int32_t first = open[0] - kFirstStringBasePitch;
+  if (first < 0 || first >= kFirstStringCount) {
+    return;
+  }
+  for (int t = 0; t < kTuningCount; ++t) {
+    const auto& intervals = kTuningTable[static_cast<std::size_t>(t)].intervals;
+    if (open[1] - open[0] != intervals[1] || open[2] - open[0] != intervals[2]) {
+      continue;
+    }
+    // The major key of the signature, among the twelve of the key list.
+    const int tonic = kKeyTable[static_cast<std::size_t>(KeyRowFor(fifths, false))].tonic;
+    int key = 0;
+    for (int k = 0; k < kMajorKeyCount; ++k) {
+      if (kKeyTable[static_cast<std::size_t>(k)].tonic == tonic) {
+        key = k;
+        break;
+      }
+    }
+    song.m_marks.tuning =
+        TabTuning{1, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(first),
+                  static_cast<std::uint8_t>(key)};
+    return;
+  }
+}
+
+// A syllable the file writes that the rule would not give, or none where the
+// rule gives one, is the user's own.
+void KeepSyllables(CSongData& song, const OpenStrings& open,
+                   const std::vector<std::pair<int, std::optional<std::string>>>& syllables) {
+  const PitchPlaceTable places = BuildPitchPlaces(open);
+  for (const auto& [index, text] : syllables) {
+    const int cell = index / kSlotsPerCell;
+    const int slot = index % kSlotsPerCell;
+    const std::string written = text ? Utf8ToCp932Lenient(*text) : std::string();
+    const std::int32_t value = song.m_cells[static_cast<std::size_t>(cell)].pitch[slot];
+    const std::string_view rule = value >= 0
+                                      ? RuleSyllable(SyllableNoteAt(song, places, open, cell, slot))
+                                      : std::string_view();
+    if (written != rule) {
+      song.m_marks.SyllableAt(cell, slot).Assign(written);
+    }
+  }
 }
 
 }  // namespace
@@ -112,7 +176,7 @@ WrittenSong WriteSong(const Melody& melody) {
     const MelodyNote& n = melody.notes[i];
     const Rational start = songBeats(n.onset);
     const Rational end = songBeats(n.onset + n.duration);
-    events.push_back({start, n.pitch, n.lyric, n.marks});
+    events.push_back({start, n.pitch, n.lyric, n.marks, n.syllable});
     if (i + 1 == melody.notes.size() || melody.notes[i + 1].onset > n.onset + n.duration) {
       events.push_back({end, SLOT_REST, {}});
     }
@@ -209,6 +273,7 @@ WrittenSong WriteSong(const Melody& melody) {
   }
   int previous = -1;
   int dropped = 0;
+  std::vector<std::pair<int, std::optional<std::string>>> syllables;  // slot index, text
   for (std::size_t i = 0; i < events.size(); ++i) {
     if (!places[i]) {
       continue;  // beyond the capacity cut, said above
@@ -236,6 +301,9 @@ WrittenSong WriteSong(const Melody& melody) {
     if (events[i].value >= 0 && !events[i].lyric.empty()) {
       PutText(cell.lyric[slot], events[i].lyric);
     }
+    if (events[i].value >= 0) {
+      syllables.push_back({index, events[i].syllable});
+    }
     previous = index;
   }
   if (dropped > 0) {
@@ -254,6 +322,20 @@ WrittenSong WriteSong(const Melody& melody) {
       if (v >= SLOT_REST) {
         current = v;
       }
+    }
+  }
+
+  // A rest that carries a mark or a call starts where the file starts it.
+  for (const MarkedRest& rest : melody.rests) {
+    const std::optional<int> at = place(songBeats(rest.onset));
+    if (!at || !RestAt(song, *at)) {
+      continue;
+    }
+    song.m_cells[static_cast<std::size_t>(*at / kSlotsPerCell)].pitch[*at % kSlotsPerCell] =
+        SLOT_REST;
+    song.m_marks.At(*at / kSlotsPerCell, *at % kSlotsPerCell) = rest.marks;
+    if (rest.syllable) {
+      syllables.push_back({*at, rest.syllable});
     }
   }
 
@@ -320,6 +402,12 @@ WrittenSong WriteSong(const Melody& melody) {
   PutText(song.m_info.composer, melody.composer);
   PutText(song.m_info.lyricist, melody.lyricist);
   song.UpdatePitchRange();
+  if (melody.tabOpen) {
+    StoreTabTuning(song, *melody.tabOpen, melody.fifths.value_or(0));
+    if (melody.syllableLine) {
+      KeepSyllables(song, *melody.tabOpen, syllables);
+    }
+  }
   return result;
 }
 

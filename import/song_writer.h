@@ -5,7 +5,9 @@
 // written as two cells of three slots. A shorter first measure becomes a
 // whole one that starts with rests. Key, tempo (40..240), texts, lyrics and
 // chord symbols are written in CP932 into their fields, cut on a character
-// boundary.
+// boundary. A TAB staff in one of our tunings becomes the song's stored
+// tuning; against it, a 口三味線 line's syllable that the rule would not give
+// becomes the user's own.
 //
 // The metre: a time signature whose measure is a whole number of quarters
 // from 1 to 8 gives that many beats (6/8 gives 3, 2/2 gives 4). Any other

@@ -719,5 +719,13 @@
         <source>空欄で自動、- で無音</source>
         <translation>Empty: the rule&apos;s syllable; -: silent</translation>
     </message>
+    <message>
+        <source>MusicXML 楽譜 (*.musicxml)</source>
+        <translation>MusicXML score (*.musicxml)</translation>
+    </message>
+    <message>
+        <source>圧縮 MusicXML 楽譜 (*.mxl)</source>
+        <translation>Compressed MusicXML score (*.mxl)</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,6 @@
-// PDF, SVG, MIDI and WAV written by batch conversions, read back by tools
-// of other people: poppler, librsvg, an XML parser, sox, the fluidsynth
-// command, and our own Standard MIDI File reader.
+// PDF, SVG, MIDI, WAV and MusicXML written by batch conversions, read back
+// by tools of other people: poppler, librsvg, an XML parser, sox, the
+// fluidsynth command, and our own Standard MIDI File and MusicXML readers.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/sjis.h"
+#include "import/file_import.h"
 #include "midi/midi_event.h"
 #include "midi/performance.h"
 #include "midi/smf.h"
@@ -249,6 +250,36 @@ TEST_F(BatchFormats, SvgIsThePageAsVectors) {
                               Path("out.bmp") + "' null: 2>&1";
   if (Have("compare")) {
     EXPECT_EQ(Capture(compare), "0");
+  }
+}
+
+TEST_F(BatchFormats, MusicXmlAndCompressedMusicXmlByTheExtension) {
+  const std::string song = WriteSong(2);
+  ASSERT_EQ(Run("'" + song + "' out.musicxml 0 san 0"), 0) << Stderr();
+  ASSERT_EQ(Run("'" + song + "' out.mxl 0 san 0"), 0) << Stderr();
+  const test::Bytes plain = ReadFile(Path("out.musicxml"));
+  const std::string text(plain.begin(), plain.end());
+  // The TAB staff in the strings of the conversion: 三下り on C.
+  EXPECT_NE(text.find("<staff-lines>3</staff-lines>"), std::string::npos);
+  const std::size_t third = text.find("<staff-tuning line=\"3\">");
+  ASSERT_NE(third, std::string::npos);
+  const std::string a3 = text.substr(third, text.find("</staff-tuning>", third) - third);
+  EXPECT_NE(a3.find("<tuning-step>A</tuning-step>"), std::string::npos) << a3;
+  EXPECT_NE(a3.find("<tuning-alter>1</tuning-alter>"), std::string::npos) << a3;
+  EXPECT_NE(a3.find("<tuning-octave>3</tuning-octave>"), std::string::npos) << a3;
+  const test::Bytes archive = ReadFile(Path("out.mxl"));
+  ASSERT_GT(archive.size(), 38u);
+  EXPECT_EQ(std::string(archive.begin(), archive.begin() + 4), std::string("PK\x03\x04", 4));
+  EXPECT_EQ(std::string(archive.begin() + 30, archive.begin() + 38), "mimetype");
+  // Read back, it is the song of the conversion, in the tuning it was written in.
+  import::ImportOutcome back = import::ImportFile(Path("out.musicxml"));
+  ASSERT_TRUE(back.song) << back.error->message;
+  EXPECT_EQ(back.song->m_marks.tuning, (TabTuning{1, 2, 0, 0}));
+  const int shift = back.song->m_cells[0].pitch[0] - kScale[0];
+  EXPECT_EQ(shift % 12, 0);
+  for (int n = 0; n < 8; ++n) {
+    EXPECT_EQ(back.song->m_cells[static_cast<std::size_t>(n) * 2].pitch[0], kScale[n] + shift);
+    EXPECT_STREQ(back.song->m_cells[static_cast<std::size_t>(n) * 2].lyric[0], "\x82\xB3");
   }
 }
 

@@ -423,10 +423,8 @@ TEST_F(MainWindowTest, ExportWritesWhatTheExtensionNames) {
   const struct {
     const char* name;
     std::string start;
-  } cases[] = {{"page.svg", "<?xml"},
-               {"page.mid", "MThd"},
-               {"page.PDF", "%PDF"},
-               {"page.png", "\x89PNG"},
+  } cases[] = {{"page.svg", "<?xml"},   {"page.mid", "MThd"},       {"page.PDF", "%PDF"},
+               {"page.png", "\x89PNG"}, {"page.musicxml", "<?xml"}, {"page.mxl", "PK\x03\x04"},
                {"page", "BM"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -784,6 +782,32 @@ TEST_F(MainWindowTest, ASavedTabReopensInItsTuning) {
   Start("\"" + tab + "\" \"" + out + "\" 0 hon 5");
   ASSERT_EQ(m_result, CKumoitoDlg::StartResult::kBatchDone);
   EXPECT_EQ(storedTuning(out), (TabTuning{1, 0, 0, 5})) << "explicit tokens win";
+}
+
+TEST_F(MainWindowTest, ExportedMusicXmlOpensInTheTuningItWasWrittenIn) {
+  const std::string plain = WriteSong(8, "plain.mwd", 60);
+  auto logic = Start();
+  logic->OpenScore(plain, false);
+  logic->OnTuningChanged(1);
+  logic->OnFirstStringChanged(4);  // "A", value 9
+  logic->OnKeyChanged(2);
+  for (const char* name : {"tab.musicxml", "tab.mxl"}) {
+    SCOPED_TRACE(name);
+    m_face.exportReply = m_startup.Path(name);
+    logic->RunCommand(kCommandExport);
+    logic->OnTuningChanged(0);
+    logic->OnFirstStringChanged(0);
+    logic->OnKeyChanged(0);
+    logic->OpenUserFile(*m_face.exportReply);
+    // Not the tuning the automatic choice would make: the TAB staff's.
+    EXPECT_EQ(logic->Settings().tuning, 1);
+    EXPECT_EQ(logic->Settings().firstStringValue, 9);
+    EXPECT_EQ(logic->Settings().key, 2);
+    EXPECT_EQ(m_face.selection[kTuningCombo], 1);
+    EXPECT_EQ(m_face.selection[kFirstStringCombo], 4);
+  }
+  EXPECT_TRUE(m_boxes.Messages().empty());
+  logic->Destroy();
 }
 
 TEST_F(MainWindowTest, SettingsDialogChoicesAreAppliedAndKeptInTheirOwnFile) {

@@ -610,10 +610,10 @@ TEST_F(WindowTest, ExportOffersEveryTypeBmpFirstAndSuffixesTheChosenOne) {
   });
   poll->start(10);
   QTest::mouseClick(Find<OffScreenWidget>(1004), Qt::LeftButton, {}, QPoint(40, 15));
-  EXPECT_EQ(filters,
-            (QStringList{"BMP 画像 (*.bmp)", "PNG 画像 (*.png)", "JPEG 画像 (*.jpg *.jpeg)",
-                         "PDF 文書 (*.pdf)", "SVG 画像 (*.svg)", "MIDI ファイル (*.mid)",
-                         "WAV 音声 (*.wav)"}));
+  EXPECT_EQ(filters, (QStringList{"BMP 画像 (*.bmp)", "PNG 画像 (*.png)",
+                                  "JPEG 画像 (*.jpg *.jpeg)", "PDF 文書 (*.pdf)",
+                                  "SVG 画像 (*.svg)", "MIDI ファイル (*.mid)", "WAV 音声 (*.wav)",
+                                  "MusicXML 楽譜 (*.musicxml)", "圧縮 MusicXML 楽譜 (*.mxl)"}));
   EXPECT_EQ(shownFirst, "BMP 画像 (*.bmp)");
   const auto pdf = test::ReadFile(typed + ".pdf");
   ASSERT_GE(pdf.size(), 4u);

@@ -13,6 +13,8 @@ TEST(OutputFormat, ChosenByTheFileNamesExtensionInAnyCase) {
   EXPECT_EQ(OutputFormatForPath("song.wav"), OutputFormat::kWav);
   EXPECT_EQ(OutputFormatForPath("song.jpeg"), OutputFormat::kJpeg);
   EXPECT_EQ(OutputFormatForPath("song.png"), OutputFormat::kPng);
+  EXPECT_EQ(OutputFormatForPath("song.musicxml"), OutputFormat::kMusicXml);
+  EXPECT_EQ(OutputFormatForPath("song.MXL"), OutputFormat::kMusicXml);
 }
 
 TEST(OutputFormat, AnythingElseIsTheBitmapItAlwaysWas) {
