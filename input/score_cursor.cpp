@@ -34,10 +34,10 @@ constexpr std::array<TechniqueKey, 7> kTechniqueKeys = {{
 
 Clip NoteClip(std::int32_t value, int length) {
   Clip clip;
-  clip.slots.resize(static_cast<std::size_t>(std::max(length, 1)));
-  clip.slots[0].pitch = value;
-  for (std::size_t i = 1; i < clip.slots.size(); ++i) {
-    clip.slots[i].pitch = SLOT_HOLD;
+  clip.items.resize(static_cast<std::size_t>(std::max(length, 1)));
+  clip.items[0].pitch = value;
+  for (std::size_t i = 1; i < clip.items.size(); ++i) {
+    clip.items[i].pitch = SLOT_HOLD;
   }
   return clip;
 }
@@ -162,7 +162,7 @@ bool ScoreCursor::Enter(const Clip& clip, bool advance) {
   m_anchor.reset();
   m_togetherFor.reset();
   if (advance) {
-    m_position = std::min(at + static_cast<int>(clip.slots.size()), End());
+    m_position = std::min(at + static_cast<int>(clip.items.size()), End());
   }
   m_lastEntry = at;
   m_note.clear();
@@ -183,10 +183,10 @@ bool ScoreCursor::EnterKandokoro(int row) {
   Clip clip = NoteClip(pitch, Step());
   // The note stays on the string it was typed on, and keeps the words
   // sung to the note it replaces.
-  clip.slots[0].marks.string =
+  clip.items[0].marks.string =
       m_places[pitch].string == m_string ? 0 : static_cast<std::uint8_t>(m_string + 1);
   if (m_position < End() && SlotValueAt(*m_song, m_position) >= 0) {
-    std::memcpy(clip.slots[0].lyric.data(),
+    std::memcpy(clip.items[0].lyric.data(),
                 m_song->m_cells[static_cast<std::size_t>(m_position / 2)].lyric[m_position % 2],
                 kLyricFieldSize);
   }
@@ -210,7 +210,7 @@ bool ScoreCursor::EnterTogether(int first, int second) {
   Clip clip = NoteClip(low, Step());
   m_string = m_places[low].string;
   if (high != low && PlaceTogether(m_places, m_open, high, m_string)) {
-    clip.slots[0].marks.together[0] = static_cast<std::uint8_t>(high);
+    clip.items[0].marks.together[0] = static_cast<std::uint8_t>(high);
   }
   return Enter(clip, true);
 }
@@ -226,7 +226,7 @@ bool ScoreCursor::EnterHold() {
   Clip clip = NoteClip(SLOT_HOLD, Step());
   // Nothing sounds before the first sixteenth to be held.
   if (m_position == 0) {
-    clip.slots[0].pitch = SLOT_REST;
+    clip.items[0].pitch = SLOT_REST;
   }
   return Enter(clip, true);
 }
@@ -403,68 +403,57 @@ bool ScoreCursor::FinishTogether(int row) {
   return m_lastChangeDone;
 }
 
-std::optional<Clip> ScoreCursor::Copy() const {
+std::optional<std::pair<int, int>> ScoreCursor::EditRange() const {
   if (m_song == nullptr) {
     return std::nullopt;
   }
   if (const auto selection = Selection()) {
-    Clip clip = CopySlots(*m_song, selection->first, selection->second);
-    return clip.slots.empty() ? std::nullopt : std::optional<Clip>(std::move(clip));
+    return selection;
   }
   if (m_position >= End()) {
     return std::nullopt;
   }
   const int start = NoteStartAt(*m_song, m_position);
-  return CopySlots(*m_song, start, start + NoteLengthAt(*m_song, start));
+  return std::make_pair(start, start + NoteLengthAt(*m_song, start));
+}
+
+std::optional<Clip> ScoreCursor::Copy() const {
+  const auto range = EditRange();
+  if (!range) {
+    return std::nullopt;
+  }
+  Clip clip = CopySlots(*m_song, range->first, range->second);
+  return clip.items.empty() ? std::nullopt : std::optional<Clip>(std::move(clip));
+}
+
+bool ScoreCursor::ClearRange(std::string_view name) {
+  const auto range = EditRange();
+  if (!range || range->first >= range->second) {
+    return false;
+  }
+  Record(name, [&] {
+    ClearSlots(*m_song, range->first, range->second);
+    return true;
+  });
+  m_anchor.reset();
+  m_lastEntry.reset();
+  m_position = range->first;
+  if (m_changed) {
+    m_changed(true);
+  }
+  return true;
 }
 
 bool ScoreCursor::ClearSelection() {
-  if (m_song == nullptr) {
-    return false;
-  }
-  int from = m_position;
-  int to = m_position;
-  if (const auto selection = Selection()) {
-    std::tie(from, to) = *selection;
-  } else if (m_position < End()) {
-    from = NoteStartAt(*m_song, m_position);
-    to = from + NoteLengthAt(*m_song, from);
-  }
-  if (from >= to) {
-    return false;
-  }
-  Record(Ui::Tr("削除"), [&] {
-    ClearSlots(*m_song, from, to);
-    return true;
-  });
-  m_anchor.reset();
-  m_position = from;
-  m_lastEntry.reset();
-  if (m_changed) {
-    m_changed(true);
-  }
-  return true;
+  return ClearRange(Ui::Tr("削除"));
 }
 
 bool ScoreCursor::Cut() {
-  const auto selection = Selection();
-  if (!selection) {
-    return false;
-  }
-  Record(Ui::Tr("切り取り"), [&] {
-    ClearSlots(*m_song, selection->first, selection->second);
-    return true;
-  });
-  m_anchor.reset();
-  m_position = selection->first;
-  if (m_changed) {
-    m_changed(true);
-  }
-  return true;
+  return ClearRange(Ui::Tr("切り取り"));
 }
 
 bool ScoreCursor::Paste(const Clip& clip) {
-  if (m_song == nullptr || clip.slots.empty()) {
+  if (m_song == nullptr || clip.items.empty()) {
     return false;
   }
   const int at = Selection() ? Selection()->first : m_position;
@@ -478,7 +467,7 @@ bool ScoreCursor::Paste(const Clip& clip) {
   }
   m_anchor.reset();
   m_lastEntry.reset();
-  m_position = std::min(at + static_cast<int>(clip.slots.size()), End());
+  m_position = std::min(at + static_cast<int>(clip.items.size()), End());
   m_note.clear();
   if (m_changed) {
     m_changed(true);

@@ -101,7 +101,7 @@ class ScoreCursor {
   bool MoveNoteToOtherString(int direction);
 
   // The selection (else the note at the cursor) as a clip; none when there
-  // is nothing to take.
+  // is nothing to take. Cut and ClearSelection leave rests there.
   std::optional<Clip> Copy() const;
   bool Cut();
   bool Paste(const Clip& clip);
@@ -125,6 +125,9 @@ class ScoreCursor {
   bool OnMoveKey(const KeyStroke& key);
   bool OnTextKey(const std::string& text, bool alt);
   bool OnTogetherKey(const KeyStroke& key);
+  // The selection, else the note or rest at the cursor.
+  std::optional<std::pair<int, int>> EditRange() const;
+  bool ClearRange(std::string_view name);
   // Writes slots at the cursor as one step named for its measure, then
   // moves on by their length.
   bool Enter(const Clip& clip, bool advance);

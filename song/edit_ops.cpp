@@ -257,16 +257,16 @@ Clip CopySlots(const CSongData& song, int from, int to) {
     std::memcpy(slot.lyric.data(), song.m_cells[static_cast<std::size_t>(cell)].lyric[s],
                 kLyricFieldSize);
     slot.lyric.back() = '\0';
-    clip.slots.push_back(slot);
+    clip.items.push_back(slot);
   }
   return clip;
 }
 
 bool WriteSlots(CSongData& song, int at, const Clip& clip) {
-  if (!UsableBeats(song) || at < 0 || clip.slots.empty()) {
+  if (!UsableBeats(song) || at < 0 || clip.items.empty()) {
     return false;
   }
-  const int end = at + static_cast<int>(clip.slots.size());
+  const int end = at + static_cast<int>(clip.items.size());
   const int perMeasure = SixteenthsPerMeasure(song);
   const int measuresNeeded = (end + perMeasure - 1) / perMeasure;
   if (measuresNeeded > song.MaxMeasureCount()) {
@@ -275,8 +275,8 @@ bool WriteSlots(CSongData& song, int at, const Clip& clip) {
   if (measuresNeeded > song.m_measureCount) {
     song.SetMeasureCount(measuresNeeded);
   }
-  for (int i = 0; i < static_cast<int>(clip.slots.size()); ++i) {
-    PutSlot(song, at + i, clip.slots[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < static_cast<int>(clip.items.size()); ++i) {
+    PutSlot(song, at + i, clip.items[static_cast<std::size_t>(i)]);
   }
   EndHeldTail(song, end);
   return true;
@@ -348,9 +348,9 @@ bool RemoveMeasures(CSongData& song, int measure, int count) {
 std::string SerializeClip(const Clip& clip) {
   std::string text(kClipHeader);
   text += '\n';
-  text += std::to_string(clip.slots.size());
+  text += std::to_string(clip.items.size());
   text += '\n';
-  for (const ClipSlot& slot : clip.slots) {
+  for (const ClipSlot& slot : clip.items) {
     const NoteMarks& m = slot.marks;
     text +=
         std::to_string(slot.pitch) + ' ' + std::to_string(static_cast<int>(m.technique)) + ' ' +
@@ -387,7 +387,7 @@ std::optional<Clip> ParseClip(std::string_view text) {
     if (!slot || (k == 2 && slot->pitch == SLOT_HOLD)) {
       return std::nullopt;
     }
-    clip.slots.push_back(*slot);
+    clip.items.push_back(*slot);
   }
   return clip;
 }

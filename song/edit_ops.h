@@ -32,7 +32,7 @@ struct ClipSlot {
 // A run of sixteenths as copied; its first slot never holds (a copy that
 // starts inside a note starts that note).
 struct Clip {
-  std::vector<ClipSlot> slots;
+  std::vector<ClipSlot> items;
   friend bool operator==(const Clip&, const Clip&) = default;
 };
 

@@ -243,7 +243,7 @@ TEST_F(ScoreCursorTest, ShiftArrowsSelectAcrossMeasuresAndDeleteCutPasteEditIt) 
   EXPECT_EQ(*cursor.Selection(), std::make_pair(4, 20));
   const auto clip = cursor.Copy();
   ASSERT_TRUE(clip);
-  EXPECT_EQ(clip->slots.size(), 16u);
+  EXPECT_EQ(clip->items.size(), 16u);
   ASSERT_TRUE(cursor.Cut());
   EXPECT_EQ(history.UndoName(), "切り取り");
   EXPECT_EQ(At(4), SLOT_REST);

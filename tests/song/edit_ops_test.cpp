@@ -20,10 +20,10 @@ std::vector<unsigned char> State(const CSongData& song) {
 // Writes a note of `length` sixteenths at position p, as typing does.
 void PutNote(CSongData& song, int p, std::int32_t pitch, int length) {
   Clip clip;
-  clip.slots.resize(static_cast<std::size_t>(length));
-  clip.slots[0].pitch = pitch;
+  clip.items.resize(static_cast<std::size_t>(length));
+  clip.items[0].pitch = pitch;
   for (int i = 1; i < length; ++i) {
-    clip.slots[static_cast<std::size_t>(i)].pitch = SLOT_HOLD;
+    clip.items[static_cast<std::size_t>(i)].pitch = SLOT_HOLD;
   }
   ASSERT_TRUE(WriteSlots(song, p, clip));
 }
@@ -58,9 +58,9 @@ TEST(EditOps, WritingPastTheEndAddsMeasuresAndRefusesPastCapacity) {
   auto full = test::NewSong(kMaxBeats / 4);
   const auto before = State(*full);
   Clip clip;
-  clip.slots.resize(2);
-  clip.slots[0].pitch = 60;
-  clip.slots[1].pitch = SLOT_HOLD;
+  clip.items.resize(2);
+  clip.items[0].pitch = 60;
+  clip.items[1].pitch = SLOT_HOLD;
   EXPECT_FALSE(WriteSlots(*full, SixteenthCount(*full) - 1, clip));
   EXPECT_EQ(State(*full), before);
 }
@@ -73,18 +73,18 @@ TEST(EditOps, ACopyFromInsideANoteStartsItAndCarriesMarksLyricsAndSyllables) {
   song->m_marks.SyllableAt(1, 0).Assign("\x83\x60");  // チ
   SetLyric(*song, 2, "\x82\xa0");                     // あ
   const Clip whole = CopySlots(*song, 2, 8);
-  ASSERT_EQ(whole.slots.size(), 6u);
-  EXPECT_EQ(whole.slots[0].pitch, 60);
-  EXPECT_EQ(whole.slots[0].marks.technique, Technique::kSukui);
-  EXPECT_EQ(whole.slots[0].syllable.Text(), "\x83\x60");
-  EXPECT_STREQ(whole.slots[0].lyric.data(), "\x82\xa0");
+  ASSERT_EQ(whole.items.size(), 6u);
+  EXPECT_EQ(whole.items[0].pitch, 60);
+  EXPECT_EQ(whole.items[0].marks.technique, Technique::kSukui);
+  EXPECT_EQ(whole.items[0].syllable.Text(), "\x83\x60");
+  EXPECT_STREQ(whole.items[0].lyric.data(), "\x82\xa0");
 
   const Clip inside = CopySlots(*song, 5, 10);
-  EXPECT_EQ(inside.slots[0].pitch, 60);
-  EXPECT_EQ(inside.slots[0].marks.technique, Technique::kSukui);
-  EXPECT_EQ(inside.slots[2].pitch, SLOT_HOLD);
-  EXPECT_EQ(inside.slots[3].pitch, SLOT_REST);
-  EXPECT_EQ(CopySlots(*song, 30, 40).slots.size(), 2u);  // the song ends at 32
+  EXPECT_EQ(inside.items[0].pitch, 60);
+  EXPECT_EQ(inside.items[0].marks.technique, Technique::kSukui);
+  EXPECT_EQ(inside.items[2].pitch, SLOT_HOLD);
+  EXPECT_EQ(inside.items[3].pitch, SLOT_REST);
+  EXPECT_EQ(CopySlots(*song, 30, 40).items.size(), 2u);  // the song ends at 32
 }
 
 TEST(EditOps, PastingAcrossABarLineAndIntoAnotherSongKeepsTheNotesAndTheirMarks) {
