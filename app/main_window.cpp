@@ -1383,8 +1383,17 @@ void CKumoitoDlg::OnKeyCursorChanged(bool songChanged) {
   if (m_destroyed || !m_song) {
     return;
   }
+  // An edit inside the measures shown draws only its measures and their
+  // neighbours (a note's length and an ending's bracket reach over the bar line).
+  const int measuresBefore = m_shownMeasureCount;
+  std::optional<std::pair<int, int>> redraw;
   if (songChanged) {
     FollowMeasureCount();
+    if (const auto range = m_keyCursor->ChangedRange();
+        range && m_shownMeasureCount == measuresBefore) {
+      const int perMeasure = SixteenthsPerMeasure(*m_song);
+      redraw = std::make_pair(range->first / perMeasure - 1, (range->second - 1) / perMeasure + 1);
+    }
     m_syncingTool = true;
     if (m_inputTool) {
       m_inputTool->SyncWithSong();
@@ -1402,7 +1411,12 @@ void CKumoitoDlg::OnKeyCursorChanged(bool songChanged) {
     m_inputTool->SelectPosition(position / perMeasure + 1, beat);
     m_syncingTool = false;
   }
-  FollowKeyCursor(songChanged);
+  const int first = m_view.FirstShownMeasure();
+  FollowKeyCursor(songChanged && !redraw);
+  // A scroll has drawn the whole view already.
+  if (redraw && m_view.FirstShownMeasure() == first) {
+    m_view.RefreshMeasures(redraw->first, redraw->second);
+  }
   m_face.ShowKeyboardNote(m_keyCursor->Note());
 }
 

@@ -166,6 +166,7 @@ bool ScoreCursor::Enter(const Clip& clip, bool advance) {
   }
   m_lastEntry = at;
   m_note.clear();
+  m_changedRange = std::make_pair(at, at + static_cast<int>(clip.items.size()));
   if (m_changed) {
     m_changed(true);
   }
@@ -259,6 +260,7 @@ bool ScoreCursor::ChangeTarget(std::string_view name,
     return false;
   }
   Record(name, [&] { return change(*target); });
+  m_changedRange = std::make_pair(*target, *target + 1);
   if (m_lastChangeDone && m_changed) {
     m_changed(true);
   }
@@ -397,6 +399,7 @@ bool ScoreCursor::FinishTogether(int row) {
     marks.together[entry] = static_cast<std::uint8_t>(pitch);
     return true;
   });
+  m_changedRange = std::make_pair(p, p + 1);
   if (m_changed) {
     m_changed(m_lastChangeDone);
   }
@@ -435,6 +438,7 @@ bool ScoreCursor::ClearRange(std::string_view name) {
     ClearSlots(*m_song, range->first, range->second);
     return true;
   });
+  m_changedRange = std::make_pair(range->first, range->second + 1);
   m_anchor.reset();
   m_lastEntry.reset();
   m_position = range->first;
@@ -468,6 +472,7 @@ bool ScoreCursor::Paste(const Clip& clip) {
   m_anchor.reset();
   m_lastEntry.reset();
   m_position = std::min(at + static_cast<int>(clip.items.size()), End());
+  m_changedRange = std::make_pair(at, at + static_cast<int>(clip.items.size()) + 1);
   m_note.clear();
   if (m_changed) {
     m_changed(true);
@@ -482,6 +487,7 @@ bool ScoreCursor::InsertMeasure() {
   const int perMeasure = SixteenthsPerMeasure(*m_song);
   const int measure = std::min<int>(m_position / perMeasure, m_song->m_measureCount);
   Record(Ui::Tr("小節の挿入"), [&] { return kumoito::InsertMeasures(*m_song, measure, 1); });
+  m_changedRange.reset();
   if (!m_lastChangeDone) {
     return false;
   }
@@ -507,6 +513,7 @@ bool ScoreCursor::RemoveMeasures() {
   }
   Record(Ui::Tr("小節の削除"),
          [&] { return kumoito::RemoveMeasures(*m_song, first, last - first + 1); });
+  m_changedRange.reset();
   if (!m_lastChangeDone) {
     return false;
   }
@@ -558,6 +565,7 @@ bool ScoreCursor::TypeLyric(std::string_view utf8) {
                ? Ui::Format(Ui::Tr("歌詞は 1 つの音に 7 バイトまでです。「%1」で切りました。"),
                             {Cp932ToUtf8Lenient(text.substr(0, kept))})
                : std::string();
+  m_changedRange = std::make_pair(m_position, m_position + 1);
   Record(Ui::Tr("歌詞"), [&] {
     std::memset(field, 0, sizeof field);
     SetFieldText(field, std::string_view(text).substr(0, kept));
@@ -613,6 +621,7 @@ bool ScoreCursor::OnLyricKey(const KeyStroke& key) {
         }
         text.resize(last);
       }
+      m_changedRange = std::make_pair(m_position, m_position + 1);
       Record(Ui::Tr("歌詞"), [&] {
         std::memset(field, 0, sizeof field);
         SetFieldText(field, text);

@@ -119,6 +119,9 @@ class ScoreCursor {
   // What the window says under the score about the last key: a cut lyric,
   // a character CP932 lacks, the state of a two-string entry. Empty: nothing.
   const std::string& Note() const { return m_note; }
+  // The sixteenths the last change of the song touched; none when it moved
+  // measures (insert, remove), which changes everything after.
+  std::optional<std::pair<int, int>> ChangedRange() const { return m_changedRange; }
 
  private:
   bool OnLyricKey(const KeyStroke& key);
@@ -161,6 +164,7 @@ class ScoreCursor {
   std::optional<int> m_togetherFor;  // the note a second note is being typed for
   bool m_lastChangeDone = false;
   std::string m_note;
+  std::optional<std::pair<int, int>> m_changedRange;
 };
 
 }  // namespace kumoito

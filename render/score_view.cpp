@@ -323,6 +323,21 @@ void CScoreView::RefreshScoreView(int cells) {
   }
 }
 
+void CScoreView::RefreshMeasures(int first, int last) {
+  const int from = std::max(first - m_firstShownMeasure, 0);
+  const int to = std::min(last - m_firstShownMeasure + 1, CellsInUse());
+  if (from >= to) {
+    return;
+  }
+  CollectCells(from, to);
+  for (int i = from; i < to; ++i) {
+    RenderScoreCell(i);
+    if (m_shownOnScreen) {
+      PresentCell(i);
+    }
+  }
+}
+
 void CScoreView::CollectCells(int from, int to) {
   for (int i = from; i < to; ++i) {
     m_cells[i].entryCount = 0;

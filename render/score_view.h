@@ -171,6 +171,9 @@ class CScoreView {
   // them); the others keep their pictures.
   void RefreshScoreView(int cells);
   void RenderScoreCell(int cell);
+  // The same for the shown cells of measures [first, last] only: after an
+  // edit that changed nothing else.
+  void RefreshMeasures(int first, int last);
   // The drawable entries of a measure of the song (which must be set), as a
   // refresh gives them to the cell that shows it; returns their count.
   // The marks of a slot holding value into its entry: the player's string,

@@ -294,5 +294,75 @@ TEST_F(KeyboardWindowTest, LyricsComeThroughTheInputMethodAndACutIsSaid) {
   EXPECT_EQ(LyricAt(0), "\x82\xb3\x82\xad");  // the words stay with the note typed over
 }
 
+TEST_F(KeyboardWindowTest, TheViewFollowsTheCursorDownAndBackUp) {
+  const std::string path = m_data.Path("long.mwd");
+  auto song = test::NewSong(100);
+  ASSERT_TRUE(SaveScore(*song, 4, 0, path, 1));
+  m_window->Logic().OpenScore(path, false);
+  ClickOn(0, 0);
+  EXPECT_EQ(m_window->Logic().ScrollPosition(), 0);
+  Key(Qt::Key_End, Qt::ControlModifier);
+  const int shown = m_window->Logic().ShownRows() * kScoreCellColumns;
+  const int first = m_window->Logic().ScoreView().FirstShownMeasure();
+  EXPECT_LE(first, 100);
+  EXPECT_GT(first + shown, 100);
+  Keys("3");  // typed on the 101st measure, which is made for it
+  EXPECT_EQ(Song().m_measureCount, 101);
+  EXPECT_EQ(At(1600), 51);
+  Key(Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(m_window->Logic().ScrollPosition(), 0);
+}
+
+TEST_F(KeyboardWindowTest, ADragOrAShiftClickSelectsAcrossCells) {
+  ClickOn(0, 0);
+  Keys("1234");
+  OffScreenWidget* first = Cell(0);
+  OffScreenWidget* second = Cell(1);
+  ASSERT_TRUE(first && second);
+  const QPoint press(3, first->height() * 6 / 10);
+  // Released over the second cell, at its sixth column.
+  const QPoint release =
+      first->mapFromGlobal(second->mapToGlobal(QPoint(5 * second->width() / 16 + 1, press.y())));
+  QTest::mousePress(first, Qt::LeftButton, {}, press);
+  QTest::mouseMove(first, release);
+  QTest::mouseRelease(first, Qt::LeftButton, {}, release);
+  ASSERT_TRUE(m_window->Logic().KeyCursor().Selection());
+  EXPECT_EQ(*m_window->Logic().KeyCursor().Selection(), std::make_pair(0, 22));
+  Score()->setFocus();
+  Key(Qt::Key_Delete);
+  EXPECT_EQ(At(4), SLOT_HOLD);  // one rest over the first measure
+  EXPECT_EQ(At(0), SLOT_REST);
+
+  ClickOn(0, 0);
+  QTest::mouseClick(second, Qt::LeftButton, Qt::ShiftModifier, QPoint(3, press.y()));
+  ASSERT_TRUE(m_window->Logic().KeyCursor().Selection());
+  EXPECT_EQ(*m_window->Logic().KeyCursor().Selection(), std::make_pair(0, 17));
+}
+
+TEST_F(KeyboardWindowTest, ACopyInOneWindowPastesInAnother) {
+  ClickOn(0, 0);
+  Keys("12");
+  Key(Qt::Key_Home);
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  Key(Qt::Key_C, Qt::ControlModifier);
+
+  CKumoitoDlg::Options options;
+  options.startupFolder = m_startup.path().string();
+  options.dataFolder = m_data.Path("Kumoito2");
+  KumoitoWindow other(options);
+  other.show();
+  other.Start();
+  auto* cell = other.findChild<OffScreenWidget*>(QString::number(CellControlNumber(1)));
+  ASSERT_NE(cell, nullptr);
+  QTest::mouseClick(cell, Qt::LeftButton, {}, QPoint(3, cell->height() * 4 / 10));
+  QWidget* score = other.findChild<QWidget*>("scoreContent");
+  score->setFocus();
+  QTest::keyClick(score, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(SlotValueAt(*other.Logic().Song(), 16), 49);
+  EXPECT_EQ(SlotValueAt(*other.Logic().Song(), 20), 50);
+  EXPECT_EQ(other.Logic().KeyCursor().String(), 1);  // clicked between the lines of 二の糸
+}
+
 }  // namespace
 }  // namespace kumoito
