@@ -533,13 +533,16 @@ void ScoreCursor::SetLyricMode(bool on) {
   m_note = m_lyricMode ? Ui::Tr("歌詞の入力: Space・Tab で次の音、Shift+Tab で前の音、Esc で終わり")
                        : std::string();
   if (m_lyricMode && !(m_position < End() && SlotValueAt(*m_song, m_position) >= 0)) {
-    // The words go on notes: from a rest or a hold, the next note.
-    for (int p = m_position; p < End(); ++p) {
-      if (SlotValueAt(*m_song, p) >= 0) {
-        m_position = p;
-        break;
-      }
+    // The words go on notes: from a rest or a hold, the next note, else
+    // the last one before.
+    int found = -1;
+    for (int p = m_position; p < End() && found < 0; ++p) {
+      found = SlotValueAt(*m_song, p) >= 0 ? p : -1;
     }
+    for (int p = std::min(m_position, End()) - 1; p >= 0 && found < 0; --p) {
+      found = SlotValueAt(*m_song, p) >= 0 ? p : -1;
+    }
+    m_position = found >= 0 ? found : m_position;
   }
   Moved();
 }

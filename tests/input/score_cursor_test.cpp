@@ -334,6 +334,10 @@ TEST_F(ScoreCursorTest, LyricsAreTypedNoteByNoteAndCutAtSevenBytes) {
   EXPECT_EQ(history.UndoName(), "歌詞");
   ASSERT_TRUE(history.Undo(*song));
   EXPECT_EQ(LyricAt(12), "\x82\xe2\x82\xe6\x82\xa2");
+  // From the rests after the last note, lyric mode goes back to it.
+  Press(EntryKey::kEnd, false, true);
+  cursor.SetLyricMode(true);
+  EXPECT_EQ(cursor.Position(), 12);
 }
 
 TEST_F(ScoreCursorTest, KeysWithoutASongOrForTheWindowAreLeftToIt) {
