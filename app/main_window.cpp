@@ -1388,6 +1388,8 @@ void CKumoitoDlg::OnKeyCursorChanged(bool songChanged) {
   const int measuresBefore = m_shownMeasureCount;
   std::optional<std::pair<int, int>> redraw;
   if (songChanged) {
+    // An entry from elsewhere (a MIDI keyboard) shows where it went too.
+    m_keyCursorShown = true;
     FollowMeasureCount();
     if (const auto range = m_keyCursor->ChangedRange();
         range && m_shownMeasureCount == measuresBefore) {

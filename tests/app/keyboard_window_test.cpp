@@ -85,6 +85,10 @@ class KeyboardWindowTest : public ::testing::Test {
   std::unique_ptr<KumoitoWindow> m_window;
 };
 
+ScoreCursor& KeyCursorOf(CKumoitoDlg& logic) {
+  return logic.KeyCursor();
+}
+
 void Put(CSongData& song, int p, std::int32_t value, int length) {
   song.m_cells[static_cast<std::size_t>(p / 2)].pitch[p % 2] = value;
   for (int i = 1; i < length; ++i) {
@@ -362,6 +366,25 @@ TEST_F(KeyboardWindowTest, ACopyInOneWindowPastesInAnother) {
   EXPECT_EQ(SlotValueAt(*other.Logic().Song(), 16), 49);
   EXPECT_EQ(SlotValueAt(*other.Logic().Song(), 20), 50);
   EXPECT_EQ(other.Logic().KeyCursor().String(), 1);  // clicked between the lines of 二の糸
+}
+
+TEST_F(KeyboardWindowTest, NotesFromTheEntryCallsShowInTheWindowAndAreUndoneByCtrlZ) {
+  // What a MIDI keyboard does: no click, no key; the cursor shows where they went.
+  KeyCursorOf(m_window->Logic()).EnterTogether(48, 67);
+  KeyCursorOf(m_window->Logic()).EnterPitch(60);
+  EXPECT_TRUE(m_window->Logic().KeyCursorShown());
+  EXPECT_EQ(At(0), 48);
+  EXPECT_EQ(Song().m_marks.At(0, 0).together[0], 67);
+  EXPECT_EQ(At(4), 60);
+  EXPECT_EQ(m_window->Logic().InputTool().Beat(), 9);
+  EXPECT_TRUE(m_window->Logic().HasUnsavedChanges());
+  Score()->setFocus();
+  Key(Qt::Key_Down, Qt::AltModifier);  // 60 from ○ on 三の糸 to 7 on 二の糸
+  EXPECT_EQ(Song().m_marks.At(2, 0).string, 2);
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(At(4), SLOT_REST);  // the rest the two-string note's entry left
+  EXPECT_EQ(At(0), 48);
 }
 
 }  // namespace
