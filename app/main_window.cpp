@@ -242,7 +242,11 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
       [this] { m_face.Post([this] { OnRedrawScore(); }, std::chrono::milliseconds(0)); });
   m_inputTool->Initialize();
   m_inputTool->SetHistory(&m_history);
-  m_inputTool->SetOwnerCallback([this] { UpdateEditMark(); });
+  m_inputTool->SetOwnerCallback([this] {
+    UpdateEditMark();
+    FollowToolPosition();
+  });
+  CreateKeyCursor();
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
   if (result == StartResult::kInteractive) {
@@ -519,6 +523,9 @@ void CKumoitoDlg::RewriteScratchScore() {
 
 void CKumoitoDlg::RebuildOpenStrings() {
   m_view.SetOpenStrings(OpenStringPitches(m_basePitch - kFirstStringBasePitch, m_tuning));
+  if (m_keyCursor) {
+    m_keyCursor->SetStrings(m_view.GetOpenStrings());
+  }
 }
 
 void CKumoitoDlg::OpenScore(const std::string& path, bool automatic, bool mustRead) {
@@ -564,6 +571,9 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   m_view.SetSong(nullptr);
   if (m_inputTool) {
     m_inputTool->SetSong(nullptr);
+  }
+  if (m_keyCursor) {
+    m_keyCursor->SetSong(nullptr);
   }
   // The steps belong to the song they were made on.
   m_history.Clear();
@@ -625,6 +635,9 @@ void CKumoitoDlg::OpenSong(const std::string& path, bool automatic,
   m_shownMeasureCount = m_song->m_measureCount;
   if (m_interactive) {
     m_face.ShowPractice(m_practice, m_song->m_measureCount);
+  }
+  if (m_keyCursor) {
+    m_keyCursor->SetSong(m_song.get());
   }
   if (m_inputTool) {
     m_inputTool->SetSong(m_song.get());
@@ -962,6 +975,10 @@ void CKumoitoDlg::OnCellClick(int cell, int column) {
   }
   const int measure = m_view.FirstShownMeasure() + cell;
   m_inputTool->SelectPosition(measure + 1, column + 1);
+  if (m_keyCursor) {
+    m_keyCursorShown = true;
+    m_keyCursor->PlaceAt(m_keyCursor->Position(), m_view.LastPressString());
+  }
 }
 
 void CKumoitoDlg::OnRedrawScore() {
@@ -1017,6 +1034,9 @@ void CKumoitoDlg::ApplyOwnerState(std::int64_t state) {
 }
 
 void CKumoitoDlg::ShowChangedSong() {
+  if (m_keyCursor) {
+    m_keyCursor->FollowSong();
+  }
   FollowMeasureCount();
   if (m_inputTool) {
     m_inputTool->SetStringState(m_basePitch, m_tuning);
@@ -1347,9 +1367,147 @@ void CKumoitoDlg::Destroy() {
     m_inputTool->SetOwnerCallback(nullptr);
     m_inputTool->SetSong(nullptr);
   }
+  if (m_keyCursor) {
+    m_keyCursor->SetSong(nullptr);
+  }
   m_history.Clear();
   m_song.reset();
   m_inputTool.reset();
+}
+
+// ---------------------------------------------------------------------------
+// The keyboard on the score.
+
+void CKumoitoDlg::CreateKeyCursor() {
+  m_keyCursor =
+      std::make_unique<ScoreCursor>([this](bool songChanged) { OnKeyCursorChanged(songChanged); });
+  m_keyCursor->SetHistory(&m_history);
+  m_keyCursor->SetStrings(m_view.GetOpenStrings());
+}
+
+bool CKumoitoDlg::OnScoreKey(const KeyStroke& key) {
+  if (!m_song || !m_keyCursor || m_destroyed) {
+    return false;
+  }
+  const bool wasShown = m_keyCursorShown;
+  m_keyCursorShown = true;
+  const bool handled = m_keyCursor->OnKey(key);
+  if (!handled && !wasShown) {
+    FollowKeyCursor(false);
+  }
+  return handled;
+}
+
+void CKumoitoDlg::OnKeyCursorChanged(bool songChanged) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  // An edit inside the measures shown draws only its measures and their
+  // neighbours (a note's length and an ending's bracket reach over the bar line).
+  const int measuresBefore = m_shownMeasureCount;
+  std::optional<std::pair<int, int>> redraw;
+  if (songChanged) {
+    // An entry from elsewhere (a MIDI keyboard) shows where it went too.
+    m_keyCursorShown = true;
+    FollowMeasureCount();
+    if (const auto range = m_keyCursor->ChangedRange();
+        range && m_shownMeasureCount == measuresBefore) {
+      const int perMeasure = SixteenthsPerMeasure(*m_song);
+      redraw = std::make_pair(range->first / perMeasure - 1, (range->second - 1) / perMeasure + 1);
+    }
+    m_syncingTool = true;
+    if (m_inputTool) {
+      m_inputTool->SyncWithSong();
+    }
+    m_syncingTool = false;
+    UpdateCaption();
+  }
+  // The tool writes where the cursor stands, as far as its 16 beat
+  // positions reach (a measure of more than four beats goes further).
+  const int perMeasure = SixteenthsPerMeasure(*m_song);
+  const int position = m_keyCursor->Position();
+  const int beat = position % perMeasure + 1;
+  if (m_inputTool && beat <= kInputBeatPositions) {
+    m_syncingTool = true;
+    m_inputTool->SelectPosition(position / perMeasure + 1, beat);
+    m_syncingTool = false;
+  }
+  const int first = m_view.FirstShownMeasure();
+  FollowKeyCursor(songChanged && !redraw);
+  // A scroll has drawn the whole view already.
+  if (redraw && m_view.FirstShownMeasure() == first) {
+    m_view.RefreshMeasures(redraw->first, redraw->second);
+  }
+  m_face.ShowKeyboardNote(m_keyCursor->Note());
+}
+
+void CKumoitoDlg::FollowToolPosition() {
+  if (m_syncingTool || !m_keyCursor || !m_inputTool || !m_song) {
+    return;
+  }
+  const auto slot = m_inputTool->EditedSlot();
+  if (slot && slot->cell * 2 + slot->slot != m_keyCursor->Position()) {
+    m_keyCursor->PlaceAt(slot->cell * 2 + slot->slot);
+  }
+}
+
+void CKumoitoDlg::FollowKeyCursor(bool redrawAll) {
+  const int perMeasure = SixteenthsPerMeasure(*m_song);
+  const int measure = m_keyCursor->Position() / perMeasure;
+  const int first = m_view.FirstShownMeasure();
+  const int shown = m_shownRows * kScoreCellColumns;
+  if (m_keyCursorShown && (measure < first || measure >= first + shown)) {
+    // Going back, the cursor's row comes to the top; going on, to the bottom.
+    const int row = measure / kScoreCellColumns - (measure < first ? 0 : m_shownRows - 1);
+    const int position = std::clamp(row, 0, HighestScrollPosition());
+    m_face.SetScrollPosition(position);
+    m_view.SetFirstShownMeasure(position * kScoreCellColumns);
+    redrawAll = true;
+  }
+  const auto selection = m_keyCursor->Selection().value_or(std::make_pair(0, 0));
+  // After a change of the song the whole view is drawn once, the cursor with it.
+  m_view.SetKeyCursor(m_keyCursorShown ? m_keyCursor->Position() : -1, m_keyCursor->String(),
+                      selection.first, selection.second, !redrawAll);
+  if (redrawAll) {
+    m_view.RefreshScoreView();
+  }
+  UpdateEditMark();
+}
+
+std::optional<ClipboardPayload> CKumoitoDlg::CopyToClipboard(bool cut) {
+  if (!m_song || !m_keyCursor) {
+    return std::nullopt;
+  }
+  const auto clip = m_keyCursor->Copy();
+  if (!clip) {
+    return std::nullopt;
+  }
+  ClipboardPayload payload = MakeClipboardPayload(*clip, m_view.GetOpenStrings());
+  if (cut) {
+    m_keyCursor->Cut();
+  }
+  return payload;
+}
+
+bool CKumoitoDlg::PasteFromClipboard(const ClipboardPayload& payload) {
+  if (!m_song || !m_keyCursor) {
+    return false;
+  }
+  const auto clip = ReadClipboardPayload(payload);
+  m_keyCursorShown = true;
+  return clip && m_keyCursor->Paste(*clip);
+}
+
+void CKumoitoDlg::OnCellDrag(int cell, int column, int string) {
+  if (!m_song || !m_keyCursor) {
+    return;
+  }
+  const int perMeasure = SixteenthsPerMeasure(*m_song);
+  const int measure = m_view.FirstShownMeasure() + cell;
+  // The slot dragged onto is taken in, as the press's own was.
+  const int end = measure * perMeasure + std::clamp(column, 0, perMeasure - 1) + 1;
+  m_keyCursorShown = true;
+  m_keyCursor->PlaceAt(end, string, true);
 }
 
 }  // namespace kumoito

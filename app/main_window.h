@@ -27,6 +27,8 @@
 #include "common/message_box.h"
 #include "common/ui_text.h"
 #include "import/melody.h"
+#include "input/clip_payload.h"
+#include "input/score_cursor.h"
 #include "midi/playback_controller.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
@@ -166,6 +168,9 @@ class MainWindowFace {
   // The number of the measure that starts each shown row (from 1; 0 for a
   // row past the song's end). Only a window shows them.
   virtual void ShowRowNumbers(const std::vector<int>& /*firstMeasures*/) {}
+  // What the keyboard's last key has to say (a cut lyric, the note value);
+  // empty clears it. Only a window shows it.
+  virtual void ShowKeyboardNote(const std::string& /*note*/) {}
 };
 
 // The face of a run without any window system: batch conversions. Lists
@@ -322,6 +327,22 @@ class CKumoitoDlg {
   // Where the score marks the slot the input tool writes (ShowEditMark).
   std::optional<Rect> EditMarkRect() const;
 
+  // The keyboard on the score (input/score_cursor.h): a key the score
+  // area got, false when the cursor has no use for it. The cursor shows
+  // from the first key or click on the score on, and keeps in step with
+  // the input tool's position both ways.
+  bool OnScoreKey(const KeyStroke& key);
+  ScoreCursor& KeyCursor() { return *m_keyCursor; }
+  bool KeyCursorShown() const { return m_keyCursorShown; }
+  // The clipboard's payload of the selection (else the note at the cursor);
+  // with cut, what it held becomes rests. None: nothing to take.
+  std::optional<ClipboardPayload> CopyToClipboard(bool cut);
+  // False when the payload holds nothing to paste, or it does not fit.
+  bool PasteFromClipboard(const ClipboardPayload& payload);
+  // A drag from the cell last pressed ends on (cell, column, string): the
+  // slots between are selected.
+  void OnCellDrag(int cell, int column, int string);
+
   // For the window that shows the controls, and for tests.
   COffScreenControl& Control(int controlNumber);
   CButtonPicture& Buttons() { return m_buttons; }
@@ -408,6 +429,15 @@ class CKumoitoDlg {
   bool ApplyHistoryStep(std::optional<EditHistory::Applied> (EditHistory::*step)(CSongData&));
   void FollowMeasureCount();
   void UpdateEditMark();
+  // The keyboard's cursor: made beside the input tool; after it moved or
+  // changed the song, the tool, the scroll position and the cells follow.
+  void CreateKeyCursor();
+  void OnKeyCursorChanged(bool songChanged);
+  void FollowToolPosition();
+  void FollowKeyCursor(bool redrawAll);
+  std::unique_ptr<ScoreCursor> m_keyCursor;
+  bool m_keyCursorShown = false;
+  bool m_syncingTool = false;
 
   MainWindowFace& m_face;
   Options m_options;

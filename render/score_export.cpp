@@ -206,6 +206,9 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
   view.SetScale(1.0);
   const bool syllablesShown = view.SyllablesShown();
   view.SetSyllablesShown(options.syllables);
+  // The keyboard's cursor and selection belong to the window, not the page.
+  const bool keysShown = view.KeyCursorShown();
+  view.SetKeyCursorShown(false);
   bool written = false;
   bool drawn = false;
   if (height <= 0) {
@@ -230,6 +233,7 @@ bool ExportScoreImage(CScoreView& view, COffScreenControl& titleControl, const s
 
   view.SetScale(screenScale);
   view.SetSyllablesShown(syllablesShown);
+  view.SetKeyCursorShown(keysShown);
   view.SetShownOnScreen(shown);
   view.SetFirstShownMeasure(remembered);
   view.RefreshScoreView();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "common/sjis.h"
 #include "render/scaled_canvas.h"
@@ -195,10 +196,14 @@ void CScoreView::SetOpenStrings(const OpenStrings& open) {
   m_places = BuildPitchPlaces(open);
 }
 
-void CScoreView::OnCellPress(int x, int, int id) {
+void CScoreView::OnCellPress(int x, int y, int id) {
   if (id < 0 || id >= m_count || !m_onClick) {
     return;
   }
+  // Halfway between the lines: above 30 the third string, below 50 the first.
+  m_lastPressString = y < kStringLineTop + kStringLineGap / 2      ? 2
+                      : y < kStringLineBottom - kStringLineGap / 2 ? 1
+                                                                   : 0;
   const int columnWidth = m_cells[id].surface->width / kColumnCount;
   if (columnWidth <= 0) {
     return;
@@ -318,6 +323,21 @@ void CScoreView::RefreshScoreView(int cells) {
   }
 }
 
+void CScoreView::RefreshMeasures(int first, int last) {
+  const int from = std::max(first - m_firstShownMeasure, 0);
+  const int to = std::min(last - m_firstShownMeasure + 1, CellsInUse());
+  if (from >= to) {
+    return;
+  }
+  CollectCells(from, to);
+  for (int i = from; i < to; ++i) {
+    RenderScoreCell(i);
+    if (m_shownOnScreen) {
+      PresentCell(i);
+    }
+  }
+}
+
 void CScoreView::CollectCells(int from, int to) {
   for (int i = from; i < to; ++i) {
     m_cells[i].entryCount = 0;
@@ -372,15 +392,18 @@ void CScoreView::DrawCell(int index) const {
   Surface& surface = *cell.surface;
   cell.stale = false;
   EnsureSurfacePixels(surface);
+  const KeyCursorDrawing keys =
+      m_keyCursorShown ? KeyDrawingOf(m_firstShownMeasure + index) : KeyCursorDrawing{};
+  const bool marked = keys.cursor >= 0 || keys.selectFrom >= 0;
   if (surface.scale == 1.0) {
     DrawScoreCell(surface.picture, surface.width, surface.height, cell.entries.data(),
-                  cell.entryCount, m_cursorSlot);
+                  cell.entryCount, m_cursorSlot, marked ? &keys : nullptr);
     DrawMeasureMarks(surface.picture, surface.width, cell.measure);
     return;
   }
   ScaledCanvas canvas(surface.picture, surface.scale);
   DrawScoreCell(canvas, surface.width, surface.height, cell.entries.data(), cell.entryCount,
-                m_cursorSlot);
+                m_cursorSlot, marked ? &keys : nullptr);
   DrawMeasureMarks(canvas, surface.width, cell.measure);
 }
 
@@ -568,11 +591,41 @@ void DrawSyllable(Canvas& s, const CellEntry* entries, int count, int k, int ste
   s.SelectFont(previous);
 }
 
+// The left edge of a sixteenth's place: half beat c is drawn at (c + 1)
+// tenths of the width, its second sixteenth half a tenth further on.
+int KeyColumnLeft(int w, int sixteenth) {
+  const int step = w / 10;
+  return (sixteenth / 2 + 1) * step + (sixteenth % 2) * step / 2 - 2;
+}
+
+// Two pixels of frame around the kandokoro's place on the cursor's string.
+void DrawKeyCursor(Canvas& s, int w, const KeyCursorDrawing& keys) {
+  const int left = KeyColumnLeft(w, keys.cursor);
+  const int right = left + w / 20 + 8;
+  const int string = std::clamp(keys.string, 0, 2);
+  const int top = 49 - 20 * string;
+  const int bottom = 67 - 20 * string;
+  s.SetPen(kKeyCursorColor);
+  for (int i = 0; i < 2; ++i) {
+    s.MoveTo(left + i, top + i);
+    s.LineTo(right - i, top + i);
+    s.LineTo(right - i, bottom - i);
+    s.LineTo(left + i, bottom - i);
+    s.LineTo(left + i, top + i);
+  }
+}
+
 }  // namespace
 
 void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
-                   std::int64_t cursorSlot) {
+                   std::int64_t cursorSlot, const KeyCursorDrawing* keys) {
   s.FillRect(Rect{0, 0, w, h}, kWhite);
+  if (keys != nullptr && keys->selectFrom >= 0 && keys->selectTo > keys->selectFrom) {
+    const int right = keys->selectTo >= keys->sixteenths ? w : KeyColumnLeft(w, keys->selectTo);
+    s.FillRect(
+        Rect{KeyColumnLeft(w, keys->selectFrom), kStringLineTop - 8, right, kStringLineBottom + 10},
+        kSelectionColor);
+  }
   const Color previousPen = s.Pen();
   s.SetPen(kBlack);
   s.SetTextColor(kBlack);
@@ -649,6 +702,9 @@ void DrawScoreCell(Canvas& s, int w, int h, const CellEntry* entries, int count,
       DrawSyllable(s, entries, count, k, step, w, cursor);
     }
   }
+  if (keys != nullptr && keys->cursor >= 0) {
+    DrawKeyCursor(s, w, *keys);
+  }
   s.SetPen(previousPen);
 }
 
@@ -676,6 +732,73 @@ void CScoreView::SetCursorSlot(std::int64_t slot) {
         PresentCell(cell);
       }
     }
+  }
+}
+
+KeyCursorDrawing CScoreView::KeyDrawingOf(int measure) const {
+  KeyCursorDrawing d;
+  if (m_song == nullptr || m_song->m_beatsPerMeasure < kMinBeatsPerMeasure ||
+      m_song->m_beatsPerMeasure > kMaxBeatsPerMeasure || measure < 0) {
+    return d;
+  }
+  d.sixteenths = 4 * m_song->m_beatsPerMeasure;
+  const int start = measure * d.sixteenths;
+  const int end = start + d.sixteenths;
+  if (m_keyCursor >= start && m_keyCursor < end) {
+    d.cursor = m_keyCursor - start;
+    d.string = m_keyString;
+  }
+  if (m_selectTo > m_selectFrom && m_selectFrom < end && m_selectTo > start) {
+    d.selectFrom = std::max(m_selectFrom, start) - start;
+    d.selectTo = std::min(m_selectTo, end) - start;
+  }
+  return d;
+}
+
+void CScoreView::RedrawMeasures(int from, int to) {
+  for (int measure = std::max(from, m_firstShownMeasure); measure <= to; ++measure) {
+    const int cell = measure - m_firstShownMeasure;
+    if (cell >= CellsInUse()) {
+      break;
+    }
+    RenderScoreCell(cell);
+    if (m_shownOnScreen) {
+      PresentCell(cell);
+    }
+  }
+}
+
+void CScoreView::SetKeyCursor(int position, int string, int selectFrom, int selectTo, bool redraw) {
+  if (selectTo <= selectFrom) {
+    selectFrom = selectTo = 0;
+  }
+  if (position == m_keyCursor && string == m_keyString && selectFrom == m_selectFrom &&
+      selectTo == m_selectTo) {
+    return;
+  }
+  const int perMeasure =
+      m_song != nullptr && m_song->m_beatsPerMeasure > 0 ? 4 * m_song->m_beatsPerMeasure : 16;
+  // The cells of the old marks and of the new ones.
+  std::vector<std::pair<int, int>> ranges;
+  auto add = [&](int cursor, int from, int to) {
+    if (cursor >= 0) {
+      ranges.emplace_back(cursor / perMeasure, cursor / perMeasure);
+    }
+    if (to > from) {
+      ranges.emplace_back(from / perMeasure, (to - 1) / perMeasure);
+    }
+  };
+  add(m_keyCursor, m_selectFrom, m_selectTo);
+  m_keyCursor = position < 0 ? -1 : position;
+  m_keyString = string;
+  m_selectFrom = selectFrom;
+  m_selectTo = selectTo;
+  add(m_keyCursor, m_selectFrom, m_selectTo);
+  if (!redraw) {
+    return;
+  }
+  for (const auto& [from, to] : ranges) {
+    RedrawMeasures(from, to);
   }
 }
 

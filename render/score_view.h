@@ -96,8 +96,21 @@ void DrawMeasureMarks(Canvas& canvas, int w, const MeasureDrawing& measure);
 // one's column; where it would not fit whole it is sung short and drawn
 // without its ン (ツン ツン at eighths: ツ ツ). Of entries sharing a column
 // (the sixteenths of one half beat) the first syllable is drawn.
+// The keyboard's cursor and selection inside one measure, in sixteenths
+// from its start: a frame on the cursor's string at its sixteenth, a tint
+// under the selected ones. -1: not in this measure.
+struct KeyCursorDrawing {
+  int cursor = -1;
+  int string = 0;
+  int selectFrom = -1;
+  int selectTo = -1;  // not included; the measure's length: to its end
+  int sixteenths = 16;
+};
+inline constexpr Color kKeyCursorColor = Rgb(32, 96, 224);
+inline constexpr Color kSelectionColor = Rgb(204, 224, 255);
+
 void DrawScoreCell(Canvas& canvas, int w, int h, const CellEntry* entries, int count,
-                   std::int64_t cursorSlot = kNoCursorSlot);
+                   std::int64_t cursorSlot = kNoCursorSlot, const KeyCursorDrawing* keys = nullptr);
 
 class CScoreView {
  public:
@@ -158,6 +171,9 @@ class CScoreView {
   // them); the others keep their pictures.
   void RefreshScoreView(int cells);
   void RenderScoreCell(int cell);
+  // The same for the shown cells of measures [first, last] only: after an
+  // edit that changed nothing else.
+  void RefreshMeasures(int first, int last);
   // The drawable entries of a measure of the song (which must be set), as a
   // refresh gives them to the cell that shows it; returns their count.
   // The marks of a slot holding value into its entry: the player's string,
@@ -178,6 +194,19 @@ class CScoreView {
   std::int64_t CursorSlot() const { return m_cursorSlot; }
   // The measure (from 0) that holds the slot; -1 without a song.
   int MeasureOfSlot(std::int64_t slot) const;
+
+  // The keyboard's cursor at a sixteenth of the song (-1: none) on a
+  // string, and the selected sixteenths [selectFrom, selectTo) (empty:
+  // none). The cells that change are drawn again and presented, unless the
+  // caller refreshes the view next.
+  void SetKeyCursor(int position, int string, int selectFrom, int selectTo, bool redraw = true);
+  int KeyCursorPosition() const { return m_keyCursor; }
+  // Off (a picture for a file), the keyboard's marks are not drawn; takes
+  // effect at the next drawing.
+  void SetKeyCursorShown(bool shown) { m_keyCursorShown = shown; }
+  bool KeyCursorShown() const { return m_keyCursorShown; }
+  // The string (0 一の糸 .. 2 三の糸) nearest the height of the last press on a cell.
+  int LastPressString() const { return m_lastPressString; }
 
   // Pictures at this many pixels per layout pixel (a screen's device pixel
   // ratio); clicks stay in layout pixels. The cells are drawn again.
@@ -232,6 +261,16 @@ class CScoreView {
   TechniqueStyle m_styleForced = TechniqueStyle::kUnset;
   std::int64_t m_cursorSlot = kNoCursorSlot;
   bool m_syllablesShown = false;
+  int m_keyCursor = -1;
+  bool m_keyCursorShown = true;
+  int m_lastPressString = 0;
+  int m_keyString = 0;
+  int m_selectFrom = 0;
+  int m_selectTo = 0;
+  // What the keyboard's marks look like in the cell showing measure.
+  KeyCursorDrawing KeyDrawingOf(int measure) const;
+  // Draws again the shown cells of measures [from, to].
+  void RedrawMeasures(int from, int to);
 };
 
 }  // namespace kumoito

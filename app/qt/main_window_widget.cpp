@@ -35,6 +35,7 @@
 #include "app/output_format.h"
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
+#include "app/qt/score_keys.h"
 #include "app/qt/settings_dialog.h"
 #include "app/window_placement.h"
 #include "app/window_texts.h"
@@ -167,7 +168,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   m_scoreArea->setObjectName("scoreArea");
   m_scoreArea->setFrameShape(QFrame::NoFrame);
   m_scoreArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  m_scoreContent = new QWidget;
+  m_scoreContent = CreateScoreKeys();
   m_scoreContent->setObjectName("scoreContent");
   m_scoreArea->setWidget(m_scoreContent);
   m_scoreArea->viewport()->installEventFilter(this);
@@ -227,6 +228,9 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
     m_logic->OnScroll(ScrollAction::kThumbPosition, m_scrollBar->sliderPosition());
   });
   CreatePracticeRow();
+  m_keyboardNote = new QLabel(this);
+  m_keyboardNote->setObjectName("keyboardNote");
+  Place(m_keyboardNote, Rect{10, 672, 355, 690});
   FollowCellCount();
   m_editMark = new EditMarkWidget(m_scoreContent);
   m_editMark->hide();
@@ -1093,6 +1097,91 @@ void KumoitoWindow::done(int result) {
   m_inputWindow = nullptr;
   m_logic->Destroy();
   QDialog::done(result);
+}
+
+// ---------------------------------------------------------------------------
+// The keyboard on the score.
+
+ScoreKeysWidget* KumoitoWindow::CreateScoreKeys() {
+  ScoreKeysWidget::Callbacks callbacks;
+  callbacks.key = [this](QKeyEvent& event) { return OnScoreKeyPress(event); };
+  callbacks.wants = [this](const QKeyEvent& event) { return WantsScoreKey(event); };
+  callbacks.wantsTab = [this] { return m_logic->KeyCursor().LyricMode(); };
+  callbacks.commit = [this](const QString& text) {
+    m_logic->KeyCursor().TypeLyric(text.toStdString());
+  };
+  callbacks.preedit = [this](const QString& text) {
+    if (!text.isEmpty()) {
+      m_keyboardNote->setText(text);
+    }
+  };
+  callbacks.extend = [this](QWidget* child, QPoint at) { return ExtendSelectionTo(child, at); };
+  m_scoreKeys = new ScoreKeysWidget(std::move(callbacks));
+  return m_scoreKeys;
+}
+
+bool KumoitoWindow::WantsScoreKey(const QKeyEvent& event) const {
+  if ((event.modifiers() & Qt::ControlModifier) == 0) {
+    return true;  // Space and the letters are the score's while it has the focus
+  }
+  switch (event.key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_C:
+    case Qt::Key_X:
+    case Qt::Key_V:
+    case Qt::Key_L:
+    case Qt::Key_Space:
+      return true;
+    default:
+      return false;  // the window's own: undo, zoom, the input tool, quit
+  }
+}
+
+bool KumoitoWindow::OnScoreKeyPress(QKeyEvent& event) {
+  const bool ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
+  bool handled = false;
+  if (ctrl && (event.key() == Qt::Key_C || event.key() == Qt::Key_X)) {
+    if (const auto payload = m_logic->CopyToClipboard(event.key() == Qt::Key_X)) {
+      PutOnClipboard(*payload);
+    }
+    handled = true;
+  } else if (ctrl && event.key() == Qt::Key_V) {
+    m_logic->PasteFromClipboard(TakeFromClipboard());
+    handled = true;
+  } else if (ctrl && event.key() == Qt::Key_Space) {
+    m_logic->RunCommand(kCommandPlay);
+    handled = true;
+  } else {
+    handled = m_logic->OnScoreKey(ToKeyStroke(event));
+  }
+  m_scoreKeys->SetInputMethodOn(m_logic->KeyCursor().LyricMode());
+  return handled;
+}
+
+bool KumoitoWindow::ExtendSelectionTo(QWidget* child, QPoint at) {
+  const auto found = std::find(m_cellWidgets.begin(), m_cellWidgets.end(), child);
+  if (found == m_cellWidgets.end() || child->width() <= 0 || child->height() <= 0) {
+    return false;
+  }
+  // In the cell's own 128 x 100 pixels, whatever the zoom.
+  const int x = at.x() * 128 / child->width();
+  const int y = at.y() * 100 / child->height();
+  const int string = y < 30 ? 2 : y < 50 ? 1 : 0;
+  m_logic->OnCellDrag(static_cast<int>(found - m_cellWidgets.begin()), std::clamp(x / 8, 0, 15),
+                      string);
+  return true;
+}
+
+void KumoitoWindow::ShowKeyboardNote(const std::string& note) {
+  if (m_keyboardNote != nullptr) {
+    m_keyboardNote->setText(FromUtf8(note));
+    m_keyboardNote->setToolTip(FromUtf8(note));
+  }
 }
 
 }  // namespace kumoito

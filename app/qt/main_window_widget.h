@@ -35,6 +35,7 @@ namespace kumoito {
 
 class OffScreenWidget;
 class InputToolWindow;
+class ScoreKeysWidget;
 namespace midi {
 class TimerService;
 }
@@ -97,6 +98,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void TellNoSound(const std::string& text) override;
   void ShowSoundNote(const std::string& note, const std::string& detail) override;
   void ShowRowNumbers(const std::vector<int>& firstMeasures) override;
+  void ShowKeyboardNote(const std::string& note) override;
 
   // 入力ツール and Ctrl+I: the input tool comes back where it was.
   void ShowInputTool();
@@ -152,6 +154,15 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
                          const std::string& suggestedName);
   std::optional<std::string> FinishFileDialog(QFileDialog& dialog);
   std::string DialogFolderPath() const;
+  // The keyboard on the score: the area that takes its keys while it has
+  // the focus (Space then types a rest and Ctrl+Space plays), the clipboard
+  // keys, the input method in lyric mode, drags and Shift+clicks that select.
+  ScoreKeysWidget* CreateScoreKeys();
+  bool OnScoreKeyPress(QKeyEvent& event);
+  bool WantsScoreKey(const QKeyEvent& event) const;
+  bool ExtendSelectionTo(QWidget* child, QPoint at);
+  ScoreKeysWidget* m_scoreKeys = nullptr;
+  QLabel* m_keyboardNote = nullptr;
 
   std::unique_ptr<midi::TimerService> m_timer;
   std::unique_ptr<CKumoitoDlg> m_logic;

@@ -727,5 +727,53 @@
         <source>圧縮 MusicXML 楽譜 (*.mxl)</source>
         <translation>Compressed MusicXML score (*.mxl)</translation>
     </message>
+    <message>
+        <source>重音: ↑↓ で糸を選び、勘所を入力 (Esc で取り消し)</source>
+        <translation>Two-string note: choose the string with ↑↓, type its position (Esc cancels)</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>切り取り</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>貼り付け</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>曲に入りきらないため貼り付けられません。</source>
+        <translation>The song has no room for what is pasted.</translation>
+    </message>
+    <message>
+        <source>小節の挿入</source>
+        <translation>Insert measure</translation>
+    </message>
+    <message>
+        <source>小節の削除</source>
+        <translation>Remove measures</translation>
+    </message>
+    <message>
+        <source>歌詞の入力: Space・Tab で次の音、Shift+Tab で前の音、Esc で終わり</source>
+        <translation>Lyrics: Space or Tab next note, Shift+Tab previous note, Esc ends</translation>
+    </message>
+    <message>
+        <source>「%1」は歌詞に使えない文字です (CP932 にありません)。</source>
+        <translation>“%1” cannot be used in lyrics (it is not in CP932).</translation>
+    </message>
+    <message>
+        <source>歌詞は 1 つの音に 7 バイトまでです。「%1」で切りました。</source>
+        <translation>A note takes at most 7 bytes of lyrics; cut to “%1”.</translation>
+    </message>
+    <message>
+        <source>歌詞</source>
+        <translation>Lyrics</translation>
+    </message>
+    <message>
+        <source>音価: %1</source>
+        <translation>Note value: %1</translation>
+    </message>
 </context>
 </TS>

@@ -125,3 +125,53 @@ TEST(ScaledCanvas, ScaleOneDrawsTheSamePixelsAsTheSurface) {
 
 }  // namespace
 }  // namespace kumoito
+
+namespace kumoito {
+namespace {
+
+int CountColor(const RasterSurface& s, Color c, int left, int top, int right, int bottom) {
+  int n = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      n += s.PixelAt(x, y) == c ? 1 : 0;
+    }
+  }
+  return n;
+}
+
+TEST(KeyCursorDrawing, TheFrameSitsOnTheCursorsStringAndTheTintUnderTheSelection) {
+  FixedGlyphSource glyphs;
+  RasterSurface plain(128, 100, &glyphs);
+  RasterSurface marked(128, 100, &glyphs);
+  CellEntry e;
+  e.string = 0;
+  e.kandokoro = 3;
+  e.length = 2;
+  DrawScoreCell(plain, 128, 100, &e, 1);
+  // No marks given: the very picture of a cell without them.
+  RasterSurface unmarked(128, 100, &glyphs);
+  DrawScoreCell(unmarked, 128, 100, &e, 1, kNoCursorSlot, nullptr);
+  EXPECT_EQ(std::vector<std::uint32_t>(unmarked.Bits(), unmarked.Bits() + 128 * 100),
+            std::vector<std::uint32_t>(plain.Bits(), plain.Bits() + 128 * 100));
+
+  // Cursor on the fifth sixteenth (half beat 2), 三の糸; the second beat selected.
+  KeyCursorDrawing keys;
+  keys.cursor = 4;
+  keys.string = 2;
+  keys.selectFrom = 4;
+  keys.selectTo = 8;
+  DrawScoreCell(marked, 128, 100, &e, 1, kNoCursorSlot, &keys);
+  // The frame: from x 34, around y 9 .. 27 (the third string's numbers).
+  EXPECT_GT(CountColor(marked, kKeyCursorColor, 30, 5, 50, 30), 40);
+  EXPECT_EQ(CountColor(marked, kKeyCursorColor, 0, 30, 128, 100), 0);
+  EXPECT_EQ(CountColor(marked, kKeyCursorColor, 50, 0, 128, 100), 0);
+  // The tint runs from half beat 2 to half beat 4, nowhere else.
+  EXPECT_GT(CountColor(marked, kSelectionColor, 36, 12, 56, 70), 200);
+  EXPECT_EQ(CountColor(marked, kSelectionColor, 0, 0, 33, 100), 0);
+  EXPECT_EQ(CountColor(marked, kSelectionColor, 59, 0, 128, 100), 0);
+  // The note outside the selection is drawn as before.
+  EXPECT_EQ(CountColor(marked, kBlack, 0, 40, 30, 70), CountColor(plain, kBlack, 0, 40, 30, 70));
+}
+
+}  // namespace
+}  // namespace kumoito
