@@ -69,3 +69,48 @@ std::string ReadBytes(const std::string& path) {
 }
 
 }  // namespace kumoito::audio::test
+
+namespace kumoito::audio::test {
+
+std::vector<double> MakeSoxSequence(const std::string& path, const std::vector<SoxNote>& notes,
+                                    double bpm, double noise) {
+  const double sixteenth = 60.0 / bpm / 4.0;
+  std::string parts;
+  std::vector<double> onsets;
+  double at = 0.25;  // a little silence first, as a recording has
+  const std::string lead = path + ".lead.wav";
+  if (!RunSox("-n -r 44100 -b 16 -c 1 " + lead + " trim 0 0.25")) {
+    return {};
+  }
+  parts += lead;
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    const double length = notes[i].sixteenths * sixteenth;
+    const std::string part = path + "." + std::to_string(i) + ".wav";
+    const std::string synth = notes[i].name != nullptr
+                                  ? "synth " + std::to_string(length) + " pluck " + notes[i].name
+                                  : "trim 0 " + std::to_string(length);
+    if (!RunSox("-n -r 44100 -b 16 -c 1 " + part + " " + synth)) {
+      return {};
+    }
+    if (notes[i].name != nullptr) {
+      onsets.push_back(at);
+    }
+    at += length;
+    parts += " " + part;
+  }
+  const std::string joined = noise > 0.0 ? path + ".joined.wav" : path;
+  if (!RunSox(parts + " " + joined)) {
+    return {};
+  }
+  if (noise > 0.0) {
+    const std::string hiss = path + ".noise.wav";
+    if (!RunSox("-n -r 44100 -b 16 -c 1 " + hiss + " synth " + std::to_string(at + 0.5) +
+                " whitenoise vol " + std::to_string(noise)) ||
+        !RunSox("-m " + joined + " " + hiss + " " + path)) {
+      return {};
+    }
+  }
+  return onsets;
+}
+
+}  // namespace kumoito::audio::test

@@ -33,3 +33,18 @@ std::string TempPath(const std::string& name);
 std::string ReadBytes(const std::string& path);
 
 }  // namespace kumoito::audio::test
+
+namespace kumoito::audio::test {
+
+struct SoxNote {
+  const char* name;  // sox's note name, "C3"; nullptr for a rest
+  int sixteenths;    // length
+};
+
+// The notes as sox plucks, one after another at bpm, with white noise of
+// the given amplitude mixed in (0: none), written to path as 44.1 kHz WAV.
+// Returns the onsets in seconds; empty when sox failed.
+std::vector<double> MakeSoxSequence(const std::string& path, const std::vector<SoxNote>& notes,
+                                    double bpm, double noise);
+
+}  // namespace kumoito::audio::test
