@@ -1,56 +1,34 @@
 #include "audio/sound_file.h"
 
-#include <sndfile.h>
-
-#include <algorithm>
 #include <cstring>
+#include <mutex>
 
+#include "audio/sound_file_backend.h"
+#include "common/module_loader.h"
 #include "common/ui_text.h"
 
 namespace kumoito::audio {
 namespace {
 
-struct MemoryFile {
-  std::string_view bytes;
-  sf_count_t position = 0;
-};
-
-sf_count_t Length(void* user) {
-  return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
-}
-
-sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-  auto* file = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(file->bytes.size());
-  sf_count_t target = offset;
-  if (whence == SEEK_CUR) {
-    target = file->position + offset;
-  } else if (whence == SEEK_END) {
-    target = size + offset;
+const SoundFileBackends* RecordingModule(std::string& why) {
+  static std::once_flag once;
+  static const SoundFileBackends* backends = nullptr;
+  static std::string failure;
+  std::call_once(once, [] {
+    using Entry = const SoundFileBackends* (*)(int);
+    const auto entry =
+        reinterpret_cast<Entry>(LoadModuleEntry(kRecordingModule, kRecordingModuleEntry, failure));
+    if (entry != nullptr) {
+      backends = entry(kSoundFileBackendsAbi);
+      if (backends == nullptr) {
+        failure = std::string(kRecordingModule) + " is of another build";
+      }
+    }
+  });
+  if (backends == nullptr) {
+    why = failure;
   }
-  if (target < 0 || target > size) {
-    return -1;
-  }
-  file->position = target;
-  return target;
-}
-
-sf_count_t Read(void* buffer, sf_count_t count, void* user) {
-  auto* file = static_cast<MemoryFile*>(user);
-  const auto size = static_cast<sf_count_t>(file->bytes.size());
-  const sf_count_t n =
-      std::clamp<sf_count_t>(size - file->position, 0, std::max<sf_count_t>(count, 0));
-  std::memcpy(buffer, file->bytes.data() + file->position, static_cast<std::size_t>(n));
-  file->position += n;
-  return n;
-}
-
-sf_count_t Write(const void*, sf_count_t, void*) {
-  return 0;
-}
-
-sf_count_t Tell(void* user) {
-  return static_cast<MemoryFile*>(user)->position;
+  return backends;
 }
 
 }  // namespace
@@ -64,44 +42,26 @@ bool LooksLikeSound(const unsigned char* data, std::size_t size) {
 }
 
 std::optional<SoundClip> DecodeSound(std::string_view bytes, std::string& why) {
-  MemoryFile file{bytes};
-  SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
-  SF_INFO info{};
-  SNDFILE* sound = sf_open_virtual(&io, SFM_READ, &info, &file);
-  if (sound == nullptr) {
-    why = Ui::Format(Ui::Tr("録音を読めません: %1"), {sf_strerror(nullptr)});
-    return std::nullopt;
-  }
-  if (info.channels < 1 || info.samplerate < 4000 || info.samplerate > 384000 || info.frames <= 0 ||
-      info.frames > kMaxSoundFrames) {
-    sf_close(sound);
-    why = Ui::Tr("録音の長さかサンプリング周波数が扱える範囲にありません。");
+  const SoundFileBackends* backends = RecordingModule(why);
+  if (backends == nullptr) {
     return std::nullopt;
   }
   SoundClip clip;
-  clip.sampleRate = info.samplerate;
-  const auto channels = static_cast<std::size_t>(info.channels);
-  clip.samples.reserve(static_cast<std::size_t>(info.frames));
-  std::vector<float> block(4096 * channels);
-  for (;;) {
-    const sf_count_t got = sf_readf_float(sound, block.data(), 4096);
-    if (got <= 0) {
+  std::string detail;
+  switch (backends->decode(bytes.data(), bytes.size(), clip, detail)) {
+    case DecodeResult::kDecoded:
+      return clip;
+    case DecodeResult::kUnreadable:
+      why = Ui::Format(Ui::Tr("録音を読めません: %1"), {detail});
       break;
-    }
-    for (sf_count_t f = 0; f < got; ++f) {
-      float sum = 0.0f;
-      for (std::size_t c = 0; c < channels; ++c) {
-        sum += block[static_cast<std::size_t>(f) * channels + c];
-      }
-      clip.samples.push_back(sum / static_cast<float>(channels));
-    }
+    case DecodeResult::kOutOfRange:
+      why = Ui::Tr("録音の長さかサンプリング周波数が扱える範囲にありません。");
+      break;
+    case DecodeResult::kEmpty:
+      why = Ui::Tr("録音に音が入っていません。");
+      break;
   }
-  sf_close(sound);
-  if (clip.samples.empty()) {
-    why = Ui::Tr("録音に音が入っていません。");
-    return std::nullopt;
-  }
-  return clip;
+  return std::nullopt;
 }
 
 }  // namespace kumoito::audio

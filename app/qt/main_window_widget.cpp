@@ -58,10 +58,12 @@ QString FromUtf8(const std::string& s) {
 
 // What the open command offers; the first entry is everything we read.
 constexpr const char* kOpenFilters[] = {
-    Ui::Mark("対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)"),
+    Ui::Mark(
+        "対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar *.wav *.flac *.ogg)"),
     Ui::Mark("譜面ファイル (*.mwd)"),
     "MusicXML (*.musicxml *.xml *.mxl)",
     Ui::Mark("MIDI ファイル (*.mid *.midi *.kar)"),
+    Ui::Mark("録音 (*.wav *.flac *.ogg)"),
 };
 constexpr const char* kScoreFilter = Ui::Mark("譜面ファイル (*.mwd)");
 

@@ -41,9 +41,10 @@ Envelope HighPassedEnvelope(const SoundClip& clip) {
   std::sort(sorted.begin(), sorted.end());
   const double quiet = sorted[sorted.size() / 10];
   const double loud = sorted.back();
-  // Above the recording's quiet tenth by 12 dB, and no more than 45 dB
-  // under its loudest moment.
-  envelope.floor = std::max(quiet + std::log(16.0), loud - std::log(31623.0));
+  // Above the recording's quiet tenth by 12 dB, and from 20 to 45 dB under
+  // its loudest moment (a recording may have no silence to measure).
+  envelope.floor =
+      std::max(std::min(quiet + std::log(16.0), loud - std::log(100.0)), loud - std::log(31623.0));
   return envelope;
 }
 
@@ -53,10 +54,15 @@ std::vector<std::size_t> EnergyOnsets(const Envelope& env, double minGapSeconds)
   const std::vector<double>& e = env.level;
   const std::size_t lookBack = 3;
   std::vector<double> rise(e.size(), 0.0);
-  for (std::size_t k = lookBack; k < e.size(); ++k) {
-    const double before = *std::min_element(e.begin() + static_cast<long>(k - lookBack),
-                                            e.begin() + static_cast<long>(k));
-    rise[k] = e[k] > env.floor ? e[k] - std::max(before, env.floor - std::log(10.0)) : 0.0;
+  const double silence = env.floor - std::log(10.0);
+  for (std::size_t k = 0; k < e.size(); ++k) {
+    // Before the recording's first sample there was silence: a note struck
+    // at once still rises.
+    const double before =
+        k == 0 ? silence
+               : *std::min_element(e.begin() + static_cast<long>(k > lookBack ? k - lookBack : 0),
+                                   e.begin() + static_cast<long>(k));
+    rise[k] = e[k] > env.floor ? e[k] - std::max(before, silence) : 0.0;
   }
   const double threshold = std::log(4.0);
   const auto gap = static_cast<std::size_t>(std::ceil(minGapSeconds / env.hop));

@@ -54,11 +54,24 @@ bool RunSox(const std::string& arguments) {
   return std::system(("sox " + arguments + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string TempPath(const std::string& name) {
-  const std::filesystem::path folder =
+namespace {
+
+// The test's folder, removed when the test program ends.
+struct TempFolder {
+  std::filesystem::path path =
       std::filesystem::temp_directory_path() / ("kumoito-audio-test-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  return (folder / name).string();
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+};
+
+}  // namespace
+
+std::string TempPath(const std::string& name) {
+  static TempFolder folder;
+  std::filesystem::create_directories(folder.path);
+  return (folder.path / name).string();
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -65,6 +65,18 @@ TEST(NoteFinder, HearsEverySoxPluckAtSeveralTemposWithNoise) {
   }
 }
 
+TEST(NoteFinder, ANoteStruckAtTheFirstSampleIsHeard) {
+  test::ToneShape pluck;
+  pluck.harmonics = {1.0, 0.6, 0.4};
+  pluck.decaySeconds = 0.4;
+  SoundClip clip;
+  clip.samples = test::MakeTone(196.0, 0.6, 44100.0, pluck);
+  const std::vector<HeardNote> heard = FindNotes(clip);
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_LT(heard[0].onset, 0.01);
+  EXPECT_EQ(heard[0].pitch, 55);
+}
+
 TEST(NoteFinder, SilenceAndHissHoldNoNotes) {
   SoundClip clip;
   clip.samples.assign(44100, 0.0f);

@@ -4,7 +4,8 @@
 // class starts within a sixteenth of it. Prints a line per song and fails
 // when any song has fewer than 95 % right.
 //
-// Usage: kumoito_transcription_check SONG_SOURCE_FOLDER WORK_FOLDER
+// Usage: kumoito_transcription_check SONG_SOURCE_FOLDER WORK_FOLDER [-v]
+// (-v names each note missed)
 
 #include <algorithm>
 #include <chrono>
@@ -54,7 +55,7 @@ struct Score {
 };
 
 Score Compare(const std::vector<Struck>& truth, const import::RecordingImportResult& read,
-              double sixteenth) {
+              double sixteenth, bool verbose) {
   Score score;
   std::vector<Struck> got;
   const double beat = read.grid.BeatSeconds();
@@ -64,13 +65,17 @@ Score Compare(const std::vector<Struck>& truth, const import::RecordingImportRes
   score.heard = static_cast<int>(got.size());
   std::vector<bool> used(got.size(), false);
   for (const Struck& t : truth) {
-    for (std::size_t i = 0; i < got.size(); ++i) {
+    bool found = false;
+    for (std::size_t i = 0; i < got.size() && !found; ++i) {
       if (!used[i] && std::abs(got[i].seconds - t.seconds) <= sixteenth &&
           (got[i].pitch - t.pitch) % 12 == 0) {
         used[i] = true;
+        found = true;
         ++score.right;
-        break;
       }
+    }
+    if (!found && verbose) {
+      std::printf("  missed %d at %.3f s\n", t.pitch, t.seconds);
     }
   }
   return score;
@@ -79,7 +84,8 @@ Score Compare(const std::vector<Struck>& truth, const import::RecordingImportRes
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
+  const bool verbose = argc == 4 && std::string(argv[3]) == "-v";
+  if (argc != 3 && !verbose) {
     std::fprintf(stderr, "usage: %s SONG_SOURCE_FOLDER WORK_FOLDER\n", argv[0]);
     return 2;
   }
@@ -131,11 +137,16 @@ int main(int argc, char** argv) {
       allGood = false;
       continue;
     }
-    const Score score = Compare(truth, read, 15.0 / song->m_info.tempo);
+    const Score score = Compare(truth, read, 15.0 / song->m_info.tempo, verbose);
     const double share = 100.0 * score.right / static_cast<double>(truth.size());
     std::printf("%-18s %7.1f %6zu %6d %7.1f%% %4d/%-4d %6.0f\n", source.stem().c_str(), seconds,
                 truth.size(), score.heard, share, read.grid.bpm, song->m_info.tempo,
                 seconds / took);
+    if (verbose) {
+      for (const audio::HeardNote& h : read.heard) {
+        std::printf("  heard %d (%.2f) at %.3f-%.3f s\n", h.pitch, h.note, h.onset, h.end);
+      }
+    }
     std::fflush(stdout);
     allGood = allGood && share >= 95.0;
   }
