@@ -36,6 +36,7 @@
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
 #include "app/qt/settings_dialog.h"
+#include "app/qt/tuner_dialog.h"
 #include "app/window_placement.h"
 #include "app/window_texts.h"
 #include "common/file_util.h"
@@ -581,6 +582,8 @@ KumoitoWindow::~KumoitoWindow() {
   // logic go first.
   delete m_inputWindow;
   m_inputWindow = nullptr;
+  // The tuner asks the logic for the tuning: it goes first too.
+  delete m_tuner;
   m_logic->Destroy();
   for (auto& [number, widget] : m_controlWidgets) {
     delete widget;
@@ -1051,6 +1054,9 @@ void KumoitoWindow::AddEditMenu(QMenu& menu) {
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   AddEditMenu(menu);
+  QAction* tuner = menu.addAction(FromUtf8(Ui::Tr("調弦...")));
+  tuner->setObjectName("tunerAction");
+  connect(tuner, &QAction::triggered, this, &KumoitoWindow::ShowTuner);
   QAction* about = menu.addAction(FromUtf8(Ui::Tr("バージョン情報 Kumoito(&A)...")));
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {
@@ -1093,8 +1099,25 @@ void KumoitoWindow::done(int result) {
   // The tool edits the logic's song: it goes before the song does.
   delete m_inputWindow;
   m_inputWindow = nullptr;
+  // The tuner asks the logic for the tuning: it goes first too.
+  delete m_tuner;
   m_logic->Destroy();
   QDialog::done(result);
+}
+
+TunerDialog* KumoitoWindow::Tuner() const { return m_tuner.data(); }
+
+void KumoitoWindow::ShowTuner() {
+  if (!m_tuner) {
+    m_tuner = new TunerDialog(this, [this] {
+      return TunerDialog::Tuning{m_logic->CurrentOpenStrings(),
+                                 FromUtf8(m_logic->CurrentTuningName())};
+    });
+    m_tuner->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_tuner->show();
+  m_tuner->raise();
+  m_tuner->activateWindow();
 }
 
 }  // namespace kumoito
