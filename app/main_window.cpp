@@ -1510,4 +1510,21 @@ void CKumoitoDlg::OnCellDrag(int cell, int column, int string) {
   m_keyCursor->PlaceAt(end, string, true);
 }
 
+std::array<int, 3> CKumoitoDlg::CurrentOpenStrings() const {
+  const auto& intervals =
+      kTuningTable[static_cast<std::size_t>(ValidTuningIndex(m_tuning))].intervals;
+  return {m_basePitch + intervals[0], m_basePitch + intervals[1], m_basePitch + intervals[2]};
+}
+
+std::string CKumoitoDlg::CurrentTuningName() const {
+  const std::string tuning =
+      Ui::Translate(kTuningTable[static_cast<std::size_t>(ValidTuningIndex(m_tuning))].name);
+  for (const FirstStringEntry& entry : kFirstStringList) {
+    if (kFirstStringBasePitch + entry.value == m_basePitch) {
+      return tuning + " " + std::string(entry.name);
+    }
+  }
+  return tuning;
+}
+
 }  // namespace kumoito

@@ -313,6 +313,10 @@ class CKumoitoDlg {
   // A playback found no output: said once in full, then noted quietly.
   void OnNoSound(std::string_view why);
   const midi::PracticeSettings& Practice() const { return m_practice; }
+  // The open strings (MIDI notes) of the tuning and 一の糸 now chosen, and
+  // the tuning's name as the list shows it: what the tuner tunes to.
+  std::array<int, 3> CurrentOpenStrings() const;
+  std::string CurrentTuningName() const;
 
   // Undo and redo of the song's last change (Ctrl+Z, Ctrl+Y): the score,
   // the input tool and the lists the change moved show the result. False

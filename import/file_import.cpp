@@ -10,9 +10,11 @@
 #include "common/file_util.h"
 #include "common/ui_text.h"
 
+#include "audio/sound_file.h"
 #include "import/midi_import.h"
 #include "import/musicxml_reader.h"
 #include "import/mxl_archive.h"
+#include "import/recording_import.h"
 #include "import/song_writer.h"
 
 namespace kumoito::import {
@@ -115,6 +117,9 @@ FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_
   if (size >= 4 && std::memcmp(data, "MThd", 4) == 0) {
     return FileKind::kMidi;
   }
+  if (audio::LooksLikeSound(data, size)) {
+    return FileKind::kRecording;
+  }
   const std::string utf16 = NarrowUtf16Head(data, size);
   const std::string_view text =
       utf16.empty() ? std::string_view(reinterpret_cast<const char*>(data), size) : utf16;
@@ -129,6 +134,10 @@ FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_
   }
   if (EndsWith(path, ".mid") || EndsWith(path, ".midi") || EndsWith(path, ".kar")) {
     return FileKind::kMidi;
+  }
+  if (EndsWith(path, ".wav") || EndsWith(path, ".flac") || EndsWith(path, ".ogg") ||
+      EndsWith(path, ".oga")) {
+    return FileKind::kRecording;
   }
   return FileKind::kScore;
 }
@@ -173,6 +182,11 @@ ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind 
       TakeMelody(read, outcome);
       break;
     }
+    case FileKind::kRecording: {
+      RecordingImportResult read = ReadRecordingMelody(data, size);
+      TakeMelody(read, outcome);
+      break;
+    }
     case FileKind::kScore:
       outcome.error = ImportError{Ui::Tr("MusicXML や MIDI のファイルではありません。")};
       break;
@@ -182,11 +196,16 @@ ImportOutcome ImportBytes(const unsigned char* data, std::size_t size, FileKind 
 
 std::optional<std::string> ReadImportFile(const std::string& path, ImportError& error) {
   std::error_code why;
-  std::optional<std::string> bytes = ReadWholeFile(path, kMaxImportFileBytes, why);
+  const bool recording = SniffFile(path) == FileKind::kRecording;
+  std::optional<std::string> bytes =
+      ReadWholeFile(path, recording ? kMaxRecordingFileBytes : kMaxImportFileBytes, why);
   if (!bytes) {
-    error = ImportError{why == std::errc::file_too_large
-                            ? Ui::Tr("ファイルが 32 MiB を超えています。")
-                            : Ui::Format(Ui::Tr("ファイルを開けません: %1"), {why.message()})};
+    if (why != std::errc::file_too_large) {
+      error = ImportError{Ui::Format(Ui::Tr("ファイルを開けません: %1"), {why.message()})};
+    } else {
+      error = ImportError{recording ? Ui::Tr("録音のファイルが 256 MiB を超えています。")
+                                    : Ui::Tr("ファイルが 32 MiB を超えています。")};
+    }
   }
   return bytes;
 }

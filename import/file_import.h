@@ -1,6 +1,6 @@
 #pragma once
-// Foreign files to songs: tells MusicXML, compressed MusicXML and MIDI
-// apart by their contents (the extension only where the contents say
+// Foreign files to songs: tells MusicXML, compressed MusicXML, MIDI and
+// recordings (WAV, FLAC, Ogg) apart by their contents (the extension only where the contents say
 // nothing), reads the melody with the reader of the format and writes it
 // onto a new song.
 //
@@ -19,7 +19,7 @@
 
 namespace kumoito::import {
 
-enum class FileKind { kScore, kMusicXml, kCompressedMusicXml, kMidi };
+enum class FileKind { kScore, kMusicXml, kCompressedMusicXml, kMidi, kRecording };
 
 // The kind of a file from its first bytes and, failing those, its name.
 // Anything unknown is left to the score reader.
@@ -28,6 +28,7 @@ FileKind SniffFileKind(const unsigned char* data, std::size_t size, std::string_
 FileKind SniffFile(const std::string& path);
 
 // Plain MusicXML files are held to the size an archive entry may inflate to.
+// Recordings have a limit of their own (kMaxRecordingFileBytes).
 inline constexpr std::size_t kMaxImportFileBytes = 32u << 20;
 
 struct ImportOutcome {

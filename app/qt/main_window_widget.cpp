@@ -37,6 +37,7 @@
 #include "app/qt/help_window.h"
 #include "app/qt/score_keys.h"
 #include "app/qt/settings_dialog.h"
+#include "app/qt/tuner_dialog.h"
 #include "app/window_placement.h"
 #include "app/window_texts.h"
 #include "common/file_util.h"
@@ -59,10 +60,12 @@ QString FromUtf8(const std::string& s) {
 
 // What the open command offers; the first entry is everything we read.
 constexpr const char* kOpenFilters[] = {
-    Ui::Mark("対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)"),
+    Ui::Mark(
+        "対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar *.wav *.flac *.ogg)"),
     Ui::Mark("譜面ファイル (*.mwd)"),
     "MusicXML (*.musicxml *.xml *.mxl)",
     Ui::Mark("MIDI ファイル (*.mid *.midi *.kar)"),
+    Ui::Mark("録音 (*.wav *.flac *.ogg)"),
 };
 constexpr const char* kScoreFilter = Ui::Mark("譜面ファイル (*.mwd)");
 
@@ -583,6 +586,8 @@ KumoitoWindow::~KumoitoWindow() {
   // logic go first.
   delete m_inputWindow;
   m_inputWindow = nullptr;
+  // The tuner asks the logic for the tuning: it goes first too.
+  delete m_tuner;
   m_logic->Destroy();
   for (auto& [number, widget] : m_controlWidgets) {
     delete widget;
@@ -1053,6 +1058,9 @@ void KumoitoWindow::AddEditMenu(QMenu& menu) {
 void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   AddEditMenu(menu);
+  QAction* tuner = menu.addAction(FromUtf8(Ui::Tr("調弦...")));
+  tuner->setObjectName("tunerAction");
+  connect(tuner, &QAction::triggered, this, &KumoitoWindow::ShowTuner);
   QAction* about = menu.addAction(FromUtf8(Ui::Tr("バージョン情報 Kumoito(&A)...")));
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {
@@ -1095,6 +1103,8 @@ void KumoitoWindow::done(int result) {
   // The tool edits the logic's song: it goes before the song does.
   delete m_inputWindow;
   m_inputWindow = nullptr;
+  // The tuner asks the logic for the tuning: it goes first too.
+  delete m_tuner;
   m_logic->Destroy();
   QDialog::done(result);
 }
@@ -1182,6 +1192,21 @@ void KumoitoWindow::ShowKeyboardNote(const std::string& note) {
     m_keyboardNote->setText(FromUtf8(note));
     m_keyboardNote->setToolTip(FromUtf8(note));
   }
+}
+
+TunerDialog* KumoitoWindow::Tuner() const { return m_tuner.data(); }
+
+void KumoitoWindow::ShowTuner() {
+  if (!m_tuner) {
+    m_tuner = new TunerDialog(this, [this] {
+      return TunerDialog::Tuning{m_logic->CurrentOpenStrings(),
+                                 FromUtf8(m_logic->CurrentTuningName())};
+    });
+    m_tuner->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_tuner->show();
+  m_tuner->raise();
+  m_tuner->activateWindow();
 }
 
 }  // namespace kumoito

@@ -36,6 +36,7 @@ namespace kumoito {
 class OffScreenWidget;
 class InputToolWindow;
 class ScoreKeysWidget;
+class TunerDialog;
 namespace midi {
 class TimerService;
 }
@@ -103,6 +104,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   // 入力ツール and Ctrl+I: the input tool comes back where it was.
   void ShowInputTool();
   InputToolWindow* InputWindow() const { return m_inputWindow; }
+  // 調弦: the tuner, opened once and raised after (context menu).
+  void ShowTuner();
+  TunerDialog* Tuner() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -179,6 +183,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   QComboBox* m_countIn = nullptr;
   QLabel* m_soundNote = nullptr;
   InputToolWindow* m_inputWindow = nullptr;
+  QPointer<TunerDialog> m_tuner;
   QWidget* m_editMark = nullptr;
   std::vector<QLabel*> m_rowNumbers;
   std::optional<Rect> m_editMarkRect;

@@ -156,10 +156,6 @@
         <translation>&lt;h2&gt;The help was not found&lt;/h2&gt;&lt;p&gt;%1 is missing.&lt;/p&gt;</translation>
     </message>
     <message>
-        <source>対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)</source>
-        <translation>All supported files (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar)</translation>
-    </message>
-    <message>
         <source>譜面ファイル (*.mwd)</source>
         <translation>Score files (*.mwd)</translation>
     </message>
@@ -774,6 +770,98 @@
     <message>
         <source>音価: %1</source>
         <translation>Note value: %1</translation>
+    </message>
+    <message>
+        <source>対応する全ての形式 (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar *.wav *.flac *.ogg)</source>
+        <translation>All supported files (*.mwd *.musicxml *.xml *.mxl *.mid *.midi *.kar *.wav *.flac *.ogg)</translation>
+    </message>
+    <message>
+        <source>録音 (*.wav *.flac *.ogg)</source>
+        <translation>Recordings (*.wav *.flac *.ogg)</translation>
+    </message>
+    <message>
+        <source>調弦...</source>
+        <translation>Tuner...</translation>
+    </message>
+    <message>
+        <source>調弦</source>
+        <translation>Tuner</translation>
+    </message>
+    <message>
+        <source>押すと基準の音が鳴ります</source>
+        <translation>Click to hear the reference tone</translation>
+    </message>
+    <message>
+        <source>%1 の三本の糸</source>
+        <translation>The three strings of %1</translation>
+    </message>
+    <message>
+        <source>%1の糸 %2</source>
+        <translation>String %1 %2</translation>
+    </message>
+    <message>
+        <source>音を聞けません</source>
+        <translation>Cannot listen</translation>
+    </message>
+    <message>
+        <source>糸を弾いてください</source>
+        <translation>Pluck a string</translation>
+    </message>
+    <message>
+        <source>(%1 オクターブ上)</source>
+        <translation>(%1 octave up)</translation>
+    </message>
+    <message>
+        <source>(%1 オクターブ下)</source>
+        <translation>(%1 octave down)</translation>
+    </message>
+    <message>
+        <source>%1の糸 %2 %3 セント %4</source>
+        <translation>String %1 %2 %3 cents %4</translation>
+    </message>
+    <message>
+        <source>録音のファイルが 256 MiB を超えています。</source>
+        <translation>The recording is larger than 256 MiB.</translation>
+    </message>
+    <message>
+        <source>録音から音を聞き取れませんでした。</source>
+        <translation>No notes could be heard in the recording.</translation>
+    </message>
+    <message>
+        <source>録音から %1 音を聞き取りました (テンポ %2)。</source>
+        <translation>%1 notes heard in the recording (tempo %2).</translation>
+    </message>
+    <message>
+        <source>録音の装置を使えません: %1</source>
+        <translation>The recording device cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>マイクが見つかりません (録音の装置を開けません: %1)。</source>
+        <translation>No microphone found (the recording device cannot be opened: %1).</translation>
+    </message>
+    <message>
+        <source>録音を開けません: %1</source>
+        <translation>Cannot open the recording: %1</translation>
+    </message>
+    <message>
+        <source>音の入力は KUMOITO_AUDIO_IN=none で切られています。</source>
+        <translation>Sound input is turned off by KUMOITO_AUDIO_IN=none.</translation>
+    </message>
+    <message>
+        <source>KUMOITO_AUDIO_IN の値が分かりません: %1</source>
+        <translation>KUMOITO_AUDIO_IN has a value not understood: %1</translation>
+    </message>
+    <message>
+        <source>録音を読めません: %1</source>
+        <translation>Cannot read the recording: %1</translation>
+    </message>
+    <message>
+        <source>録音の長さかサンプリング周波数が扱える範囲にありません。</source>
+        <translation>The recording&apos;s length or sample rate is out of range.</translation>
+    </message>
+    <message>
+        <source>録音に音が入っていません。</source>
+        <translation>The recording holds no sound.</translation>
     </message>
 </context>
 </TS>

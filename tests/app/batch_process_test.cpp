@@ -450,7 +450,8 @@ TEST_F(BatchProcess, AConversionLoadsNoWindowSystemAndNoSound) {
   ASSERT_NE(loaded.find("libpng"), std::string::npos) << "LD_DEBUG said nothing";
   for (const char* library :
        {"libQt6", "libfluidsynth", "libpulse", "libasound", "libX11", "libxcb", "libGL", "libzip",
-        "libcrypto", "libcairo", "kumoito-window", "kumoito-sound", "kumoito-archive"}) {
+        "libcrypto", "libcairo", "libsndfile", "kumoito-window", "kumoito-sound", "kumoito-archive",
+        "kumoito-recording"}) {
     EXPECT_EQ(loaded.find(library), std::string::npos) << library;
   }
 }

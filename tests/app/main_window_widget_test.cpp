@@ -927,7 +927,7 @@ TEST(WindowStartFile, AScoreNamedAtStartIsShownAndScrolls) {
   EXPECT_TRUE(boxes.Messages().empty());
 }
 
-TEST_F(WindowTest, TheOpenDialogOffersScoresMusicXmlAndMidi) {
+TEST_F(WindowTest, TheOpenDialogOffersScoresMusicXmlMidiAndRecordings) {
   QStringList filters;
   auto* poll = new QTimer;
   QObject::connect(poll, &QTimer::timeout, poll, [poll, &filters] {
@@ -939,15 +939,16 @@ TEST_F(WindowTest, TheOpenDialogOffersScoresMusicXmlAndMidi) {
   });
   poll->start(10);
   QTest::mouseClick(Find<OffScreenWidget>(1001), Qt::LeftButton, {}, QPoint(40, 15));
-  ASSERT_EQ(filters.size(), 4);
+  ASSERT_EQ(filters.size(), 5);
   EXPECT_TRUE(filters[0].startsWith(QString::fromUtf8("対応する全ての形式 (")));
-  for (const char* pattern :
-       {"*.mwd", "*.musicxml", "*.xml", "*.mxl", "*.mid", "*.midi", "*.kar"}) {
+  for (const char* pattern : {"*.mwd", "*.musicxml", "*.xml", "*.mxl", "*.mid", "*.midi", "*.kar",
+                              "*.wav", "*.flac", "*.ogg"}) {
     EXPECT_TRUE(filters[0].contains(pattern)) << pattern;
   }
   EXPECT_EQ(filters[1], QString::fromUtf8("譜面ファイル (*.mwd)"));
   EXPECT_EQ(filters[2], "MusicXML (*.musicxml *.xml *.mxl)");
   EXPECT_EQ(filters[3], QString::fromUtf8("MIDI ファイル (*.mid *.midi *.kar)"));
+  EXPECT_EQ(filters[4], QString::fromUtf8("録音 (*.wav *.flac *.ogg)"));
 }
 
 // Drops a file on the window as a file manager would.
