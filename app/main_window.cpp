@@ -17,6 +17,7 @@
 #include "common/sjis.h"
 #include "common/ui_text.h"
 #include "export/musicxml/musicxml_writer.h"
+#include "import/file_import.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
 #include "midi/midi_out.h"
@@ -105,6 +106,34 @@ std::string CommandLineFaultText(CommandLineFault fault) {
       break;
   }
   return {};
+}
+
+// What another notation program copied, as MusicXML, as sixteenths to paste:
+// the whole score it holds, without the rests after its last note, which
+// would otherwise clear notes of ours past the paste.
+std::optional<Clip> ClipOfMusicXml(const std::string& xml) {
+  import::ImportOutcome outcome =
+      import::ImportBytes(reinterpret_cast<const unsigned char*>(xml.data()), xml.size(),
+                          import::FileKind::kMusicXml);
+  if (!outcome.song) {
+    return std::nullopt;
+  }
+  Clip clip = CopySlots(*outcome.song, 0, SixteenthCount(*outcome.song));
+  std::size_t end = 0;
+  bool sounding = false;
+  for (std::size_t i = 0; i < clip.items.size(); ++i) {
+    if (clip.items[i].pitch != SLOT_HOLD) {
+      sounding = clip.items[i].pitch >= 0;
+    }
+    if (sounding) {
+      end = i + 1;
+    }
+  }
+  clip.items.resize(end);
+  if (clip.items.empty()) {
+    return std::nullopt;
+  }
+  return clip;
 }
 
 }  // namespace
@@ -1483,6 +1512,13 @@ std::optional<ClipboardPayload> CKumoitoDlg::CopyToClipboard(bool cut) {
     return std::nullopt;
   }
   ClipboardPayload payload = MakeClipboardPayload(*clip, m_view.GetOpenStrings());
+  if (const auto range = m_keyCursor->Selection().value_or(
+          std::make_pair(m_keyCursor->Position(), m_keyCursor->Position() + 1));
+      range.first < range.second) {
+    // Whole measures around the sixteenths, for other notation programs.
+    payload.musicxml = SelectionMusicXml(range.first / 2 * kSlotsPerCell,
+                                         (range.second + 1) / 2 * kSlotsPerCell);
+  }
   if (cut) {
     m_keyCursor->Cut();
   }
@@ -1493,7 +1529,10 @@ bool CKumoitoDlg::PasteFromClipboard(const ClipboardPayload& payload) {
   if (!m_song || !m_keyCursor) {
     return false;
   }
-  const auto clip = ReadClipboardPayload(payload);
+  std::optional<Clip> clip = ReadClipboardPayload(payload);
+  if (!clip && !payload.musicxml.empty()) {
+    clip = ClipOfMusicXml(payload.musicxml);
+  }
   m_keyCursorShown = true;
   return clip && m_keyCursor->Paste(*clip);
 }

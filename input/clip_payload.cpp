@@ -30,4 +30,12 @@ std::optional<Clip> ReadClipboardPayload(const ClipboardPayload& payload) {
   return ParseClip(payload.data);
 }
 
+bool LooksLikeMusicXml(std::string_view text) {
+  // The root element within the prologue's reach: an XML declaration, a
+  // DOCTYPE and comments come first in files other programs write. Only the
+  // partwise form is read.
+  const std::string_view head = text.substr(0, 4096);
+  return head.find("<score-partwise") != std::string_view::npos;
+}
+
 }  // namespace kumoito

@@ -183,16 +183,33 @@ KeyStroke ToKeyStroke(const QKeyEvent& event) {
 void PutOnClipboard(const ClipboardPayload& payload) {
   auto* mime = new QMimeData;
   mime->setData(kClipMimeType, QByteArray::fromStdString(payload.data));
-  mime->setText(QString::fromStdString(payload.text));
+  if (payload.musicxml.empty()) {
+    mime->setText(QString::fromStdString(payload.text));
+  } else {
+    // Notation programs take MusicXML by its media type, some only as
+    // plain text.
+    mime->setData(kMusicXmlClipMimeType, QByteArray::fromStdString(payload.musicxml));
+    mime->setText(QString::fromStdString(payload.musicxml));
+  }
   QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 ClipboardPayload TakeFromClipboard() {
   ClipboardPayload payload;
-  if (const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-      mime != nullptr && mime->hasFormat(kClipMimeType)) {
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  if (mime == nullptr) {
+    return payload;
+  }
+  if (mime->hasFormat(kClipMimeType)) {
     payload.data = mime->data(kClipMimeType).toStdString();
     payload.text = mime->text().toStdString();
+  } else if (mime->hasFormat(kMusicXmlClipMimeType)) {
+    payload.musicxml = mime->data(kMusicXmlClipMimeType).toStdString();
+  } else if (mime->hasText()) {
+    std::string text = mime->text().toStdString();
+    if (LooksLikeMusicXml(text)) {
+      payload.musicxml = std::move(text);
+    }
   }
   return payload;
 }

@@ -203,7 +203,10 @@ TEST_F(KeyboardWindowTest, ASelectionCopiedPastesAcrossABarLineAndIntoAnotherSon
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   ASSERT_NE(mime, nullptr);
   ASSERT_TRUE(mime->hasFormat(kClipMimeType));
-  EXPECT_EQ(mime->text(), QString::fromUtf8("２ ー ３ ー ４ ー"));
+  // Other notation programs get the measure as MusicXML, typed and as text.
+  ASSERT_TRUE(mime->hasFormat(kMusicXmlClipMimeType));
+  EXPECT_TRUE(LooksLikeMusicXml(mime->data(kMusicXmlClipMimeType).toStdString()));
+  EXPECT_EQ(mime->text().toStdString(), mime->data(kMusicXmlClipMimeType).toStdString());
 
   // Another song: the clip lands on the last eighth of measure 1 and runs on.
   const std::string other = m_data.Path("other.mwd");
@@ -233,6 +236,53 @@ TEST_F(KeyboardWindowTest, ASelectionCopiedPastesAcrossABarLineAndIntoAnotherSon
   EXPECT_EQ(At(16), SLOT_REST);
   // A text of another program is no clip: nothing changes.
   QGuiApplication::clipboard()->setText("3 3 4");
+  const std::size_t steps = m_window->Logic().History().UndoCount();
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(m_window->Logic().History().UndoCount(), steps);
+}
+
+// What another notation program copies: MusicXML only, by its media type or
+// as plain text. It pastes at the cursor as the notes it holds, without the
+// rests after its last note.
+TEST_F(KeyboardWindowTest, MusicXmlOfAnotherProgramPastesAtTheCursor) {
+  ClickOn(0, 0);
+  Keys("[12");  // two eighths, then the measure's rests
+  const std::int32_t first = At(0), second = At(2);
+  Key(Qt::Key_Home);
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  Key(Qt::Key_C, Qt::ControlModifier);
+  const std::string xml =
+      QGuiApplication::clipboard()->mimeData()->data(kMusicXmlClipMimeType).toStdString();
+  ASSERT_FALSE(xml.empty());
+
+  const std::string other = m_data.Path("other.mwd");
+  auto song = test::NewSong(2);
+  ASSERT_TRUE(SaveScore(*song, 4, 0, other, 1));
+  for (const bool asText : {false, true}) {
+    m_window->Logic().OpenScore(other, false);
+    ClickOn(0, 0);
+    m_window->Logic().KeyCursor().PlaceAt(4);
+    Keys("5");
+    const std::int32_t after = At(4);
+    ASSERT_GE(after, 0);
+    Key(Qt::Key_Home);
+    auto* mime = new QMimeData;
+    if (asText) {
+      mime->setText(QString::fromStdString(xml));
+    } else {
+      mime->setData(kMusicXmlClipMimeType, QByteArray::fromStdString(xml));
+    }
+    QGuiApplication::clipboard()->setMimeData(mime);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(At(0), first) << asText;
+    EXPECT_EQ(At(2), second) << asText;
+    // The measure's rests after them stay on the clipboard.
+    EXPECT_EQ(At(4), after) << asText;
+    EXPECT_EQ(m_window->Logic().History().UndoName(), "貼り付け");
+  }
+  // A MusicXML text that is no score changes nothing.
+  QGuiApplication::clipboard()->setText("<score-partwise><part id=\"P1\"></part>");
   const std::size_t steps = m_window->Logic().History().UndoCount();
   Key(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(m_window->Logic().History().UndoCount(), steps);
