@@ -1279,7 +1279,9 @@ void CKumoitoDlg::RunCommand(int command) {
         m_history.BeginEdit(*m_song, Ui::Tr("曲情報"));
         m_face.RunSongInfoDialog(*m_song);
         m_history.CommitEdit(*m_song);
-        UpdateCaption();
+        // The dialog may have re-barred the song: measure count, rows and
+        // the tool's ranges follow.
+        ShowChangedSong();
       }
       break;
     case kCommandHelp:
