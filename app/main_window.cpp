@@ -18,6 +18,7 @@
 #include "common/ui_text.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
+#include "input/tool_note_entry.h"
 #include "midi/midi_out.h"
 #include "midi/offline_render.h"
 #include "midi/playback_controller.h"
@@ -242,6 +243,9 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
   m_inputTool->Initialize();
   m_inputTool->SetHistory(&m_history);
   m_inputTool->SetOwnerCallback([this] { UpdateEditMark(); });
+  m_toolEntry =
+      std::make_unique<ToolNoteEntry>(*m_inputTool, &m_history, [this] { ShowChangedSong(); });
+  m_chords.SetSink(m_toolEntry.get());
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
   if (result == StartResult::kInteractive) {
@@ -1160,6 +1164,9 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
     }
     m_playback->ResetMidiOut();
   }
+  if (m_preferences.midiInput != before.midiInput) {
+    ListenToMidiInput();
+  }
   ApplyTechniqueStyle(std::nullopt);
   if (lyricsChanged || syllablesChanged ||
       m_preferences.techniquesAbove != before.techniquesAbove) {
@@ -1269,6 +1276,12 @@ void CKumoitoDlg::RunCommand(int command) {
     case kCommandSave:
       SaveSong();
       break;
+    case kCommandNew:
+      // Asked first, as 読込 asks for the file before the question.
+      if (auto chosen = m_face.AskNewSong(NewSongSettings{}); chosen && ConfirmCloseSong()) {
+        StartNewSong(*chosen);
+      }
+      break;
     case kCommandSettings:
       if (auto choice = m_face.RunSettingsDialog(CurrentSettingsChoice())) {
         ApplySettings(*choice);
@@ -1299,6 +1312,9 @@ void CKumoitoDlg::Destroy() {
     return;
   }
   m_destroyed = true;
+  // No keyboard event may come in while the rest goes.
+  m_midiIn.reset();
+  m_chords.SetSink(nullptr);
   // The player must be gone before the song and outputs it uses.
   m_playback.reset();
   // A clean end leaves nothing to recover; one the session forced keeps it.
@@ -1332,7 +1348,80 @@ void CKumoitoDlg::Destroy() {
   }
   m_history.Clear();
   m_song.reset();
+  m_toolEntry.reset();
   m_inputTool.reset();
+}
+
+void CKumoitoDlg::StartNewSong(const NewSongSettings& settings) {
+  static_assert(NewSongSettings{}.tempo == kDefaultTempo);
+  std::int32_t beats =
+      std::clamp<std::int32_t>(settings.beatsPerMeasure, kMinBeatsPerMeasure, kMaxBeatsPerMeasure);
+  std::int32_t key = 0;
+  std::int32_t measures = kInputStartMeasureCount;
+  std::unique_ptr<CSongData> song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_info.tempo = std::clamp(settings.tempo, kMinTempo, kMaxTempo);
+  m_chords.Reset();
+  OpenSong("", false, std::move(song));
+}
+
+void CKumoitoDlg::SetMidiInput(std::unique_ptr<midi::MidiInput> input) {
+  m_midiIn = std::move(input);
+  ListenToMidiInput();
+}
+
+void CKumoitoDlg::SetNoteEntrySink(NoteEntrySink* sink) {
+  m_chords.Reset();
+  m_chords.SetSink(sink != nullptr ? sink : m_toolEntry.get());
+}
+
+void CKumoitoDlg::ListenToMidiInput() {
+  m_chords.Reset();
+  if (!m_midiIn || m_destroyed) {
+    return;
+  }
+  // Called on the input's thread; Destroy stops the input before anything
+  // the task would touch goes.
+  m_midiIn->Listen(m_preferences.midiInput, [this](const midi::MidiInEvent& event) {
+    m_face.Post(
+        [alive = std::weak_ptr<int>(m_alive), this, event] {
+          if (alive.lock()) {
+            OnMidiInput(event);
+          }
+        },
+        std::chrono::milliseconds(0));
+  });
+}
+
+void CKumoitoDlg::OnMidiInput(const midi::MidiInEvent& event) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  m_chords.OnEvent(event);
+  ScheduleMidiFlush();
+}
+
+void CKumoitoDlg::FlushMidiInput(midi::MidiInTime now) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  m_chords.Flush(now);
+  // A timer that fired early finds the chord still open.
+  ScheduleMidiFlush();
+}
+
+void CKumoitoDlg::ScheduleMidiFlush() {
+  const std::optional<midi::MidiInTime> deadline = m_chords.Deadline();
+  if (!deadline) {
+    return;
+  }
+  const midi::MidiInTime wait = std::max<midi::MidiInTime>(*deadline - midi::MidiInNow(), 0);
+  m_face.Post(
+      [alive = std::weak_ptr<int>(m_alive), this] {
+        if (alive.lock()) {
+          FlushMidiInput(midi::MidiInNow());
+        }
+      },
+      std::chrono::milliseconds((wait + 999) / 1000));
 }
 
 }  // namespace kumoito

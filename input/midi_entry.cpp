@@ -4,7 +4,7 @@
 
 namespace kumoito {
 
-MidiChordGatherer::MidiChordGatherer(NoteEntrySink& sink, midi::MidiInTime window)
+MidiChordGatherer::MidiChordGatherer(NoteEntrySink* sink, midi::MidiInTime window)
     : m_sink(sink), m_window(window) {}
 
 void MidiChordGatherer::OnEvent(const midi::MidiInEvent& event) {
@@ -75,15 +75,18 @@ void MidiChordGatherer::Enter() {
   // Cleared first: the sink may move on and call back into the window.
   std::vector<Pending> chord;
   chord.swap(m_pending);
+  if (m_sink == nullptr) {
+    return;
+  }
   const auto [low, high] =
       std::minmax_element(chord.begin(), chord.end(),
                           [](const Pending& a, const Pending& b) { return a.note < b.note; });
   // An entry takes two notes: of a wider chord the outer ones, the melody
   // on top.
   if (chord.size() == 1) {
-    m_sink.EnterNote(low->note);
+    m_sink->EnterNote(low->note);
   } else {
-    m_sink.EnterTogether(low->note, high->note);
+    m_sink->EnterTogether(low->note, high->note);
   }
 }
 

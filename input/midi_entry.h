@@ -29,8 +29,9 @@ inline constexpr midi::MidiInTime kChordWindow = 30'000;  // microseconds
 
 class MidiChordGatherer {
  public:
-  // The sink must outlive the gatherer.
-  explicit MidiChordGatherer(NoteEntrySink& sink, midi::MidiInTime window = kChordWindow);
+  // A sink must outlive its use here; without one nothing is entered.
+  explicit MidiChordGatherer(NoteEntrySink* sink = nullptr, midi::MidiInTime window = kChordWindow);
+  void SetSink(NoteEntrySink* sink) { m_sink = sink; }
 
   void OnEvent(const midi::MidiInEvent& event);
   // Enters the chord being gathered when its window has closed by `now`.
@@ -50,7 +51,7 @@ class MidiChordGatherer {
   void NoteOff(int note);
   void Enter();
 
-  NoteEntrySink& m_sink;
+  NoteEntrySink* m_sink;
   midi::MidiInTime m_window;
   std::vector<Pending> m_pending;
   midi::MidiInTime m_start = 0;

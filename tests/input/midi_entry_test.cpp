@@ -45,7 +45,7 @@ class MidiChordGathererTest : public ::testing::Test {
   using Entered = std::vector<std::string>;
 
   RecordingSink sink;
-  MidiChordGatherer gatherer{sink};
+  MidiChordGatherer gatherer{&sink};
 };
 
 TEST_F(MidiChordGathererTest, KeysStruckWithinTheWindowAreOneChordEnteredWhenItCloses) {
