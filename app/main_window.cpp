@@ -20,6 +20,7 @@
 #include "import/file_import.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
+#include "input/tool_note_entry.h"
 #include "midi/midi_out.h"
 #include "midi/offline_render.h"
 #include "midi/playback_controller.h"
@@ -276,6 +277,9 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
     FollowToolPosition();
   });
   CreateKeyCursor();
+  m_toolEntry =
+      std::make_unique<ToolNoteEntry>(*m_inputTool, &m_history, [this] { ShowChangedSong(); });
+  m_chords.SetSink(m_toolEntry.get());
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
   if (result == StartResult::kInteractive) {
@@ -1228,6 +1232,9 @@ void CKumoitoDlg::ApplySettings(const SettingsChoice& choice) {
     }
     m_playback->ResetMidiOut();
   }
+  if (m_preferences.midiInput != before.midiInput) {
+    ListenToMidiInput();
+  }
   ApplyTechniqueStyle(std::nullopt);
   if (lyricsChanged || syllablesChanged ||
       m_preferences.techniquesAbove != before.techniquesAbove) {
@@ -1337,6 +1344,12 @@ void CKumoitoDlg::RunCommand(int command) {
     case kCommandSave:
       SaveSong();
       break;
+    case kCommandNew:
+      // Asked first, as 読込 asks for the file before the question.
+      if (auto chosen = m_face.AskNewSong(NewSongSettings{}); chosen && ConfirmCloseSong()) {
+        StartNewSong(*chosen);
+      }
+      break;
     case kCommandSettings:
       if (auto choice = m_face.RunSettingsDialog(CurrentSettingsChoice())) {
         ApplySettings(*choice);
@@ -1347,7 +1360,9 @@ void CKumoitoDlg::RunCommand(int command) {
         m_history.BeginEdit(*m_song, Ui::Tr("曲情報"));
         m_face.RunSongInfoDialog(*m_song);
         m_history.CommitEdit(*m_song);
-        UpdateCaption();
+        // The dialog may have re-barred the song: measure count, rows and
+        // the tool's ranges follow.
+        ShowChangedSong();
       }
       break;
     case kCommandHelp:
@@ -1365,6 +1380,9 @@ void CKumoitoDlg::Destroy() {
     return;
   }
   m_destroyed = true;
+  // No keyboard event may come in while the rest goes.
+  m_midiIn.reset();
+  m_chords.SetSink(nullptr);
   // The player must be gone before the song and outputs it uses.
   m_playback.reset();
   // A clean end leaves nothing to recover; one the session forced keeps it.
@@ -1401,6 +1419,7 @@ void CKumoitoDlg::Destroy() {
   }
   m_history.Clear();
   m_song.reset();
+  m_toolEntry.reset();
   m_inputTool.reset();
 }
 
@@ -1564,6 +1583,78 @@ std::string CKumoitoDlg::CurrentTuningName() const {
     }
   }
   return tuning;
+}
+
+void CKumoitoDlg::StartNewSong(const NewSongSettings& settings) {
+  static_assert(NewSongSettings{}.tempo == kDefaultTempo);
+  std::int32_t beats =
+      std::clamp<std::int32_t>(settings.beatsPerMeasure, kMinBeatsPerMeasure, kMaxBeatsPerMeasure);
+  std::int32_t key = 0;
+  std::int32_t measures = kInputStartMeasureCount;
+  std::unique_ptr<CSongData> song = CSongData::LoadOrCreate("", beats, key, measures);
+  song->m_info.tempo = std::clamp(settings.tempo, kMinTempo, kMaxTempo);
+  m_chords.Reset();
+  OpenSong("", false, std::move(song));
+}
+
+void CKumoitoDlg::SetMidiInput(std::unique_ptr<midi::MidiInput> input) {
+  m_midiIn = std::move(input);
+  ListenToMidiInput();
+}
+
+void CKumoitoDlg::SetNoteEntrySink(NoteEntrySink* sink) {
+  m_chords.Reset();
+  m_chords.SetSink(sink != nullptr ? sink : m_toolEntry.get());
+}
+
+void CKumoitoDlg::ListenToMidiInput() {
+  m_chords.Reset();
+  if (!m_midiIn || m_destroyed) {
+    return;
+  }
+  // Called on the input's thread; Destroy stops the input before anything
+  // the task would touch goes.
+  m_midiIn->Listen(m_preferences.midiInput, [this](const midi::MidiInEvent& event) {
+    m_face.Post(
+        [alive = std::weak_ptr<int>(m_alive), this, event] {
+          if (alive.lock()) {
+            OnMidiInput(event);
+          }
+        },
+        std::chrono::milliseconds(0));
+  });
+}
+
+void CKumoitoDlg::OnMidiInput(const midi::MidiInEvent& event) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  m_chords.OnEvent(event);
+  ScheduleMidiFlush();
+}
+
+void CKumoitoDlg::FlushMidiInput(midi::MidiInTime now) {
+  if (m_destroyed || !m_song) {
+    return;
+  }
+  m_chords.Flush(now);
+  // A timer that fired early finds the chord still open.
+  ScheduleMidiFlush();
+}
+
+void CKumoitoDlg::ScheduleMidiFlush() {
+  const std::optional<midi::MidiInTime> deadline = m_chords.Deadline();
+  if (!deadline) {
+    return;
+  }
+  const midi::MidiInTime wait = std::max<midi::MidiInTime>(*deadline - midi::MidiInNow(), 0);
+  m_face.Post(
+      [alive = std::weak_ptr<int>(m_alive), this] {
+        if (alive.lock()) {
+          FlushMidiInput(midi::MidiInNow());
+        }
+      },
+      std::chrono::milliseconds((wait + 999) / 1000));
 }
 
 }  // namespace kumoito

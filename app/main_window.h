@@ -29,6 +29,8 @@
 #include "import/melody.h"
 #include "input/clip_payload.h"
 #include "input/score_cursor.h"
+#include "input/midi_entry.h"
+#include "midi/midi_in.h"
 #include "midi/playback_controller.h"
 #include "render/button_picture.h"
 #include "render/offscreen_control.h"
@@ -40,6 +42,7 @@ namespace kumoito {
 
 class CSongData;
 class CInputDlg;
+class ToolNoteEntry;
 class RecoveryStore;
 struct RecoveredSong;
 namespace midi {
@@ -92,6 +95,13 @@ struct ButtonLayout {
 };
 extern const std::array<ButtonLayout, kButtonCount> kMainButtons;
 
+// What 新規 makes: an empty song of this tempo and metre.
+struct NewSongSettings {
+  std::int32_t tempo = 120;
+  std::int32_t beatsPerMeasure = 4;
+  bool operator==(const NewSongSettings&) const = default;
+};
+
 // The answers to 「変更を保存しますか？」.
 enum class SaveChangesChoice { kSave, kDiscard, kCancel };
 
@@ -141,6 +151,9 @@ class MainWindowFace {
   // 「変更を保存しますか？」 before the unsaved song is closed. A face with
   // nobody to ask (a conversion) lets it go.
   virtual SaveChangesChoice AskSaveChanges() { return SaveChangesChoice::kDiscard; }
+  // 新規: the tempo and metre of the new song; nullopt when cancelled. A
+  // face with nobody to ask takes what it is given.
+  virtual std::optional<NewSongSettings> AskNewSong(const NewSongSettings& start) { return start; }
   // 「前回保存されなかった変更があります。復元しますか？」: true for 復元. A face
   // with nobody to ask keeps the file for a start that can.
   virtual std::optional<bool> AskRestoreRecovery() { return std::nullopt; }
@@ -318,6 +331,23 @@ class CKumoitoDlg {
   std::array<int, 3> CurrentOpenStrings() const;
   std::string CurrentTuningName() const;
 
+  // 新規 (Ctrl+N): asks for the new song's tempo and metre, then, as 読込
+  // does, whether to save the song now open; the new song starts with no
+  // file and no history.
+  void StartNewSong(const NewSongSettings& settings);
+
+  // The MIDI keyboard, from the window (a conversion has none): it listens
+  // to the port preferences.ini names, and what is played is entered at
+  // the input tool's slot, or through the sink given instead (not owned;
+  // null gives the tool's back).
+  void SetMidiInput(std::unique_ptr<midi::MidiInput> input);
+  midi::MidiInput* MidiInput() { return m_midiIn.get(); }
+  void SetNoteEntrySink(NoteEntrySink* sink);
+  // An event from the keyboard, and the end of a chord's window: GUI
+  // thread (the input's own thread posts its events here).
+  void OnMidiInput(const midi::MidiInEvent& event);
+  void FlushMidiInput(midi::MidiInTime now);
+
   // Undo and redo of the song's last change (Ctrl+Z, Ctrl+Y): the score,
   // the input tool and the lists the change moved show the result. False
   // when there was nothing to undo or redo.
@@ -477,6 +507,13 @@ class CKumoitoDlg {
   std::vector<unsigned char> m_recoveryBytes;
   bool m_keepRecovery = false;
   bool m_toldNoSound = false;
+  // Listens with the port the preferences name; a chord half gathered is
+  // dropped.
+  void ListenToMidiInput();
+  void ScheduleMidiFlush();
+  std::unique_ptr<midi::MidiInput> m_midiIn;
+  std::unique_ptr<ToolNoteEntry> m_toolEntry;
+  MidiChordGatherer m_chords;
   // Posted tasks outlive nothing: they hold this weakly.
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

@@ -23,6 +23,15 @@ bool UsableFontPath(std::string_view path) {
   });
 }
 
+// A name the sequencer could give: one line of printable bytes.
+bool UsableMidiInputName(std::string_view name) {
+  return !name.empty() && name.size() <= kMaxMidiInputName &&
+         std::none_of(name.begin(), name.end(), [](char c) {
+           const auto u = static_cast<unsigned char>(c);
+           return u < 0x20 || u == 0x7F;
+         });
+}
+
 const char* LanguageWord(LanguageChoice language) {
   switch (language) {
     case LanguageChoice::kJapanese:
@@ -41,6 +50,9 @@ Preferences ValidPreferences(Preferences p) {
   p.countInLevel = std::clamp(p.countInLevel, 0, kMaxCountInLevel);
   if (!UsableFontPath(p.soundFont)) {
     p.soundFont.clear();
+  }
+  if (!UsableMidiInputName(p.midiInput)) {
+    p.midiInput = kMidiInputFirst;
   }
   if (p.language != LanguageChoice::kJapanese && p.language != LanguageChoice::kEnglish) {
     p.language = LanguageChoice::kSystem;
@@ -62,6 +74,8 @@ Preferences ParsePreferences(std::string_view text) {
       } else if (value == "system") {
         p.language = LanguageChoice::kSystem;
       }
+    } else if (name == "midi_input") {
+      p.midiInput = std::string(value);
     } else if (name == "technique_style") {
       if (value == "above") {
         p.techniquesAbove = true;
@@ -96,7 +110,8 @@ std::string FormatPreferences(const Preferences& preferences) {
          "\nprint_kuchijamisen=" + (p.printKuchijamisen ? "1" : "0") +
          "\nlanguage=" + LanguageWord(p.language) + "\nsound_font=" + p.soundFont +
          "\nvolume=" + std::to_string(p.volume) +
-         "\ncount_in_level=" + std::to_string(p.countInLevel) + "\n";
+         "\ncount_in_level=" + std::to_string(p.countInLevel) + "\nmidi_input=" + p.midiInput +
+         "\n";
 }
 
 Preferences LoadPreferences(const std::string& path) {

@@ -25,6 +25,10 @@ inline constexpr std::int32_t kMaxVolume = 200;
 inline constexpr std::int32_t kMaxCountInLevel = 100;
 // Longer names are refused rather than cut: a cut path names another file.
 inline constexpr std::size_t kMaxSoundFontPath = 1024;
+// The MIDI keyboard's port: "first" (the first that is there or appears),
+// "off", or a port's name as the sequencer gives it.
+inline constexpr const char* kMidiInputFirst = "first";
+inline constexpr std::size_t kMaxMidiInputName = 256;
 
 struct Preferences {
   // The window's rows and the PDF and SVG pages.
@@ -42,6 +46,7 @@ struct Preferences {
   std::string soundFont;            // empty: the system's General MIDI font
   std::int32_t volume = 100;        // percent of the synthesizer's usual gain
   std::int32_t countInLevel = 100;  // percent of the usual click; 0 counts in silently
+  std::string midiInput = kMidiInputFirst;
 
   bool operator==(const Preferences&) const = default;
 };

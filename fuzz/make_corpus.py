@@ -363,6 +363,7 @@ def preferences_file_inputs():
     write(t, "bad_font.ini", "sound_font=relative.sf2\nsound_font=/a\tb.sf2\nsound_font=/a=b.sf2\n")
     write(t, "odd_lines.ini", "volume\n=5\nvolume=7 \nmeasure_numbers=01\nunknown=1\n")
     write(t, "kuchijamisen.ini", "kuchijamisen=1\nprint_kuchijamisen=0\n")
+    write(t, "midi_input.ini", "midi_input=off\nmidi_input=Keys:Port 1\nmidi_input=a\tb\n")
     write(t, "empty.ini", "")
 
 

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   KUMOITO_FUZZ_CHECK(read.soundFont.empty() || read.soundFont.front() == '/');
   KUMOITO_FUZZ_CHECK(ValidPreferences(read) == read);
   const std::string written = FormatPreferences(read);
-  KUMOITO_FUZZ_CHECK(std::count(written.begin(), written.end(), '\n') == 9);
+  KUMOITO_FUZZ_CHECK(std::count(written.begin(), written.end(), '\n') == 10);
   KUMOITO_FUZZ_CHECK(ParsePreferences(written) == read);
   if (size <= kWholeFileBytes && WriteFileBytes(path, data, size)) {
     KUMOITO_FUZZ_CHECK(LoadPreferences(path) == read);

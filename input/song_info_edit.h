@@ -1,7 +1,8 @@
 #pragma once
 // CSongInfoEdit: the logic of the song-information dialog. It gives the title,
 // lyricist and composer of a song as text for the three edit boxes and copies
-// edited text back into the song's 33-byte CP932 fields.
+// edited text back into the song's 33-byte CP932 fields; it shows and changes
+// the song's tempo and beats per measure (re-barring the song).
 //
 // Thread-safety: GUI thread only, like the song it edits.
 
@@ -17,6 +18,8 @@ inline constexpr int kIdcInfoTitle = 1043;
 inline constexpr int kIdcInfoLyricist = 1026;
 inline constexpr int kIdcInfoComposer = 1045;
 inline constexpr int kIdcInfoButton = 1019;
+inline constexpr int kIdcInfoTempo = 1046;
+inline constexpr int kIdcInfoBeats = 1047;
 
 inline constexpr int kInfoUpdateCommand = 0;
 
@@ -36,11 +39,25 @@ class CSongInfoEdit {
   // survives an update that did not touch it.
   void Store(std::string_view title, std::string_view lyricist, std::string_view composer);
 
+  // The tempo (crotchets a minute) as the box shows it: a file's value
+  // outside 40..240 is shown at the nearer end. Beats per measure 1..8.
+  int Tempo() const { return m_tempo; }
+  int BeatsPerMeasure() const { return m_beats; }
+  // Whether the song fits its arrays at this many beats per measure.
+  bool BeatsFit(int beatsPerMeasure) const;
+  // Stores the tempo, brought into 40..240, unless it is still the one
+  // shown (a file's own value stays then), and re-bars the song to
+  // beatsPerMeasure. False, and nothing changed, when the song does not
+  // fit at that metre.
+  bool StoreMetre(int tempo, int beatsPerMeasure);
+
  private:
   CSongData& m_song;
   std::string m_title;
   std::string m_lyricist;
   std::string m_composer;
+  int m_tempo;
+  int m_beats;
 };
 
 }  // namespace kumoito

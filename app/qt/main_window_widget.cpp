@@ -36,6 +36,7 @@
 #include "app/qt/about_dialog.h"
 #include "app/qt/help_window.h"
 #include "app/qt/score_keys.h"
+#include "app/qt/new_song_dialog.h"
 #include "app/qt/settings_dialog.h"
 #include "app/qt/tuner_dialog.h"
 #include "app/window_placement.h"
@@ -45,6 +46,7 @@
 #include "input/qt/input_tool_window.h"
 #include "input/qt/song_info_dialog.h"
 #include "library/qt/library_dialog.h"
+#include "midi/midi_in_alsa.h"
 #include "midi/timer_service.h"
 #include "render/qt/dialog_style.h"
 #include "render/qt/offscreen_widget.h"
@@ -238,6 +240,7 @@ KumoitoWindow::KumoitoWindow(CKumoitoDlg::Options options, QWidget* parent)
   m_editMark = new EditMarkWidget(m_scoreContent);
   m_editMark->hide();
   AddHistoryKeys(this);
+  AddNewSongKey();
   auto* toolKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_I), this);
   toolKey->setContext(Qt::WindowShortcut);
   connect(toolKey, &QShortcut::activated, this, &KumoitoWindow::ShowInputTool);
@@ -609,6 +612,12 @@ CKumoitoDlg::StartResult KumoitoWindow::Start() {
     PlaceInputWindow();
     m_inputWindow->show();
     ShowEditMark(m_logic->EditMarkRect());
+    // Without a sequencer (or with KUMOITO_MIDI_IN=none) there is simply
+    // no keyboard; the window works as ever.
+    std::string why;
+    if (auto input = midi::OpenAlsaMidiInput(&why)) {
+      m_logic->SetMidiInput(std::move(input));
+    }
   }
   return result;
 }
@@ -920,6 +929,23 @@ SaveChangesChoice KumoitoWindow::AskSaveChanges() {
   return box.clickedButton() == discard ? SaveChangesChoice::kDiscard : SaveChangesChoice::kCancel;
 }
 
+std::optional<NewSongSettings> KumoitoWindow::AskNewSong(const NewSongSettings& start) {
+  return RunNewSongDialog(start, this);
+}
+
+void KumoitoWindow::AddNewSongKey() {
+  auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+  key->setContext(Qt::WindowShortcut);
+  connect(key, &QShortcut::activated, this, [this] { m_logic->RunCommand(kCommandNew); });
+}
+
+void KumoitoWindow::AddNewSongMenu(QMenu& menu) {
+  QAction* action = menu.addAction(FromUtf8(Ui::Tr("新規")) + "\tCtrl+N");
+  action->setObjectName("newSongAction");
+  connect(action, &QAction::triggered, this, [this] { m_logic->RunCommand(kCommandNew); });
+  menu.addSeparator();
+}
+
 std::optional<bool> KumoitoWindow::AskRestoreRecovery() {
   QMessageBox box(QMessageBox::Question, "Kumoito",
                   FromUtf8(Ui::Tr("前回保存されなかった変更があります。復元しますか？")),
@@ -1061,6 +1087,7 @@ void KumoitoWindow::contextMenuEvent(QContextMenuEvent* event) {
   QAction* tuner = menu.addAction(FromUtf8(Ui::Tr("調弦...")));
   tuner->setObjectName("tunerAction");
   connect(tuner, &QAction::triggered, this, &KumoitoWindow::ShowTuner);
+  AddNewSongMenu(menu);
   QAction* about = menu.addAction(FromUtf8(Ui::Tr("バージョン情報 Kumoito(&A)...")));
   AddZoomMenu(menu);
   if (menu.exec(event->globalPos()) == about) {

@@ -89,6 +89,7 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   std::optional<int> AskImportPart(const std::vector<import::PartSummary>& parts,
                                    int suggested) override;
   SaveChangesChoice AskSaveChanges() override;
+  std::optional<NewSongSettings> AskNewSong(const NewSongSettings& start) override;
   std::optional<bool> AskRestoreRecovery() override;
   void Quit() override;
   void Post(std::function<void()> task, std::chrono::milliseconds delay) override;
@@ -146,6 +147,9 @@ class KumoitoWindow final : public KumoitoDialog, public MainWindowFace {
   void LayOutScore();
   void AddZoomMenu(QMenu& menu);
   void AddEditMenu(QMenu& menu);
+  // 新規 in the context menu and on Ctrl+N.
+  void AddNewSongMenu(QMenu& menu);
+  void AddNewSongKey();
   // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z in window, for the history.
   void AddHistoryKeys(QWidget* window);
   void PlaceEditMark();

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui_text.h"
+#include "midi/midi_in_alsa.h"
 #include "midi/midi_out_backends.h"
 
 namespace kumoito {
@@ -40,6 +41,27 @@ QSpinBox* PercentBox(const char* name, int low, int high, int value, QWidget* pa
   box->setSuffix(" %");
   box->setValue(value);
   return box;
+}
+
+// The keyboards' list: the first that appears, none, the ports there are
+// now, and the chosen one when it is not plugged in (it is kept, not lost).
+QComboBox* MidiInputList(const std::string& chosen, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName("settingsMidiInput");
+  list->addItem(Text(Ui::Tr("最初に見つかったキーボード")), QString(kMidiInputFirst));
+  list->addItem(
+      Text(Ui::Tr("使わない")),
+      QString::fromUtf8(midi::kMidiInOff.data(), static_cast<qsizetype>(midi::kMidiInOff.size())));
+  for (const midi::MidiInPortInfo& port : midi::ListAlsaMidiInputs()) {
+    list->addItem(Text(port.name), Text(port.name));
+  }
+  int index = list->findData(Text(chosen));
+  if (index < 0) {
+    list->addItem(Text(Ui::Format(Ui::Tr("%1 (接続されていません)"), {chosen})), Text(chosen));
+    index = list->count() - 1;
+  }
+  list->setCurrentIndex(index);
+  return list;
 }
 
 }  // namespace
@@ -99,6 +121,8 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   m_countInLevel = PercentBox("settingsCountInLevel", 0, kMaxCountInLevel, p.countInLevel, this);
   m_countInLevel->setSpecialValueText(Text(Ui::Tr("無音")));
 
+  m_midiInput = MidiInputList(p.midiInput, this);
+
   auto* form = new QFormLayout;
   form->addRow(m_lyrics);
   form->addRow(m_titleBand);
@@ -111,6 +135,7 @@ CSettingsDlg::CSettingsDlg(const SettingsChoice& current, QWidget* parent)
   form->addRow(Text(Ui::Tr("音色ファイル")), fontRow);
   form->addRow(Text(Ui::Tr("音量")), m_volume);
   form->addRow(Text(Ui::Tr("カウントの音量")), m_countInLevel);
+  form->addRow(Text(Ui::Tr("MIDI キーボード")), m_midiInput);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Cancel)->setText(Text(Ui::Tr("キャンセル")));
@@ -135,6 +160,7 @@ SettingsChoice CSettingsDlg::Choice() const {
   p.soundFont = m_soundFont->text().trimmed().toStdString();
   p.volume = m_volume->value();
   p.countInLevel = m_countInLevel->value();
+  p.midiInput = m_midiInput->currentData().toString().toStdString();
   return choice;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The 設定 dialog: shows a SettingsChoice and gives back what the user left
-// in it; the main window's logic applies and stores it. GUI thread only.
+// in it; the main window's logic applies and stores it. It lists the MIDI
+// keyboards there are as it opens. GUI thread only.
 
 #include <QDialog>
 
@@ -34,6 +35,7 @@ class CSettingsDlg final : public QDialog {
   QLineEdit* m_soundFont = nullptr;
   QSpinBox* m_volume = nullptr;
   QSpinBox* m_countInLevel = nullptr;
+  QComboBox* m_midiInput = nullptr;
 };
 
 }  // namespace kumoito

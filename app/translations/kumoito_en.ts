@@ -863,5 +863,37 @@
         <source>録音に音が入っていません。</source>
         <translation>The recording holds no sound.</translation>
     </message>
+    <message>
+        <source>新規</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>テンポ ♩=</source>
+        <translation>Tempo ♩=</translation>
+    </message>
+    <message>
+        <source>1小節の拍数</source>
+        <translation>Beats/bar</translation>
+    </message>
+    <message>
+        <source>最初に見つかったキーボード</source>
+        <translation>The first keyboard found</translation>
+    </message>
+    <message>
+        <source>使わない</source>
+        <translation>Not used</translation>
+    </message>
+    <message>
+        <source>%1 (接続されていません)</source>
+        <translation>%1 (not connected)</translation>
+    </message>
+    <message>
+        <source>MIDI キーボード</source>
+        <translation>MIDI keyboard</translation>
+    </message>
+    <message>
+        <source>この拍数では曲が入りきりません。曲を短くしてから変えてください。</source>
+        <translation>The song does not fit at this many beats per bar. Shorten the song first, then change it.</translation>
+    </message>
 </context>
 </TS>

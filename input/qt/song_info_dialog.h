@@ -1,7 +1,7 @@
 #pragma once
-// CSongInfoDlg: the modal dialog that edits the title, lyricist and composer
-// of the current song in place. Only its "更新" picture button stores the
-// edits; Enter, Escape and the close box leave the song as it was.
+// CSongInfoDlg: the modal dialog that edits the title, lyricist, composer,
+// tempo and beats per measure of the current song in place. Only its "更新" picture button stores
+// the edits; Enter, Escape and the close box leave the song as it was.
 //
 // Thread-safety: GUI thread only.
 
@@ -11,6 +11,7 @@
 #include "render/qt/dialog_style.h"
 
 class QLineEdit;
+class QSpinBox;
 
 namespace kumoito {
 
@@ -34,6 +35,8 @@ class CSongInfoDlg : public KumoitoDialog {
   QLineEdit* m_title = nullptr;
   QLineEdit* m_lyricist = nullptr;
   QLineEdit* m_composer = nullptr;
+  QSpinBox* m_tempo = nullptr;
+  QSpinBox* m_beats = nullptr;
   COffScreenControl m_buttonControl;
   CButtonPicture m_buttons;
   OffScreenWidget* m_buttonWidget = nullptr;

@@ -310,8 +310,9 @@ TEST_F(EnglishWindowTest, TheInputToolAndTheSongInformationFitTheirEnglish) {
   });
   m_window->Logic().RunCommand(kCommandSongInfo);
   EXPECT_EQ(title, "Song information");
-  ASSERT_EQ(infoLabels.size(), 3u);
+  ASSERT_EQ(infoLabels.size(), 5u);  // three texts, the tempo and the beats
   EXPECT_EQ(infoLabels[0].first, "Title");
+  EXPECT_EQ(infoLabels[4].first, "Beats/bar");
   for (const auto& [text, fits] : infoLabels) {
     EXPECT_TRUE(fits) << text.toStdString();
   }

@@ -22,6 +22,7 @@ Preferences Sample() {
   p.soundFont = "/home/user/音色/My Font.sf2";
   p.volume = 150;
   p.countInLevel = 0;
+  p.midiInput = "USB MIDI Keyboard:USB MIDI Keyboard MIDI 1";
   return p;
 }
 
@@ -80,6 +81,19 @@ TEST(PreferencesFile, OnlyAWholeAbsoluteFontPathIsKept) {
   Preferences bad;
   bad.soundFont = "/a.sf2\nvolume=10";
   EXPECT_EQ(FormatPreferences(bad).find("volume=10\n"), std::string::npos);
+  EXPECT_EQ(ParsePreferences(FormatPreferences(bad)), Preferences{});
+}
+
+TEST(PreferencesFile, MidiInputIsTheFirstPortUnlessAUsableNameOrOffIsGiven) {
+  EXPECT_EQ(Preferences{}.midiInput, "first");
+  EXPECT_EQ(ParsePreferences("midi_input=off\n").midiInput, "off");
+  EXPECT_EQ(ParsePreferences("midi_input=Keys:Port 1\n").midiInput, "Keys:Port 1");
+  EXPECT_EQ(ParsePreferences("midi_input=\n").midiInput, "first");
+  EXPECT_EQ(ParsePreferences("midi_input=a\tb\n").midiInput, "first");
+  EXPECT_EQ(ParsePreferences("midi_input=" + std::string(kMaxMidiInputName + 1, 'x')).midiInput,
+            "first");
+  Preferences bad;
+  bad.midiInput = "Keys\nvolume=10";
   EXPECT_EQ(ParsePreferences(FormatPreferences(bad)), Preferences{});
 }
 

@@ -5,8 +5,10 @@
 #include <memory>
 
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTest>
 
+#include "common/message_box.h"
 #include "common/sjis.h"
 #include "render/qt/offscreen_widget.h"
 #include "song/song_data.h"
@@ -52,11 +54,11 @@ TEST_F(SongInfoDialogTest, ShowsTheFieldsTheButtonAndTheColours) {
   EXPECT_EQ(Edit(*dlg, kIdcInfoComposer)->text(), "trad");
   auto* button = dlg->findChild<OffScreenWidget*>(QString::number(kIdcInfoButton));
   ASSERT_NE(button, nullptr);
-  EXPECT_EQ(button->geometry(), QRect(220, 130, 88, 30));
+  EXPECT_EQ(button->geometry(), QRect(220, 166, 88, 30));
   const QImage shot = dlg->grab().toImage();
   EXPECT_EQ(QColor(shot.pixel(4, 4)), QColor(194, 194, 200));
   // The presented face, not the dialog's background, fills the button.
-  EXPECT_NE(QColor(shot.pixel(264, 134)), QColor(194, 194, 200));
+  EXPECT_NE(QColor(shot.pixel(264, 170)), QColor(194, 194, 200));
 }
 
 TEST_F(SongInfoDialogTest, UpdateButtonStoresTheEditsCut) {
@@ -88,6 +90,48 @@ TEST_F(SongInfoDialogTest, EnterEscapeAndCloseLeaveTheSongAlone) {
   Edit(*dlg);
   dlg->close();
   ExpectUnchanged();
+}
+
+TEST_F(SongInfoDialogTest, TempoAndBeatsAreStoredByTheUpdateButtonOnly) {
+  song->m_cells[8].pitch[0] = 62;
+  auto dlg = Open();
+  auto* tempo = dlg->findChild<QSpinBox*>(QString::number(kIdcInfoTempo));
+  auto* beats = dlg->findChild<QSpinBox*>(QString::number(kIdcInfoBeats));
+  ASSERT_NE(tempo, nullptr);
+  ASSERT_NE(beats, nullptr);
+  EXPECT_EQ(tempo->value(), kDefaultTempo);
+  EXPECT_EQ(tempo->minimum(), 40);
+  EXPECT_EQ(tempo->maximum(), 240);
+  EXPECT_EQ(beats->value(), 4);
+  tempo->setValue(72);
+  beats->setValue(2);
+  QTest::keyClick(dlg.get(), Qt::Key_Escape);
+  EXPECT_EQ(song->m_info.tempo, kDefaultTempo);
+  EXPECT_EQ(song->m_beatsPerMeasure, 4);
+
+  dlg = Open();
+  dlg->findChild<QSpinBox*>(QString::number(kIdcInfoTempo))->setValue(72);
+  dlg->findChild<QSpinBox*>(QString::number(kIdcInfoBeats))->setValue(2);
+  dlg->OnInfoButton(kInfoUpdateCommand);
+  EXPECT_EQ(dlg->result(), QDialog::Accepted);
+  EXPECT_EQ(song->m_info.tempo, 72);
+  EXPECT_EQ(song->m_beatsPerMeasure, 2);
+  EXPECT_EQ(song->m_measureCount, 16);
+  EXPECT_EQ(song->m_cells[8].pitch[0], 62);
+}
+
+TEST_F(SongInfoDialogTest, AMetreTheSongCannotFitKeepsTheDialogAndEveryEdit) {
+  song = test::NewSong(256);
+  SetFieldText(song->m_info.title, "long");
+  const ScopedMessageBoxCapture capture;
+  auto dlg = Open();
+  Edit(*dlg);
+  dlg->findChild<QSpinBox*>(QString::number(kIdcInfoBeats))->setValue(3);
+  dlg->OnInfoButton(kInfoUpdateCommand);
+  EXPECT_TRUE(dlg->isVisible());
+  EXPECT_EQ(capture.Messages().size(), 1u);
+  EXPECT_STREQ(song->m_info.title, "long");
+  EXPECT_EQ(song->m_beatsPerMeasure, 4);
 }
 
 }  // namespace

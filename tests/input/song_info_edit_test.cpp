@@ -79,5 +79,40 @@ TEST(SongInfoEdit, FullFieldsFromAFileShowAllTheirBytesAndNoMore) {
   EXPECT_EQ(FieldText(l.song->m_info.composer), std::string(33, 'c'));
 }
 
+TEST(SongInfoEdit, TempoIsKeptInsideItsRangeAndAFilesValueStaysUntilChanged) {
+  auto song = test::NewSong(8);
+  song->m_info.tempo = 300;
+  CSongInfoEdit edit(*song);
+  EXPECT_EQ(edit.Tempo(), 240);
+  EXPECT_TRUE(edit.StoreMetre(edit.Tempo(), 4));
+  EXPECT_EQ(song->m_info.tempo, 300) << "confirmed as shown, the file's value stays";
+  EXPECT_TRUE(edit.StoreMetre(20, 4));
+  EXPECT_EQ(song->m_info.tempo, 40);
+  EXPECT_TRUE(edit.StoreMetre(1000, 4));
+  EXPECT_EQ(song->m_info.tempo, 240);
+  EXPECT_TRUE(edit.StoreMetre(96, 4));
+  EXPECT_EQ(song->m_info.tempo, 96);
+  EXPECT_EQ(CSongInfoEdit(*song).Tempo(), 96);
+}
+
+TEST(SongInfoEdit, NewBeatsPerMeasureReBarsTheSong) {
+  auto song = test::NewSong(8);
+  song->m_cells[8].pitch[0] = 67;  // beat 5: the second measure's first
+  CSongInfoEdit edit(*song);
+  EXPECT_EQ(edit.BeatsPerMeasure(), 4);
+  EXPECT_TRUE(edit.StoreMetre(edit.Tempo(), 3));
+  EXPECT_EQ(song->m_beatsPerMeasure, 3);
+  EXPECT_EQ(song->m_measureCount, 11) << "32 beats in measures of three";
+  EXPECT_EQ(song->m_cells[8].pitch[0], 67);
+  EXPECT_EQ(edit.BeatsPerMeasure(), 3);
+
+  auto full = test::NewSong(256);
+  CSongInfoEdit fullEdit(*full);
+  EXPECT_FALSE(fullEdit.BeatsFit(3));
+  EXPECT_FALSE(fullEdit.StoreMetre(60, 3));
+  EXPECT_EQ(full->m_beatsPerMeasure, 4);
+  EXPECT_EQ(full->m_info.tempo, kDefaultTempo) << "a refused metre stores no tempo either";
+}
+
 }  // namespace
 }  // namespace kumoito
