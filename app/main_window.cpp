@@ -20,7 +20,6 @@
 #include "import/file_import.h"
 #include "import/song_writer.h"
 #include "input/input_tool.h"
-#include "input/tool_note_entry.h"
 #include "midi/midi_out.h"
 #include "midi/offline_render.h"
 #include "midi/playback_controller.h"
@@ -108,6 +107,18 @@ std::string CommandLineFaultText(CommandLineFault fault) {
   }
   return {};
 }
+
+// A MIDI keyboard's notes entered at the score's cursor, as typed ones are:
+// for the cursor's note value, moving it on, each one undoable step.
+class CursorNoteEntry final : public NoteEntrySink {
+ public:
+  explicit CursorNoteEntry(ScoreCursor& cursor) : m_cursor(cursor) {}
+  void EnterNote(int pitch) override { m_cursor.EnterPitch(pitch); }
+  void EnterTogether(int low, int high) override { m_cursor.EnterTogether(low, high); }
+
+ private:
+  ScoreCursor& m_cursor;
+};
 
 // What another notation program copied, as MusicXML, as sixteenths to paste:
 // the whole score it holds, without the rests after its last note, which
@@ -277,9 +288,8 @@ CKumoitoDlg::StartResult CKumoitoDlg::Initialize() {
     FollowToolPosition();
   });
   CreateKeyCursor();
-  m_toolEntry =
-      std::make_unique<ToolNoteEntry>(*m_inputTool, &m_history, [this] { ShowChangedSong(); });
-  m_chords.SetSink(m_toolEntry.get());
+  m_cursorEntry = std::make_unique<CursorNoteEntry>(*m_keyCursor);
+  m_chords.SetSink(m_cursorEntry.get());
   RewriteScratchScore();
   OpenScore(JoinPath(m_options.dataFolder, kScratchScore), false);
   if (result == StartResult::kInteractive) {
@@ -1419,7 +1429,7 @@ void CKumoitoDlg::Destroy() {
   }
   m_history.Clear();
   m_song.reset();
-  m_toolEntry.reset();
+  m_cursorEntry.reset();
   m_inputTool.reset();
 }
 
@@ -1604,7 +1614,7 @@ void CKumoitoDlg::SetMidiInput(std::unique_ptr<midi::MidiInput> input) {
 
 void CKumoitoDlg::SetNoteEntrySink(NoteEntrySink* sink) {
   m_chords.Reset();
-  m_chords.SetSink(sink != nullptr ? sink : m_toolEntry.get());
+  m_chords.SetSink(sink != nullptr ? sink : m_cursorEntry.get());
 }
 
 void CKumoitoDlg::ListenToMidiInput() {

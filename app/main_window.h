@@ -42,7 +42,6 @@ namespace kumoito {
 
 class CSongData;
 class CInputDlg;
-class ToolNoteEntry;
 class RecoveryStore;
 struct RecoveredSong;
 namespace midi {
@@ -512,7 +511,7 @@ class CKumoitoDlg {
   void ListenToMidiInput();
   void ScheduleMidiFlush();
   std::unique_ptr<midi::MidiInput> m_midiIn;
-  std::unique_ptr<ToolNoteEntry> m_toolEntry;
+  std::unique_ptr<NoteEntrySink> m_cursorEntry;  // a MIDI keyboard's notes to the cursor
   MidiChordGatherer m_chords;
   // Posted tasks outlive nothing: they hold this weakly.
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);

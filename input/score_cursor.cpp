@@ -206,13 +206,15 @@ bool ScoreCursor::EnterTogether(int first, int second) {
   if (m_song == nullptr || first < 0 || first > kMaxPitch || second < 0 || second > kMaxPitch) {
     return false;
   }
+  // The higher note is the melody, as a chord's top note is when a score is
+  // read in; when no two strings can play both, the melody alone.
   const int low = std::min(first, second);
   const int high = std::max(first, second);
-  Clip clip = NoteClip(low, Step());
-  m_string = m_places[low].string;
-  if (high != low && PlaceTogether(m_places, m_open, high, m_string)) {
-    clip.items[0].marks.together[0] = static_cast<std::uint8_t>(high);
+  Clip clip = NoteClip(high, Step());
+  if (const std::optional<NoteMarks> marks = TwoStringMarks(m_open, high, low)) {
+    clip.items[0].marks = *marks;
   }
+  m_string = PlaceOfMarkedNote(m_places, m_open, high, clip.items[0].marks).string;
   return Enter(clip, true);
 }
 

@@ -93,6 +93,8 @@ class ScoreCursor {
   // on by the note value. False, and nothing changed, without a song or room.
   bool EnterKandokoro(int row);   // on the cursor's string
   bool EnterPitch(int midiNote);  // on the string placement chooses
+  // A two-string note: the higher pitch is the melody, the lower struck with
+  // it on another string; the melody alone when no two strings can.
   bool EnterTogether(int first, int second);
   bool EnterRest();
   bool EnterHold();

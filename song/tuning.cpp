@@ -193,4 +193,32 @@ std::optional<PitchPlace> PlaceTogether(const PitchPlaceTable& places, const Ope
   return best;
 }
 
+std::optional<NoteMarks> TwoStringMarks(const OpenStrings& open, std::int32_t melody,
+                                        std::int32_t other) {
+  if (melody < 0 || melody > kMaxPitch || other < 0 || other > kMaxPitch || melody == other) {
+    return std::nullopt;
+  }
+  const PitchPlaceTable places = BuildPitchPlaces(open);
+  const int automatic = places[static_cast<std::size_t>(melody)].string;
+  std::array<int, kStringCount> order{automatic, 0, 0};
+  for (int s = 0, k = 1; s < kStringCount; ++s) {
+    if (s != automatic) {
+      order[static_cast<std::size_t>(k++)] = s;
+    }
+  }
+  for (const int string : order) {
+    if (string != automatic && !PlaceOnString(open, melody, string)) {
+      continue;
+    }
+    const auto placed = PlaceTogether(places, open, other, string);
+    if (placed && PlaceOnString(open, other, placed->string)) {
+      NoteMarks marks;
+      marks.string = string == automatic ? 0 : static_cast<std::uint8_t>(string + 1);
+      marks.together[0] = static_cast<std::uint8_t>(other);
+      return marks;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace kumoito

@@ -121,6 +121,12 @@ PitchPlace PlaceOfMarkedNote(const PitchPlaceTable& places, const OpenStrings& o
 std::optional<PitchPlace> PlaceTogether(const PitchPlaceTable& places, const OpenStrings& open,
                                         std::int32_t pitch, int taken, int alsoTaken = -1);
 
+// The marks that strike melody and `other` together on two strings that can
+// play them, melody on its own string: the one placement gives it first,
+// then the others. None when no pair of strings can.
+std::optional<NoteMarks> TwoStringMarks(const OpenStrings& open, std::int32_t melody,
+                                        std::int32_t other);
+
 // Tonic of the key's relative major, not reduced modulo 12 (Am gives 12).
 std::int32_t RelativeMajorPitch(int key);
 

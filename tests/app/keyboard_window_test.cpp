@@ -423,8 +423,8 @@ TEST_F(KeyboardWindowTest, NotesFromTheEntryCallsShowInTheWindowAndAreUndoneByCt
   KeyCursorOf(m_window->Logic()).EnterTogether(48, 67);
   KeyCursorOf(m_window->Logic()).EnterPitch(60);
   EXPECT_TRUE(m_window->Logic().KeyCursorShown());
-  EXPECT_EQ(At(0), 48);
-  EXPECT_EQ(Song().m_marks.At(0, 0).together[0], 67);
+  EXPECT_EQ(At(0), 67);
+  EXPECT_EQ(Song().m_marks.At(0, 0).together[0], 48);
   EXPECT_EQ(At(4), 60);
   EXPECT_EQ(m_window->Logic().InputTool().Beat(), 9);
   EXPECT_TRUE(m_window->Logic().HasUnsavedChanges());
@@ -434,7 +434,7 @@ TEST_F(KeyboardWindowTest, NotesFromTheEntryCallsShowInTheWindowAndAreUndoneByCt
   Key(Qt::Key_Z, Qt::ControlModifier);
   Key(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(At(4), SLOT_REST);  // the rest the two-string note's entry left
-  EXPECT_EQ(At(0), 48);
+  EXPECT_EQ(At(0), 67);
 }
 
 }  // namespace

@@ -205,11 +205,14 @@ TEST_F(ScoreCursorTest, TwoStringNotesByPlusAndByTheMidiEntry) {
   EXPECT_EQ(cursor.String(), 0);
   EXPECT_EQ(MarksAt(0).together[0], 62);
 
-  ASSERT_TRUE(cursor.EnterTogether(72, 60));
-  EXPECT_EQ(At(4), 60);
-  EXPECT_EQ(MarksAt(4).together[0], 72);
+  ASSERT_TRUE(cursor.EnterTogether(60, 72));
+  EXPECT_EQ(At(4), 72);  // the higher is the melody
+  EXPECT_EQ(MarksAt(4).together[0], 60);
+  ASSERT_TRUE(cursor.EnterTogether(40, 62));  // below the first string: the melody alone
+  EXPECT_EQ(At(8), 62);
+  EXPECT_EQ(MarksAt(8).together[0], kNoPitch);
   ASSERT_TRUE(cursor.EnterPitch(55));
-  EXPECT_EQ(At(8), 55);
+  EXPECT_EQ(At(12), 55);
   EXPECT_EQ(cursor.String(), 1);
 }
 

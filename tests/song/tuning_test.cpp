@@ -220,5 +220,36 @@ TEST(ChangeKey, ThereAndBackRestoresUnfoldedPitches) {
   }
 }
 
+// Every pair of pitches that two strings can play becomes a two-string
+// note with the melody on a string that plays it and the other on another
+// one; any other pair gets no marks.
+TEST(TwoStringMarksTest, EveryPairTwoStringsCanPlayIsPlacedOnTwoStrings) {
+  const OpenStrings open{48, 53, 60};
+  const PitchPlaceTable places = BuildPitchPlaces(open);
+  for (int low = 44; low < 80; ++low) {
+    for (int high = low + 1; high <= 84; ++high) {
+      bool playable = false;
+      for (int a = 0; a < kStringCount; ++a) {
+        for (int b = 0; b < kStringCount; ++b) {
+          playable =
+              playable || (a != b && PlaceOnString(open, high, a) && PlaceOnString(open, low, b));
+        }
+      }
+      const std::optional<NoteMarks> marks = TwoStringMarks(open, high, low);
+      ASSERT_EQ(marks.has_value(), playable) << low << "+" << high;
+      if (playable) {
+        ASSERT_EQ(marks->together[0], low);
+        const PitchPlace own = PlaceOfMarkedNote(places, open, high, *marks);
+        const auto other = PlaceTogether(places, open, low, own.string);
+        ASSERT_TRUE(PlaceOnString(open, high, own.string)) << low << "+" << high;
+        ASSERT_TRUE(other && other->string != own.string) << low << "+" << high;
+        ASSERT_TRUE(PlaceOnString(open, low, other->string)) << low << "+" << high;
+      }
+    }
+  }
+  EXPECT_FALSE(TwoStringMarks(open, 60, 60));
+  EXPECT_FALSE(TwoStringMarks(open, 200, 60));
+}
+
 }  // namespace
 }  // namespace kumoito
