@@ -23,6 +23,7 @@
 #include "render/score_view.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
+#include "tests/app/window_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
@@ -30,14 +31,7 @@ namespace {
 
 class EditWindowTest : public ::testing::Test {
  protected:
-  EditWindowTest() {
-    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
-    CKumoitoDlg::Options options;
-    options.startupFolder = m_startup.path().string();
-    options.dataFolder = m_data.Path("Kumoito");
-    m_window = std::make_unique<KumoitoWindow>(options);
-    m_window->show();
-    m_window->Start();
+  EditWindowTest() : m_window(test::StartTestWindow(m_startup, m_data)) {
     m_tool = m_window->findChild<InputToolWindow*>();
   }
   template <typename T>

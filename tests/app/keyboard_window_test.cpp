@@ -25,6 +25,7 @@
 #include "song/edit_ops.h"
 #include "song/score_file.h"
 #include "song/song_data.h"
+#include "tests/app/window_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
@@ -32,14 +33,7 @@ namespace {
 
 class KeyboardWindowTest : public ::testing::Test {
  protected:
-  KeyboardWindowTest() {
-    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
-    CKumoitoDlg::Options options;
-    options.startupFolder = m_startup.path().string();
-    options.dataFolder = m_data.Path("Kumoito");
-    m_window = std::make_unique<KumoitoWindow>(options);
-    m_window->show();
-    m_window->Start();
+  KeyboardWindowTest() : m_window(test::StartTestWindow(m_startup, m_data)) {
     m_window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
   }

@@ -21,6 +21,7 @@
 #include "common/report.h"
 #include "input/input_tool.h"
 #include "song/song_data.h"
+#include "tests/app/window_test_util.h"
 #include "tests/song/song_test_util.h"
 
 namespace kumoito {
@@ -61,14 +62,7 @@ void AnswerSaveChanges(const char* button, bool* asked = nullptr) {
 
 class NewSongWindowTest : public ::testing::Test {
  protected:
-  NewSongWindowTest() {
-    ::setenv("KUMOITO_MIDI_OUT", "none", 1);
-    CKumoitoDlg::Options options;
-    options.startupFolder = m_startup.path().string();
-    options.dataFolder = m_data.Path("Kumoito");
-    m_window = std::make_unique<KumoitoWindow>(options);
-    m_window->show();
-    m_window->Start();
+  NewSongWindowTest() : m_window(test::StartTestWindow(m_startup, m_data)) {
     m_window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
   }
